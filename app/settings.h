@@ -1,0 +1,30 @@
+// settings.h: the user's preferences, as process globals with their defaults.
+// They are read from and written to Tilvane.ini by the preferences module and
+// read by the modules they steer. Owns every global declared here.
+#ifndef TILVANE_SETTINGS_H
+#define TILVANE_SETTINGS_H
+
+// The map kind: the syntax of a server-side map file, or a client-side map.
+enum mapType { mapNCSA = 0, mapCERN = 1, mapClient = 2 };
+
+extern int maptype;                 // mapNCSA; only NCSA or CERN is stored
+extern unsigned customColors[16];   // colour chooser's custom colours, 0x00BBGGRR; all white
+extern int firstNever;              // no more first-time hints
+extern int firstSeen[13];           // hint n has been shown
+extern int defeatBlueBorder;        // 1: suppress the mapped image's link border
+extern int strictXHTML;             // 1: markup added by the program is strict XHTML
+extern int defeatUrlDialog;         // 0: 1 skips the properties dialog for new hotspots
+extern int titleAsAlt;              // 1: an area's title repeats its alternative text
+extern int upgradeNoticeDisplayed;  // 0: the one-time notice has not been shown
+extern int clickAsMouseOut;         // 0: 1 writes onClick from onMouseOut
+extern int urlDialogX, urlDialogY;  // 200, 0: screen position of the properties dialog
+extern int magicWandTolerance;      // 32: largest colour difference still similar (0-765)
+extern int magicWandFeatherSteps;   // 2: feathering radius (0-3)
+extern int magicWandPoints;         // 30: rays of the magic wand (3-256)
+extern int updateFrequency;         // 1 (weekly): index into updateFrequencies
+extern int lastUpdateCheck;         // 0: day number of the last update check
+
+// Puts every setting back to its default.
+void settingsDefaults(void);
+
+#endif

@@ -1,0 +1,4 @@
+// modes.cpp: the editing state machine of the image window. Owns state.
+#include "editor/modes.h"
+
+int state = nostate;

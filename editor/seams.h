@@ -1,0 +1,85 @@
+// seams.h: the calls that the logic modules make into the windows. Each is
+// named as the rest of the program knows it (repaint, sensitivity, Url...) and
+// forwards to a hook in `seams`, which the editor's window code fills in at
+// start-up. An empty hook does nothing (and answers 0 or null), so the logic
+// runs, and is tested, without any window; tests fill hooks to watch the calls.
+// Owns seams.
+//
+// When one of these functions gains an implementation in a logic module, it
+// leaves this table and is defined there under its own name.
+#ifndef TILVANE_SEAMS_H
+#define TILVANE_SEAMS_H
+
+struct seamTable {
+  void (*repaint)(int flag);
+  void (*sensitivity)(int setting);
+  void (*enableMenus)(int flag);
+  void (*firstHint)(int index, void *parent);
+  void (*url)(int index, int show);
+  void (*urlDismiss)(void);
+  void (*urlDefault)(void);
+  void (*urlDefaultDismiss)(void);
+  void (*commandCheck)(int id, int checked);
+  void (*commandEnable)(int id, int enabled);
+  void (*toolbarRedraw)(void);
+  void (*zoomout)(int mode);
+  void (*resetScroll)(void);
+  void (*sizeWindows)(void);
+  void (*reloadLogo)(void);
+  void *(*localSetCursor)(void *cursor);
+  int (*imageListSelect)(void);
+  int (*mapTypeBox)(void);
+  int (*urlBrowse)(const char *title, char *buffer, int size);
+  void (*setTitle)(const char *title);
+  int (*drainMessages)(void);
+};
+
+extern seamTable seams;
+
+// Empties every hook.
+void seamsClear(void);
+
+// The view: redraw the image window (flag 0, or 2 while a selection is moved or
+// resized); lay the view out (Zoomout(2) keeps the zoom and records no undo);
+// recompute the scroll bars; size the frame to the picture; show the logo.
+void repaint(int flag);
+void Zoomout(int mode);
+void resetScroll(void);
+void SizeWindows(void);
+void ReloadLogo(void);
+
+// Menus and toolbar: the enable rules; gray (1) or enable (0) the File, Edit and
+// View menus; check or enable one command in the menu and on the toolbar;
+// redraw the toolbar.
+void sensitivity(int setting);
+void EnableMenus(int flag);
+void commandCheck(int id, int checked);
+void commandEnable(int id, int enabled);
+void toolbarRedraw(void);
+
+// The first-time hint number `index`, shown once before the command it explains.
+void FirstHint(int index, void *parent);
+
+// The hotspot properties dialog and the default-URL dialog.
+void Url(int index, int show);
+void UrlDismiss(void);
+void UrlDefault(void);
+void UrlDefaultDismiss(void);
+
+// The image window's cursor (returns the previous one); the image list of the
+// page (result of ImageListOKBody, 0 when cancelled); the server-side map type
+// choice before an export (1 on OK); picking a web address (0 when chosen,
+// -1 otherwise); the frame window's title; processing pending window messages
+// (0 when the quit message was met).
+void *LocalSetCursor(void *cursor);
+int ImageListSelect(void);
+int MapTypeBox(void);
+int urlBrowse(void *instance, const char *title, char *buffer, int size);
+void setWindowTitle(const char *title);
+int drainMessages(void);
+
+// The application's message box: kind 0 shows msg titled "Tilvane" with OK;
+// kind 1 with OK and Cancel, then calls callback(data, 1 for OK, else 0).
+void modalPopup(const char *msg, int kind, void (*callback)(void *data, int ok), void *data);
+
+#endif

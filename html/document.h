@@ -1,0 +1,29 @@
+// document.h: the open image-map document: the page's tag list and file, the
+// names of the page, the picture and the map, and the unsaved-changes flag;
+// the tokenizer's error callback. Owns hdoc, htmlFilePtr, htmlFileFd,
+// htmlFileCRLF, mapfilename, imagefilename, maplocalname, trailingComments,
+// changed, opening, openingBox, saving, webPageFlag.
+#ifndef TILVANE_DOCUMENT_H
+#define TILVANE_DOCUMENT_H
+
+#include <cstdio>
+
+#include "html/html.h"
+
+extern htmlPtr hdoc;            // the page's tag list; null when no document is open
+extern FILE *htmlFilePtr;       // the page file, open (and locked) while the document is open
+extern int htmlFileCRLF;        // 1 when the page's first line end was CR LF: it is written back so
+extern char *mapfilename;       // path of the page; "" for a new page not yet saved
+extern char *imagefilename;     // path of the picture
+extern char *maplocalname;      // the map's name (usemap without '#')
+extern char *trailingComments;  // comments after the last hotspot of an imported server map
+extern int changed;             // unsaved changes
+extern int opening;             // a picture is being loaded
+extern int openingBox;          // the Open dialog is up
+extern int saving;              // a Save As dialog is up
+extern int webPageFlag;         // the start dialog's answer: 1 a web page, 0 an image
+
+// The tokenizer's error callback: shows "Bad HTML at line: ..." titled "HTML Error".
+void htmlLogError(htmlPtr document, const char *message);
+
+#endif

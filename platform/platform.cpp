@@ -1,0 +1,95 @@
+// platform.cpp: the table in use and the console table. Owns `platform`.
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string consoleClipboard;
+bool consoleClipboardSet = false;
+
+int consoleMessageBox(void *, const char *text, const char *title, unsigned flags) {
+  std::fprintf(stderr, "%s: %s\n", title ? title : "", text ? text : "");
+  switch (flags & MB_BUTTONMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return IDYES;
+    default:
+      return IDOK;
+  }
+}
+
+int consoleOpenFile(void *, const char *, const platformFileFilter *, int, const char *, unsigned,
+                    char *out, int outSize) {
+  if (out && outSize > 0) out[0] = 0;
+  return 0;
+}
+
+int consoleSaveFile(void *, const char *, const platformFileFilter *, int, const char *,
+                    const char *, unsigned, char *out, int outSize) {
+  if (out && outSize > 0) out[0] = 0;
+  return 0;
+}
+
+int consoleChooseFolder(void *, const char *, const char *, char *out, int outSize) {
+  if (out && outSize > 0) out[0] = 0;
+  return 0;
+}
+
+int consoleChooseColor(void *, unsigned *, unsigned *) { return 0; }
+
+int consoleChoose(void *, const char *, const char *, const char *const *, int, int *) { return 0; }
+
+int consoleClipboardSetText(const char *text) {
+  consoleClipboard = text ? text : "";
+  consoleClipboardSet = true;
+  return 1;
+}
+
+char *consoleClipboardGetText(void) {
+  if (!consoleClipboardSet) return nullptr;
+  return strdup(consoleClipboard.c_str());
+}
+
+int consoleClipboardHasText(void) { return consoleClipboardSet ? 1 : 0; }
+
+int consoleStartProcess(const char *, const char *const *) { return 0; }
+
+int consoleOpenAddress(const char *) { return 0; }
+
+long long consoleNow(void) { return (long long)std::time(nullptr); }
+
+void consoleLocalTime(struct tm *out) {
+  std::time_t t = std::time(nullptr);
+  localtime_r(&t, out);
+}
+
+platformProgress consoleProgressOpen(void *, const char *, const char *, const char *) {
+  return nullptr;
+}
+void consoleProgressUpdate(platformProgress, int) {}
+void consoleProgressClose(platformProgress) {}
+
+const platformTable consoleTable = {
+    consoleMessageBox,      consoleOpenFile,       consoleSaveFile,
+    consoleChooseFolder,    consoleChooseColor,    consoleChoose,
+    consoleClipboardSetText, consoleClipboardGetText, consoleClipboardHasText,
+    consoleStartProcess,    consoleOpenAddress,    consoleNow,
+    consoleLocalTime,       consoleProgressOpen,   consoleProgressUpdate,
+    consoleProgressClose,
+};
+
+}  // namespace
+
+const platformTable *platform = &consoleTable;
+
+void platformInstall(const platformTable *table) { platform = table ? table : &consoleTable; }
+
+const platformTable *platformConsole(void) { return &consoleTable; }
+
+int platformMessageBox(void *owner, const char *text, const char *title, unsigned flags) {
+  return platform->messageBox(owner, text, title, flags);
+}

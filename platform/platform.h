@@ -1,0 +1,120 @@
+// platform.h: the small table of functions that stands in for the blocking and
+// outside-world calls of the program (message boxes, file dialogs, the clipboard,
+// processes, addresses, the clock). Logic modules call only this table, never a
+// toolkit, so they run and are tested without a window. Owns `platform`.
+//
+// Two implementations exist: the Qt one (platform/platform_qt.cpp, installed by
+// the editor at start-up) and the scripted one (platform/platform_scripted.h,
+// installed by tests, which queue the answers and read back what was shown).
+// Until one of them is installed, `platform` points at the console table, whose
+// message boxes print to standard error and answer their default button, and
+// whose dialogs are cancelled (the command-line companion runs on it).
+#ifndef TILVANE_PLATFORM_H
+#define TILVANE_PLATFORM_H
+
+#include <ctime>
+
+// Message box buttons, icons and answers, numbered as the design they come from.
+enum {
+  MB_OK = 0x0,
+  MB_OKCANCEL = 0x1,
+  MB_YESNOCANCEL = 0x3,
+  MB_YESNO = 0x4,
+  MB_ICONERROR = 0x10,
+  MB_ICONQUESTION = 0x20,
+  MB_ICONWARNING = 0x30,
+  MB_ICONINFORMATION = 0x40,
+  MB_BUTTONMASK = 0xF,
+  MB_ICONMASK = 0xF0
+};
+enum { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+// File dialog options.
+enum {
+  PLATFORM_FILE_MUST_EXIST = 0x1,  // open: the chosen file must exist
+  PLATFORM_PATH_MUST_EXIST = 0x2,  // the folder of the chosen file must exist
+  PLATFORM_OVERWRITE_PROMPT = 0x4  // save: the dialog itself asks before replacing (callers normally ask themselves)
+};
+
+// One filter of a file dialog: a name such as "Server Side Map File (*.MAP)" and
+// its patterns separated by semicolons, such as "*.map" or "*.htm;*.html".
+struct platformFileFilter {
+  const char *name;
+  const char *patterns;
+};
+
+// Opaque handle of a progress window ("Loading Image...").
+typedef void *platformProgress;
+
+struct platformTable {
+  // A modal message box. `owner` is the window it belongs to (null: none). `flags`
+  // combines one MB_ button set and one MB_ICON. Returns IDOK, IDCANCEL, IDYES or IDNO.
+  int (*messageBox)(void *owner, const char *text, const char *title, unsigned flags);
+
+  // Open-file dialog. Returns 1 and the chosen path in `out` (bounded by outSize),
+  // or 0 when cancelled. `initial` may be null or a file or folder to start from.
+  int (*openFileDialog)(void *owner, const char *title, const platformFileFilter *filters,
+                        int filterCount, const char *initial, unsigned options, char *out,
+                        int outSize);
+
+  // Save-file dialog; `defaultExt` (without dot, may be null) is added to a name
+  // typed without an extension. Returns 1 and the path in `out`, or 0.
+  int (*saveFileDialog)(void *owner, const char *title, const platformFileFilter *filters,
+                        int filterCount, const char *initial, const char *defaultExt,
+                        unsigned options, char *out, int outSize);
+
+  // Folder chooser. Returns 1 and the folder in `out`, or 0 when cancelled.
+  int (*chooseFolder)(void *owner, const char *title, const char *start, char *out, int outSize);
+
+  // Colour chooser with the full custom-colour panel. Colours are 0x00BBGGRR.
+  // On OK returns 1 and stores the colour; `customColors` (16 entries) is read
+  // and updated in both cases.
+  int (*chooseColor)(void *owner, unsigned *color, unsigned customColors[16]);
+
+  // A modal choice among `count` labelled options (radio buttons) with OK and
+  // Cancel. `*selected` holds the initial option and receives the chosen one.
+  // Returns 1 on OK, 0 on Cancel.
+  int (*choose)(void *owner, const char *title, const char *text, const char *const *options,
+                int count, int *selected);
+
+  // The system clipboard as plain text. clipboardGetText returns a new string
+  // (release it with free()) or null when the clipboard holds no text.
+  int (*clipboardSetText)(const char *text);
+  char *(*clipboardGetText)(void);
+  int (*clipboardHasText)(void);
+
+  // Starts a program detached from this one. `args` ends with a null pointer.
+  // Returns 1 when it was started.
+  int (*startProcess)(const char *program, const char *const *args);
+
+  // Opens an address (a URL, or a local file path) with the program the desktop
+  // registered for it. Returns 1 on success.
+  int (*openAddress)(const char *address);
+
+  // The current time in seconds since 1970, and the local broken-down time.
+  long long (*now)(void);
+  void (*localTime)(struct tm *out);
+
+  // The "Loading Image..." window: opened before a decoder runs, told how far it
+  // has got (0 to 100) while it runs, closed when it ends.
+  platformProgress (*progressOpen)(void *owner, const char *title, const char *line1,
+                                   const char *line2);
+  void (*progressUpdate)(platformProgress progress, int percent);
+  void (*progressClose)(platformProgress progress);
+};
+
+// The table in use; never null.
+extern const platformTable *platform;
+
+// Makes `table` the table in use (null restores the console table).
+void platformInstall(const platformTable *table);
+
+// The console table: a message box prints "TITLE: TEXT" on standard error and
+// answers the first button of its set (OK, Yes); dialogs are cancelled, the
+// clipboard is a string kept in memory, processes and addresses are not started.
+const platformTable *platformConsole(void);
+
+// Shorthand used throughout the program.
+int platformMessageBox(void *owner, const char *text, const char *title, unsigned flags);
+
+#endif
