@@ -74,4 +74,31 @@ double sind(double a);
 double cosd(double a);
 double fsign(double v);
 
+// Helpers shared by the editing modules.
+
+// Truncates toward zero into the int range: values beyond it are clamped and a
+// NaN gives 0, so no coordinate read from a file can overflow a conversion.
+int truncToInt(double v);
+
+// The radius of a circle: the integer part of sqrt(rx*rx + ry*ry), rx and ry the
+// truncated offsets of points[1] from points[0]. 0 for a record with fewer than
+// two points.
+int objectRadius(const object *o);
+
+// Replaces dst's points and strings by deep copies of src's (objectDataFree on
+// dst, then objectDataCopy).
+void objectDataReplace(object *dst, const object *src);
+
+// Deletes hotspot index: its seven strings are released and its fields cleared
+// (shape notype, no points, not selected, not complete); the record keeps its
+// point buffer, pointsSpace, lastState and lead. The later records, the spare one
+// at objectsTotal included, move down by one and the emptied record is parked
+// behind them; objectsTotal drops by one. 0 when index is not a counted hotspot.
+int objectRemove(int index);
+
+// Inserts a deep copy of src as hotspot index (0..objectsTotal): the records
+// from index on, the spare one included, move up by one; objectsTotal grows by
+// one. An index past the end appends. Returns the index used.
+int objectInsertCopy(int index, const object *src);
+
 #endif
