@@ -64,6 +64,15 @@ void setWindowTitle(const char *title) {
   if (seams.setTitle) seams.setTitle(title);
 }
 int drainMessages(void) { return seams.drainMessages ? seams.drainMessages() : 1; }
+void recreatePens(void) {
+  if (seams.recreatePens) seams.recreatePens();
+}
+void chooseSketchColor(void) {
+  if (seams.chooseSketchColor) seams.chooseSketchColor();
+}
+void MagicWandSettings(void) {
+  if (seams.magicWandSettings) seams.magicWandSettings();
+}
 
 void modalPopup(const char *msg, int kind, void (*callback)(void *data, int ok), void *data) {
   if (kind == 1) {

@@ -32,6 +32,9 @@ struct seamTable {
   int (*urlBrowse)(const char *title, char *buffer, int size);
   void (*setTitle)(const char *title);
   int (*drainMessages)(void);
+  void (*recreatePens)(void);
+  void (*chooseSketchColor)(void);
+  void (*magicWandSettings)(void);
 };
 
 extern seamTable seams;
@@ -77,6 +80,13 @@ int MapTypeBox(void);
 int urlBrowse(void *instance, const char *title, char *buffer, int size);
 void setWindowTitle(const char *title);
 int drainMessages(void);
+
+// The hotspot pens, made again from the sketch colour; the colour chooser for
+// the sketch colour (on OK the colour changes and the view is repainted); the
+// "Magic Wand Settings" dialog.
+void recreatePens(void);
+void chooseSketchColor(void);
+void MagicWandSettings(void);
 
 // The application's message box: kind 0 shows msg titled "Tilvane" with OK;
 // kind 1 with OK and Cancel, then calls callback(data, 1 for OK, else 0).
