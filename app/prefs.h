@@ -1,21 +1,99 @@
 // prefs.h: the settings file Tilvane.ini, the recent documents in tilvane2.ini,
-// and the first-time hints.
+// the first-time hints, and the logic of the Preferences, "Server Side Map
+// Type" and "Magic Wand Settings" dialogs (their windows are in prefs_ui.cpp).
+// Owns updateFrequencies, firstText, hint, recentFileMenuHook,
+// recentFileDocument, preferencesHook.
 #ifndef TILVANE_PREFS_H
 #define TILVANE_PREFS_H
+
+#include <cstdio>
+
+// The schedule labels, index = updateFrequency, ended by a null entry.
+extern const char *const updateFrequencies[7];
 
 // Builds the settings path into path (size bytes); returns whether the file exists.
 int getIniFile(char *path, int size, int forWriting);
 
-// Reads Tilvane.ini into the settings (defaults stay for what is missing).
+// Reads Tilvane.ini into the settings (defaults stay for what is missing), then
+// rebuilds the pens.
 void readConfig(void);
 
+// Applies one line of Tilvane.ini to the settings (what readConfig does per line).
+void readConfigLine(const char *line);
+
+// The text saveConfig writes, into out (size bytes); returns its length.
+int configText(char *out, int size);
+
 // Writes Tilvane.ini and tells the other running processes to reload it.
-void saveConfig(void);
+// 1 when the file was written.
+int saveConfig(void);
 
 // The recent documents: add one (it moves to the top), rebuild the File menu's
 // entries, and handle one of their commands (2600-2608; returns 1 for those).
 void recentFileAdd(const char *path);
 void recentFileMenuUpdate(void);
 int recentFileWmCommand(int command);
+
+// Entry i (0-8) of the recent documents into out; "" when empty.
+void recentFileGet(int i, char *out, int size);
+
+// The menu label of entry i with that path: "&1 /path" ... "&9 /path", a path
+// longer than 35 characters shown as "... " and its last 31 characters.
+void recentFileLabel(int i, const char *path, char *out, int size);
+
+// Installed by the frame window: replaces the File menu's recent entries by
+// count items (ids 2600 + entry index, labels as recentFileLabel makes them).
+extern void (*recentFileMenuHook)(int count, const int *ids, const char *const *labels);
+
+// The document calls a recent-file command makes, installed by the document
+// workflow. A missing close counts as closed, a missing open or new as failed.
+struct recentFileCalls {
+  int (*close)(int force);
+  int (*newDocument)(const char *image, const char *page, const char *localName);
+  int (*openHtmlDocument)(const char *page, const char *image);
+  int (*open)(const char *image, const char *page, const char *localName);
+  int (*filenameIsImage)(const char *name);
+};
+extern recentFileCalls recentFileDocument;
+
+// First-time hints: the texts, the hint being shown.
+extern const char *const firstText[13];
+extern int hint;
+
+// Whether hint index is to be shown now (not seen, hints wanted, a text exists);
+// when it is, hint becomes index.
+int firstHintWanted(int index);
+
+// The hint dialog's two ends: opening marks hint as seen; "No Hints, Please"
+// stops all hints.
+void firstHintOpened(void);
+void firstHintNoMore(void);
+
+// The hint state of one settings line (lines starting with "first"); the hint
+// lines of the settings file written to file.
+void FirstLoad(const char *line);
+void FirstSave(FILE *file);
+
+// The Preferences dialog (its window is installed into preferencesHook).
+// preferencesAccept takes the dialog's answers on OK: the globals, the pens,
+// and the settings file.
+extern void (*preferencesHook)(void);
+void Preferences(void);
+void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency);
+
+// The "Server Side Map Type" dialog on OK: cern 1 for "CERN Format (IIS)".
+// Saves the settings when the choice changed; returns 1.
+int mapTypeBoxAccept(int cern);
+
+// The "Magic Wand Settings" dialog on OK: the three fields' texts read as
+// unsigned decimal numbers (not a number: 0), then clamped.
+void magicWandSettingsAccept(const char *points, const char *tolerance, const char *feather);
+
+// The value of a number field as the dialogs read it: the leading decimal
+// digits (none, or a sign: 0), limited to the int range.
+int unsignedField(const char *text);
+
+// The reaction to reloadConfigMessage (3025): readConfig(), then repaint(0).
+void reloadConfigReceived(void);
 
 #endif

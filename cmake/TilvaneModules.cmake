@@ -71,3 +71,10 @@ endif()
 add_library(tilvane_ui STATIC ${ui_src})
 set_target_properties(tilvane_ui PROPERTIES AUTOMOC ON)
 target_link_libraries(tilvane_ui PUBLIC tilvane_logic tilvane_platform_qt Qt6::Widgets Qt6::Network)
+
+# The embedded browser of the web-page selection, when Qt WebEngine is installed.
+find_package(Qt6 QUIET COMPONENTS WebEngineWidgets)
+if(Qt6WebEngineWidgets_FOUND)
+  target_link_libraries(tilvane_ui PUBLIC Qt6::WebEngineWidgets)
+  target_compile_definitions(tilvane_ui PUBLIC TILVANE_HAVE_WEBENGINE=1)
+endif()

@@ -1,0 +1,286 @@
+// datadir.cpp: the data folder, the settings and temporary folders, and the
+// stat wrapper. Owns dataDir, theManifest, dirBoxHook.
+#include "app/datadir.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/profile.h"
+#include "html/strhack.h"
+#include "platform/platform.h"
+
+const manifestStruct theManifest = {"Tilvane", "tilvane2.ini"};
+
+char dataDir[1024];
+
+int (*dirBoxHook)(void *parent) = nullptr;
+
+namespace {
+
+// An environment variable that names an absolute folder, or null.
+const char *absoluteEnv(const char *name) {
+  const char *v = getenv(name);
+  if (!v || v[0] != '/') return nullptr;
+  return v;
+}
+
+// The home folder: $HOME, else the password database's entry.
+const char *homeFolder(void) {
+  const char *h = absoluteEnv("HOME");
+  if (h) return h;
+  struct passwd *pw = getpwuid(getuid());
+  if (pw && pw->pw_dir && pw->pw_dir[0] == '/') return pw->pw_dir;
+  return nullptr;
+}
+
+// The user's configuration folder ($XDG_CONFIG_HOME, else ~/.config), or "".
+void configHome(char *path, int size) {
+  path[0] = 0;
+  const char *x = absoluteEnv("XDG_CONFIG_HOME");
+  if (x) {
+    strcpyMax(path, size, x);
+  } else {
+    const char *h = homeFolder();
+    if (h) sprintfMax(path, size, "%s/.config", h);
+  }
+  size_t n = strlen(path);
+  while (n > 1 && path[n - 1] == '/') path[--n] = 0;
+}
+
+}  // namespace
+
+int makeFolders(const char *path) {
+  if (!path || !*path) return 0;
+  std::string p(path);
+  for (size_t i = 1; i <= p.size(); i++) {
+    if (i == p.size() || p[i] == '/') {
+      std::string part = p.substr(0, i);
+      if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+        // A part that exists but cannot be made (for instance "/home") is fine.
+        struct stat st;
+        if (stat(part.c_str(), &st) != 0) return 0;
+      }
+    }
+  }
+  return fileIsDirectory(path);
+}
+
+void myGetWindowsDirectory(char *path, int size) {
+  if (!path || size <= 0) return;
+  configHome(path, size);
+  if (!path[0]) strcpyMax(path, size, "/tmp");
+  makeFolders(path);
+}
+
+int getProgramFilesFolder(char *path, int size) {
+  path[0] = 0;
+  const char *x = absoluteEnv("XDG_DATA_HOME");
+  if (x) {
+    strcpyMax(path, size, x);
+  } else {
+    const char *h = absoluteEnv("HOME");
+    if (!h) return 0;
+    sprintfMax(path, size, "%s/.local/share", h);
+  }
+  makeFolders(path);
+  return path[0] != 0;
+}
+
+void stompLast(char *text, char character) {
+  if (!text) return;
+  size_t n = strlen(text);
+  if (n > 0 && text[n - 1] == character) text[n - 1] = 0;
+}
+
+void dropDoubledPathCharacters(char *path) {
+  if (!path) return;
+  char *out = path;
+  for (const char *in = path; *in;) {
+    if (*in == '/' || *in == '\\') {
+      *out++ = '/';
+      while (*in == '/' || *in == '\\') in++;
+    } else {
+      *out++ = *in++;
+    }
+  }
+  *out = 0;
+}
+
+int godir(const char *path, int create) {
+  if (!path || !*path) return -1;
+  if (chdir(path) == 0) return 0;
+  if (!create) return -1;
+  if (mkdir(path, 0755) != 0) return -1;
+  return chdir(path) == 0 ? 0 : -1;
+}
+
+int mystat(const char *path, struct stat *buffer) {
+  if (!path || !buffer) return -1;
+  char p[1024];
+  strcpyMax(p, sizeof p, path);
+  if (strlen(p) > 1) stompLast(p, '/');
+  if (!p[0]) return -1;
+  return stat(p, buffer);
+}
+
+int fileExists(const char *path) {
+  struct stat st;
+  return mystat(path, &st) == 0 ? 1 : 0;
+}
+
+int fileIsDirectory(const char *path) {
+  struct stat st;
+  return (mystat(path, &st) == 0 && S_ISDIR(st.st_mode)) ? 1 : 0;
+}
+
+void applicationGetDataDir(char *path, int size) {
+  if (!path || size <= 0) return;
+  char base[1024];
+  configHome(base, sizeof base);
+  if (base[0]) {
+    makeFolders(base);
+    sprintfMax(path, size, "%s/QuarrinDotCom", base);
+    mkdir(path, 0700);
+    strcatMax(path, size, "/");
+    strcatMax(path, size, theManifest.folderName);
+    mkdir(path, 0700);
+    if (fileIsDirectory(path)) return;
+  }
+  myGetWindowsDirectory(path, size);
+}
+
+void applicationGetTempDir(char *path, int size) {
+  if (!path || size <= 0) return;
+  applicationGetDataDir(path, size);
+  strcatMax(path, size, "/Temp");
+  mkdir(path, 0700);
+  if (fileIsDirectory(path)) return;
+  const char *t = absoluteEnv("TMPDIR");
+  strcpyMax(path, size, t ? t : "/tmp");
+  if (strlen(path) > 1) stompLast(path, '/');
+}
+
+void dirBoxSplit(const char *dir, char *parent, int parentSize, char *name, int nameSize) {
+  parent[0] = 0;
+  name[0] = 0;
+  if (!dir) return;
+  const char *cut = strrchr(dir, '\\');
+  if (!cut) cut = strrchr(dir, '/');
+  if (!cut) {
+    strcpyMax(parent, parentSize, dir);
+    return;
+  }
+  strncpyMax(parent, parentSize, dir, (int)(cut - dir));
+  // The root folder keeps its separator, so "/Tilvane" splits into "/" and "Tilvane".
+  if (!parent[0] && *dir == '/') strcpyMax(parent, parentSize, "/");
+  strcpyMax(name, nameSize, cut + 1);
+}
+
+int dirBoxOK(void *dialog, const char *parentText, const char *nameText) {
+  char folder[260], name[260];
+  strcpyMax(folder, sizeof folder, parentText ? parentText : "");
+  strcpyMax(name, sizeof name, nameText ? nameText : "");
+  replaceChar(folder, '\\', '/');
+  char path[1024];
+  strcpyMax(path, sizeof path, folder);
+  size_t n = strlen(path);
+  if (n == 0 || path[n - 1] != '/') strcatMax(path, sizeof path, "/");
+  strcatMax(path, sizeof path, name);
+  if (strlen(path) > 1) stompLast(path, '/');
+  strcpyMax(dataDir, sizeof dataDir, path);
+
+  struct stat st;
+  if (mystat(dataDir, &st) == 0) {
+    if (!S_ISDIR(st.st_mode)) {
+      char msg[512];
+      sprintfMax(msg, sizeof msg,
+                 "That path specifies a file, and not a new or existing folder name. Please "
+                 "enter a folder name, such as %s for example.",
+                 theManifest.folderName);
+      platformMessageBox(dialog, msg, "Please Enter a Folder Name", MB_OK | MB_ICONWARNING);
+      return 0;
+    }
+    int fl = (int)strlen(theManifest.folderName);
+    int tl = (int)strlen(dataDir);
+    if (tl < fl || strncmpNoCase(dataDir + tl - fl, theManifest.folderName, fl) != 0) {
+      int a = platformMessageBox(
+          dialog,
+          "That folder already exists. The application can use it, but we do not recommend "
+          "using a folder that is already being used for other purposes. Are you sure you want "
+          "to use this directory?",
+          "Write Data to Existing Folder?", MB_YESNO | MB_ICONQUESTION);
+      if (a != IDYES) return 0;
+    }
+    return 1;
+  }
+  if (mkdir(dataDir, 0755) != 0) {
+    platformMessageBox(dialog,
+                       "That folder does not exist, and the application was not able to create "
+                       "it. Most likely the parent folder does not exist or you have entered a "
+                       "path the program does not have write access to.",
+                       "Can't Create Directory", MB_OK | MB_ICONWARNING);
+    return 0;
+  }
+  return 1;
+}
+
+int DirBox(void *parent) { return dirBoxHook ? dirBoxHook(parent) : 0; }
+
+int setDataDir(void *instance, void *parent) { return setDataDirBody(instance, parent, 0); }
+
+int setDataDirBody(void *instance, void *parent, int flag) {
+  char def[1024];
+  char programFiles[1024];
+  if (getProgramFilesFolder(programFiles, sizeof programFiles)) {
+    stompLast(programFiles, '\\');
+    stompLast(programFiles, '/');
+    sprintfMax(def, sizeof def, "%s/%s", programFiles, theManifest.folderName);
+  } else {
+    // No data home can be named: the shared data folder, else the home folder.
+    sprintfMax(def, sizeof def, "/usr/local/share/%s", theManifest.folderName);
+    if (godir(def, 0) != 0) {
+      const char *h = homeFolder();
+      char home[1024];
+      strcpyMax(home, sizeof home, h ? h : "");
+      stompLast(home, '/');
+      sprintfMax(def, sizeof def, "%s/%s", home, theManifest.folderName);
+    }
+  }
+  profileGetString("Options", "dataDir", def, dataDir, sizeof dataDir, theManifest.iniFileName);
+  dropDoubledPathCharacters(dataDir);
+
+  char windows[1024];
+  myGetWindowsDirectory(windows, sizeof windows);
+  int firstPass = 1;
+  for (;;) {
+    if (strcmp(dataDir, windows) == 0) {
+      platformMessageBox(parent,
+                         "That directory is the Windows directory. It is not safe to install "
+                         "applications in the Windows directory because it contains other "
+                         "important system files. Please choose another location.",
+                         "Can't Install to Windows Directory", MB_OK | MB_ICONWARNING);
+    } else if (godir(dataDir, firstPass ? 0 : 1) == 0) {
+      profileWriteString("Options", "dataDir", dataDir, theManifest.iniFileName);
+      return 1;
+    } else if (!firstPass) {
+      platformMessageBox(parent,
+                         "That directory does not exist and could not be created. Please enter "
+                         "a valid location for a directory on your system.",
+                         "Couldn't Access Directory", MB_OK | MB_ICONWARNING);
+    }
+    firstPass = 0;
+    if (!DirBox(parent)) break;
+    dropDoubledPathCharacters(dataDir);
+  }
+  platformMessageBox(parent,
+                     "This program cannot operate without a data folder to store its files in. "
+                     "The program will exit now. Please determine an appropriate folder name and "
+                     "start the program again later.",
+                     "Shutting Down", MB_OK | MB_ICONWARNING);
+  return 0;
+}
