@@ -1,5 +1,7 @@
 // modes.h: the editing state machine of the image window: which tool is active
-// and how far the shape under construction has got. Owns state.
+// and how far the shape under construction has got, the tool commands, and what
+// each pointer event does in each state. Owns state, keyShift, keyCtrl, rightx,
+// righty, pressWinX, pressWinY.
 #ifndef TILVANE_MODES_H
 #define TILVANE_MODES_H
 
@@ -27,5 +29,73 @@ enum editState {
 
 // The editing state; nostate while no tool is active.
 extern int state;
+
+// Shift and ctrl as held at the pointer event being handled. The window sets
+// them before each call into this module (the image* functions below take them
+// as arguments and set them).
+extern int keyShift, keyCtrl;
+
+// Image point of the last right press in the Test+Edit state.
+extern int rightx, righty;
+
+// Window position of the last left press, for the 8-pixel drag rule.
+extern int pressWinX, pressWinY;
+
+// Tool commands: flag 1 enters the tool, 0 leaves it. Entering checks the tool's
+// command (301 polygon, 302 rectangle, 303 circle, 902 magic wand, 304 Test+Edit).
+void Poly(int flag);
+void Circle(int flag);
+void Rect(int flag);
+void Magicwand(int flag);
+void Edit(int flag);
+void SetEditingMode(int mode, int id, int flag);
+
+// Leaves the current tool.
+void unstate(void);
+
+// The whole tool command as the menu, toolbar and keys run it: the first-time
+// hint, unstate, then entering the tool. id is 301, 302, 303, 902 or 304.
+void toolCommand(int id);
+
+// Pointer events in image pixels.
+void Button1Down(int x, int y, int dragging);
+void ImagePointerMoved(int x, int y, int drag);
+void Button1Up(int x, int y, int dragging, int ctrl);
+void Button1DoubleClick(int x, int y);
+void Button2Down(int x, int y);
+void Button3Down(void);
+
+// The image point of window position (wx, wy) under the current zoom and scroll.
+int imageXFromWindow(int wx);
+int imageYFromWindow(int wy);
+
+// Whether a release at window position (wx, wy) is a drag: more than 8 window
+// pixels from the last left press in x or in y.
+int releaseIsDrag(int wx, int wy);
+
+// The image window's mouse messages, in window coordinates: the conversion to
+// image pixels, the press bookkeeping (pressWinX/Y, ovx/ovy), the 8-pixel drag
+// rule and the modifier keys. mapLoaded says a picture and map are loaded.
+void imageLeftPress(int wx, int wy, int shift, int ctrl);
+void imagePointerMove(int wx, int wy, int leftHeld, int shift, int ctrl);
+void imageLeftRelease(int wx, int wy, int shift, int ctrl, int mapLoaded);
+void imageLeftDoubleClick(int wx, int wy, int shift, int ctrl);
+void imageRightPress(int wx, int wy, int shift, int ctrl);
+
+// The context menu a request would show: 134 (points), 135 (two points, with
+// Add Point), 136 (one hotspot), 137 (several hotspots), or 0 for none.
+int contextMenuResource(void);
+
+// A context-menu request (the right button's release, fromMouse 1, or the menu
+// key, 0): in the Test+Edit state with nothing selected, a mouse request first
+// selects what lies under the right press. Returns the menu as above.
+int contextMenuRequest(int fromMouse);
+
+// Where a keyboard-requested context menu is shown, in image pixels: the first
+// selected point, else the centre of the selection's box. 0 when there is none.
+int contextMenuImagePoint(int *xP, int *yP);
+
+// The help anchor for F1 in the current state, such as "help_polygons".
+const char *stateHelpTopic(void);
 
 #endif

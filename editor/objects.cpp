@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
+#include <vector>
 
 #include "editor/modes.h"
 #include "html/strhack.h"
@@ -42,6 +44,16 @@ void freeString(char **s) {
 }
 
 long long sq(long long v) { return v * v; }
+
+// Whether the edge from a to b crosses image row py, and where: the rule of the
+// even-odd test (half-open in y, so horizontal edges never count). Both the hit
+// test and the first-pixel search use it, so they agree to the last bit.
+inline bool edgeCounts(const FPOINT &a, const FPOINT &b, double py) {
+  return (a.y <= py && py < b.y) || (b.y <= py && py < a.y);
+}
+inline double edgeCrossing(const FPOINT &a, const FPOINT &b, double py) {
+  return a.x + (b.x - a.x) * (py - a.y) / (b.y - a.y);
+}
 
 }  // namespace
 
@@ -212,9 +224,7 @@ int objectContainsPoint(const object *o, int x, int y) {
       for (int i = 0, j = n - 1; i < n; j = i++) {
         const FPOINT &a = o->points[i];
         const FPOINT &b = o->points[j];
-        if ((a.y <= py && py < b.y) || (b.y <= py && py < a.y)) {
-          if (px < a.x + (b.x - a.x) * (py - a.y) / (b.y - a.y)) inside = !inside;
-        }
+        if (edgeCounts(a, b, py) && px < edgeCrossing(a, b, py)) inside = !inside;
       }
       return inside;
     }
@@ -304,3 +314,174 @@ void promoteToPolygon(object *o) {
 double sind(double a) { return std::sin(a * 0.0174532925); }
 double cosd(double a) { return std::cos(a * 0.0174532925); }
 double fsign(double v) { return v >= 0 ? 1.0 : -1.0; }
+
+namespace {
+
+// The first v in lo..hi for which pred holds, pred being false up to some point
+// and true from there on; hi + 1 when it never holds.
+template <class Pred>
+long long firstTrue(long long lo, long long hi, Pred pred) {
+  long long a = lo, b = hi + 1;
+  while (a < b) {
+    long long mid = a + (b - a) / 2;
+    if (pred(mid))
+      b = mid;
+    else
+      a = mid + 1;
+  }
+  return a;
+}
+
+// floor(sqrt(v)) for v >= 0, exact.
+long long isqrt(long long v) {
+  if (v <= 0) return 0;
+  long long r = static_cast<long long>(std::sqrt(static_cast<double>(v)));
+  while (r > 0 && static_cast<__int128>(r) * r > v) r--;
+  while (static_cast<__int128>(r + 1) * (r + 1) <= v) r++;
+  return r;
+}
+
+int firstPixelRectangle(const object *o, int x1, int y1, int x2, int y2, int *xP, int *yP) {
+  const FPOINT &a = o->points[0];
+  const FPOINT &b = o->points[1];
+  double lx = std::fmin(a.x, b.x), hx = std::fmax(a.x, b.x);
+  double ly = std::fmin(a.y, b.y), hy = std::fmax(a.y, b.y);
+  long long y = firstTrue(y1, y2, [&](long long v) { return ly <= static_cast<double>(v); });
+  if (y > y2 || !(static_cast<double>(y) <= hy)) return 0;
+  long long x = firstTrue(x1, x2, [&](long long v) { return lx <= static_cast<double>(v); });
+  if (x > x2 || !(static_cast<double>(x) <= hx)) return 0;
+  *xP = static_cast<int>(x);
+  *yP = static_cast<int>(y);
+  return 1;
+}
+
+int firstPixelCircle(const object *o, int x1, int y1, int x2, int y2, int *xP, int *yP) {
+  const double cx = o->points[0].x, cy = o->points[0].y;
+  long long rx = truncToInt(o->points[1].x - cx);
+  long long ry = truncToInt(o->points[1].y - cy);
+  const long long r2 = sq(rx) + sq(ry);
+  const long long r = isqrt(r2);
+  // The truncated offsets from the centre; both grow with the pixel index.
+  auto g = [&](long long y) -> long long { return truncToInt(static_cast<int>(y) - cy); };
+  auto h = [&](long long x) -> long long { return truncToInt(static_cast<int>(x) - cx); };
+  long long rlo = firstTrue(y1, y2, [&](long long y) { return g(y) >= -r; });
+  long long rhi = firstTrue(y1, y2, [&](long long y) { return g(y) > r; }) - 1;
+  if (rlo > rhi) return 0;
+  // The first pixel of row y, or x2 + 1: the columns whose truncated offset
+  // lies within the half-width of that row.
+  auto rowFirst = [&](long long y) -> long long {
+    long long m = isqrt(r2 - sq(g(y)));
+    long long x = firstTrue(x1, x2, [&](long long v) { return h(v) >= -m; });
+    if (x <= x2 && h(x) <= m) return x;
+    return static_cast<long long>(x2) + 1;
+  };
+  auto rowHas = [&](long long y) { return rowFirst(y) <= x2; };
+  // Rows above the centre widen downward, rows below it narrow.
+  long long yc = firstTrue(rlo, rhi, [&](long long y) { return g(y) > 0; }) - 1;
+  long long y = firstTrue(rlo, yc, rowHas);
+  if (y > yc) {
+    y = yc + 1;
+    if (y > rhi || !rowHas(y)) return 0;
+  }
+  *xP = static_cast<int>(rowFirst(y));
+  *yP = static_cast<int>(y);
+  return 1;
+}
+
+int firstPixelPolygon(const object *o, int x1, int y1, int x2, int y2, int *xP, int *yP) {
+  const int n = o->pointsTotal;
+  if (n < 1) return 0;
+  struct edge {
+    int i, j;
+    long long first, last;  // rows in which it counts
+  };
+  std::vector<edge> edges;
+  edges.reserve(static_cast<size_t>(n));
+  for (int i = 0, j = n - 1; i < n; j = i++) {
+    double ya = o->points[i].y, yb = o->points[j].y;
+    if (!(ya != yb) || std::isnan(ya) || std::isnan(yb)) continue;
+    double lo = std::fmin(ya, yb), hi = std::fmax(ya, yb);
+    // Rows y with lo <= y < hi, clipped to the box.
+    double f = std::ceil(lo), l = std::ceil(hi) - 1;
+    if (f < y1) f = y1;
+    if (l > y2) l = y2;
+    if (f > l) continue;
+    edges.push_back(edge{i, j, static_cast<long long>(f), static_cast<long long>(l)});
+  }
+  if (edges.empty()) return 0;
+  std::sort(edges.begin(), edges.end(),
+            [](const edge &a, const edge &b) { return a.first < b.first; });
+  std::vector<const edge *> active;
+  std::vector<double> cross;
+  size_t next = 0;
+  long long y = edges[0].first;
+  while (y <= y2) {
+    while (next < edges.size() && edges[next].first <= y) active.push_back(&edges[next++]);
+    size_t keep = 0;
+    for (const edge *e : active)
+      if (e->last >= y) active[keep++] = e;
+    active.resize(keep);
+    if (active.empty()) {
+      if (next >= edges.size()) break;
+      y = edges[next].first;
+      continue;
+    }
+    const double py = static_cast<double>(static_cast<int>(y));
+    cross.clear();
+    for (const edge *e : active) {
+      const FPOINT &a = o->points[e->i];
+      const FPOINT &b = o->points[e->j];
+      if (!edgeCounts(a, b, py)) continue;
+      double c = edgeCrossing(a, b, py);
+      if (!std::isnan(c)) cross.push_back(c);
+    }
+    std::sort(cross.begin(), cross.end());
+    // Pixel x is inside when an odd number of crossings lie beyond it; between
+    // crossings k and k+1 (k of them at or left of x) that number is n-k.
+    const long long nc = static_cast<long long>(cross.size());
+    for (long long k = 0; k <= nc; k++) {
+      if (((nc - k) & 1) == 0) continue;
+      long long xs = x1, xe = x2;
+      if (k > 0) {
+        double c = std::ceil(cross[static_cast<size_t>(k - 1)]);
+        if (c > xs) xs = c > x2 ? static_cast<long long>(x2) + 1 : static_cast<long long>(c);
+      }
+      if (k < nc) {
+        double c = std::ceil(cross[static_cast<size_t>(k)]) - 1;
+        if (c < xe) xe = c < x1 ? static_cast<long long>(x1) - 1 : static_cast<long long>(c);
+      }
+      if (xs <= xe) {
+        *xP = static_cast<int>(xs);
+        *yP = static_cast<int>(y);
+        return 1;
+      }
+    }
+    y++;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int objectFirstPixelIn(const object *o, int x1, int y1, int x2, int y2, int *xP, int *yP) {
+  if (!o || !o->points || x1 > x2 || y1 > y2) return 0;
+  int x = 0, y = 0, found = 0;
+  switch (o->t) {
+    case rectangle:
+      found = o->pointsTotal >= 2 && firstPixelRectangle(o, x1, y1, x2, y2, &x, &y);
+      break;
+    case circle:
+      found = o->pointsTotal >= 2 && firstPixelCircle(o, x1, y1, x2, y2, &x, &y);
+      break;
+    case polygon:
+      found = firstPixelPolygon(o, x1, y1, x2, y2, &x, &y);
+      break;
+    default:
+      break;
+  }
+  if (found) {
+    if (xP) *xP = x;
+    if (yP) *yP = y;
+  }
+  return found;
+}

@@ -85,6 +85,13 @@ int truncToInt(double v);
 // two points.
 int objectRadius(const object *o);
 
+// The first image pixel of hotspot o, in row-major order (top row first, then
+// left to right), inside the box x1..x2, y1..y2 (inclusive, x1 <= x2, y1 <= y2),
+// under the same containment rule as objectContainsPoint. 1 and the pixel
+// through xP, yP when there is one, else 0. Its cost grows with the rows the
+// hotspot spans, not with the box's area.
+int objectFirstPixelIn(const object *o, int x1, int y1, int x2, int y2, int *xP, int *yP);
+
 // Replaces dst's points and strings by deep copies of src's (objectDataFree on
 // dst, then objectDataCopy).
 void objectDataReplace(object *dst, const object *src);

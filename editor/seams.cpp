@@ -40,9 +40,8 @@ void toolbarRedraw(void) {
 void FirstHint(int index, void *parent) {
   if (seams.firstHint) seams.firstHint(index, parent);
 }
-void Url(int index, int show) {
-  if (seams.url) seams.url(index, show);
-}
+// Url is defined by editor/props.cpp: it applies the defeatUrlDialog shortcut
+// and the first-run hint, then calls seams.url to show the dialog.
 void UrlDismiss(void) {
   if (seams.urlDismiss) seams.urlDismiss();
 }

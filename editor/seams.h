@@ -63,7 +63,10 @@ void toolbarRedraw(void);
 // The first-time hint number `index`, shown once before the command it explains.
 void FirstHint(int index, void *parent);
 
-// The hotspot properties dialog and the default-URL dialog.
+// The hotspot properties dialog and the default-URL dialog. Url itself is
+// defined by editor/props.cpp (declared in editor/props.h as well): it takes the
+// defeatUrlDialog shortcut or shows first-run hint 5, then calls the url hook,
+// which fills the dialog from hotspot `index` and shows it.
 void Url(int index, int show);
 void UrlDismiss(void);
 void UrlDefault(void);

@@ -1,13 +1,21 @@
-// editor_fixture.h: a fresh hotspot table, scripted dialogs and empty window
-// hooks for every editor test, and helpers that add hotspots to the map.
+// editor_fixture.h: a fresh hotspot table, empty undo lists, scripted dialogs
+// and recording window hooks for every editor test, and helpers that add
+// hotspots to the map.
 #ifndef TILVANE_TESTS_EDITOR_FIXTURE_H
 #define TILVANE_TESTS_EDITOR_FIXTURE_H
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "editor/objects.h"
+
+// Every call the logic made into the windows, as "repaint 0", "url 3",
+// "check 302 1", "enable 903 0", "hint 5", "zoomout 2", "sensitivity 1",
+// "urlDismiss", "urlDefault", "urlDefaultDismiss", "toolbar".
+extern std::vector<std::string> seamLog;
 
 class EditorTest : public ::testing::Test {
  protected:
@@ -22,6 +30,13 @@ class EditorTest : public ::testing::Test {
   int addCircle(double cx, double cy, double rx, double ry, const char *url = nullptr) {
     return addShape(circle, {{cx, cy}, {rx, ry}}, url);
   }
+
+  // Makes exactly these hotspots selected, the last one current.
+  void selectOnly(std::initializer_list<int> indices);
+
+  // Whether the log holds an entry, and how many times.
+  static int logged(const std::string &entry);
+  static void clearLog() { seamLog.clear(); }
 };
 
 #endif

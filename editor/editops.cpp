@@ -1,0 +1,359 @@
+// editops.cpp: point dragging, the angle constraint, moving and resizing the
+// selection, adding and removing points, aligning and expanding. Owns
+// resizeOriginalFactorX, resizeOriginalFactorY, resizeOriginalSet.
+#include "editor/editops.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "editor/modes.h"
+#include "editor/seams.h"
+#include "editor/selection.h"
+#include "editor/undo.h"
+#include "html/strhack.h"
+#include "platform/platform.h"
+
+double resizeOriginalFactorX = 1.0, resizeOriginalFactorY = 1.0;
+int resizeOriginalSet = 0;
+
+static const char notConsecutiveText[] =
+    "The two points you have selected are not consecutive. Select two consecutive points in the "
+    "polygon (points that share an edge). The new point will appear between them.";
+static const char tooFewPointsText[] =
+    "A polygon must have at least three points.If you wish to delete the entire hotspot, use "
+    "\"Cut\" instead.";
+
+void ObjectMoveSelectedPoints(object *o, int x, int y) {
+  if (!o || !o->points) return;
+  for (int k = 0; k < psel.total; k++) {
+    const int i = psel.points[k];
+    if (o->t == polygon) {
+      if (i < 0 || i >= o->pointsTotal) {
+        DEBUGM("out of range value for pointSelected");
+        continue;
+      }
+      o->points[i].x += x - ovx;
+      o->points[i].y += y - ovy;
+    } else if (o->t == circle) {
+      if (o->pointsTotal < 2) break;
+      FPOINT &c = o->points[0];
+      FPOINT &rim = o->points[1];
+      if (i == 0) {
+        double dx = truncToInt(x - c.x), dy = truncToInt(y - c.y);
+        c.x += dx;
+        c.y += dy;
+        rim.x += dx;
+        rim.y += dy;
+      } else if (i == 1) {
+        double ex = x - c.x, ey = y - c.y;
+        int radius = truncToInt(std::sqrt(ex * ex + ey * ey));
+        rim.x = c.x + radius;
+        rim.y = c.y;
+      }
+    } else if (o->t == rectangle) {
+      if (o->pointsTotal < 2) break;
+      FPOINT &a = o->points[0];
+      FPOINT &b = o->points[1];
+      switch (i) {
+        case 0:
+          a.x = x;
+          a.y = y;
+          break;
+        case 1:
+          b.x = x;
+          a.y = y;
+          break;
+        case 2:
+          b.x = x;
+          b.y = y;
+          break;
+        case 3:
+          a.x = x;
+          b.y = y;
+          break;
+        case 4: {
+          double dx = x - truncToInt((a.x + b.x) / 2);
+          double dy = y - truncToInt((a.y + b.y) / 2);
+          a.x += dx;
+          a.y += dy;
+          b.x += dx;
+          b.y += dy;
+          break;
+        }
+        default:
+          break;
+      }
+      break;  // a rectangle follows only its first selected point
+    }
+  }
+  ovx = x;
+  ovy = y;
+  repaint(0);
+}
+
+void angleConstrainEx(const object *o, int *xP, int *yP, int p) {
+  if (!o || !o->points || o->pointsTotal <= 0) return;
+  if (o->t == rectangle && p == 4) return;
+  int r = p - 1;
+  if (r < 0 || r >= o->pointsTotal) r = o->pointsTotal - 1;
+  const int px = truncToInt(o->points[r].x), py = truncToInt(o->points[r].y);
+  const double dx = static_cast<double>(*xP) - px, dy = static_cast<double>(*yP) - py;
+  if (dy == 0) return;
+  const double ratio = std::fabs(dx / dy);
+  double a = -1;
+  for (int step = 0; step < 4; step++) {
+    double t = step * 22.5 + 11.25;
+    if (ratio >= cosd(t) / sind(t)) {
+      a = step * 22.5;
+      break;
+    }
+  }
+  if (a < 0) {
+    *xP = px;
+    return;
+  }
+  const double c = cosd(a) / sind(a);
+  if (std::fabs(dx) > std::fabs(dy))
+    *yP = truncToInt(py + fsign(dy) * std::fabs(dx) / c);
+  else
+    *xP = truncToInt(px + fsign(dx) * std::fabs(dy) * c);
+}
+
+void angleConstrain(const object *o, int *xP, int *yP) {
+  if (o) angleConstrainEx(o, xP, yP, o->pointsTotal);
+}
+
+// --- moving and resizing the selection ------------------------------------
+
+void SelectionResizeUndoSave(void) {
+  for (int i = 0; objects && i < objectsTotal; i++)
+    if (objects[i].selected) undoSaveEx(undoChanged, i, 0);
+  undoSaveMarkLast();
+}
+
+void editResizeBegin(void) {
+  int cx = 0, cy = 0;
+  selectionGetCenterAndBounds(&cx, &cy, nullptr, nullptr);
+  SelectionResizeUndoSave();
+  editingState = editingResizing;
+  mfactorx = cx;
+  mfactory = cy;
+  for (int i = 0; objects && i < objectsTotal; i++) {
+    object *o = &objects[i];
+    if (!o->selected || !o->points) continue;
+    for (int k = 0; k < o->pointsTotal; k++) {
+      o->points[k].x -= cx;
+      o->points[k].y -= cy;
+    }
+  }
+  resizeOriginalSet = 0;
+}
+
+void SelectionResizeTo(int x, int y) {
+  double width = 0, height = 0;
+  for (int i = 0; objects && i < objectsTotal; i++) {
+    const object *o = &objects[i];
+    if (!o->selected || !o->points) continue;
+    for (int k = 0; k < o->pointsTotal; k++) {
+      if (o->points[k].x > width) width = o->points[k].x;
+      if (o->points[k].y > height) height = o->points[k].y;
+    }
+  }
+  rfactorx = (x == mfactorx || width == 0) ? 1.0 : (static_cast<double>(x) - mfactorx) / width;
+  rfactory = (y == mfactory || height == 0) ? 1.0 : (static_cast<double>(y) - mfactory) / height;
+  if (!std::isfinite(rfactorx)) rfactorx = 1.0;
+  if (!std::isfinite(rfactory)) rfactory = 1.0;
+  if (!resizeOriginalSet) {
+    resizeOriginalFactorX = rfactorx;
+    resizeOriginalFactorY = rfactory;
+    resizeOriginalSet = 1;
+  }
+  if (keyShift) {
+    double r1 = rfactorx / rfactory;
+    double r2 = resizeOriginalFactorX / resizeOriginalFactorY;
+    if (std::isfinite(r1) && std::isfinite(r2) && r1 != 0 && r2 != 0) {
+      if (r1 > r2)
+        rfactory = r1 / r2 * rfactory;
+      else
+        rfactorx = r2 / r1 * rfactorx;
+    }
+  }
+  repaint(2);
+}
+
+void SelectionMoveTo(int x, int y) {
+  int cx = 0, cy = 0;
+  selectionGetCenterAndBounds(&cx, &cy, nullptr, nullptr);
+  mfactorx += x - cx;
+  mfactory += y - cy;
+  repaint(2);
+}
+
+void SelectionResizeOfficial(void) {
+  for (int i = 0; objects && i < objectsTotal; i++) {
+    object *o = &objects[i];
+    if (!o->selected || !o->points) continue;
+    for (int k = 0; k < o->pointsTotal; k++) {
+      o->points[k].x = o->points[k].x * rfactorx + mfactorx;
+      o->points[k].y = o->points[k].y * rfactory + mfactory;
+    }
+  }
+  rfactorx = rfactory = 1.0;
+  mfactorx = mfactory = 0;
+  repaint(0);
+}
+
+// --- adding and removing points -------------------------------------------
+
+static void warn(const char *text) {
+  platformMessageBox(nullptr, text, "Tilvane", MB_OK | MB_ICONWARNING);
+}
+
+void Addpoints(int) {
+  object *o = currentObject();
+  if (!singleSelection() || !o || !o->selected || pointsSelected(&psel) != 2) return;
+  const int i1 = psel.points[0], i2 = psel.points[1];
+  const int d = std::abs(i2 - i1);
+  const int count = o->t == rectangle ? 4 : o->pointsTotal;
+  // A rectangle's centre shares an edge with no corner.
+  const bool centre = o->t == rectangle && (i1 == 4 || i2 == 4);
+  if ((d > 1 && d + 1 != count) || centre) {
+    warn(notConsecutiveText);
+    return;
+  }
+  if (o->t == circle || (o->t != polygon && o->t != rectangle)) return;
+  if (i1 < 0 || i2 < 0 || i1 >= count || i2 >= count || d == 0) return;
+  if (o->t == polygon && o->pointsTotal < 2) return;
+  undoSave(undoChanged, lastObjectSelected);
+  o = currentObject();
+  promoteToPolygon(o);
+  pointsEnsure(o, o->pointsTotal + 1);
+  FPOINT np = {static_cast<double>(truncToInt((o->points[i1].x + o->points[i2].x) / 2)),
+               static_cast<double>(truncToInt((o->points[i1].y + o->points[i2].y) / 2))};
+  const int at = d == 1 ? (i1 < i2 ? i1 : i2) + 1 : o->pointsTotal;
+  std::memmove(&o->points[at + 1], &o->points[at],
+               sizeof(FPOINT) * static_cast<size_t>(o->pointsTotal - at));
+  o->points[at] = np;
+  o->pointsTotal++;
+  pointsDeselect(&psel);
+  pointSelect(&psel, at);
+  repaint(0);
+  sensitivity(1);
+}
+
+void Removepoints(int) {
+  object *o = currentObject();
+  if (!singleSelection() || !o || !o->selected || pointsSelected(&psel) < 1) return;
+  if (o->t != polygon && o->t != rectangle) return;
+  const int count = o->t == rectangle ? 4 : o->pointsTotal;
+  int valid = 0;
+  for (int k = 0; k < psel.total; k++)
+    if (psel.points[k] >= 0 && psel.points[k] < count) valid++;
+  if ((o->t == rectangle && psel.total > 1) || (o->t == polygon && o->pointsTotal - valid < 3)) {
+    warn(tooFewPointsText);
+    return;
+  }
+  // Only corners and vertices can go; a rectangle's centre is not a point of it.
+  if (valid == 0) return;
+  undoSave(undoChanged, lastObjectSelected);
+  o = currentObject();
+  promoteToPolygon(o);
+  int kept = 0;
+  for (int i = 0; i < o->pointsTotal; i++)
+    if (!pointIsSelected(&psel, i)) o->points[kept++] = o->points[i];
+  o->pointsTotal = kept;
+  pointsDeselect(&psel);
+  repaint(0);
+  sensitivity(1);
+}
+
+// --- aligning and expanding -----------------------------------------------
+
+void objectNudge(object *o, double dx, double dy) {
+  if (!o || !o->points) return;
+  for (int k = 0; k < o->pointsTotal; k++) {
+    o->points[k].x += dx;
+    o->points[k].y += dy;
+  }
+}
+
+// Stretches the x (axis 0) or y (axis 1) values of o about the fixed edge
+// `keep` so that the edge `from` moves to `to`. A hotspot with no extent on the
+// axis stays as it is.
+static void stretchAxis(object *o, int axis, double keep, double from, double to) {
+  if (from == keep) return;
+  const double r = (to - keep) / (from - keep);
+  for (int k = 0; k < o->pointsTotal; k++) {
+    double &v = axis == 0 ? o->points[k].x : o->points[k].y;
+    v = keep + (v - keep) * r;
+  }
+}
+
+static bool expandable(const object *o) {
+  if (!o || !o->points) return false;
+  if (o->t == circle) return o->pointsTotal >= 2;
+  return (o->t == polygon || o->t == rectangle) && o->pointsTotal >= 1;
+}
+
+// A circle keeps its centre; its rim goes to the axis point at the same
+// distance as the given edge (a circle of radius 0 stays as it is).
+static void circleRim(object *o, double x, double y) {
+  if (objectRadius(o) == 0) return;
+  o->points[1].x = x;
+  o->points[1].y = y;
+}
+
+void objectExpandLeft(object *o, bounds b) {
+  if (!expandable(o)) return;
+  if (o->t == circle) return circleRim(o, 2 * o->points[0].x - b.x1, o->points[0].y);
+  bounds ob = objectGetBounds(o);
+  stretchAxis(o, 0, ob.x2, ob.x1, b.x1);
+}
+
+void objectExpandRight(object *o, bounds b) {
+  if (!expandable(o)) return;
+  if (o->t == circle) return circleRim(o, b.x2, o->points[0].y);
+  bounds ob = objectGetBounds(o);
+  stretchAxis(o, 0, ob.x1, ob.x2, b.x2);
+}
+
+void objectExpandTop(object *o, bounds b) {
+  if (!expandable(o)) return;
+  if (o->t == circle) return circleRim(o, o->points[0].x, 2 * o->points[0].y - b.y1);
+  bounds ob = objectGetBounds(o);
+  stretchAxis(o, 1, ob.y2, ob.y1, b.y1);
+}
+
+void objectExpandBottom(object *o, bounds b) {
+  if (!expandable(o)) return;
+  if (o->t == circle) return circleRim(o, o->points[0].x, b.y2);
+  bounds ob = objectGetBounds(o);
+  stretchAxis(o, 1, ob.y1, ob.y2, b.y2);
+}
+
+void Align(int action) {
+  if (objectsSelected() < 2) return;
+  const bounds sb = selectionGetCenterAndBounds(nullptr, nullptr, nullptr, nullptr);
+  for (int i = 0; i < objectsTotal; i++) {
+    object *o = &objects[i];
+    if (!o->selected) continue;
+    undoSaveEx(undoChanged, i, 0);
+    o = &objects[i];
+    if (!expandable(o)) continue;
+    const bounds ob = objectGetBounds(o);
+    switch (action) {
+      case 125: objectNudge(o, 0, static_cast<double>(sb.y1) - ob.y1); break;
+      case 126: objectNudge(o, 0, static_cast<double>(sb.y2) - ob.y2); break;
+      case 127: objectNudge(o, static_cast<double>(sb.x1) - ob.x1, 0); break;
+      case 128: objectNudge(o, static_cast<double>(sb.x2) - ob.x2, 0); break;
+      case 129: objectExpandTop(o, sb); break;
+      case 135: objectExpandBottom(o, sb); break;
+      case 136: objectExpandLeft(o, sb); break;
+      case 137: objectExpandRight(o, sb); break;
+      default: break;
+    }
+  }
+  undoSaveMarkLast();
+  repaint(0);
+}

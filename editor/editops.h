@@ -1,0 +1,45 @@
+// editops.h: the operations that change the geometry of existing hotspots:
+// dragging selected points, the 22.5-degree angle constraint, moving and
+// resizing the selection through its handles, adding and removing points,
+// aligning and expanding to a common edge. Owns resizeOriginalFactorX,
+// resizeOriginalFactorY, resizeOriginalSet.
+#ifndef TILVANE_EDITOPS_H
+#define TILVANE_EDITOPS_H
+
+#include "editor/objects.h"
+
+extern double resizeOriginalFactorX, resizeOriginalFactorY;
+extern int resizeOriginalSet;
+
+// Moves the selected points (psel) of o so that they follow the pointer from
+// (ovx, ovy) to (x, y); then ovx, ovy = x, y and a repaint.
+void ObjectMoveSelectedPoints(object *o, int x, int y);
+
+// Snaps (*xP, *yP) to a multiple of 22.5 degrees around the reference point for
+// point index p of o: stored point p-1, the last stored one when p-1 is
+// negative or past the stored points. A rectangle's centre (p = 4) is not
+// constrained. angleConstrain uses p = pointsTotal (the last placed vertex).
+void angleConstrainEx(const object *o, int *xP, int *yP, int p);
+void angleConstrain(const object *o, int *xP, int *yP);
+
+// Moving and resizing the selection with the pending transform.
+void SelectionResizeUndoSave(void);
+void editResizeBegin(void);
+void SelectionResizeTo(int x, int y);
+void SelectionMoveTo(int x, int y);
+void SelectionResizeOfficial(void);
+
+// Commands 107 and 108 (the flag is ignored).
+void Addpoints(int flag = 1);
+void Removepoints(int flag = 1);
+
+// Commands 125-128 (align top, bottom, left, right) and 129, 135, 136, 137
+// (expand top, bottom, left, right).
+void Align(int action);
+void objectNudge(object *o, double dx, double dy);
+void objectExpandLeft(object *o, bounds b);
+void objectExpandTop(object *o, bounds b);
+void objectExpandRight(object *o, bounds b);
+void objectExpandBottom(object *o, bounds b);
+
+#endif

@@ -1,0 +1,244 @@
+// props.cpp: what the properties dialogs do with their texts: confirming,
+// cancelling and deleting a hotspot, the default link, "Same As Previous",
+// the relative link of "Browse Files...", and the default link drawn as a
+// rectangle over the whole picture. Owns urlIsVisible.
+#include "editor/props.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "app/settings.h"
+#include "editor/modes.h"
+#include "editor/objects.h"
+#include "editor/seams.h"
+#include "editor/selection.h"
+#include "editor/undo.h"
+#include "editor/view.h"
+#include "html/cgiutil.h"
+#include "html/document.h"
+#include "html/strhack.h"
+#include "platform/platform.h"
+#include "wfile/wfile.h"
+
+int urlIsVisible = 0;
+
+void Url(int index, int show) {
+  urlIsVisible = 0;
+  if (state != editing && defeatUrlDialog) {
+    UrlOK("", "", "", "", "", "", "");
+    return;
+  }
+  urlIsVisible = 1;
+  const bool isNew = objects && index >= 0 && index < objectsSpace && !objects[index].complete;
+  if (isNew) FirstHint(5, nullptr);
+  if (seams.url) seams.url(index, show);
+}
+
+int urlSameAsPreviousEnabled(int index) {
+  if (!objects || index < 0 || index >= objectsSpace) return 0;
+  if (objects[index].complete) return 0;
+  return objectsTotal >= 1 && state != editing;
+}
+
+namespace {
+
+void setText(char **field, const char *text) {
+  myfreeImpl(*field);
+  *field = mystrdupImpl("url", text ? text : "");
+}
+
+void setTexts(object *o, const char *url, const char *alt, const char *title, const char *target,
+              const char *onMouseOver, const char *onMouseOut, const char *onClick) {
+  char *escaped = EscapeURL(url ? url : "");
+  if (!escaped) {
+    LowMemory();
+    escaped = mystrdupImpl("url", "");
+  }
+  myfreeImpl(o->url);
+  o->url = escaped;
+  setText(&o->comments, alt);
+  setText(&o->title, title);
+  setText(&o->target, target);
+  setText(&o->onMouseOver, onMouseOver);
+  setText(&o->onMouseOut, onMouseOut);
+  setText(&o->onClick, onClick);
+}
+
+// The waiting state of each tool once its new hotspot is confirmed, and the
+// state it steps back to when the dialog is cancelled.
+int confirmedState(int s) {
+  switch (s) {
+    case polyUrl: return polyPosition;
+    case circleUrl: return circlePosition;
+    case rectUrl: return rectPosition;
+    case magicwandUrl: return magicwandPosition;
+    default: return -1;
+  }
+}
+
+int cancelledState(int s) {
+  switch (s) {
+    case polyUrl: return polyAddpoints;
+    case circleUrl: return circleDrag;
+    case rectUrl: return rectDrag;
+    case magicwandUrl: return magicwandPosition;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+void UrlOK(const char *url, const char *alt, const char *title, const char *target,
+           const char *onMouseOver, const char *onMouseOut, const char *onClick) {
+  const int next = confirmedState(state);
+  if (next >= 0) {
+    if (!objects) objectsSetup();
+    objectsEnsure(objectsTotal + 1);  // the spare record behind the new hotspot
+    if (urlIsVisible) undoSave(undoAdded, objectsTotal);
+    object *o = &objects[objectsTotal];
+    setTexts(o, url, alt, title, target, onMouseOver, onMouseOut, onClick);
+    o->complete = 1;
+    objectsTotal++;
+    objectsEnsure(objectsTotal);
+    changed = 1;
+    repaint(0);
+    state = next;
+  } else if (state == editing) {
+    if (!currentObject()) return;
+    undoSave(undoChanged, lastObjectSelected);
+    setTexts(currentObject(), url, alt, title, target, onMouseOver, onMouseOut, onClick);
+    changed = 1;
+  }
+}
+
+void UrlCancel(void) {
+  UrlDismiss();
+  const int back = cancelledState(state);
+  if (back >= 0) {
+    state = back;
+    Button3Down();
+  }
+}
+
+void UrlDelete(int last) {
+  if (!currentObject()) return;
+  undoSaveEx(undoDeleted, lastObjectSelected, last);
+  objectRemove(lastObjectSelected);
+  lastObjectSelected = -1;
+  pointsDeselect(&psel);
+  changed = 1;
+}
+
+void UrlDismissWithUndo(void) {
+  if (currentObject() && urlIsVisible) undoSave(undoChanged, lastObjectSelected);
+  UrlDefaultDismiss();
+  UrlDismiss();
+}
+
+void UrlDefaultOK(const char *text) {
+  undoSave(undoDefaultUrl, objectsTotal);
+  myfreeImpl(defaultUrl);
+  defaultUrl = text && text[0] ? mystrdupImpl("defaultUrl", text) : nullptr;
+  UrlDefaultDismiss();
+  changed = 1;
+}
+
+void UrlDefaultDelete(void) {
+  if (defaultUrl) {
+    myfreeImpl(defaultUrl);
+    defaultUrl = nullptr;
+    changed = 1;
+  }
+  UrlDefaultDismiss();
+}
+
+// --- the relative link of "Browse Files..." -------------------------------
+
+namespace {
+
+// The root of a parsed address: a "\\server" share or a "X:" drive, from the
+// site part when it has one, else from the start of the path.
+void urlRoot(const wfileInfo &info, char *out, int size) {
+  const char *s = info.site[0] ? info.site : info.path;
+  out[0] = 0;
+  if ((s[0] == '\\' && s[1] == '\\') || (!info.site[0] && s[0] == '/' && s[1] == '/')) {
+    int n = 2;
+    while (s[n] && s[n] != '\\' && s[n] != '/') n++;
+    strncpyMax(out, size, s, n);
+  } else if (s[0] && s[1] == ':') {
+    strncpyMax(out, size, s, 2);
+  } else if (info.site[0]) {
+    strcpyMax(out, size, s);
+  }
+}
+
+int sameNoCase(const char *a, const char *b) {
+  for (;; a++, b++) {
+    if (std::toupper(static_cast<unsigned char>(*a)) != std::toupper(static_cast<unsigned char>(*b)))
+      return 0;
+    if (!*a) return 1;
+  }
+}
+
+}  // namespace
+
+int urlRelativeLink(const char *pagePath, const char *filePath, char *out, int size) {
+  if (!out || size <= 0) return 0;
+  out[0] = 0;
+  if (!filePath || !filePath[0]) return 0;
+  // Both are parsed on their own, resolved against nothing but themselves.
+  static wfileInfo page, file;
+  std::memset(&page, 0, sizeof page);
+  std::memset(&file, 0, sizeof file);
+  if (wfileParseUrl(filePath, &file) != 0) return 0;
+  if (!pagePath || wfileParseUrl(pagePath, &page) != 0) {
+    strcpyMax(out, size, file.path);
+    return 1;
+  }
+  char pageRoot[1024], fileRoot[1024];
+  urlRoot(page, pageRoot, sizeof pageRoot);
+  urlRoot(file, fileRoot, sizeof fileRoot);
+  if (!sameNoCase(pageRoot, fileRoot)) {
+    strcpyMax(out, size, file.path);
+    return 1;
+  }
+  const char *a = page.path, *b = file.path;
+  int common = -1;
+  for (int i = 0; a[i] && b[i] && a[i] == b[i]; i++)
+    if (a[i] == '/') common = i;
+  for (const char *p = a + common + 1; *p; p++)
+    if (*p == '/') strcatMax(out, size, "../");
+  strcatMax(out, size, b + common + 1);
+  return 1;
+}
+
+int UrlBrowseFiles(char *url, int size) {
+  FirstHint(10, nullptr);
+  static const platformFileFilter filter = {
+      "HTML, PHP, Cold Fusion and ASP Pages (*.HTM;*.HTML;*.SHTM;*.SHTML;*.ASP;*.ASPX;*.PHP;*.CFM)",
+      "*.htm;*.html;*.shtm;*.shtml;*.asp;*.php;*.cfm;*.aspx"};
+  char chosen[256];
+  chosen[0] = 0;
+  if (!platform->openFileDialog(nullptr, nullptr, &filter, 1, nullptr, PLATFORM_FILE_MUST_EXIST, chosen,
+                                sizeof chosen))
+    return 0;
+  char link[1024];
+  if (!urlRelativeLink(mapfilename, chosen, link, sizeof link)) return 0;
+  strcpyMax(url, size, link);
+  return 1;
+}
+
+int DetectDefaultURL(void) {
+  if (!objects || objectsTotal < 1) return 0;
+  const int i = objectsTotal - 1;
+  const object *o = &objects[i];
+  if (o->t != rectangle || o->pointsTotal < 2 || !o->points) return 0;
+  if (o->points[0].x != 0 || o->points[0].y != 0) return 0;
+  if (o->points[1].x != displayWidth - 1 || o->points[1].y != displayHeight - 1) return 0;
+  char *link = o->url ? mystrdupImpl("defaultUrl", o->url) : nullptr;
+  myfreeImpl(defaultUrl);
+  defaultUrl = link;
+  lastObjectSelected = i;
+  UrlDelete(1);
+  return 1;
+}

@@ -1,0 +1,49 @@
+// props.h: what the hotspot properties dialog and the default-URL dialog do
+// with their texts (the windows themselves live in the editor's window code):
+// confirming, cancelling, deleting, the enable rule of "Same As Previous", the
+// relative link of "Browse Files...", and the detection of a default link
+// drawn as a rectangle over the whole picture. Owns urlIsVisible.
+#ifndef TILVANE_PROPS_H
+#define TILVANE_PROPS_H
+
+// 1 when the last request for a hotspot's properties showed the dialog, 0 when
+// it took the shortcut of defeatUrlDialog.
+extern int urlIsVisible;
+
+// Opens (or refills) the "Object URL" dialog for hotspot index: with
+// defeatUrlDialog set and a new hotspot (state not editing), UrlOK with seven
+// empty texts instead; otherwise first-run hint 5 for a new hotspot, then the
+// window's dialog (the url hook of editor/seams.h).
+void Url(int index, int show);
+
+// Whether "Same As Previous" is enabled in the dialog for hotspot index.
+int urlSameAsPreviousEnabled(int index);
+
+// The dialog's OK with its seven texts (null counts as empty); Cancel; Delete.
+void UrlOK(const char *url, const char *alt, const char *title, const char *target,
+           const char *onMouseOver, const char *onMouseOut, const char *onClick);
+void UrlCancel(void);
+void UrlDelete(int last);
+
+// A left press in the Test+Edit state: records the current hotspot when its
+// dialog was in use, then closes both dialogs.
+void UrlDismissWithUndo(void);
+
+// The default-URL dialog's OK (empty text: no default link) and Delete.
+void UrlDefaultOK(const char *text);
+void UrlDefaultDelete(void);
+
+// The link from the page at pagePath to the chosen file at filePath: relative
+// ("../" per folder of the page below their common folder) when both are on
+// the same root, else the chosen file's own path. 1 when a link was written.
+int urlRelativeLink(const char *pagePath, const char *filePath, char *out, int size);
+
+// The "Browse Files..." button: the open-file dialog for a page, then the link
+// relative to the document (mapfilename) into url (size bytes). 1 when chosen.
+int UrlBrowseFiles(char *url, int size);
+
+// After a map is loaded: a last rectangle that covers the whole picture becomes
+// the default link and is deleted. 1 when that happened.
+int DetectDefaultURL(void);
+
+#endif

@@ -1,0 +1,71 @@
+// undo.h: undo and redo by snapshot. Before a hotspot changes, a copy of the
+// whole record goes onto the undo list; undoing puts it back and keeps a copy
+// of the newer version on the redo list. Records can be grouped so that one
+// step covers a change to several hotspots. Owns undoLast, redoLast, groupStart.
+#ifndef TILVANE_UNDO_H
+#define TILVANE_UNDO_H
+
+#include "editor/objects.h"
+#include "editor/selection.h"
+
+enum undoType {
+  undoDeleted = 0,       // a hotspot was deleted: re-insert it at its index
+  undoAdded = 1,         // a new hotspot was confirmed: take it out, reopen its dialog
+  undoPasted = 2,        // never made
+  undoZoomed = 3,        // the zoom factor before a zoom
+  undoChanged = 4,       // one hotspot before a change
+  undoDefaultUrl = 5,    // the default link before a change
+  undoResized = 6,       // never made
+  undoState = 7,         // never made
+  undoUnDeleted = 8,     // redo: delete again
+  undoUnAdded = 9,       // redo: re-insert the hotspot as it was in the map
+  undoUnChanged = 10,    // redo: the hotspot as it was before the undo
+  undoUnZoomed = 11,     // redo: the zoom factor before the undo
+  undoUnDefaultUrl = 12, // redo: the default link before the undo
+  undoUnResized = 13     // redo of a record that restored nothing: does nothing
+};
+
+struct undoStruct {
+  int t;                   // undoType
+  int offset;              // index of the hotspot concerned; -1 where none
+  double scale;            // zoom factor (zoom types)
+  double rfactorx, rfactory;
+  int mfactorx, mfactory;
+  object o;                // deep copy of the hotspot (null points when none)
+  undoStruct *p;           // next older record of the same list
+  undoStruct *undo;        // in a redo record: the undo record it reverses
+  char *defaultUrl;        // the default link (default-URL types)
+  int state;               // editing state when the record was made
+  int lastObjectSelected;  // current hotspot when the record was made
+  pointSelection psel;     // point selection when the record was made
+  int last;                // one Undo or Redo step stops after this record
+};
+
+extern undoStruct *undoLast;
+extern undoStruct *redoLast;
+extern undoStruct *groupStart;
+
+// Records a snapshot of type t for hotspot offset (the zoom factor or the
+// default link for those types). last = 1 makes it a step of its own (and
+// closes any open group); last = 0 adds it to the open group or opens one.
+// Empties the redo list and marks the document changed.
+void undoSaveEx(int t, int offset, int last);
+void undoSave(int t, int offset);
+void undoSaveMarkLast(void);
+
+// Undo and redo one step; nothing when the list is empty.
+void undoRestore(void);
+void redoRestore(void);
+void undoPurge(void);
+void redoPurge(void);
+
+// Returns to the editing state of record r (checking its tool's command); and
+// enables Undo (903) and Redo (904) by whether their lists hold anything.
+void undoRestoreGui(const undoStruct *r);
+void undoRestoreGui2(void);
+
+// The Undo (903) and Redo (904) commands.
+void Undo(int flag);
+void Redo(int flag);
+
+#endif
