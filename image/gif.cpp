@@ -1,0 +1,371 @@
+// gif.cpp: the GIF decoder: header and colour tables, extensions, data blocks,
+// the LZW code reader, the image's pixels (with interlacing), and LoadGif,
+// which converts the palette image row by row into tiles.
+#include "image/gif.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "html/strhack.h"
+#include "image/dither.h"
+#include "image/imagedata.h"
+#include "image/loadimg.h"
+#include "platform/platform.h"
+#include "wfile/wfile.h"
+
+namespace {
+
+enum { maxLzwBits = 12, lzwTableSize = 1 << maxLzwBits, stackSize = 8192 };
+
+// Reads exactly length bytes; 1 on success.
+int readOK(gifSource *s, void *buffer, int length) {
+  char *p = (char *)buffer;
+  int got = 0;
+  while (got < length) {
+    int n = s->read(s->context, p + got, length - got);
+    if (n <= 0) return 0;
+    got += n;
+  }
+  return 1;
+}
+
+void resetTable(gifSource *s) {
+  for (int i = 0; i < s->clearCode && i < lzwTableSize; i++) {
+    s->table[0][i] = 0;
+    s->table[1][i] = i;
+  }
+  for (int i = s->clearCode; i < lzwTableSize; i++) s->table[0][i] = s->table[1][i] = 0;
+  s->codeSize = s->setCodeSize + 1;
+  s->maxCodeSize = 2 * s->clearCode;
+  s->maxCode = s->clearCode + 2;
+  s->sp = 0;
+}
+
+// Reads codes until one is not the clear code; it becomes the first and old
+// code. The end code (or no code at all) ends the data.
+int firstCodeAfterClear(gifSource *s) {
+  int code;
+  do {
+    code = GetCode(s, s->codeSize, 0);
+  } while (code == s->clearCode);
+  if (code < 0 || code == s->endCode) return -2;
+  s->firstCode = s->oldCode = code;
+  return code;
+}
+
+}  // namespace
+
+oldrzImagePtr oldrzImageCreate(int sx, int sy) {
+  if (sx <= 0 || sy <= 0 || (long long)sx * sy > imageDataPixelLimit) return nullptr;
+  oldrzImagePtr im = (oldrzImagePtr)std::calloc(1, sizeof(oldrzImageStruct));
+  if (!im) return nullptr;
+  unsigned char *block = (unsigned char *)std::calloc((size_t)sx * sy, 1);
+  im->pixels = (unsigned char **)std::malloc(sizeof(unsigned char *) * (size_t)sy);
+  if (!block || !im->pixels) {
+    std::free(block);
+    std::free(im->pixels);
+    std::free(im);
+    return nullptr;
+  }
+  for (int y = 0; y < sy; y++) im->pixels[y] = block + (size_t)y * sx;
+  im->sx = sx;
+  im->sy = sy;
+  im->transparent = -1;
+  return im;
+}
+
+void oldrzImageDestroy(oldrzImagePtr im) {
+  if (!im) return;
+  if (im->pixels) std::free(im->pixels[0]);
+  std::free(im->pixels);
+  std::free(im);
+}
+
+void oldrzImageSetPixel(oldrzImagePtr im, int x, int y, int color) {
+  if (x >= 0 && y >= 0 && x < im->sx && y < im->sy) im->pixels[y][x] = (unsigned char)color;
+}
+
+void oldrzImageColorTransparent(oldrzImagePtr im, int color) { im->transparent = color; }
+
+int ReadColorMap(gifSource *source, int number, int buffer[3][256]) {
+  for (int i = 0; i < number && i < 256; i++) {
+    unsigned char rgb[3];
+    if (!readOK(source, rgb, 3)) return 1;
+    buffer[0][i] = rgb[0];
+    buffer[1][i] = rgb[1];
+    buffer[2][i] = rgb[2];
+  }
+  return 0;
+}
+
+int GetDataBlock(gifSource *source, unsigned char *buffer) {
+  unsigned char count;
+  if (!readOK(source, &count, 1)) return -1;
+  source->zeroDataBlock = count == 0;
+  if (count != 0 && !readOK(source, buffer, count)) return -1;
+  return count;
+}
+
+void DoExtension(gifSource *source, int label, int *transparent) {
+  unsigned char buf[256];
+  if (label == 0xF9) {
+    std::memset(buf, 0, sizeof buf);
+    int n = GetDataBlock(source, buf);
+    if (n <= 0) return;  // the block that ends the extension was read already
+    if (buf[0] & 0x1) *transparent = buf[3];
+  }
+  while (GetDataBlock(source, buf) > 0) {
+  }
+}
+
+int GetCode(gifSource *s, int code_size, int flag) {
+  if (flag) {
+    s->curbit = 0;
+    s->lastbit = 0;
+    s->lastByte = 2;
+    s->done = 0;
+    s->buf[0] = s->buf[1] = 0;
+    return 0;
+  }
+  while (s->curbit + code_size > s->lastbit) {
+    if (s->done) return -1;
+    s->buf[0] = s->buf[s->lastByte - 2];
+    s->buf[1] = s->buf[s->lastByte - 1];
+    int count = GetDataBlock(s, &s->buf[2]);
+    if (count <= 0) {
+      count = 0;
+      s->done = 1;
+    }
+    s->lastByte = 2 + count;
+    s->curbit = (s->curbit - s->lastbit) + 16;
+    s->lastbit = (2 + count) * 8;
+  }
+  int byte = s->curbit >> 3;
+  unsigned bits = (unsigned)s->buf[byte] | ((unsigned)s->buf[byte + 1] << 8) |
+                  ((unsigned)s->buf[byte + 2] << 16);
+  int ret = (int)((bits >> (s->curbit & 7)) & ((1u << code_size) - 1));
+  s->curbit += code_size;
+  return ret;
+}
+
+int LWZReadByte(gifSource *s, int flag, int input_code_size) {
+  if (flag) {
+    s->setCodeSize = input_code_size;
+    s->clearCode = 1 << input_code_size;
+    s->endCode = s->clearCode + 1;
+    resetTable(s);
+    GetCode(s, 0, 1);
+    s->fresh = 1;
+    return 0;
+  }
+  if (s->fresh) {
+    s->fresh = 0;
+    return firstCodeAfterClear(s);
+  }
+  if (s->sp > 0) return s->stack[--s->sp];
+
+  int code;
+  while ((code = GetCode(s, s->codeSize, 0)) >= 0) {
+    if (code == s->clearCode) {
+      resetTable(s);
+      return firstCodeAfterClear(s);
+    }
+    if (code == s->endCode) {
+      if (s->zeroDataBlock) return -2;
+      unsigned char buf[256];
+      int count;
+      while ((count = GetDataBlock(s, buf)) > 0) {
+      }
+      if (count != 0) return -2;
+      // Otherwise the end code goes on as an ordinary code.
+    }
+    int incode = code;
+    if (code >= s->maxCode) {
+      if (s->sp >= stackSize) return -1;
+      s->stack[s->sp++] = s->firstCode;
+      code = s->oldCode;
+    }
+    while (code >= s->clearCode) {
+      if (s->sp >= stackSize) return -1;
+      s->stack[s->sp++] = s->table[1][code];
+      code = s->table[0][code];
+    }
+    if (s->sp >= stackSize) return -1;
+    s->stack[s->sp++] = s->firstCode = s->table[1][code];
+    if (s->maxCode < lzwTableSize) {
+      s->table[0][s->maxCode] = s->oldCode;
+      s->table[1][s->maxCode] = s->firstCode;
+      s->maxCode++;
+      if (s->maxCode >= s->maxCodeSize && s->maxCodeSize < lzwTableSize) {
+        s->maxCodeSize *= 2;
+        s->codeSize++;
+      }
+    }
+    s->oldCode = incode;
+    if (s->sp > 0) return s->stack[--s->sp];
+  }
+  return code;
+}
+
+int ReadImage(oldrzImagePtr im, gifSource *source, int len, int height, int cmap[3][256],
+              int interlace) {
+  for (int i = 0; i < 256; i++) {
+    im->red[i] = cmap[0][i];
+    im->green[i] = cmap[1][i];
+    im->blue[i] = cmap[2][i];
+    im->open[i] = 1;
+  }
+  im->colorsTotal = 256;
+  unsigned char c;
+  if (!readOK(source, &c, 1)) return 1;
+  if (c > 11) {
+    source->invalid = 1;
+    return 0;
+  }
+  LWZReadByte(source, 1, c);
+
+  static const int passStep[4] = {8, 8, 4, 2};
+  static const int passStart[4] = {0, 4, 2, 1};
+  int x = 0, y = 0, pass = 0, rowsDone = 0;
+  int v;
+  while ((v = LWZReadByte(source, 0, c)) >= 0) {
+    if (v > 255) {
+      source->invalid = 1;
+      return 0;
+    }
+    im->open[v] = 0;
+    oldrzImageSetPixel(im, x, y, v);
+    if (++x < len) continue;
+    x = 0;
+    loadProgress(++rowsDone, height);
+    if (!interlace) {
+      if (++y >= height) break;
+      continue;
+    }
+    y += passStep[pass];
+    // Passes whose first row lies below the image hold no rows.
+    while (y >= height && pass < 3) y = passStart[++pass];
+    if (y >= height) break;
+  }
+  LWZReadByte(source, 0, c);
+  return 1;
+}
+
+oldrzImagePtr oldrzImageCreateFromGifSource(gifSource *source) {
+  int transparent = -1;
+  source->zeroDataBlock = 0;
+  source->tooLarge = 0;
+  source->invalid = 0;
+  unsigned char buf[16];
+  if (!readOK(source, buf, 6)) return nullptr;
+  if (std::memcmp(buf, "GIF", 3) != 0) return nullptr;
+  if (std::memcmp(buf + 3, "87a", 3) != 0 && std::memcmp(buf + 3, "89a", 3) != 0) return nullptr;
+  if (!readOK(source, buf, 7)) return nullptr;
+
+  // Without any colour table, index i shows gray level i.
+  static int globalMap[3][256];
+  for (int i = 0; i < 256; i++) globalMap[0][i] = globalMap[1][i] = globalMap[2][i] = i;
+  int(*cmap)[256] = (int(*)[256])std::malloc(sizeof(int) * 3 * 256 * 2);
+  if (!cmap) return nullptr;
+  int(*global)[256] = cmap;
+  int(*local)[256] = cmap + 3;
+  std::memcpy(global, globalMap, sizeof globalMap);
+  if (buf[4] & 0x80) {
+    if (ReadColorMap(source, 2 << (buf[4] & 7), global)) {
+      std::free(cmap);
+      return nullptr;
+    }
+  }
+  oldrzImagePtr im = nullptr;
+  for (;;) {
+    unsigned char c;
+    if (!readOK(source, &c, 1)) break;
+    if (c == ';') break;
+    if (c == '!') {
+      if (!readOK(source, &c, 1)) break;
+      DoExtension(source, c, &transparent);
+      continue;
+    }
+    if (c != ',') continue;
+    if (!readOK(source, buf, 9)) break;
+    int width = buf[4] | (buf[5] << 8);
+    int height = buf[6] | (buf[7] << 8);
+    if (width == 0 || height == 0) break;
+    im = oldrzImageCreate(width, height);
+    if (!im) {
+      source->tooLarge = 1;
+      break;
+    }
+    im->interlace = (buf[8] & 0x40) ? 1 : 0;
+    int(*use)[256] = global;
+    if (buf[8] & 0x80) {
+      std::memcpy(local, globalMap, sizeof globalMap);
+      if (ReadColorMap(source, 1 << ((buf[8] & 7) + 1), local)) {
+        oldrzImageDestroy(im);
+        im = nullptr;
+        break;
+      }
+      use = local;
+    }
+    if (!ReadImage(im, source, width, height, use, im->interlace)) {
+      oldrzImageDestroy(im);
+      im = nullptr;
+      break;
+    }
+    if (transparent != -1) oldrzImageColorTransparent(im, transparent);
+    break;
+  }
+  std::free(cmap);
+  if (!im) return nullptr;
+  while (im->colorsTotal > 0 && im->open[im->colorsTotal - 1]) im->colorsTotal--;
+  return im;
+}
+
+int LoadGif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
+  gifSource *source = (gifSource *)std::calloc(1, sizeof(gifSource));
+  if (!source) {
+    LowMemory();
+    return 0;
+  }
+  source->read = wfileReadWrapper;
+  source->context = in;
+  oldrzImagePtr im = oldrzImageCreateFromGifSource(source);
+  int tooLarge = source->tooLarge;
+  std::free(source);
+  if (!im) {
+    if (tooLarge) LowMemory();
+    else platformMessageBox(nullptr, "Not a Valid GIF File", "GIF Decoding Error", MB_OK | MB_ICONWARNING);
+    return 0;
+  }
+  unsigned char sourcep[256 * 4];
+  std::memset(sourcep, 0, sizeof sourcep);
+  for (int i = 0; i < im->colorsTotal; i++) {
+    sourcep[4 * i] = (unsigned char)im->red[i];
+    sourcep[4 * i + 1] = (unsigned char)im->green[i];
+    sourcep[4 * i + 2] = (unsigned char)im->blue[i];
+  }
+  unsigned char *row = (unsigned char *)std::malloc((size_t)im->sx * 3 + 4);
+  if (!row) {
+    oldrzImageDestroy(im);
+    platformMessageBox(nullptr, "Not Enough Memory", "GIF Decoding Error", MB_OK | MB_ICONWARNING);
+    return 0;
+  }
+  unsigned char *header = imageHeaderCreate(im->sx, im->sy, pa);
+  imageData *d = header ? imageDataCreateFromDIB(nullptr, header, imageHeaderSize) : nullptr;
+  if (!d) {
+    std::free(header);
+    std::free(row);
+    oldrzImageDestroy(im);
+    LowMemory();
+    return 0;
+  }
+  *idP = d;
+  for (int y = 0; y < im->sy; y++) {
+    ditherRow(pa, rowPalette, row, im->pixels[y], im->sx, sourcep);
+    imageDataPushRow(d, y, row);
+  }
+  oldrzImageDestroy(im);
+  std::free(header);
+  std::free(row);
+  return 1;
+}

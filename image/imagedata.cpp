@@ -1,0 +1,250 @@
+// imagedata.cpp: the tiled picture: creation by the tiling rule, destruction,
+// the row push, scaled drawing and reading pixels back. Owns id.
+#include "image/imagedata.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include <QImage>
+#include <QPainter>
+
+#include "image/dither.h"
+
+imageData *id = nullptr;
+long long imageDataPixelLimit = 16384LL * 16384LL;
+
+namespace {
+// The colour table of 8-bit tiles: the 216 cube colours.
+const QVector<QRgb> &cubeColorTable() {
+  static QVector<QRgb> table = [] {
+    QVector<QRgb> t;
+    paletteEntry cube[216];
+    Build666Cube(cube);
+    for (const paletteEntry &e : cube) t.push_back(qRgb(e.red, e.green, e.blue));
+    return t;
+  }();
+  return table;
+}
+
+// Fills sizes and offsets for `total` pixels cut into `count` pieces of at most
+// imageTileSize.
+void tileSizes(int total, int count, int *sizes, int *offsets) {
+  for (int i = 0; i < count; i++) {
+    sizes[i] = imageTileSize;
+    offsets[i] = i * imageTileSize;
+  }
+  if (count > 0 && total % imageTileSize) sizes[count - 1] = total % imageTileSize;
+}
+
+int tileCount(int total) { return (total + imageTileSize - 1) / imageTileSize; }
+
+// The tile row holding y: the last r whose offset is at most y (0 if none).
+// Every tile row but the last is imageTileSize high, so this is y / imageTileSize,
+// capped at the last row.
+inline int tileIndex(int v, int count) {
+  if (v < 0 || count <= 0) return 0;
+  int r = v / imageTileSize;
+  return r < count ? r : count - 1;
+}
+}  // namespace
+
+unsigned char *imageHeaderCreate(int width, int height, const paletteInfo *pa) {
+  unsigned char *h = (unsigned char *)std::calloc(1, imageHeaderSize);
+  if (!h) return nullptr;
+  bitmapInfoHeader bi;
+  std::memset(&bi, 0, sizeof bi);
+  bi.biSize = 40;
+  bi.biWidth = width;
+  bi.biHeight = height;
+  bi.biPlanes = 1;
+  bi.biBitCount = pa->hpal ? 8 : 24;
+  bi.biXPelsPerMeter = 1000;
+  bi.biYPelsPerMeter = 1000;
+  std::memcpy(h, &bi, sizeof bi);
+  if (pa->hpal)
+    for (int i = 0; i < 216; i++) {
+      uint16_t v = (uint16_t)i;
+      std::memcpy(h + 40 + 2 * i, &v, 2);
+    }
+  return h;
+}
+
+imageData *imageDataCreateBody(void *hdc, const unsigned char *dibh, int dibhSize, imageBitmap hbm) {
+  if (!dibh && !hbm) return nullptr;
+  bitmapInfoHeader bi;
+  std::memset(&bi, 0, sizeof bi);
+  if (dibh) {
+    if (dibhSize < (int)sizeof bi) return nullptr;
+    std::memcpy(&bi, dibh, sizeof bi);
+  }
+  imageData *d = (imageData *)std::calloc(1, sizeof(imageData));
+  if (!d) return nullptr;
+  if (dibh) {
+    long long h = bi.biHeight < 0 ? -(long long)bi.biHeight : bi.biHeight;
+    if (bi.biWidth <= 0 || h <= 0 || (long long)bi.biWidth * h > imageDataPixelLimit) {
+      std::free(d);
+      return nullptr;
+    }
+    d->width = bi.biWidth;
+    d->height = (int)h;
+    d->rows = tileCount(d->height);
+    d->cols = tileCount(d->width);
+  } else {
+    d->width = hbm->width();
+    d->height = hbm->height();
+    d->rows = d->cols = 1;
+  }
+  int tiles = d->rows * d->cols;
+  d->hbmData = (imageBitmap *)std::calloc((size_t)tiles, sizeof(imageBitmap));
+  d->hbmP = (imageBitmap **)std::calloc((size_t)d->rows, sizeof(imageBitmap *));
+  d->colWidths = (int *)std::calloc((size_t)d->cols, sizeof(int));
+  d->rowHeights = (int *)std::calloc((size_t)d->rows, sizeof(int));
+  d->colOffsets = (int *)std::calloc((size_t)d->cols, sizeof(int));
+  d->rowOffsets = (int *)std::calloc((size_t)d->rows, sizeof(int));
+  if (!d->hbmData || !d->hbmP || !d->colWidths || !d->rowHeights || !d->colOffsets ||
+      !d->rowOffsets) {
+    imageDataDestroy(d);
+    return nullptr;
+  }
+  for (int r = 0; r < d->rows; r++) d->hbmP[r] = d->hbmData + r * d->cols;
+
+  if (!dibh) {
+    d->colWidths[0] = d->width;
+    d->rowHeights[0] = d->height;
+    d->hbmData[0] = hbm;
+    return d;
+  }
+
+  d->dibhSize = dibhSize;
+  d->dibhP = (unsigned char ***)std::calloc((size_t)d->rows, sizeof(unsigned char **));
+  if (!d->dibhP) {
+    imageDataDestroy(d);
+    return nullptr;
+  }
+  for (int r = 0; r < d->rows; r++) {
+    d->dibhP[r] = (unsigned char **)std::calloc((size_t)d->cols, sizeof(unsigned char *));
+    if (!d->dibhP[r]) {
+      imageDataDestroy(d);
+      return nullptr;
+    }
+    for (int c = 0; c < d->cols; c++) {
+      d->dibhP[r][c] = (unsigned char *)std::malloc((size_t)dibhSize);
+      if (!d->dibhP[r][c]) {
+        imageDataDestroy(d);
+        return nullptr;
+      }
+      std::memcpy(d->dibhP[r][c], dibh, (size_t)dibhSize);
+    }
+  }
+  tileSizes(d->width, d->cols, d->colWidths, d->colOffsets);
+  tileSizes(d->height, d->rows, d->rowHeights, d->rowOffsets);
+
+  bool indexed = bi.biBitCount == 8;
+  for (int r = 0; r < d->rows; r++)
+    for (int c = 0; c < d->cols; c++) {
+      bitmapInfoHeader tile = bi;
+      tile.biWidth = d->colWidths[c];
+      tile.biHeight = d->rowHeights[r];
+      std::memcpy(d->dibhP[r][c], &tile, sizeof tile);
+      QImage *q = new (std::nothrow)
+          QImage(tile.biWidth, tile.biHeight, indexed ? QImage::Format_Indexed8 : QImage::Format_BGR888);
+      if (!q || q->isNull()) {
+        delete q;
+        imageDataDestroy(d);
+        return nullptr;
+      }
+      if (indexed) q->setColorTable(cubeColorTable());
+      d->hbmP[r][c] = q;
+    }
+  return d;
+}
+
+imageData *imageDataCreateFromDIB(void *hdc, const unsigned char *dibh, int dibhSize) {
+  if (!dibh) return nullptr;
+  return imageDataCreateBody(hdc, dibh, dibhSize, nullptr);
+}
+
+imageData *imageDataCreateFromHBITMAP(imageBitmap hbm) {
+  if (!hbm) return nullptr;
+  if (hbm->isNull()) {
+    delete hbm;
+    return nullptr;
+  }
+  imageData *d = imageDataCreateBody(nullptr, nullptr, 0, hbm);
+  if (!d) delete hbm;
+  return d;
+}
+
+void imageDataDestroy(imageData *d) {
+  if (!d) return;
+  if (d->hbmData)
+    for (int i = 0; i < d->rows * d->cols; i++) delete d->hbmData[i];
+  if (d->dibhP) {
+    for (int r = 0; r < d->rows; r++) {
+      if (!d->dibhP[r]) continue;
+      for (int c = 0; c < d->cols; c++) std::free(d->dibhP[r][c]);
+      std::free(d->dibhP[r]);
+    }
+    std::free(d->dibhP);
+  }
+  std::free(d->hbmData);
+  std::free(d->hbmP);
+  std::free(d->colWidths);
+  std::free(d->rowHeights);
+  std::free(d->colOffsets);
+  std::free(d->rowOffsets);
+  std::free(d);
+}
+
+void imageDataPushRow(imageData *d, int y, const unsigned char *row) {
+  if (!d || y < 0 || y >= d->height || d->rows <= 0) return;
+  int r = tileIndex(y, d->rows);
+  int t = y - d->rowOffsets[r];
+  for (int c = 0; c < d->cols; c++) {
+    QImage *tile = d->hbmP[r][c];
+    int k = tile->format() == QImage::Format_Indexed8 ? 1 : 3;
+    std::memcpy(tile->scanLine(t), row + (size_t)k * d->colOffsets[c], (size_t)k * d->colWidths[c]);
+  }
+}
+
+void imageDataDraw(imageData *d, QPainter *destination, int dx, int dy, int dw, int dh,
+                   void *source) {
+  if (!d || !destination || d->width <= 0 || d->height <= 0) return;
+  destination->save();
+  destination->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  for (int r = 0; r < d->rows; r++)
+    for (int c = 0; c < d->cols; c++) {
+      long long x = dx + (long long)dw * d->colOffsets[c] / d->width;
+      long long y = dy + (long long)dh * d->rowOffsets[r] / d->height;
+      long long w = (long long)dw * d->colWidths[c] / d->width;
+      long long h = (long long)dh * d->rowHeights[r] / d->height;
+      destination->drawImage(QRect((int)x, (int)y, (int)w, (int)h), *d->hbmP[r][c],
+                             QRect(0, 0, d->colWidths[c], d->rowHeights[r]));
+    }
+  destination->restore();
+}
+
+unsigned imageDataGetPixel(imageData *d, void *hdc, int x, int y) {
+  if (!d || d->rows <= 0 || d->cols <= 0) return 0xFFFFFFFFu;
+  int r = tileIndex(y, d->rows);
+  int c = tileIndex(x, d->cols);
+  int tx = x - d->colOffsets[c], ty = y - d->rowOffsets[r];
+  const QImage *tile = d->hbmP[r][c];
+  if (tx < 0 || ty < 0 || tx >= tile->width() || ty >= tile->height()) return 0xFFFFFFFFu;
+  switch (tile->format()) {
+    case QImage::Format_BGR888: {
+      const unsigned char *p = tile->constScanLine(ty) + 3 * tx;
+      return (unsigned)p[2] | ((unsigned)p[1] << 8) | ((unsigned)p[0] << 16);
+    }
+    case QImage::Format_Indexed8: {
+      if (!d->dibhP) break;  // a ready picture keeps its own colour table
+      int i = tile->constScanLine(ty)[tx];
+      if (i >= 216) i = 215;
+      return (unsigned)(i / 36 * 51) | ((unsigned)(i / 6 % 6 * 51) << 8) | ((unsigned)(i % 6 * 51) << 16);
+    }
+    default: break;
+  }
+  QRgb q = tile->pixel(tx, ty);
+  return (unsigned)qRed(q) | ((unsigned)qGreen(q) << 8) | ((unsigned)qBlue(q) << 16);
+}

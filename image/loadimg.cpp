@@ -1,0 +1,131 @@
+// loadimg.cpp: LoadMyImage (the decoder by extension, the stream, the
+// "Loading Image..." window), the BMP loader, and the progress of a load.
+// Owns sx, sy.
+#include "image/loadimg.h"
+
+#include <cstring>
+#include <new>
+
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+
+#include "editor/seams.h"
+#include "editor/view.h"
+#include "html/strhack.h"
+#include "image/dither.h"
+#include "image/gif.h"
+#include "image/imagedata.h"
+#include "platform/platform.h"
+#include "wfile/wfile.h"
+
+int sx = 0, sy = 0;
+
+namespace {
+platformProgress loadWindow = nullptr;
+int loadPercent = 0;
+}  // namespace
+
+void loadProgress(long long done, long long total) {
+  if (!loadWindow || total <= 0) return;
+  int percent = (int)(done * 100 / total);
+  if (percent == loadPercent || percent < 0 || percent > 100) return;
+  loadPercent = percent;
+  platform->progressUpdate(loadWindow, percent);
+}
+
+int imageDecoderForName(const char *filename) {
+  const char *dot = filename ? std::strrchr(filename, '.') : nullptr;
+  if (!dot) return decoderGif;
+  static const struct {
+    const char *extension;
+    int decoder;
+  } table[] = {{".gif", decoderGif}, {".jpg", decoderJpeg}, {".jpe", decoderJpeg},
+               {".jpeg", decoderJpeg}, {".png", decoderPng},  {".bmp", decoderBmp}};
+  for (const auto &e : table)
+    if (strncmpNoCase(dot, e.extension, 1 << 30) == 0) return e.decoder;
+  return decoderGif;
+}
+
+int LoadBmp(const char *filename, imageData **idP) {
+  *idP = nullptr;
+  QImage picture;
+  {
+    // The reader's own size limit is raised to the picture limit (4 bytes a pixel).
+    long long limitMb = imageDataPixelLimit * 4 / (1024 * 1024) + 1;
+    if (QImageReader::allocationLimit() < limitMb) QImageReader::setAllocationLimit((int)limitMb);
+    QImageReader reader(QString::fromLocal8Bit(filename), "bmp");
+    reader.setDecideFormatFromContent(false);
+    QSize size = reader.size();
+    if (size.isValid() && (long long)size.width() * size.height() <= imageDataPixelLimit)
+      picture = reader.read();
+  }
+  if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0) {
+    platformMessageBox(nullptr, "Not a valid BMP-format image.", "Unable to Load BMP",
+                       MB_OK | MB_ICONWARNING);
+    return 0;
+  }
+  // The colours as stored, without their alpha, as one tile of blue, green, red.
+  QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+  QImage *tile = new (std::nothrow) QImage(argb.width(), argb.height(), QImage::Format_BGR888);
+  if (!tile || tile->isNull() || argb.isNull()) {
+    delete tile;
+    LowMemory();
+    return 0;
+  }
+  for (int y = 0; y < argb.height(); y++) {
+    const QRgb *in = (const QRgb *)argb.constScanLine(y);
+    unsigned char *out = tile->scanLine(y);
+    for (int x = 0; x < argb.width(); x++, out += 3) {
+      out[0] = (unsigned char)qBlue(in[x]);
+      out[1] = (unsigned char)qGreen(in[x]);
+      out[2] = (unsigned char)qRed(in[x]);
+    }
+  }
+  *idP = imageDataCreateFromHBITMAP(tile);
+  if (!*idP) {
+    LowMemory();
+    return 0;
+  }
+  return 1;
+}
+
+int LoadMyImage(const char *filename) {
+  if (id) {
+    imageDataDestroy(id);
+    id = nullptr;
+  }
+  int decoder = imageDecoderForName(filename);
+  static wfileInfo info;
+  std::memset(&info, 0, sizeof info);
+  wfileStruct *in = wfileOpen(filename, "rb", &info);
+  if (!in) {
+    modalPopup("Image file not found (or we don't have permission to open it).", 0, nullptr, nullptr);
+    return 0;
+  }
+  loadPercent = 0;
+  loadWindow = platform->progressOpen(nullptr, "Loading Image...",
+                                      "Please wait while the image is loaded.", "0% Complete");
+  int ok = 0;
+  switch (decoder) {
+    case decoderJpeg: ok = LoadJpeg(in, nullptr, &palette, &id); break;
+    case decoderPng: ok = LoadPng(in, nullptr, &palette, &id); break;
+    case decoderBmp: ok = LoadBmp(info.path, &id); break;
+    default: ok = LoadGif(in, nullptr, &palette, &id); break;
+  }
+  wfileClose(in);
+  if (loadWindow) platform->progressClose(loadWindow);
+  loadWindow = nullptr;
+  if (!ok || !id) {
+    if (id) imageDataDestroy(id);
+    id = nullptr;
+    return 0;
+  }
+  sx = id->width;
+  sy = id->height;
+  if (displayWidth == -1) displayWidth = sx;
+  if (displayHeight == -1) displayHeight = sy;
+  displayWidth = (int)(displayWidth * scale);
+  displayHeight = (int)(displayHeight * scale);
+  return 1;
+}

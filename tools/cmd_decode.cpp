@@ -1,0 +1,66 @@
+// cmd_decode.cpp: `tilvane-map decode PICTURE OUT.ppm [--depth 24|8|4]` loads a
+// picture as the editor does, for the given display depth, and writes what the
+// editor would show as a binary PPM, read back pixel by pixel from the tiles.
+// The loader's messages go to standard error; a failed load exits with 1.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "image/dither.h"
+#include "image/imagedata.h"
+#include "image/loadimg.h"
+#include "tools/tool.h"
+
+namespace {
+int runDecode(int argc, char **argv) {
+  const char *picture = nullptr, *out = nullptr;
+  int depth = 0;
+  for (int i = 1; i < argc; i++) {
+    if (std::strcmp(argv[i], "--depth") == 0 && i + 1 < argc) {
+      depth = std::atoi(argv[++i]);
+      if (depth != 24 && depth != 32 && depth != 8 && depth != 4) {
+        std::fprintf(stderr, "decode: --depth takes 24, 32, 8 or 4\n");
+        return 2;
+      }
+    } else if (!picture) {
+      picture = argv[i];
+    } else if (!out) {
+      out = argv[i];
+    } else {
+      picture = nullptr;
+      break;
+    }
+  }
+  if (!picture || !out) {
+    std::fprintf(stderr, "usage: tilvane-map decode PICTURE OUT.ppm [--depth 24|8|4]\n");
+    return 2;
+  }
+  paletteSetupDepth(&palette, depth ? depth : displayDepth());
+  if (!LoadMyImage(picture)) return 1;
+  FILE *f = std::fopen(out, "wb");
+  if (!f) {
+    std::fprintf(stderr, "decode: cannot write %s\n", out);
+    return 1;
+  }
+  std::fprintf(f, "P6\n%d %d\n255\n", id->width, id->height);
+  std::vector<unsigned char> row((size_t)id->width * 3);
+  for (int y = 0; y < id->height; y++) {
+    for (int x = 0; x < id->width; x++) {
+      unsigned c = imageDataGetPixel(id, nullptr, x, y);
+      row[3 * x] = (unsigned char)(c & 0xff);
+      row[3 * x + 1] = (unsigned char)((c >> 8) & 0xff);
+      row[3 * x + 2] = (unsigned char)((c >> 16) & 0xff);
+    }
+    std::fwrite(row.data(), 1, row.size(), f);
+  }
+  int bad = std::ferror(f);
+  if (std::fclose(f) != 0 || bad) {
+    std::fprintf(stderr, "decode: cannot write %s\n", out);
+    return 1;
+  }
+  return 0;
+}
+}  // namespace
+
+TOOL_COMMAND(decode, "decode", "PICTURE OUT.ppm [--depth 24|8|4]", runDecode);
