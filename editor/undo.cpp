@@ -117,6 +117,15 @@ void undoRestore(void) {
     noteContext(r);
     if (first) r->last = 1;
     first = 0;
+    // The redo copy is taken before the mode is left: leaving a drawing tool
+    // discards the shape under construction, which the redo must bring back.
+    int addedAt = -1;
+    if (q->t == undoChanged) {
+      snapshot(r, q->offset);
+    } else if (q->t == undoAdded && objectsTotal > 0) {
+      addedAt = q->offset >= 0 && q->offset < objectsTotal ? q->offset : objectsTotal - 1;
+      snapshot(r, addedAt);
+    }
     if (q->state != state) unstate();
     switch (q->t) {
       case undoDeleted:
@@ -125,12 +134,11 @@ void undoRestore(void) {
         break;
       case undoAdded: {
         r->t = undoUnAdded;
-        if (objectsTotal <= 0) {
+        if (addedAt < 0) {
           snapshot(r, q->offset);
           break;
         }
-        int i = q->offset >= 0 && q->offset < objectsTotal ? q->offset : objectsTotal - 1;
-        snapshot(r, i);
+        const int i = addedAt;
         // The hotspot becomes the one under construction: when hotspots were
         // pasted behind it (which records no undo), it is moved past them first.
         if (i != objectsTotal - 1) {
@@ -153,7 +161,6 @@ void undoRestore(void) {
         break;
       case undoChanged:
         r->t = undoUnChanged;
-        snapshot(r, q->offset);
         putBack(q->offset, &q->o);
         break;
       case undoDefaultUrl:

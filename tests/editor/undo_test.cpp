@@ -1,0 +1,310 @@
+// Tests of undo and redo: snapshots, grouping, the two steps of a new hotspot,
+// zoom and default-link records, and the menu enabling that follows the lists.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "editor/editops.h"
+#include "editor/modes.h"
+#include "editor/props.h"
+#include "editor/selection.h"
+#include "editor/undo.h"
+#include "editor/view.h"
+#include "html/document.h"
+#include "html/strhack.h"
+#include "tests/editor/editor_fixture.h"
+
+namespace {
+
+int undoDepth() {
+  int n = 0;
+  for (undoStruct *u = undoLast; u; u = u->p) n++;
+  return n;
+}
+
+int redoDepth() {
+  int n = 0;
+  for (undoStruct *u = redoLast; u; u = u->p) n++;
+  return n;
+}
+
+}  // namespace
+
+TEST_F(EditorTest, SavingSnapshotsTheHotspotAndMarksTheDocumentChanged) {
+  int r = addRect(1, 2, 3, 4, "a.html");
+  state = editing;
+  lastObjectSelected = r;
+  pointSelect(&psel, 2);
+  undoSave(undoChanged, r);
+  ASSERT_NE(undoLast, nullptr);
+  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(undoLast->t, undoChanged);
+  EXPECT_EQ(undoLast->offset, r);
+  EXPECT_EQ(undoLast->last, 1);
+  EXPECT_EQ(undoLast->state, editing);
+  EXPECT_EQ(undoLast->lastObjectSelected, r);
+  EXPECT_EQ(undoLast->psel.total, 1);
+  EXPECT_NE(undoLast->o.url, objects[r].url);
+  EXPECT_STREQ(undoLast->o.url, "a.html");
+  EXPECT_EQ(logged("enable 903 1"), 1);
+  EXPECT_EQ(logged("enable 904 0"), 1);
+  EXPECT_EQ(groupStart, nullptr);
+}
+
+TEST_F(EditorTest, TwoPropertyEditsUndoneAndOneRedone) {
+  int r = addRect(0, 0, 10, 10, "first");
+  state = editing;
+  lastObjectSelected = r;
+  objects[r].selected = 1;
+  UrlOK("second", "", "", "", "", "", "");
+  UrlOK("third", "", "", "", "", "", "");
+  EXPECT_STREQ(objects[r].url, "third");
+  undoRestore();
+  EXPECT_STREQ(objects[r].url, "second");
+  undoRestore();
+  EXPECT_STREQ(objects[r].url, "first");
+  clearLog();
+  redoRestore();
+  EXPECT_STREQ(objects[r].url, "second");
+  EXPECT_EQ(undoDepth(), 1);
+  EXPECT_EQ(redoDepth(), 1);
+  EXPECT_EQ(logged("enable 903 1"), 1);
+  EXPECT_EQ(logged("enable 904 1"), 1);
+  // A new change empties the redo list.
+  clearLog();
+  UrlOK("fourth", "", "", "", "", "", "");
+  EXPECT_EQ(redoDepth(), 0);
+  EXPECT_EQ(logged("enable 904 0"), 1);
+  redoRestore();  // nothing to redo
+  EXPECT_STREQ(objects[r].url, "fourth");
+}
+
+TEST_F(EditorTest, MovingThreeHotspotsIsOneStepEachWay) {
+  addRect(0, 0, 10, 10);
+  addRect(20, 0, 30, 10);
+  addRect(40, 0, 50, 10);
+  addRect(200, 200, 210, 210);  // not selected
+  selectOnly({0, 1, 2});
+  state = editing;
+  editingButton1Down(25, 5);  // the centre of the selection's box
+  ASSERT_EQ(editingState, editingMoving);
+  editingPointerMoved(30, 15);
+  editingButton1Up(35, 25, 1, 0);
+  EXPECT_EQ(objects[0].points[0].x, 10);
+  EXPECT_EQ(objects[0].points[0].y, 20);
+  EXPECT_EQ(objects[2].points[1].x, 60);
+  EXPECT_EQ(objects[3].points[0].x, 200);
+  EXPECT_EQ(undoDepth(), 3);
+  undoRestore();
+  EXPECT_EQ(undoDepth(), 0);
+  EXPECT_EQ(objects[0].points[0].x, 0);
+  EXPECT_EQ(objects[1].points[0].x, 20);
+  EXPECT_EQ(objects[2].points[1].y, 10);
+  redoRestore();
+  EXPECT_EQ(undoDepth(), 3);
+  EXPECT_EQ(objects[0].points[0].y, 20);
+  EXPECT_EQ(objects[1].points[0].x, 30);
+  EXPECT_EQ(objects[2].points[1].x, 60);
+  // The group survives a round trip.
+  undoRestore();
+  EXPECT_EQ(objects[2].points[1].x, 50);
+  EXPECT_EQ(undoDepth(), 0);
+}
+
+TEST_F(EditorTest, APlainSaveClosesAGroupThatIsStillOpen) {
+  addRect(0, 0, 1, 1);
+  addRect(2, 2, 3, 3);
+  undoSaveEx(undoChanged, 0, 0);
+  undoSaveEx(undoChanged, 1, 0);
+  EXPECT_NE(groupStart, nullptr);
+  undoSave(undoChanged, 1);
+  EXPECT_EQ(groupStart, nullptr);
+  objects[0].points[0].x = 99;
+  objects[1].points[0].x = 99;
+  undoRestore();  // the single record
+  EXPECT_EQ(undoDepth(), 2);
+  undoRestore();  // the group of two
+  EXPECT_EQ(undoDepth(), 0);
+  EXPECT_EQ(objects[0].points[0].x, 0);
+  EXPECT_EQ(objects[1].points[0].x, 2);
+}
+
+TEST_F(EditorTest, CuttingTwoHotspotsComesBackInOrder) {
+  addRect(0, 0, 1, 1, "a");
+  addRect(2, 2, 3, 3, "b");
+  addRect(4, 4, 5, 5, "c");
+  addRect(6, 6, 7, 7, "d");
+  state = editing;
+  lastObjectSelected = 1;
+  UrlDelete(0);
+  lastObjectSelected = 2;  // "d", now at index 2
+  UrlDelete(0);
+  undoSaveMarkLast();
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_STREQ(objects[1].url, "c");
+  undoRestore();
+  ASSERT_EQ(objectsTotal, 4);
+  const char *want[] = {"a", "b", "c", "d"};
+  for (int i = 0; i < 4; i++) EXPECT_STREQ(objects[i].url, want[i]);
+  redoRestore();
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_STREQ(objects[0].url, "a");
+  EXPECT_STREQ(objects[1].url, "c");
+  EXPECT_EQ(lastObjectSelected, -1);  // as when the step was undone
+}
+
+TEST_F(EditorTest, ANewRectangleUndoesInTwoSteps) {
+  Rect(1);
+  Button1Down(10, 10, 0);
+  EXPECT_EQ(state, rectDrag);
+  Button1Down(40, 30, 0);
+  EXPECT_EQ(state, rectUrl);
+  EXPECT_EQ(logged("url 0"), 1);
+  EXPECT_EQ(urlIsVisible, 1);
+  UrlOK("page.html", "alt", "", "", "", "", "");
+  EXPECT_EQ(objectsTotal, 1);
+  EXPECT_EQ(state, rectPosition);
+  clearLog();
+  undoRestore();
+  // Drawn but not counted, with its dialog open again in the dialog state.
+  EXPECT_EQ(objectsTotal, 0);
+  EXPECT_EQ(objects[0].t, rectangle);
+  EXPECT_EQ(objects[0].complete, 0);
+  EXPECT_EQ(objects[0].points[1].x, 40);
+  EXPECT_EQ(state, rectUrl);
+  EXPECT_EQ(logged("url 0"), 1);
+  undoRestore();
+  EXPECT_EQ(objectsTotal, 0);
+  EXPECT_EQ(objects[0].t, notype);
+  EXPECT_EQ(state, rectPosition);
+  // Redo twice gives the confirmed rectangle back.
+  redoRestore();
+  EXPECT_EQ(state, rectUrl);
+  EXPECT_EQ(objects[0].t, rectangle);
+  redoRestore();
+  EXPECT_EQ(objectsTotal, 1);
+  EXPECT_STREQ(objects[0].url, "page.html");
+  EXPECT_EQ(objects[0].complete, 1);
+  EXPECT_EQ(state, rectPosition);
+}
+
+TEST_F(EditorTest, UndoOfANewHotspotWithPastedHotspotsBehindIt) {
+  addRect(0, 0, 1, 1, "old");
+  Rect(1);
+  Button1Down(10, 10, 0);
+  Button1Down(20, 20, 0);
+  UrlOK("new", "", "", "", "", "", "");
+  addRect(50, 50, 60, 60, "pasted");  // pasting records no undo
+  undoRestore();
+  // The new hotspot is taken out; the pasted one stays in the map.
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_STREQ(objects[0].url, "old");
+  EXPECT_STREQ(objects[1].url, "pasted");
+  EXPECT_EQ(objects[2].points[0].x, 10);
+  EXPECT_EQ(objects[2].complete, 0);
+  redoRestore();
+  ASSERT_EQ(objectsTotal, 3);
+  EXPECT_STREQ(objects[1].url, "new");
+  EXPECT_STREQ(objects[2].url, "pasted");
+}
+
+TEST_F(EditorTest, ZoomRecordsRestoreTheFactorAndLayTheViewOut) {
+  scale = 1;
+  undoSave(undoZoomed, objectsTotal);
+  scale = 2;
+  undoSave(undoZoomed, objectsTotal);
+  scale = 4;
+  clearLog();
+  undoRestore();
+  EXPECT_EQ(scale, 2);
+  EXPECT_EQ(logged("zoomout 2"), 1);
+  EXPECT_EQ(logged("enable 904 1"), 1);
+  redoRestore();
+  EXPECT_EQ(scale, 4);
+  undoRestore();
+  addRect(0, 0, 1, 1);
+  clearLog();
+  undoSave(undoChanged, 0);
+  EXPECT_EQ(logged("enable 904 0"), 1);
+  EXPECT_EQ(redoLast, nullptr);
+}
+
+TEST_F(EditorTest, DefaultLinkChangesAreUndoable) {
+  UrlDefaultOK("home.html");
+  EXPECT_STREQ(defaultUrl, "home.html");
+  EXPECT_EQ(logged("urlDefaultDismiss"), 1);
+  UrlDefaultOK("");
+  EXPECT_EQ(defaultUrl, nullptr);
+  undoRestore();
+  EXPECT_STREQ(defaultUrl, "home.html");
+  undoRestore();
+  EXPECT_EQ(defaultUrl, nullptr);
+  redoRestore();
+  EXPECT_STREQ(defaultUrl, "home.html");
+  changed = 0;
+  UrlDefaultDelete();
+  EXPECT_EQ(defaultUrl, nullptr);
+  EXPECT_EQ(changed, 1);
+  changed = 0;
+  UrlDefaultDelete();  // nothing left to delete
+  EXPECT_EQ(changed, 0);
+}
+
+TEST_F(EditorTest, UndoAndRedoRestoreTheEditingStateAndMarkChanges) {
+  addRect(0, 0, 10, 10, "x");
+  Edit(1);
+  lastObjectSelected = 0;
+  objects[0].selected = 1;
+  UrlOK("y", "", "", "", "", "", "");
+  Poly(1);
+  changed = 0;
+  clearLog();
+  undoRestore();
+  EXPECT_EQ(state, editing);
+  EXPECT_EQ(logged("check 301 0"), 1);  // the polygon tool was left
+  EXPECT_EQ(logged("check 304 1"), 1);
+  EXPECT_EQ(lastObjectSelected, 0);
+  EXPECT_STREQ(objects[0].url, "x");
+  EXPECT_EQ(changed, 1);
+  changed = 0;
+  redoRestore();
+  EXPECT_STREQ(objects[0].url, "y");
+  EXPECT_EQ(changed, 1);
+  // Empty lists: nothing happens.
+  undoPurge();
+  redoPurge();
+  changed = 0;
+  undoRestore();
+  redoRestore();
+  EXPECT_EQ(changed, 0);
+  EXPECT_STREQ(objects[0].url, "y");
+}
+
+TEST_F(EditorTest, RecordTypesThatRestoreNothingAreHarmless) {
+  addRect(0, 0, 1, 1);
+  undoSave(undoPasted, 0);
+  undoSave(undoResized, 0);
+  undoSave(undoState, 5000);  // beyond the table: an empty snapshot
+  undoRestore();
+  undoRestore();
+  undoRestore();
+  EXPECT_EQ(objectsTotal, 1);
+  redoRestore();
+  redoRestore();
+  redoRestore();
+  EXPECT_EQ(undoDepth(), 3);
+  EXPECT_EQ(objectsTotal, 1);
+}
+
+TEST_F(EditorTest, PurgesReleaseEverything) {
+  for (int i = 0; i < 10; i++) addRect(i, i, i + 1, i + 1, "link");
+  for (int i = 0; i < 10; i++) undoSaveEx(undoChanged, i, i % 3 == 0);
+  UrlDefaultOK("d");
+  for (int i = 0; i < 5; i++) undoRestore();
+  EXPECT_GT(redoDepth(), 0);
+  undoPurge();
+  redoPurge();
+  EXPECT_EQ(undoLast, nullptr);
+  EXPECT_EQ(redoLast, nullptr);
+  EXPECT_EQ(groupStart, nullptr);
+}
