@@ -171,13 +171,15 @@ int LWZReadByte(gifSource *s, int flag, int input_code_size) {
       return firstCodeAfterClear(s);
     }
     if (code == s->endCode) {
-      if (s->zeroDataBlock) return -2;
+      // The end of the data: the blocks left are skipped, and no more indices
+      // follow (the bytes after the image are not pixel data).
       unsigned char buf[256];
-      int count;
-      while ((count = GetDataBlock(s, buf)) > 0) {
-      }
-      if (count != 0) return -2;
-      // Otherwise the end code goes on as an ordinary code.
+      if (!s->zeroDataBlock)
+        while (GetDataBlock(s, buf) > 0) {
+        }
+      s->done = 1;
+      s->curbit = s->lastbit;
+      return -2;
     }
     int incode = code;
     if (code >= s->maxCode) {
