@@ -54,6 +54,17 @@ void configHome(char *path, int size) {
 
 }  // namespace
 
+namespace {
+
+// Collapses runs of separators in dataDir and drops a trailing one, so that
+// dataDir compares equal to the folder it names.
+void tidyDataDir(void) {
+  dropDoubledPathCharacters(dataDir);
+  if (strlen(dataDir) > 1) stompLast(dataDir, '/');
+}
+
+}  // namespace
+
 int makeFolders(const char *path) {
   if (!path || !*path) return 0;
   std::string p(path);
@@ -169,8 +180,10 @@ void dirBoxSplit(const char *dir, char *parent, int parentSize, char *name, int 
   parent[0] = 0;
   name[0] = 0;
   if (!dir) return;
-  const char *cut = strrchr(dir, '\\');
-  if (!cut) cut = strrchr(dir, '/');
+  // The last separator of either kind ("/" once dataDir is tidied).
+  const char *cut = strrchr(dir, '/');
+  const char *back = strrchr(dir, '\\');
+  if (back && (!cut || back > cut)) cut = back;
   if (!cut) {
     strcpyMax(parent, parentSize, dir);
     return;
@@ -252,7 +265,7 @@ int setDataDirBody(void *instance, void *parent, int flag) {
     }
   }
   profileGetString("Options", "dataDir", def, dataDir, sizeof dataDir, theManifest.iniFileName);
-  dropDoubledPathCharacters(dataDir);
+  tidyDataDir();
 
   char windows[1024];
   myGetWindowsDirectory(windows, sizeof windows);
@@ -275,7 +288,7 @@ int setDataDirBody(void *instance, void *parent, int flag) {
     }
     firstPass = 0;
     if (!DirBox(parent)) break;
-    dropDoubledPathCharacters(dataDir);
+    tidyDataDir();
   }
   platformMessageBox(parent,
                      "This program cannot operate without a data folder to store its files in. "

@@ -1,0 +1,420 @@
+// Qt Test of the shell's dialogs on the offscreen platform: Preferences,
+// "Server Side Map Type", "First Time Hints", "Magic Wand Settings", "Choose a
+// Folder", and the web-page selection with its embedded browser.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#ifdef TILVANE_HAVE_WEBENGINE
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#endif
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "app/browser.h"
+#include "app/datadir.h"
+#include "app/prefs.h"
+#include "app/settings.h"
+#include "app/shell_ui.h"
+#include "editor/seams.h"
+#include "editor/view.h"
+#include "html/document.h"
+#include "image/magicwand.h"
+#include "platform/platform_scripted.h"
+#include "tests/app/shell_test_util.h"
+
+namespace {
+
+// Runs f on the next modal dialog that is not `outer` once it is shown.
+void whenModal(std::function<void(QWidget *)> f, QWidget *outer = nullptr) {
+  QTimer *t = new QTimer;
+  t->setInterval(10);
+  QObject::connect(t, &QTimer::timeout, [t, f, outer]() {
+    QWidget *w = QApplication::activeModalWidget();
+    if (!w || w == outer || !w->isVisible()) return;
+    t->stop();
+    t->deleteLater();
+    f(w);
+  });
+  t->start();
+}
+
+template <class T>
+T *child(QWidget *w, const char *name) {
+  T *c = w->findChild<T *>(QString::fromLatin1(name));
+  if (!c) qWarning("no child %s", name);
+  return c;
+}
+
+QPushButton *buttonNamed(QWidget *w, const QString &text) {
+  for (QPushButton *b : w->findChildren<QPushButton *>())
+    if (b->text().remove(QLatin1Char('&')) == text) return b;
+  qWarning("no button %s", qPrintable(text));
+  return nullptr;
+}
+
+QString allLabels(QWidget *w) {
+  QString s;
+  for (QLabel *l : w->findChildren<QLabel *>()) s += l->text() + QLatin1Char('\n');
+  return s;
+}
+
+// Clicks a check box or radio button on its indicator (a stretched button does
+// not take clicks beyond its text).
+void clickIndicator(QAbstractButton *b) {
+  QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, QPoint(6, b->height() / 2));
+}
+
+int colorChooserCalls = 0;
+
+}  // namespace
+
+class ShellDialogs : public QObject {
+  Q_OBJECT
+  tempHome *home = nullptr;
+
+ private slots:
+  void init() {
+    home = new tempHome;
+    scriptedInstall();
+    seamsClear();
+    settingsDefaults();
+    sketchR = 255;
+    sketchG = 128;
+    sketchB = 128;
+    colorChooserCalls = 0;
+    shellUiInstall();
+  }
+  void cleanup() {
+    seamsClear();
+    delete home;
+    home = nullptr;
+  }
+
+  void preferencesShowAndTakeTheSettings() {
+    defeatBlueBorder = 1;
+    strictXHTML = 0;
+    defeatUrlDialog = 0;
+    updateFrequency = 4;
+    bool checked = false;
+    whenModal([&](QWidget *w) {
+      QCOMPARE(w->windowTitle(), QStringLiteral("Preferences"));
+      QString labels = allLabels(w);
+      QVERIFY(labels.contains(QStringLiteral(
+          "If you have trouble seeing hotspots on your image background, click here to change "
+          "the hotspot color.")));
+      QVERIFY(labels.contains(QStringLiteral("How often should Tilvane check our web site for "
+                                             "updates?")));
+      QVERIFY(labels.contains(QStringLiteral("Tilvane displays the \"Object URL\" dialog.")));
+      QCOMPARE(child<QCheckBox>(w, "1078")->text(), QStringLiteral("Suppress Blue Border"));
+      QVERIFY(child<QCheckBox>(w, "1078")->isChecked());
+      QVERIFY(!child<QCheckBox>(w, "1076")->isChecked());
+      QVERIFY(!child<QCheckBox>(w, "1080")->isChecked());
+      QComboBox *list = child<QComboBox>(w, "1079");
+      QCOMPARE(list->count(), 6);
+      QCOMPARE(list->itemText(5), QStringLiteral("Never"));
+      QCOMPARE(list->currentIndex(), 4);
+      QTest::mouseClick(child<QCheckBox>(w, "1078"), Qt::LeftButton);
+      QTest::mouseClick(child<QCheckBox>(w, "1076"), Qt::LeftButton);
+      QTest::mouseClick(child<QCheckBox>(w, "1080"), Qt::LeftButton);
+      list->setCurrentIndex(2);
+      checked = true;
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(preferencesBox(nullptr), 1);
+    QVERIFY(checked);
+    QCOMPARE(defeatBlueBorder, 0);
+    QCOMPARE(strictXHTML, 1);
+    QCOMPARE(defeatUrlDialog, 1);
+    QCOMPARE(updateFrequency, 2);
+    std::string t = readFile(home->iniFile());
+    QVERIFY(t.find("defeatblueborder=0\nstrictxhtml=1\ndefeaturldialog=1\n") !=
+            std::string::npos);
+    QVERIFY(t.find("updatefrequency=2\n") != std::string::npos);
+  }
+
+  void preferencesCancelKeepsColourButNotTheBoxes() {
+    scripted.colors.push_back(0x302010);
+    whenModal([&](QWidget *w) {
+      QTest::mouseClick(child<QCheckBox>(w, "1078"), Qt::LeftButton);
+      QTest::mouseClick(child<QPushButton>(w, "1074"), Qt::LeftButton);
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
+    });
+    QCOMPARE(preferencesBox(nullptr), 0);
+    QCOMPARE(defeatBlueBorder, 1);
+    // The colour chosen meanwhile stays.
+    QCOMPARE(sketchR, 0x10);
+    QCOMPARE(sketchG, 0x20);
+    QCOMPARE(sketchB, 0x30);
+    QVERIFY(!exists(home->iniFile()));
+    QCOMPARE(scripted.shown.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(scripted.shown[0].kind), QStringLiteral("color"));
+  }
+
+  void preferencesUsesTheViewsColourChooserAndTheWandDialog() {
+    seams.chooseSketchColor = []() { colorChooserCalls++; };
+    shellUiInstall();  // keeps the view's chooser
+    bool wandSeen = false;
+    whenModal([&](QWidget *w) {
+      QTest::mouseClick(child<QPushButton>(w, "1074"), Qt::LeftButton);
+      QCOMPARE(colorChooserCalls, 1);
+      whenModal(
+          [&](QWidget *wand) {
+            QCOMPARE(wand->windowTitle(), QStringLiteral("Magic Wand Settings"));
+            wandSeen = true;
+            QTest::mouseClick(buttonNamed(wand, QStringLiteral("Cancel")), Qt::LeftButton);
+            QTimer::singleShot(0, w, [w]() {
+              QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
+            });
+          },
+          w);
+      child<QPushButton>(w, "1077")->click();
+    });
+    Preferences();
+    QVERIFY(wandSeen);
+  }
+
+  void mapTypeChoice() {
+    maptype = mapClient;
+    whenModal([&](QWidget *w) {
+      QCOMPARE(w->windowTitle(), QStringLiteral("Server Side Map Type"));
+      QVERIFY(allLabels(w).contains(QStringLiteral("A few servers, including Microsoft IIS, "
+                                                   "expect CERN format.")));
+      QVERIFY(child<QRadioButton>(w, "1064")->isChecked());
+      QCOMPARE(child<QRadioButton>(w, "1064")->text(), QStringLiteral("NCSA Format (Apache)"));
+      QCOMPARE(child<QRadioButton>(w, "1065")->text(), QStringLiteral("CERN Format (IIS)"));
+      clickIndicator(child<QRadioButton>(w, "1065"));
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(MapTypeBox(), 1);
+    QCOMPARE(maptype, int(mapCERN));
+    QCOMPARE(readFile(home->iniFile()).substr(0, 5), std::string("cern\n"));
+
+    whenModal([&](QWidget *w) {
+      QVERIFY(child<QRadioButton>(w, "1065")->isChecked());
+      clickIndicator(child<QRadioButton>(w, "1064"));
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
+    });
+    QCOMPARE(MapTypeBox(), 0);
+    QCOMPARE(maptype, int(mapCERN));
+  }
+
+  void firstHintsOnceAndNoMore() {
+    QString shownText;
+    whenModal([&](QWidget *w) {
+      QCOMPARE(w->windowTitle(), QStringLiteral("First Time Hints"));
+      QPlainTextEdit *text = child<QPlainTextEdit>(w, "1000");
+      QVERIFY(text->isReadOnly());
+      shownText = text->toPlainText();
+      QCOMPARE(firstSeen[0], 1);
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    FirstHint(0, nullptr);
+    QVERIFY(shownText.startsWith(QStringLiteral("Tilvane is used to add imagemaps")));
+    QVERIFY(shownText.contains(QStringLiteral("easy!\n\n(You can also")));
+    QCOMPARE(firstNever, 0);
+    // Shown once: the second call returns at once without a dialog.
+    FirstHint(0, nullptr);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+
+    whenModal([&](QWidget *w) {
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("No Hints, Please")), Qt::LeftButton);
+    });
+    FirstHint(6, nullptr);
+    QCOMPARE(firstNever, 1);
+    QCOMPARE(firstSeen[6], 1);
+    FirstHint(7, nullptr);  // no dialog: hints are off
+    QCOMPARE(firstSeen[7], 0);
+  }
+
+  void magicWandSettingsFieldsAndLimits() {
+    struct {
+      const char *points, *tolerance, *feather;
+      int p, t, f;
+    } cases[] = {{"2", "765", "7", 3, 765, 3},
+                 {"300", "-5", "abc", 256, 0, 0},
+                 {"40", "10", "1", 40, 10, 1}};
+    for (const auto &c : cases) {
+      magicWandPoints = 30;
+      magicWandTolerance = 32;
+      magicWandFeatherSteps = 2;
+      whenModal([&](QWidget *w) {
+        QCOMPARE(magicWandSettings, 1);
+        QCOMPARE(child<QLineEdit>(w, "1000")->text(), QStringLiteral("30"));
+        QCOMPARE(child<QLineEdit>(w, "1001")->text(), QStringLiteral("32"));
+        QCOMPARE(child<QLineEdit>(w, "1002")->text(), QStringLiteral("2"));
+        QVERIFY(allLabels(w).contains(QStringLiteral("Feathering (0-3)")));
+        for (const char *name : {"1000", "1001", "1002"}) child<QLineEdit>(w, name)->clear();
+        QTest::keyClicks(child<QLineEdit>(w, "1000"), QString::fromLatin1(c.points));
+        QTest::keyClicks(child<QLineEdit>(w, "1001"), QString::fromLatin1(c.tolerance));
+        QTest::keyClicks(child<QLineEdit>(w, "1002"), QString::fromLatin1(c.feather));
+        QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+      });
+      MagicWandSettings();
+      QCOMPARE(magicWandSettings, 0);
+      QCOMPARE(magicWandPoints, c.p);
+      QCOMPARE(magicWandTolerance, c.t);
+      QCOMPARE(magicWandFeatherSteps, c.f);
+    }
+    whenModal([&](QWidget *w) {
+      child<QLineEdit>(w, "1000")->setText(QStringLiteral("99"));
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
+    });
+    MagicWandSettings();
+    QCOMPARE(magicWandPoints, 40);
+    QCOMPARE(magicWandSettings, 0);
+  }
+
+  void chooseAFolderWithBrowse() {
+    std::string parent = home->root + "/picked";
+    makeFolders(parent.c_str());
+    writeFile(parent + "/afile", "x");
+    strcpy(dataDir, (home->data + "/Tilvane").c_str());
+    scripted.folders.push_back(parent);
+    int stage = 0;
+    whenModal([&](QWidget *w) {
+      QCOMPARE(w->windowTitle(), QStringLiteral("Choose a Folder"));
+      QVERIFY(allLabels(w).contains(QStringLiteral("clicking on the Browse button.")));
+      QCOMPARE(child<QLineEdit>(w, "24001")->text(), QString::fromStdString(home->data));
+      QCOMPARE(child<QLineEdit>(w, "24002")->text(), QStringLiteral("Tilvane"));
+      QTest::mouseClick(child<QPushButton>(w, "24003"), Qt::LeftButton);
+      QCOMPARE(child<QLineEdit>(w, "24001")->text(), QString::fromStdString(parent));
+      child<QLineEdit>(w, "24002")->setText(QStringLiteral("afile"));
+      // OK on a file: the message, and the dialog stays.
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+      QVERIFY(w->isVisible());
+      stage = 1;
+      child<QLineEdit>(w, "24002")->setText(QStringLiteral("Tilvane"));
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(DirBox(nullptr), 1);
+    QCOMPARE(stage, 1);
+    QCOMPARE(QString::fromLocal8Bit(dataDir), QString::fromStdString(parent + "/Tilvane"));
+    QVERIFY(isDir(dataDir));
+    QCOMPARE(QString::fromStdString(scripted.shown[0].kind), QStringLiteral("folder"));
+    QCOMPARE(QString::fromStdString(scripted.shown[0].title), QStringLiteral("Select a Folder"));
+    QCOMPARE(QString::fromStdString(scriptedLastMessage().title),
+             QStringLiteral("Please Enter a Folder Name"));
+
+    whenModal([&](QWidget *w) {
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
+    });
+    QCOMPARE(DirBox(nullptr), 0);
+  }
+
+  void webPageSelection() {
+#ifndef TILVANE_HAVE_WEBENGINE
+    char buffer[64] = "keep.html";
+    QCOMPARE(urlBrowse(nullptr, "Browse", buffer, sizeof buffer), -1);
+    QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("keep.html"));
+    QCOMPARE(QString::fromStdString(scriptedLastMessage().title),
+             QStringLiteral("Can't Browse Web Pages"));
+    QSKIP("built without Qt WebEngine");
+#else
+    std::string dir = home->root + "/site";
+    makeFolders(dir.c_str());
+    writeFile(dir + "/a.html",
+              "<html><body><a id=\"go\" href=\"b.html\">to b</a></body></html>");
+    writeFile(dir + "/b.html", "<html><body>page b</body></html>");
+    std::string a = "file://" + dir + "/a.html";
+    std::string b = "file://" + dir + "/b.html";
+
+    // Follow a link, then OK takes the page shown.
+    char buffer[1024];
+    strcpy(buffer, a.c_str());
+    bool ran = false;
+    whenModal([&](QWidget *w) {
+      QCOMPARE(w->windowTitle(), QStringLiteral("Select the Link"));
+      QVERIFY(allLabels(w).contains(QStringLiteral("Current Selection:")));
+      QWebEngineView *view = child<QWebEngineView>(w, "browser");
+      QLineEdit *sel = child<QLineEdit>(w, "27000");
+      QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+      if (loaded.isEmpty() && !loaded.wait(30000)) {
+        buttonNamed(w, QStringLiteral("Cancel"))->click();
+        QFAIL("the page did not load");
+      }
+      QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QString::fromStdString(a), 10000);
+      view->page()->runJavaScript(QStringLiteral("document.getElementById('go').click();"));
+      QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QString::fromStdString(b), 20000);
+      ran = true;
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(urlBrowse(nullptr, "Select the Link", buffer, sizeof buffer), 0);
+    QVERIFY(ran);
+    QCOMPARE(QString::fromLatin1(buffer), QString::fromStdString(b));
+
+    // Typing into the box: OK returns what was typed; the result is bounded.
+    char small[12];
+    strcpy(small, "a.html");
+    static char page[1024];
+    strcpy(page, (dir + "/index.html").c_str());
+    mapfilename = page;  // the relative link resolves against the open page
+    whenModal([&](QWidget *w) {
+      QWebEngineView *view = child<QWebEngineView>(w, "browser");
+      QLineEdit *sel = child<QLineEdit>(w, "27000");
+      QTRY_COMPARE_WITH_TIMEOUT(view->url().toString(), QString::fromStdString(a), 20000);
+      sel->clear();
+      QTest::keyClicks(sel, QStringLiteral("http://www.example.com/typed.html"));
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(urlBrowse(nullptr, "Select", small, sizeof small), 0);
+    mapfilename = nullptr;
+    QCOMPARE(QString::fromLatin1(small), QStringLiteral("http://www."));
+
+    // Cancel: -1 and the caller's link untouched; the browser window is gone.
+    strcpy(buffer, a.c_str());
+    QPointer<QWidget> dialog;
+    whenModal([&](QWidget *w) {
+      dialog = w;
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
+    });
+    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), -1);
+    QCOMPARE(QString::fromLatin1(buffer), QString::fromStdString(a));
+    QVERIFY(dialog.isNull());
+#endif
+  }
+
+  void helpStubLeadsToTheAnchor() {
+#ifndef TILVANE_HAVE_WEBENGINE
+    QSKIP("built without Qt WebEngine");
+#else
+    helpOn("help_magicwandsettings");
+    QCOMPARE(scripted.addresses.size(), size_t(1));
+    QWebEngineView view;
+    view.resize(800, 600);
+    view.show();
+    view.load(QUrl::fromLocalFile(QString::fromStdString(scripted.addresses[0])));
+    char folder[4096];
+    QVERIFY(executableFolder(folder, sizeof folder));
+    QString target = QStringLiteral("file://%1/help.htm#help_magicwandsettings")
+                         .arg(QString::fromLocal8Bit(folder));
+    QTRY_COMPARE_WITH_TIMEOUT(view.url().toString(), target, 20000);
+    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty() || view.title().contains(QStringLiteral("Tilvane")),
+                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(view.title().contains(QStringLiteral("Tilvane")), 20000);
+#endif
+  }
+};
+
+int main(int argc, char **argv) {
+  // The embedded browser runs headless; as root it needs its sandbox off.
+  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-dev-shm-usage");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  ShellDialogs t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "dialogs_test.moc"
