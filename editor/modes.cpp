@@ -14,6 +14,7 @@
 #include "editor/view.h"
 #include "html/document.h"
 #include "html/strhack.h"
+#include "image/magicwand.h"
 
 int state = nostate;
 int keyShift = 0, keyCtrl = 0;
@@ -225,6 +226,10 @@ void Button1Down(int x, int y, int) {
     case rectDrag:
       setCorner(x, y);
       finishShape(rectUrl);
+      break;
+    case magicwandPosition:
+      changed = 1;
+      if (magicWandPolygon(x, y)) finishShape(magicwandUrl);
       break;
     case editing:
       editingButton1Down(x, y);

@@ -29,14 +29,17 @@ void Url(int index, int show) {
     return;
   }
   urlIsVisible = 1;
-  const bool isNew = objects && index >= 0 && index < objectsSpace && !objects[index].complete;
+  // A new hotspot is the one under construction (the magic wand marks its
+  // traced polygon complete before the dialog opens) or an uncounted one.
+  const bool isNew = objects && index >= 0 && index < objectsSpace &&
+                     (index >= objectsTotal || !objects[index].complete);
   if (isNew) FirstHint(5, nullptr);
   if (seams.url) seams.url(index, show);
 }
 
 int urlSameAsPreviousEnabled(int index) {
   if (!objects || index < 0 || index >= objectsSpace) return 0;
-  if (objects[index].complete) return 0;
+  if (index < objectsTotal && objects[index].complete) return 0;
   return objectsTotal >= 1 && state != editing;
 }
 
@@ -200,15 +203,28 @@ int urlRelativeLink(const char *pagePath, const char *filePath, char *out, int s
   urlRoot(file, fileRoot, sizeof fileRoot);
   if (!sameNoCase(pageRoot, fileRoot)) {
     strcpyMax(out, size, file.path);
+    if (fileRoot[0] && fileRoot[1] == ':') replaceChar(out, '\\', '/');
     return 1;
   }
+  // Paths with a drive letter come back in their native form, with backslashes
+  // and the letter in either case; the link itself always uses "/".
   const char *a = page.path, *b = file.path;
+  const bool drive = pageRoot[0] && pageRoot[1] == ':';
+  auto isSep = [drive](char c) { return c == '/' || (drive && c == '\\'); };
+  auto same = [drive](const char *x, const char *y, int i) {
+    if (drive && i < 2) return std::toupper(static_cast<unsigned char>(x[i])) == std::toupper(static_cast<unsigned char>(y[i]));
+    return x[i] == y[i];
+  };
   int common = -1;
-  for (int i = 0; a[i] && b[i] && a[i] == b[i]; i++)
-    if (a[i] == '/') common = i;
+  for (int i = 0; a[i] && b[i] && same(a, b, i); i++)
+    if (isSep(a[i]) && isSep(b[i])) common = i;
   for (const char *p = a + common + 1; *p; p++)
-    if (*p == '/') strcatMax(out, size, "../");
+    if (isSep(*p)) strcatMax(out, size, "../");
+  const int start = static_cast<int>(std::strlen(out));
   strcatMax(out, size, b + common + 1);
+  if (drive)
+    for (char *p = out + start; *p; p++)
+      if (*p == '\\') *p = '/';
   return 1;
 }
 

@@ -181,7 +181,10 @@ void undoRestore(void) {
     any = 1;
     if (stop) break;
   }
-  if (any) changed = 1;
+  if (any) {
+    changed = 1;
+    sensitivity(1);  // the selection and the state may have changed
+  }
   repaint(0);
   undoRestoreGui2();
 }
@@ -227,7 +230,10 @@ void redoRestore(void) {
     any = 1;
     if (stop) break;
   }
-  if (any) changed = 1;
+  if (any) {
+    changed = 1;
+    sensitivity(1);  // the selection and the state may have changed
+  }
   repaint(0);
   undoRestoreGui2();
 }
