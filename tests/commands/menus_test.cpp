@@ -1,0 +1,346 @@
+// The menu bar, context menus, accelerator keys, enable rules on the menus and
+// toolbar, and the About box, on real widgets.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QtTest>
+#include <string>
+#include <vector>
+
+#include "app/about_ui.h"
+#include "app/commands.h"
+#include "app/menus_ui.h"
+#include "app/toolbar.h"
+#include "editor/modes.h"
+#include "editor/seams.h"
+#include "platform/platform_scripted.h"
+
+namespace {
+
+std::vector<unsigned> received;
+void record(unsigned id) { received.push_back(id); }
+
+// The texts of a menu's items, "-" for a separator, ">" and the title for a submenu.
+QStringList itemsOf(QMenu *m) {
+  QStringList out;
+  for (QAction *a : m->actions()) {
+    if (a->isSeparator())
+      out << QStringLiteral("-");
+    else if (a->menu())
+      out << QStringLiteral(">") + a->text();
+    else
+      out << a->text();
+  }
+  return out;
+}
+
+QStringList tableTexts(int menu) {
+  QStringList out;
+  for (int i = 0; i < commandTableTotal; i++)
+    if (commandTable[i].menu == menu && commandTable[i].text) out << QString::fromUtf8(commandTable[i].text);
+  return out;
+}
+
+QStringList withoutSeparators(QStringList l) {
+  l.removeAll(QStringLiteral("-"));
+  return l;
+}
+
+int itemIndex(const toolbar *t, unsigned id) {
+  for (int i = 0; i < t->itemsTotal; i++)
+    if (t->items[i].ui == id) return i;
+  return -1;
+}
+
+}  // namespace
+
+class MenusTest : public QObject {
+  Q_OBJECT
+
+  QWidget *frame = nullptr;
+  QWidget *client = nullptr;
+  toolbar *tb = nullptr;
+
+ private slots:
+  void initTestCase() {
+    scriptedInstall();
+    frame = new QWidget;
+    QVBoxLayout *v = new QVBoxLayout(frame);
+    v->setMenuBar(menusCreate(frame));
+    client = new QWidget;
+    client->setFocusPolicy(Qt::StrongFocus);
+    v->addWidget(client);
+    frame->resize(700, 200);
+    tb = toolbarCreate(nullptr, client, 0, 0);
+    toolbarAddButtons(tb);
+    menusInstall(tb);
+    menusAcceleratorsInstall(frame);
+    menusCommandHook = record;
+    frame->show();
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    client->setFocus();
+  }
+
+  void cleanupTestCase() {
+    toolbarDestroy(tb);
+    menusDestroy();
+    delete frame;
+    seamsClear();
+  }
+
+  void init() { received.clear(); }
+
+  void menuBarFollowsTheTable() {
+    QMenuBar *bar = menusCreate(frame);
+    QCOMPARE(menusCreate(frame), bar);  // made once
+    QStringList titles;
+    for (QAction *a : bar->actions()) titles << a->text();
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Tools", "&Actions", "&Help"}));
+    for (int menu : {commandFileMenu, commandEditMenu, commandViewMenu, commandToolsMenu, commandHelpMenu})
+      QCOMPARE(withoutSeparators(itemsOf(menusPulldown(menu))), tableTexts(menu));
+    QStringList actions = withoutSeparators(itemsOf(menusPulldown(commandActionsMenu)));
+    QStringList expected = tableTexts(commandActionsMenu);
+    expected << ">A&lign to Common Edge" << ">&Expand to Common Edge";
+    QCOMPARE(actions, expected);
+    QCOMPARE(itemsOf(menusPulldown(commandAlignMenu)), tableTexts(commandAlignMenu));
+    QCOMPARE(itemsOf(menusPulldown(commandExpandMenu)), tableTexts(commandExpandMenu));
+    // No item registers a shortcut of its own: the keys go through the table.
+    for (int i = 0; i < commandTableTotal; i++)
+      if (QAction *a = menusAction(commandTable[i].id)) QVERIFY(a->shortcut().isEmpty());
+    QCOMPARE(menusAction(102), nullptr);
+  }
+
+  void triggeringRunsTheCommandAndKeepsTheToolCheck() {
+    menusAction(201)->trigger();
+    QCOMPARE(received, (std::vector<unsigned>{201}));
+    // A tool's check mark is the mode's, not the click's.
+    menusCheck(302, 0);
+    menusAction(302)->trigger();
+    QCOMPARE(menusChecked(302), 0);
+    menusCheck(302, 1);
+    menusAction(302)->trigger();
+    QCOMPARE(menusChecked(302), 1);
+    QCOMPARE(received, (std::vector<unsigned>{201, 302, 302}));
+    // Through the seam: menu and toolbar together.
+    commandCheck(304, 1);
+    QCOMPARE(menusChecked(304), 1);
+    QCOMPARE(tb->items[itemIndex(tb, 304)].checked, 1);
+    commandCheck(304, 0);
+    QCOMPARE(menusChecked(304), 0);
+    QCOMPARE(tb->items[itemIndex(tb, 304)].checked, 0);
+    menusCheck(302, 0);
+  }
+
+  void enableRulesReachMenusAndToolbar() {
+    sensitivityInputs in = {};
+    in.setting = 1;
+    in.state = editing;
+    in.objectsTotal = 2;
+    in.lastObjectSelected = -1;
+    menusApplySensitivity(tb, &in);
+    QVERIFY(!menusEnabled(144));
+    QCOMPARE(tb->items[itemIndex(tb, 144)].enabled, MF_ENABLED);
+    QVERIFY(!menusEnabled(142));
+    QCOMPARE(tb->items[itemIndex(tb, 142)].enabled, MF_GRAYED);
+    QVERIFY(menusEnabled(146));
+    QVERIFY(menusEnabled(202));
+    in.setting = 0;
+    menusApplySensitivity(tb, &in);
+    QVERIFY(!menusEnabled(202));
+    QVERIFY(menusEnabled(201));
+    QVERIFY(menusEnabled(402));
+    // Separators: 1028 and 1029 follow the document, 1030 stays.
+    for (int i = 0; i < tb->itemsTotal; i++) {
+      if (tb->items[i].ui == 1028 || tb->items[i].ui == 1029) QCOMPARE(tb->items[i].enabled, MF_GRAYED);
+      if (tb->items[i].ui == 1030) QCOMPARE(tb->items[i].enabled, MF_ENABLED);
+    }
+    // The sensitivity seam gathers the program's state itself.
+    state = nostate;
+    sensitivity(1);
+    QVERIFY(menusEnabled(202));
+    QVERIFY(!menusEnabled(142));
+  }
+
+  void acceleratorsRunEnabledCommandsBeforeMenuLetters() {
+    sensitivityInputs in = {};
+    in.setting = 1;
+    in.state = editing;
+    in.objectsTotal = 3;
+    in.lastObjectSelected = 0;
+    in.objectsSelected = 2;
+    in.undo = 1;
+    menusApplySensitivity(tb, &in);
+    client->setFocus();
+    QTest::keyClick(client, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(client, Qt::Key_Y, Qt::ControlModifier);  // nothing to redo: grayed, eaten
+    QTest::keyClick(client, Qt::Key_T, Qt::AltModifier);      // Align Top, not the Tools menu
+    QTest::keyClick(client, Qt::Key_T, Qt::AltModifier | Qt::ShiftModifier);
+    QTest::keyClick(client, Qt::Key_Delete);
+    QTest::keyClick(client, Qt::Key_Escape);
+    QTest::keyClick(client, Qt::Key_Return);
+    QTest::keyClick(client, Qt::Key_Equal);
+    QTest::keyClick(client, Qt::Key_Minus);
+    QTest::keyClick(client, Qt::Key_F1);
+    QTest::keyClick(client, Qt::Key_Q);  // no accelerator
+    QCOMPARE(received, (std::vector<unsigned>{903, 125, 129, 102, 105, 151, 900, 901, 401}));
+    QVERIFY(!QApplication::activePopupWidget());
+    // With no document the document commands are grayed and their keys do
+    // nothing; keys without a menu item still run.
+    in.setting = 0;
+    menusApplySensitivity(tb, &in);
+    received.clear();
+    QTest::keyClick(client, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(client, Qt::Key_T, Qt::AltModifier);
+    QTest::keyClick(client, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(client, Qt::Key_Escape);
+    QCOMPARE(received, (std::vector<unsigned>{201, 105}));
+  }
+
+  void keysInOtherWindowsAreLeftAlone() {
+    QDialog dlg;
+    QPushButton *b = new QPushButton(QStringLiteral("x"), &dlg);
+    dlg.show();
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::keyClick(b, Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(b, Qt::Key_Delete);
+    QVERIFY(received.empty());
+    dlg.hide();
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+  }
+
+  void keyTranslation() {
+    struct Case {
+      int key;
+      Qt::KeyboardModifiers mods;
+      QString text;
+      unsigned id;
+    } cases[] = {
+        {Qt::Key_Plus, Qt::ShiftModifier, "+", 900},
+        {Qt::Key_Plus, Qt::KeypadModifier, "+", 900},
+        {Qt::Key_Enter, Qt::KeypadModifier, "\r", 151},
+        {Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier, "", 0},
+        {Qt::Key_R, Qt::AltModifier | Qt::ShiftModifier, "R", 137},
+        {Qt::Key_unknown, Qt::NoModifier, "", 0},
+    };
+    for (const Case &c : cases) {
+      QKeyEvent e(QEvent::KeyPress, c.key, c.mods, c.text);
+      QCOMPARE(menusKeyCommand(&e), c.id);
+    }
+    QCOMPARE(menusKeyCommand(nullptr), 0u);
+  }
+
+  void contextMenusShareTheMenuBarActions() {
+    createContextMenus();
+    const QStringList single = {"Proper&ties\tEnter", "-", "&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "-",
+                                "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"};
+    QCOMPARE(itemsOf(singleSelectionMenu), single);
+    QStringList points = single;
+    points << "-" << "&Remove Selected Point(s)\tAlt+P";
+    QCOMPARE(itemsOf(pointsMenu), points);
+    points << "&Add Point Between Selected Points\tAlt+A";
+    QCOMPARE(itemsOf(pointsWithInsertMenu), points);
+    QCOMPARE(itemsOf(multipleSelectionMenu),
+             (QStringList{"&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
+                          "&Paste\tCtrl+V", "-", ">A&lign to Common Edge", ">&Expand to Common Edge"}));
+    QCOMPARE(contextMenuOf(136), singleSelectionMenu);
+    QCOMPARE(contextMenuOf(99), nullptr);
+    QCOMPARE(singleSelectionMenu->actions().at(2), menusAction(903));
+    QMenu *align = multipleSelectionMenu->actions().at(7)->menu();
+    QCOMPARE(itemsOf(align), tableTexts(commandAlignMenu));
+    QCOMPARE(align->actions().at(0), menusAction(125));
+    // Choosing an item runs its command.
+    singleSelectionMenu->actions().at(0)->trigger();
+    QCOMPARE(received, (std::vector<unsigned>{151}));
+  }
+
+  void enableMenusGraysTheFirstThreePullDowns() {
+    EnableMenus(1);
+    QVERIFY(!menusPulldown(commandFileMenu)->menuAction()->isEnabled());
+    QVERIFY(!menusPulldown(commandEditMenu)->menuAction()->isEnabled());
+    QVERIFY(!menusPulldown(commandViewMenu)->menuAction()->isEnabled());
+    QVERIFY(menusPulldown(commandToolsMenu)->menuAction()->isEnabled());
+    QVERIFY(menusPulldown(commandHelpMenu)->menuAction()->isEnabled());
+    EnableMenus(0);
+    QVERIFY(menusPulldown(commandFileMenu)->menuAction()->isEnabled());
+    QVERIFY(menusPulldown(commandViewMenu)->menuAction()->isEnabled());
+  }
+
+  void recentFilesAreReplacedAtTheEndOfFile() {
+    QMenu *file = menusPulldown(commandFileMenu);
+    const int base = file->actions().size();
+    const int ids[] = {2600, 2601};
+    const char *const labels[] = {"&1 /tmp/a.html", "&2 /tmp/b & c.html"};
+    menusRecentFiles(2, ids, labels);
+    QCOMPARE(file->actions().size(), base + 3);
+    QCOMPARE(file->actions().at(base - 1)->text(), QStringLiteral("E&xit\tCtrl+Q"));
+    QVERIFY(file->actions().at(base)->isSeparator());
+    QCOMPARE(file->actions().at(base + 1)->text(), QStringLiteral("&1 /tmp/a.html"));
+    file->actions().at(base + 2)->trigger();
+    QCOMPARE(received, (std::vector<unsigned>{2601}));
+    menusRecentFiles(1, ids, labels);
+    QCOMPARE(file->actions().size(), base + 2);
+    menusRecentFiles(0, nullptr, nullptr);
+    QCOMPARE(file->actions().size(), base);
+  }
+
+  void aboutBox() {
+    scripted.addresses.clear();
+    QDialog *box = aboutCreate(frame, aboutDefaultText);
+    QCOMPARE(box->windowTitle(), QStringLiteral("About Tilvane"));
+    QPushButton *home = box->findChild<QPushButton *>(QStringLiteral("homePage"));
+    QPushButton *close = box->findChild<QPushButton *>(QStringLiteral("closeWindow"));
+    QVERIFY(home && close);
+    QCOMPARE(home->text(), QStringLiteral("Tilvane Home Page"));
+    QCOMPARE(close->text(), QStringLiteral("Close Window"));
+    QVERIFY(close->isDefault());
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box));
+    QCOMPARE(aboutW, box->width());
+    QVERIFY(aboutH <= box->height() - 40);
+    // The gradient, away from the text.
+    const QImage img = box->grab().toImage();
+    const int h = box->height();
+    for (int row : {0, h / 4, h / 2, h - 1}) {
+      const QColor c = img.pixelColor(3, row);
+      QCOMPARE(c.red(), 192);
+      QCOMPARE(c.green(), 255 - 64 * row / h);
+      QCOMPARE(c.blue(), 192);
+    }
+    // Black text somewhere in the text area.
+    bool dark = false;
+    for (int y = 25; y < 60 && !dark; y++)
+      for (int x = 25; x < aboutW - 25 && !dark; x++) dark = img.pixelColor(x, y).lightness() < 80;
+    QVERIFY(dark);
+    QTest::mouseClick(home, Qt::LeftButton);
+    QCOMPARE(scripted.addresses, (std::vector<std::string>{aboutHomeAddress}));
+    QVERIFY(aboutFont);
+    QTest::keyClick(box, Qt::Key_Escape);
+    QVERIFY(!box->isVisible());
+    QVERIFY(!aboutFont);
+    delete box;
+  }
+
+  void aboutTextIsBoundedAndTheGradientStopsAt500Rows() {
+    std::string longText(3000, 'x');
+    delete aboutCreate(nullptr, longText.c_str());
+    QCOMPARE((int)strlen(aboutText), 1023);
+    delete aboutCreate(nullptr, nullptr);
+    QCOMPARE(aboutText[0], '\0');
+    QCOMPARE(aboutGradientColor(0, 300), 0xC0FFC0);
+    QCOMPARE(aboutGradientColor(299, 300), (192 << 16) | ((255 - 64 * 299 / 300) << 8) | 192);
+    QCOMPARE(aboutGradientColor(300, 300), -1);
+    QCOMPARE(aboutGradientColor(499, 800), (192 << 16) | ((255 - 64 * 499 / 800) << 8) | 192);
+    QCOMPARE(aboutGradientColor(500, 800), -1);
+    QCOMPARE(aboutGradientColor(0, 0), -1);
+  }
+};
+
+QTEST_MAIN(MenusTest)
+#include "menus_test.moc"
