@@ -22,7 +22,7 @@ struct memorySource {
 int memoryRead(void *context, char *buffer, int length) {
   memorySource *m = (memorySource *)context;
   size_t n = std::min((size_t)length, m->data->size() - m->pos);
-  std::memcpy(buffer, m->data->data() + m->pos, n);
+  if (n > 0) std::memcpy(buffer, m->data->data() + m->pos, n);
   m->pos += n;
   return (int)n;
 }

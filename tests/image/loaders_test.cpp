@@ -139,7 +139,9 @@ TEST_F(Loaders, PngInterlacedIsPushedOnlyInTheLastPass) {
   pngSpec s = rgbPng(16, 16);
   s.interlace = true;
   bytes b = makePng(s);
-  ASSERT_TRUE(decodeMemory(b, decoderPng));
+  imageData *d = decodeMemory(b, decoderPng);
+  ASSERT_TRUE(d);
+  imageDataDestroy(d);
   // 7 passes of 16 rows each are read; progress covers all of them.
   EXPECT_TRUE(scripted.progress.empty());  // no window open outside LoadMyImage
   std::string path = tempFile(b, ".png");

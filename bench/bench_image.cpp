@@ -1,0 +1,397 @@
+// bench_image.cpp: picture loading and tracing speed. Loading an 8000 x 8000
+// PNG and JPEG through LoadMyImage next to a bare decode of the same file to RGB
+// rows; GIF decoding on a photo-like and a flat picture (next to giflib when it
+// is installed); the magic wand on a 4000 x 4000 picture; and the peak memory
+// of loading a 10000 x 10000 JPEG. The pictures are made on first use in /tmp.
+#include <benchmark/benchmark.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+#include <png.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#if TILVANE_HAVE_GIFLIB
+#include <gif_lib.h>
+#endif
+
+#include "app/settings.h"
+#include "editor/objects.h"
+#include "image/dither.h"
+#include "image/gif.h"
+#include "image/imagedata.h"
+#include "image/loadimg.h"
+#include "image/magicwand.h"
+#include "platform/platform.h"
+#include "wfile/wfile.h"
+
+namespace {
+
+bool exists(const std::string &p) {
+  struct stat st;
+  return stat(p.c_str(), &st) == 0 && st.st_size > 0;
+}
+
+// A photo-like RGB row: smooth gradients with a little noise.
+void photoRow(int w, int y, std::vector<unsigned char> &row, unsigned &seed) {
+  row.resize((size_t)w * 3);
+  for (int x = 0; x < w; x++) {
+    seed = seed * 1103515245u + 12345u;
+    int n = (int)((seed >> 16) & 15) - 8;
+    int r = (x * 255 / w + n), g = (y * 255 / (w) + n), b = ((x + y) % 512 / 2 + n);
+    row[3 * x] = (unsigned char)(r < 0 ? 0 : r > 255 ? 255 : r);
+    row[3 * x + 1] = (unsigned char)(g < 0 ? 0 : g > 255 ? 255 : g);
+    row[3 * x + 2] = (unsigned char)(b < 0 ? 0 : b > 255 ? 255 : b);
+  }
+}
+
+std::string makePng(int size) {
+  std::string path = "/tmp/tilvane_bench_" + std::to_string(size) + ".png";
+  if (exists(path)) return path;
+  FILE *f = std::fopen(path.c_str(), "wb");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_init_io(png, f);
+  png_set_compression_level(png, 6);
+  png_set_IHDR(png, info, size, size, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_gAMA(png, info, 0.45455);
+  png_write_info(png, info);
+  std::vector<unsigned char> row;
+  unsigned seed = 1;
+  for (int y = 0; y < size; y++) {
+    photoRow(size, y, row, seed);
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  std::fclose(f);
+  return path;
+}
+
+std::string makeJpeg(int size) {
+  std::string path = "/tmp/tilvane_bench_" + std::to_string(size) + ".jpg";
+  if (exists(path)) return path;
+  FILE *f = std::fopen(path.c_str(), "wb");
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = (JDIMENSION)size;
+  c.image_height = (JDIMENSION)size;
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<unsigned char> row;
+  unsigned seed = 2;
+  for (int y = 0; y < size; y++) {
+    photoRow(size, y, row, seed);
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::fclose(f);
+  return path;
+}
+
+// GIF with one 256-colour image; LZW with a dense code table.
+struct gifWriter {
+  std::vector<unsigned char> out, block;
+  unsigned acc = 0;
+  int bits = 0;
+  void byte(unsigned char b) {
+    block.push_back(b);
+    if (block.size() == 255) flushBlock();
+  }
+  void flushBlock() {
+    if (block.empty()) return;
+    out.push_back((unsigned char)block.size());
+    out.insert(out.end(), block.begin(), block.end());
+    block.clear();
+  }
+  void code(int c, int size) {
+    acc |= (unsigned)c << bits;
+    bits += size;
+    while (bits >= 8) {
+      byte((unsigned char)acc);
+      acc >>= 8;
+      bits -= 8;
+    }
+  }
+};
+
+std::string makeGif(const char *kind, int w, int h) {
+  std::string path = std::string("/tmp/tilvane_bench_") + kind + "_" + std::to_string(w) + ".gif";
+  if (exists(path)) return path;
+  std::vector<unsigned char> px((size_t)w * h);
+  unsigned seed = 3;
+  bool photo = std::strcmp(kind, "photo") == 0;
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) {
+      seed = seed * 1103515245u + 12345u;
+      int v;
+      if (photo) v = ((x * 6 / w) * 36 + (y * 6 / h) * 6 + (int)((seed >> 16) % 6)) % 216;  // dithered
+      else v = ((x / 400) + (y / 300) * 3) % 16;  // large flat areas
+      px[(size_t)y * w + x] = (unsigned char)v;
+    }
+  gifWriter g;
+  const unsigned char head[] = {'G', 'I', 'F', '8', '9', 'a'};
+  std::vector<unsigned char> &o = g.out;
+  o.insert(o.end(), head, head + 6);
+  o.push_back((unsigned char)(w & 255)), o.push_back((unsigned char)(w >> 8));
+  o.push_back((unsigned char)(h & 255)), o.push_back((unsigned char)(h >> 8));
+  o.push_back(0xF7), o.push_back(0), o.push_back(0);
+  for (int i = 0; i < 256; i++) o.push_back((unsigned char)i), o.push_back((unsigned char)(255 - i)), o.push_back((unsigned char)(i * 7));
+  o.push_back(',');
+  for (int i = 0; i < 4; i++) o.push_back(0);
+  o.push_back((unsigned char)(w & 255)), o.push_back((unsigned char)(w >> 8));
+  o.push_back((unsigned char)(h & 255)), o.push_back((unsigned char)(h >> 8));
+  o.push_back(0);
+  o.push_back(8);
+  std::vector<short> table((size_t)4096 * 256, -1);
+  int size = 9, next = 258, prefix = -1;
+  g.code(256, size);
+  for (unsigned char k : px) {
+    if (prefix < 0) {
+      prefix = k;
+      continue;
+    }
+    short &t = table[(size_t)prefix * 256 + k];
+    if (t >= 0) {
+      prefix = t;
+      continue;
+    }
+    g.code(prefix, size);
+    if (next < 4096) {
+      t = (short)next++;
+      if (next > (1 << size) && size < 12) size++;
+    } else {
+      g.code(256, size);
+      std::fill(table.begin(), table.end(), (short)-1);
+      size = 9;
+      next = 258;
+    }
+    prefix = k;
+  }
+  g.code(prefix, size);
+  if (++next > (1 << size) && size < 12) size++;
+  g.code(257, size);
+  if (g.bits) g.byte((unsigned char)g.acc);
+  g.flushBlock();
+  o.push_back(0);
+  o.push_back(';');
+  FILE *f = std::fopen(path.c_str(), "wb");
+  std::fwrite(o.data(), 1, o.size(), f);
+  std::fclose(f);
+  return path;
+}
+
+void trueColour() {
+  paletteRelease(&palette);
+  palette = paletteInfo();
+  paletteSetupDepth(&palette, 24);
+}
+
+void BM_LoadMyImagePng(benchmark::State &state) {
+  std::string path = makePng(8000);
+  trueColour();
+  for (auto _ : state) {
+    if (!LoadMyImage(path.c_str())) state.SkipWithError("load failed");
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(64e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_BarePngToRgbRows(benchmark::State &state) {
+  std::string path = makePng(8000);
+  std::vector<unsigned char> row(8000 * 3);
+  for (auto _ : state) {
+    FILE *f = std::fopen(path.c_str(), "rb");
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, f);
+    png_read_info(png, info);
+    png_read_update_info(png, info);
+    for (int y = 0; y < 8000; y++) png_read_row(png, row.data(), nullptr);
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(f);
+    benchmark::DoNotOptimize(row.data());
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(64e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_LoadMyImageJpeg(benchmark::State &state) {
+  std::string path = makeJpeg(8000);
+  trueColour();
+  for (auto _ : state) {
+    if (!LoadMyImage(path.c_str())) state.SkipWithError("load failed");
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(64e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_BareJpegToRgbRows(benchmark::State &state) {
+  std::string path = makeJpeg(8000);
+  std::vector<unsigned char> row(8000 * 3);
+  for (auto _ : state) {
+    FILE *f = std::fopen(path.c_str(), "rb");
+    jpeg_decompress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&c);
+    jpeg_stdio_src(&c, f);
+    jpeg_read_header(&c, TRUE);
+    c.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&c);
+    while (c.output_scanline < c.output_height) {
+      JSAMPROW r = row.data();
+      jpeg_read_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_decompress(&c);
+    jpeg_destroy_decompress(&c);
+    std::fclose(f);
+    benchmark::DoNotOptimize(row.data());
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(64e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Decoding to the palette image only, as the GIF decoder's own speed.
+void gifDecode(benchmark::State &state, const char *kind) {
+  std::string path = makeGif(kind, 4000, 4000);
+  for (auto _ : state) {
+    wfileInfo info;
+    std::memset(&info, 0, sizeof info);
+    wfileStruct *in = wfileOpen(path.c_str(), "rb", &info);
+    gifSource *s = (gifSource *)std::calloc(1, sizeof(gifSource));
+    s->read = wfileReadWrapper;
+    s->context = in;
+    oldrzImagePtr im = oldrzImageCreateFromGifSource(s);
+    if (!im) state.SkipWithError("decode failed");
+    oldrzImageDestroy(im);
+    std::free(s);
+    wfileClose(in);
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(16e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+void BM_GifDecodePhoto(benchmark::State &state) { gifDecode(state, "photo"); }
+void BM_GifDecodeFlat(benchmark::State &state) { gifDecode(state, "flat"); }
+
+void gifLoad(benchmark::State &state, const char *kind) {
+  std::string path = makeGif(kind, 4000, 4000);
+  trueColour();
+  for (auto _ : state) {
+    if (!LoadMyImage(path.c_str())) state.SkipWithError("load failed");
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(16e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+void BM_LoadMyImageGifPhoto(benchmark::State &state) { gifLoad(state, "photo"); }
+void BM_LoadMyImageGifFlat(benchmark::State &state) { gifLoad(state, "flat"); }
+
+#if TILVANE_HAVE_GIFLIB
+void giflibDecode(benchmark::State &state, const char *kind) {
+  std::string path = makeGif(kind, 4000, 4000);
+  for (auto _ : state) {
+    int error = 0;
+    GifFileType *g = DGifOpenFileName(path.c_str(), &error);
+    if (!g || DGifSlurp(g) != GIF_OK) state.SkipWithError("giflib failed");
+    if (g) DGifCloseFile(g, &error);
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(16e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+void BM_GiflibDecodePhoto(benchmark::State &state) { giflibDecode(state, "photo"); }
+void BM_GiflibDecodeFlat(benchmark::State &state) { giflibDecode(state, "flat"); }
+BENCHMARK(BM_GiflibDecodePhoto)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GiflibDecodeFlat)->Unit(benchmark::kMillisecond);
+#endif
+
+void BM_MagicWand256Rays(benchmark::State &state) {
+  trueColour();
+  const int w = 4000;
+  imageDataDestroy(id);
+  unsigned char *header = imageHeaderCreate(w, w, &palette);
+  id = imageDataCreateFromDIB(nullptr, header, imageHeaderSize);
+  std::free(header);
+  std::vector<unsigned char> row((size_t)w * 3 + 4);
+  unsigned seed = 5;
+  for (int y = 0; y < w; y++) {
+    for (int x = 0; x < w; x++) {
+      // A large textured blob (radius 1800) on a dark background.
+      long dx = x - 2000, dy = y - 2000;
+      bool inside = dx * dx + dy * dy < 1800L * 1800L;
+      seed = seed * 1103515245u + 12345u;
+      unsigned char n = (unsigned char)((seed >> 16) & 3);
+      row[3 * x] = inside ? 200 + n : 20;
+      row[3 * x + 1] = inside ? 180 + n : 20;
+      row[3 * x + 2] = inside ? 90 + n : 20;
+    }
+    imageDataPushRow(id, y, row.data());
+  }
+  sx = sy = w;
+  objectsSetup();
+  magicWandPoints = 256;
+  magicWandFeatherSteps = 3;
+  magicWandTolerance = 32;
+  for (auto _ : state) {
+    if (!magicWandPolygon(2000, 2000)) state.SkipWithError("no polygon");
+  }
+  ReleaseObjects();
+}
+
+// Loads a 10000 x 10000 JPEG in a child process and reports its peak resident
+// memory next to the 300 MB of its 24-bit pixels.
+void BM_PeakMemoryJpeg10000(benchmark::State &state) {
+  std::string path = makeJpeg(10000);
+  for (auto _ : state) {
+    int fds[2];
+    if (pipe(fds) != 0) state.SkipWithError("pipe");
+    pid_t pid = fork();
+    if (pid == 0) {
+      close(fds[0]);
+      struct rusage before;
+      getrusage(RUSAGE_SELF, &before);
+      trueColour();
+      long ok = LoadMyImage(path.c_str());
+      struct rusage after;
+      getrusage(RUSAGE_SELF, &after);
+      long values[3] = {ok, before.ru_maxrss, after.ru_maxrss};
+      if (write(fds[1], values, sizeof values) != (ssize_t)sizeof values) _exit(1);
+      _exit(0);
+    }
+    close(fds[1]);
+    long values[3] = {0, 0, 0};
+    if (read(fds[0], values, sizeof values) != (ssize_t)sizeof values || !values[0])
+      state.SkipWithError("child load failed");
+    close(fds[0]);
+    waitpid(pid, nullptr, 0);
+    state.counters["peakMB"] = values[2] / 1024.0;
+    state.counters["startMB"] = values[1] / 1024.0;
+    state.counters["pixelsMB"] = 300.0;
+    state.counters["ratio"] = values[2] / 1024.0 / 300.0;
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_LoadMyImagePng)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BarePngToRgbRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadMyImageJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareJpegToRgbRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifDecodePhoto)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifDecodeFlat)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadMyImageGifPhoto)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadMyImageGifFlat)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MagicWand256Rays)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeakMemoryJpeg10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK_MAIN();

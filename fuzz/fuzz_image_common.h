@@ -1,0 +1,62 @@
+// fuzz_image_common.h: what the picture fuzz targets share: a silent platform
+// table, a picture limit that keeps each run small, and one decode over a
+// memory stream in the display mode the input's last byte picks.
+#ifndef TILVANE_FUZZ_IMAGE_COMMON_H
+#define TILVANE_FUZZ_IMAGE_COMMON_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "image/dither.h"
+#include "image/imagedata.h"
+#include "platform/platform.h"
+#include "wfile/wfile.h"
+
+namespace fuzzimage {
+
+inline int silentBox(void *, const char *, const char *, unsigned) { return IDOK; }
+
+inline void setUp() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  static platformTable quiet = *platformConsole();
+  quiet.messageBox = silentBox;
+  platformInstall(&quiet);
+  imageDataPixelLimit = 1 << 22;
+}
+
+inline void setMode(const uint8_t *data, size_t size) {
+  static const int depths[3] = {24, 8, 4};
+  int depth = depths[size ? data[size - 1] % 3 : 0];
+  paletteRelease(&palette);
+  palette = paletteInfo();
+  paletteSetupDepth(&palette, depth);
+}
+
+// Runs loader over the bytes and checks what it made.
+inline void run(const uint8_t *data, size_t size,
+                int (*loader)(wfileStruct *, void *, paletteInfo *, imageData **)) {
+  setUp();
+  setMode(data, size);
+  wfileInfo info;
+  std::memset(&info, 0, sizeof info);
+  wfileStruct *in = wfileOpenMemory(data, (int)size, &info);
+  imageData *im = nullptr;
+  int ok = loader(in, nullptr, &palette, &im);
+  wfileClose(in);
+  if (!ok && im) std::abort();
+  if (ok) {
+    if (!im || im->width <= 0 || im->height <= 0) std::abort();
+    // Read every corner back.
+    imageDataGetPixel(im, nullptr, 0, 0);
+    imageDataGetPixel(im, nullptr, im->width - 1, im->height - 1);
+    imageDataDestroy(im);
+  }
+}
+
+}  // namespace fuzzimage
+
+#endif
