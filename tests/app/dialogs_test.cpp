@@ -407,6 +407,15 @@ class ShellDialogs : public QObject {
   }
 };
 
+#if defined(TILVANE_SANITIZED) && defined(TILVANE_HAVE_WEBENGINE)
+// The embedded browser's engine frees some blocks with a size of its own
+// reckoning and keeps caches until the process ends: neither is ours to mend.
+extern "C" const char *__asan_default_options() { return "new_delete_type_mismatch=0"; }
+extern "C" const char *__lsan_default_suppressions() {
+  return "leak:libQt6WebEngineCore\nleak:QtWebEngineProcess\nleak:libfontconfig\n";
+}
+#endif
+
 int main(int argc, char **argv) {
   // The embedded browser runs headless; as root it needs its sandbox off.
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
