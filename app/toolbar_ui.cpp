@@ -330,7 +330,10 @@ void tooltipHide(toolbar *t) {
 QWidget *tooltipWindowCreate(void *instance, toolbar *t) {
   if (!tooltipFont) tooltipFont = makeTooltipFont();
   QWidget *owner = t && t->w ? t->w->window() : nullptr;
-  return new TooltipWindow(owner);
+  TooltipWindow *tip = new TooltipWindow(owner);
+  // The owner's end takes the tooltip with it; the toolbar then has none.
+  if (t) QObject::connect(tip, &QObject::destroyed, tip, [t]() { t->tooltipWnd = nullptr; });
+  return tip;
 }
 
 void toolbarDestroy(toolbar *t) {

@@ -1,10 +1,12 @@
 // toolbar_demo.cpp: a window with the menu bar and the toolbar strip, for
 // looking at them on a display. Options: --doc (a document is open), --edit
 // (Test+Edit with two hotspots selected and the undo list non-empty), --points
-// (one hotspot with two of its points selected),
-// --check ID, --hover INDEX, --press INDEX, --tip INDEX (hover and tooltip),
-// --shot FILE (save a picture of the window and quit), --quit MS (quit after).
+// (one hotspot with two of its points selected), --check ID, --hover INDEX,
+// --press INDEX, --tip INDEX (hover and tooltip), --about, --menu MENU (open a
+// pull-down), --context RESOURCE (open a context menu), --shot FILE (save a
+// picture of the window and quit), --quit MS (quit after).
 #include <QApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/about_ui.h"
 #include "app/commands.h"
 #include "app/menus_ui.h"
 #include "app/toolbar.h"
@@ -81,6 +84,18 @@ int main(int argc, char **argv) {
       if (k >= 0 && k < tb->itemsTotal) tb->items[k].depressed = 1;
     } else if (!strcmp(argv[i], "--tip") && i + 1 < argc) {
       tip = atoi(argv[++i]);
+    } else if (!strcmp(argv[i], "--about")) {
+      QTimer::singleShot(200, [&frame]() { about(&frame, aboutDefaultText); });
+    } else if (!strcmp(argv[i], "--menu") && i + 1 < argc) {
+      int which = atoi(argv[++i]);
+      QTimer::singleShot(200, [&frame, which]() {
+        if (QMenu *m = menusPulldown(which)) m->popup(frame.mapToGlobal(QPoint(10 + 60 * (which - 1), 20)));
+      });
+    } else if (!strcmp(argv[i], "--context") && i + 1 < argc) {
+      int resource = atoi(argv[++i]);
+      QTimer::singleShot(200, [&frame, resource]() {
+        if (QMenu *m = contextMenuOf(resource)) m->popup(frame.mapToGlobal(QPoint(200, 60)));
+      });
     } else if (!strcmp(argv[i], "--shot") && i + 1 < argc) {
       shot = argv[++i];
     } else if (!strcmp(argv[i], "--quit") && i + 1 < argc) {

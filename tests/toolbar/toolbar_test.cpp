@@ -442,6 +442,19 @@ class ToolbarTest : public QObject {
     checkPicture(shot, 0, 0, tb->items[0].bitmap);
   }
 
+  void tooltipGoesWithItsOwnerWindow() {
+    QWidget *owner = new QWidget;
+    toolbar *t = toolbarCreate(nullptr, owner, 0, 0);
+    QVERIFY(t->tooltipWnd);
+    QCOMPARE(t->tooltipWnd->parentWidget(), owner);
+    delete owner;
+    QVERIFY(!t->tooltipWnd);
+    t->w = nullptr;
+    tooltipShow(t);
+    tooltipHide(t);
+    toolbarDestroy(t);
+  }
+
   void picturesArePairedDistinctAndGrayed() {
     QCOMPARE(toolbarIconPairs, 28);
     std::set<QByteArray> seen;
