@@ -36,6 +36,7 @@ QString uiText(const char *s) {
 QLabel *wrapped(const char *text, QWidget *parent) {
   QLabel *l = new QLabel(uiText(text), parent);
   l->setWordWrap(true);
+  l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return l;
 }
 
