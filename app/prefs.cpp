@@ -357,17 +357,23 @@ void recentFileLabel(int i, const char *path, char *out, int size) {
   int chars = 0;
   for (const char *p = path; *p; p++)
     if (((unsigned char)*p & 0xC0) != 0x80) chars++;
-  if (chars <= 35) {
-    sprintfMax(out, size, "&%d %s", (i + 1) % 10, path);
-    return;
+  const char *tail = path;
+  if (chars > 35) {
+    tail = path + strlen(path);
+    int taken = 0;
+    while (tail > path && taken < 31) {
+      tail--;
+      if (((unsigned char)*tail & 0xC0) != 0x80) taken++;
+    }
   }
-  const char *tail = path + strlen(path);
-  int taken = 0;
-  while (tail > path && taken < 31) {
-    tail--;
-    if (((unsigned char)*tail & 0xC0) != 0x80) taken++;
+  // A "&" of the path is doubled so that the menu shows it instead of taking
+  // it as the mark of a shortcut letter.
+  std::string shown;
+  for (const char *p = tail; *p; p++) {
+    if (*p == '&') shown += '&';
+    shown += *p;
   }
-  sprintfMax(out, size, "&%d ... %s", (i + 1) % 10, tail);
+  sprintfMax(out, size, chars > 35 ? "&%d ... %s" : "&%d %s", (i + 1) % 10, shown.c_str());
 }
 
 void recentFileMenuUpdate(void) {

@@ -125,6 +125,9 @@ TEST_F(Recent, MenuLabels) {
   EXPECT_EQ(std::string(label), "&9 " + thirtyFive);
   recentFileLabel(9, "x", label, sizeof label);
   EXPECT_EQ(std::string(label), "&0 x");
+  // A "&" in a path is shown, not taken as a shortcut mark.
+  recentFileLabel(1, "/R&D/a.html", label, sizeof label);
+  EXPECT_EQ(std::string(label), "&2 /R&&D/a.html");
   // Characters, not bytes: a multi-byte character is never cut in two.
   std::string wide;
   for (int i = 0; i < 40; i++) wide += "\xc3\xa9";  // 40 characters, 80 bytes
