@@ -43,6 +43,9 @@ struct attrStruct {
   htmlAttrPtr n;    // next attribute of the same tag, in source order
   int quoted;       // 1 if the value was written between double quotation marks
   int valueLength;  // bytes in value (a value may hold zero bytes); 0 when value is null
+  int nameLength;   // bytes in name (a name may hold zero bytes)
+  int openAtEnd;    // the input ended inside this value while it was still open (inside an
+                    // unclosed <% or <? block): it is written back as read, with nothing after it
 };
 
 // One entry of a document's list.
@@ -54,7 +57,7 @@ struct tagStruct {
   char *text;           // what followed the tag's '>' up to the next tag ('>' stored as "&gt;"
                         // outside style sheets); for a script entry its body; never null
   int closed;           // 1 once the tag's '>' was seen
-  void **hooks;         // callers' slots; null throughout this program
+  void **hooks;         // callers' slots, released through tagHookDestroy; null throughout this program
   int hooksAllocated;   // 0
   int row;              // input line where the entry was created, from 1
   int col;              // column there
@@ -62,6 +65,7 @@ struct tagStruct {
   int xhtmlSlash;       // 1 if written self-closing (<br/>)
   int nameLength;       // bytes in name (a name may hold zero bytes)
   int textLength;       // bytes in text (text may hold zero bytes)
+  int textSpace;        // bytes reserved for text (at least textLength + 1)
 };
 
 typedef void (*htmlLogErrorFn)(htmlPtr document, const char *message);
@@ -90,7 +94,20 @@ struct htmlStruct {
   int leadingCommentsLength;    // bytes in leadingComments
   int flushing;                 // 1 while htmlFlushText runs
   int reportedNeverClosed;      // "Tag never closed" already reported for this tag
+  struct htmlArenaBlock *arena; // the memory of the document's entries, attributes and strings
+  int arenaNext;                // size of the next arena block
+  int blockCloser;              // '%' or '?': the byte before '>' that ends the block being read
+  int lastIsStyle;              // the last entry is a style element: '>' in its text stays as it is
+  htmlAttrPtr parserLastAttr;   // the last attribute of the last entry, while the reader adds them
 };
+
+// Memory: the entries, their attributes and all their strings live in the
+// document's own memory and are released together by htmlDestroy. Change them
+// only through the operations below; never free or reallocate them yourself.
+//
+// Server-side blocks: "<% ... %>" and "<? ... ?>" (except "<?xml", which is read
+// as a tag) are kept verbatim as entries whose name is the block without its
+// angle brackets.
 
 // Document life. htmlCreate installs the application's error handler
 // htmlLogError (html/document.h), which shows the "HTML Error" box; set

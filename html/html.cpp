@@ -1,0 +1,1229 @@
+// html.cpp: the forgiving HTML reader, a byte-driven state machine that builds a
+// document's flat list of entries, the entry and attribute operations, and the
+// entry writer. Owns no globals.
+//
+// Every byte of the input ends up in the output: text, comments, declarations,
+// server-side blocks and script bodies are stored as read (zero bytes included;
+// every stored string carries its length), and constructs still open at the end
+// of the input are kept. The reader's hot loops take runs of ordinary bytes at
+// once; the position counters are kept exactly as if every byte had been
+// handled on its own.
+#include "html/html.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "html/document.h"
+#include "html/strhack.h"
+
+// One block of a document's memory. Entries, attributes and strings are carved
+// from the newest block; a request too large for a block gets a block of its own.
+struct htmlArenaBlock {
+  htmlArenaBlock *next;
+  size_t size;  // bytes available after the header
+  size_t used;
+};
+
+namespace {
+
+const size_t arenaHeader = (sizeof(htmlArenaBlock) + 15) & ~static_cast<size_t>(15);
+const int arenaFirstBlock = 8192;
+const int arenaLargestBlock = 1 << 20;
+
+char *blockData(htmlArenaBlock *b) { return reinterpret_cast<char *>(b) + arenaHeader; }
+
+void *arenaAllocSlow(htmlPtr d, size_t n) {
+  htmlArenaBlock *b = d->arena;
+  size_t regular = d->arenaNext > 0 ? static_cast<size_t>(d->arenaNext) : arenaFirstBlock;
+  if (n > regular / 4) {
+    // A block of its own, kept behind the current one so that the current
+    // block goes on serving small requests.
+    if (n > SIZE_MAX - arenaHeader) return nullptr;
+    htmlArenaBlock *big = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + n));
+    if (!big) return nullptr;
+    big->size = n;
+    big->used = n;
+    if (b) {
+      big->next = b->next;
+      b->next = big;
+    } else {
+      big->next = nullptr;
+      d->arena = big;
+    }
+    return blockData(big);
+  }
+  htmlArenaBlock *fresh = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + regular));
+  if (!fresh) return nullptr;
+  fresh->size = regular;
+  fresh->used = n;
+  fresh->next = d->arena;
+  d->arena = fresh;
+  if (regular < static_cast<size_t>(arenaLargestBlock)) d->arenaNext = static_cast<int>(regular * 2);
+  return blockData(fresh);
+}
+
+inline void *arenaAlloc(htmlPtr d, size_t n, size_t align) {
+  htmlArenaBlock *b = d->arena;
+  if (b) {
+    size_t at = (b->used + align - 1) & ~(align - 1);
+    if (at <= b->size && n <= b->size - at) {
+      b->used = at + n;
+      return blockData(b) + at;
+    }
+  }
+  return arenaAllocSlow(d, n);
+}
+
+// Copies, with the short copies of names and values done in line.
+inline void copyBytes(char *dst, const char *src, size_t n) {
+  if (n > 16) {
+    std::memcpy(dst, src, n);
+  } else if (n >= 8) {
+    uint64_t a, b;
+    std::memcpy(&a, src, 8);
+    std::memcpy(&b, src + n - 8, 8);
+    std::memcpy(dst, &a, 8);
+    std::memcpy(dst + n - 8, &b, 8);
+  } else if (n >= 4) {
+    uint32_t a, b;
+    std::memcpy(&a, src, 4);
+    std::memcpy(&b, src + n - 4, 4);
+    std::memcpy(dst, &a, 4);
+    std::memcpy(dst + n - 4, &b, 4);
+  } else if (n > 0) {
+    dst[0] = src[0];
+    dst[n / 2] = src[n / 2];
+    dst[n - 1] = src[n - 1];
+  }
+}
+
+char *arenaString(htmlPtr d, const char *s, int length) {
+  char *copy = static_cast<char *>(arenaAlloc(d, static_cast<size_t>(length) + 1, 1));
+  if (!copy) return nullptr;
+  if (length > 0) copyBytes(copy, s, static_cast<size_t>(length));
+  copy[length] = 0;
+  return copy;
+}
+
+// ---- byte classes ----
+
+// A set of bytes that end a run of ordinary bytes: a table for every byte, and
+// the list of them for the 16-byte-wide scan (empty: table only).
+struct stopSet {
+  unsigned char table[256];
+  int count;
+  alignas(16) unsigned char vec[16][16];
+  void mark(const char *list, int n) {
+    for (int i = 0; i < n; i++) {
+      unsigned char c = static_cast<unsigned char>(list[i]);
+      table[c] = 1;
+      std::memset(vec[count++], c, 16);
+    }
+  }
+};
+
+struct byteTables {
+  unsigned char white[256];
+  unsigned char graphic[256];
+  // The stops of the states with a fast path. Every set holds CR and LF, which
+  // the scan counts as line breaks.
+  stopSet textStop;
+  stopSet closeStop;   // comments, server blocks, script bodies
+  stopSet metaStop;
+  stopSet valueStop;   // double-quoted values
+  stopSet wordStop;    // unquoted values
+  stopSet attrNameStop;
+  stopSet nameStop;    // tag names past their first byte
+  stopSet plainValueStop;  // a double-quoted value as long as no block opens in it
+  byteTables() {
+    std::memset(this, 0, sizeof *this);
+    const char whiteBytes[] = {' ', '\t', '\n', '\v', '\f', '\r'};
+    for (char c : whiteBytes) white[static_cast<unsigned char>(c)] = 1;
+    for (int c = 0; c < 256; c++) graphic[c] = (c > 0x20 && c < 0x7f) || c >= 0x80;
+    textStop.mark("<>\r\n", 4);
+    closeStop.mark(">\r\n", 3);
+    metaStop.mark("<>\r\n", 4);
+    valueStop.mark("\"<>%?\r\n", 7);
+    wordStop.mark("<> \t\v\f\r\n", 8);
+    attrNameStop.mark("=/><%? \t\v\f\r\n", 12);
+    for (int c = 0; c < 256; c++) nameStop.table[c] = !graphic[c] || c == '<' || c == '>' || c == '/';
+    plainValueStop.mark("\"<\r\n", 4);
+  }
+};
+
+const byteTables bytes;
+
+inline bool isWhite(unsigned c) { return bytes.white[c & 0xff] != 0; }
+inline bool isGraphic(unsigned c) { return bytes.graphic[c & 0xff] != 0; }
+
+inline int lowerByte(int c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+
+bool sameNoCase(const char *a, const char *b, int n) {
+  for (int i = 0; i < n; i++)
+    if (lowerByte(static_cast<unsigned char>(a[i])) != lowerByte(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+// ---- the work buffer ----
+
+// Makes room for `more` bytes plus a terminator. The capacity doubles from its
+// current size until it suffices.
+htmlResult bufferReserve(htmlPtr d, long long more) {
+  long long need = static_cast<long long>(d->bufferPos) + more + 1;
+  if (need <= d->bufferSize) return htmlSuccess;
+  if (need > INT_MAX) return htmlMemory;
+  long long size = d->bufferSize > 0 ? d->bufferSize : 256;
+  while (size < need) size *= 2;
+  if (size > INT_MAX) size = INT_MAX;
+  char *grown = static_cast<char *>(myreallocImpl(d->buffer, static_cast<size_t>(size)));
+  if (!grown) return htmlMemory;
+  d->buffer = grown;
+  d->bufferSize = static_cast<int>(size);
+  return htmlSuccess;
+}
+
+inline htmlResult bufferPut(htmlPtr d, unsigned c) {
+  if (d->bufferPos + 1 >= d->bufferSize) {
+    htmlResult r = bufferReserve(d, 1);
+    if (r != htmlSuccess) return r;
+  }
+  d->buffer[d->bufferPos++] = static_cast<char>(c);
+  return htmlSuccess;
+}
+
+htmlResult bufferPutRun(htmlPtr d, const char *s, int n) {
+  htmlResult r = bufferReserve(d, n);
+  if (r != htmlSuccess) return r;
+  copyBytes(d->buffer + d->bufferPos, s, static_cast<size_t>(n));
+  d->bufferPos += n;
+  return htmlSuccess;
+}
+
+// ---- the document's strings ----
+
+htmlResult leadAppend(htmlPtr d, const char *s, int n) {
+  long long need = static_cast<long long>(d->leadingCommentsLength) + n + 1;
+  if (need > INT_MAX) return htmlMemory;
+  if (need > d->leadingCommentsSpace) {
+    long long space = d->leadingCommentsSpace > 0 ? d->leadingCommentsSpace : 256;
+    while (space < need) space *= 2;
+    if (space > INT_MAX) space = INT_MAX;
+    char *grown = static_cast<char *>(myreallocImpl(d->leadingComments, static_cast<size_t>(space)));
+    if (!grown) return htmlMemory;
+    d->leadingComments = grown;
+    d->leadingCommentsSpace = static_cast<int>(space);
+  }
+  std::memcpy(d->leadingComments + d->leadingCommentsLength, s, static_cast<size_t>(n));
+  d->leadingCommentsLength += n;
+  d->leadingComments[d->leadingCommentsLength] = 0;
+  return htmlSuccess;
+}
+
+int storedLength(const char *s, int length) {
+  if (!s) return 0;
+  return length > 0 ? length : static_cast<int>(std::strlen(s));
+}
+
+// Appends bytes to an entry's text. The text is reserved exactly for its first
+// run; later runs (text after a comment) double the reservation.
+htmlResult textAppend(htmlTagPtr tag, const char *s, int n) {
+  if (n <= 0) return htmlSuccess;
+  htmlPtr d = tag->parent;
+  int have = storedLength(tag->text, tag->textLength);
+  long long need = static_cast<long long>(have) + n + 1;
+  if (need > INT_MAX) return htmlMemory;
+  if (!tag->text || need > tag->textSpace) {
+    long long space = need;
+    if (have > 0 && 2LL * tag->textSpace > space) space = 2LL * tag->textSpace;
+    if (space > INT_MAX) space = INT_MAX;
+    char *grown = static_cast<char *>(arenaAlloc(d, static_cast<size_t>(space), 1));
+    if (!grown) return htmlMemory;
+    if (have > 0) std::memcpy(grown, tag->text, static_cast<size_t>(have));
+    tag->text = grown;
+    tag->textSpace = static_cast<int>(space);
+  }
+  std::memcpy(tag->text + have, s, static_cast<size_t>(n));
+  tag->textLength = have + n;
+  tag->text[tag->textLength] = 0;
+  return htmlSuccess;
+}
+
+// Text that has no entry to follow goes to leadingComments.
+htmlResult pendingTextStore(htmlPtr d, const char *s, int n) {
+  if (d->last) return textAppend(d->last, s, n);
+  return leadAppend(d, s, n);
+}
+
+htmlResult tagAppendN(htmlPtr d, const char *name, int length) {
+  // The record, its name and its (empty) text come in one piece.
+  size_t size = sizeof(htmlTag) + static_cast<size_t>(length) + 2;
+  char *block = static_cast<char *>(arenaAlloc(d, size, alignof(htmlTag)));
+  if (!block) return htmlMemory;
+  htmlTagPtr tag = reinterpret_cast<htmlTagPtr>(block);
+  std::memset(tag, 0, sizeof *tag);
+  tag->name = block + sizeof(htmlTag);
+  if (length > 0) copyBytes(tag->name, name, static_cast<size_t>(length));
+  tag->name[length] = 0;
+  tag->text = tag->name + length + 1;
+  tag->text[0] = 0;
+  tag->nameLength = length;
+  tag->textSpace = 1;
+  tag->row = d->row;
+  tag->col = d->col;
+  tag->parent = d;
+  tag->p = d->last;
+  if (d->last)
+    d->last->n = tag;
+  else
+    d->first = tag;
+  d->last = tag;
+  d->lastIsStyle = length == 5 && htmlEq(tag->name, "style");
+  d->parserLastAttr = nullptr;
+  return htmlSuccess;
+}
+
+htmlAttrPtr attrMake(htmlPtr d, const char *name, int length) {
+  size_t size = sizeof(htmlAttr) + static_cast<size_t>(length) + 1;
+  char *block = static_cast<char *>(arenaAlloc(d, size, alignof(htmlAttr)));
+  if (!block) return nullptr;
+  htmlAttrPtr a = reinterpret_cast<htmlAttrPtr>(block);
+  std::memset(a, 0, sizeof *a);
+  a->name = block + sizeof(htmlAttr);
+  if (length > 0) copyBytes(a->name, name, static_cast<size_t>(length));
+  a->name[length] = 0;
+  a->nameLength = length;
+  return a;
+}
+
+htmlAttrPtr lastAttrOf(htmlTagPtr tag) {
+  htmlAttrPtr a = tag->first;
+  while (a && a->n) a = a->n;
+  return a;
+}
+
+void linkAttr(htmlTagPtr tag, htmlAttrPtr a, htmlAttrPtr tail) {
+  if (tail)
+    tail->n = a;
+  else
+    tag->first = a;
+}
+
+// The reader's attribute append: the last attribute of the entry being read is
+// remembered, so that a tag with many attributes costs no walk per attribute.
+htmlResult readerAttrAppend(htmlPtr d, const char *name, int length) {
+  htmlTagPtr tag = d->last;
+  if (!tag) return htmlSuccess;
+  htmlAttrPtr a = attrMake(d, name, length);
+  if (!a) return htmlMemory;
+  htmlAttrPtr tail = d->parserLastAttr;
+  if (!tail || tail->n) tail = lastAttrOf(tag);
+  linkAttr(tag, a, tail);
+  d->parserLastAttr = a;
+  return htmlSuccess;
+}
+
+htmlResult attrValueSet(htmlPtr d, htmlAttrPtr a, const char *value, int length, int quoted) {
+  if (value) {
+    char *copy = arenaString(d, value, length);
+    if (!copy) return htmlMemory;
+    a->value = copy;
+    a->valueLength = length;
+  } else {
+    a->value = nullptr;
+    a->valueLength = 0;
+  }
+  a->quoted = quoted;
+  a->openAtEnd = 0;
+  return htmlSuccess;
+}
+
+htmlResult readerValueStore(htmlPtr d, int quoted, int openAtEnd) {
+  htmlTagPtr tag = d->last;
+  if (!tag) return htmlSuccess;
+  htmlAttrPtr a = d->parserLastAttr;
+  if (!a || a->n) a = lastAttrOf(tag);
+  if (!a) return htmlSuccess;
+  htmlResult r = attrValueSet(d, a, d->buffer, d->bufferPos, quoted);
+  a->openAtEnd = openAtEnd;
+  return r;
+}
+
+void logError(htmlPtr d, const char *message) {
+  if (d->LogError) d->LogError(d, message);
+}
+
+void reportNeverClosed(htmlPtr d) {
+  if (!d->reportedNeverClosed) logError(d, "Tag never closed");
+  d->reportedNeverClosed = 1;
+}
+
+void tagEnd(htmlPtr d) {
+  htmlTagPtr t = d->last;
+  if (t) {
+    t->closed = 1;
+    t->xhtmlSlash = d->xhtmlSlash;
+  }
+  d->xhtmlSlash = 0;
+  d->bufferPos = 0;
+  d->state = (t && htmlEq(t->name, "script")) ? htmlParseScriptBody : htmlParseText;
+}
+
+void beginTag(htmlPtr d) {
+  d->bufferPos = 0;
+  d->reportedNeverClosed = 0;
+  d->xhtmlSlash = 0;
+  d->state = htmlParseName;
+}
+
+inline void countByte(htmlPtr d, unsigned c) {
+  if (!d->lastCR && !d->lastLF) {
+    d->col++;
+  } else if ((d->lastLF && c != '\r') || (d->lastCR && c != '\n')) {
+    d->row++;
+    d->col = 0;
+  }
+  d->lastCR = c == '\r';
+  d->lastLF = c == '\n';
+}
+
+// Counts a run of bytes that holds no CR and no LF.
+inline void countRun(htmlPtr d, int n) {
+  if (d->lastCR || d->lastLF) {
+    d->row++;
+    d->col = n - 1;
+  } else {
+    d->col += n;
+  }
+  d->lastCR = d->lastLF = 0;
+}
+
+// Whether the name being read, which began with '?', still reads as "?xml" so
+// far once c is added. Any other "<?" opens a server-side block.
+bool xmlNameSoFar(htmlPtr d, unsigned c) {
+  static const char xml[] = "?xml";
+  if (d->bufferPos >= 4) return true;
+  return lowerByte(static_cast<int>(c)) == xml[d->bufferPos];
+}
+
+#define TRY(expr)                          \
+  do {                                     \
+    htmlResult tryResult = (expr);         \
+    if (tryResult != htmlSuccess) return tryResult; \
+  } while (0)
+
+htmlResult stepBlock(htmlPtr d, unsigned c) {
+  if (d->flushing) {
+    // A block still open at the end of the input is kept, as read, after the
+    // last entry's text.
+    logError(d, "ASP code never closed");
+    TRY(pendingTextStore(d, "<", 1));
+    TRY(pendingTextStore(d, d->buffer, d->bufferPos));
+    d->bufferPos = 0;
+    d->state = htmlParseText;
+    return htmlSuccess;
+  }
+  TRY(bufferPut(d, c));
+  if (c == '>' && d->bufferPos >= 2 && d->buffer[d->bufferPos - 2] == d->blockCloser) {
+    d->bufferPos--;
+    TRY(tagAppendN(d, d->buffer, d->bufferPos));
+    d->last->closed = 1;
+    d->bufferPos = 0;
+    d->state = htmlParseText;
+  }
+  return htmlSuccess;
+}
+
+htmlResult stepAttrName(htmlPtr d, unsigned c) {
+  if (d->attrAspNesting > 0) {
+    // A server-side block written among the attributes ("<?php if ($x) { ?>")
+    // is kept verbatim as one bare attribute.
+    if (d->flushing) {
+      TRY(readerAttrAppend(d, d->buffer, d->bufferPos));
+      d->parserLastAttr->openAtEnd = 1;
+      d->bufferPos = 0;
+      d->state = htmlParseAttrLead;
+      return htmlSuccess;
+    }
+    int n = d->bufferPos;
+    if ((c == '%' || c == '?') && n > 0 && d->buffer[n - 1] == '<')
+      d->attrAspNesting++;
+    else if (c == '>' && n > 0 && (d->buffer[n - 1] == '%' || d->buffer[n - 1] == '?'))
+      d->attrAspNesting--;
+    TRY(bufferPut(d, c));
+    if (d->attrAspNesting == 0) {
+      TRY(readerAttrAppend(d, d->buffer, d->bufferPos));
+      d->bufferPos = 0;
+      d->state = htmlParseAttrLead;
+    }
+    return htmlSuccess;
+  }
+  if ((c == '%' || c == '?') && d->bufferPos > 0 && d->buffer[d->bufferPos - 1] == '<') {
+    // The block may follow a name directly ("disabled<?php"): the name before
+    // it stands on its own.
+    if (d->bufferPos > 1) {
+      TRY(readerAttrAppend(d, d->buffer, d->bufferPos - 1));
+      d->bufferPos = 0;
+      TRY(bufferPut(d, '<'));
+    }
+    d->attrAspNesting = 1;
+    return bufferPut(d, c);
+  }
+  if (isWhite(c)) {
+    TRY(readerAttrAppend(d, d->buffer, d->bufferPos));
+    d->bufferPos = 0;
+    d->state = htmlParseAttrEqualExpected;
+  } else if (c == '=') {
+    TRY(readerAttrAppend(d, d->buffer, d->bufferPos));
+    d->attrAspNesting = 0;
+    d->bufferPos = 0;
+    d->state = htmlParseAttrValueLead;
+  } else if (c == '/') {
+    d->xhtmlSlash = 1;
+  } else if (c == '>') {
+    TRY(readerAttrAppend(d, d->buffer, d->bufferPos));
+    tagEnd(d);
+  } else {
+    TRY(bufferPut(d, c));
+  }
+  return htmlSuccess;
+}
+
+htmlResult stepAttrLead(htmlPtr d, unsigned c) {
+  if (isWhite(c)) return htmlSuccess;
+  if (c == '>') {
+    tagEnd(d);
+  } else if (c == '/') {
+    d->xhtmlSlash = 1;
+  } else {
+    d->attrValueQuoted = 0;
+    d->attrAspNesting = 0;
+    d->bufferPos = 0;
+    d->state = htmlParseAttrName;
+    return stepAttrName(d, c);
+  }
+  return htmlSuccess;
+}
+
+htmlResult stepName(htmlPtr d, unsigned c) {
+  if (d->bufferPos > 0 && d->buffer[0] == '?' && !xmlNameSoFar(d, c)) {
+    d->blockCloser = '?';
+    d->state = htmlParseASPStatement;
+    return stepBlock(d, c);
+  }
+  if (!isGraphic(c)) {
+    TRY(tagAppendN(d, d->buffer, d->bufferPos));
+    d->bufferPos = 0;
+    d->state = htmlParseAttrLead;
+    // A control byte that ends the name is kept as the start of an attribute.
+    if (!isWhite(c)) return stepAttrLead(d, c);
+  } else if (c == '>') {
+    if (d->bufferPos == 0) logError(d, "Tag with no name");
+    TRY(tagAppendN(d, d->buffer, d->bufferPos));
+    tagEnd(d);
+  } else if (c == '<') {
+    reportNeverClosed(d);
+    d->bufferPos = 0;
+    d->xhtmlSlash = 0;
+  } else if (c == '/' && d->bufferPos > 0) {
+    d->xhtmlSlash = 1;
+  } else {
+    TRY(bufferPut(d, c));
+    const char *b = d->buffer;
+    int n = d->bufferPos;
+    if (n >= 3 && b[0] == '!' && b[1] == '-' && b[2] == '-') {
+      d->bufferPos = 0;
+      TRY(bufferPutRun(d, "<!--", 4));
+      d->state = htmlParseComments;
+    } else if (b[0] == '!' && ((n == 2 && b[1] != '-') || n >= 3)) {
+      d->state = htmlParseMetaName;
+    } else if (n == 1 && b[0] == '%') {
+      d->blockCloser = '%';
+      d->state = htmlParseASPStatement;
+    }
+  }
+  return htmlSuccess;
+}
+
+htmlResult stepComments(htmlPtr d, unsigned c) {
+  if (d->flushing)
+    TRY(bufferPutRun(d, "-->", 3));
+  else
+    TRY(bufferPut(d, c));
+  int n = d->bufferPos;
+  if (n >= 3 && d->buffer[n - 1] == '>' && d->buffer[n - 2] == '-' && d->buffer[n - 3] == '-') {
+    if (!d->last) {
+      if (!d->ignoreComments) TRY(leadAppend(d, d->buffer, d->bufferPos));
+      d->bufferPos = 0;
+      d->state = htmlParseLead;
+    } else {
+      if (d->ignoreComments) d->bufferPos = 0;
+      d->state = htmlParseText;
+      if (d->flushing) {
+        // The completed comment is the end of the last entry's text.
+        TRY(textAppend(d->last, d->buffer, d->bufferPos));
+        d->bufferPos = 0;
+      }
+    }
+  }
+  return htmlSuccess;
+}
+
+htmlResult stepScriptBody(htmlPtr d, unsigned c) {
+  if (d->flushing) {
+    // A script still open at the end of the input keeps what was read of its body.
+    if (!d->ignoreScripts && d->last) TRY(textAppend(d->last, d->buffer, d->bufferPos));
+    d->bufferPos = 0;
+    d->state = htmlParseText;
+    return htmlSuccess;
+  }
+  TRY(bufferPut(d, c));
+  int n = d->bufferPos;
+  if (c == '>' && n > 8 && sameNoCase(d->buffer + n - 9, "</script>", 9)) {
+    if (!d->ignoreScripts && d->last) TRY(textAppend(d->last, d->buffer, n - 9));
+    TRY(tagAppendN(d, "/script", 7));
+    d->bufferPos = 0;
+    d->state = htmlParseText;
+  }
+  return htmlSuccess;
+}
+
+htmlResult step(htmlPtr d, unsigned c) {
+  countByte(d, c);
+  switch (d->state) {
+    case htmlParseLead:
+      if (isWhite(c)) {
+        if (!d->ignoreComments && !d->flushing) {
+          char ch = static_cast<char>(c);
+          TRY(leadAppend(d, &ch, 1));
+        }
+      } else if (c == '>') {
+        logError(d, "Closing > before the first tag");
+      } else if (c == '<') {
+        beginTag(d);
+      } else {
+        d->bufferPos = 0;
+        TRY(bufferPut(d, c));
+        TRY(tagAppendN(d, "P", 1));
+        d->state = htmlParseText;
+      }
+      break;
+
+    case htmlParseName:
+      TRY(stepName(d, c));
+      break;
+
+    case htmlParseMetaName:
+      if (d->flushing) {
+        // A declaration still open at the end of the input becomes an entry.
+        TRY(tagAppendN(d, d->buffer, d->bufferPos));
+        d->bufferPos = 0;
+        d->state = htmlParseText;
+      } else if (c == '>') {
+        TRY(tagAppendN(d, d->buffer, d->bufferPos));
+        tagEnd(d);
+      } else if (c == '<') {
+        reportNeverClosed(d);
+        d->bufferPos = 0;
+        d->xhtmlSlash = 0;
+        d->state = htmlParseName;
+      } else {
+        TRY(bufferPut(d, c));
+      }
+      break;
+
+    case htmlParseAttrLead:
+      TRY(stepAttrLead(d, c));
+      break;
+
+    case htmlParseAttrName:
+      TRY(stepAttrName(d, c));
+      break;
+
+    case htmlParseAttrEqualExpected:
+      if (isWhite(c)) break;
+      if (c == '=') {
+        d->attrAspNesting = 0;
+        d->bufferPos = 0;
+        d->state = htmlParseAttrValueLead;
+      } else if (c == '>') {
+        tagEnd(d);
+      } else if (c == '/') {
+        d->xhtmlSlash = 1;
+      } else {
+        d->attrValueQuoted = 0;
+        d->attrAspNesting = 0;
+        d->bufferPos = 0;
+        TRY(bufferPut(d, c));
+        d->state = htmlParseAttrName;
+      }
+      break;
+
+    case htmlParseAttrValueLead:
+      if (isWhite(c)) break;
+      if (c == '>') {
+        logError(d, "Value missing for attribute");
+        tagEnd(d);
+      } else if (c == '"') {
+        d->attrValueQuoted = 1;
+        d->bufferPos = 0;
+        d->state = htmlParseAttrValueString;
+      } else {
+        d->attrAspNesting = c == '<' ? 1 : 0;
+        d->attrValueQuoted = 0;
+        d->bufferPos = 0;
+        TRY(bufferPut(d, c));
+        d->state = htmlParseAttrValueWord;
+      }
+      break;
+
+    case htmlParseAttrValueString:
+      if (d->flushing) {
+        // The input ended inside the value: it is kept. A value with no block
+        // open in it is closed; one inside an open block is written as read.
+        logError(d, "Closing quotation mark missing for attribute");
+        int open = d->attrAspNesting > 0;
+        TRY(readerValueStore(d, 1, open));
+        d->bufferPos = 0;
+        d->state = htmlParseAttrLead;
+      } else if (c == '"' && d->attrAspNesting == 0) {
+        TRY(readerValueStore(d, 1, 0));
+        d->bufferPos = 0;
+        d->state = htmlParseAttrLead;
+      } else {
+        // Inside the quotes only a server-side block ("<%" or "<?" up to "%>" or
+        // "?>") nests; within it a double quotation mark does not end the value.
+        int n = d->bufferPos;
+        if ((c == '%' || c == '?') && n > 0 && d->buffer[n - 1] == '<')
+          d->attrAspNesting++;
+        else if (c == '>' && d->attrAspNesting > 0 && n > 0 &&
+                 (d->buffer[n - 1] == '%' || d->buffer[n - 1] == '?'))
+          d->attrAspNesting--;
+        TRY(bufferPut(d, c));
+      }
+      break;
+
+    case htmlParseAttrValueWord:
+      if (d->flushing) {
+        TRY(readerValueStore(d, 0, d->attrAspNesting > 0));
+        d->bufferPos = 0;
+        d->state = htmlParseAttrLead;
+      } else if (c == '>' && d->attrAspNesting == 0) {
+        TRY(readerValueStore(d, 0, 0));
+        tagEnd(d);
+      } else if (c == '>') {
+        d->attrAspNesting--;
+        TRY(bufferPut(d, c));
+      } else if (c == '<') {
+        d->attrAspNesting++;
+        TRY(bufferPut(d, c));
+      } else if (isWhite(c) && d->attrAspNesting == 0) {
+        TRY(readerValueStore(d, 0, 0));
+        d->bufferPos = 0;
+        d->state = htmlParseAttrLead;
+      } else {
+        TRY(bufferPut(d, c));
+      }
+      break;
+
+    case htmlParseText:
+      if (c == '<' || d->flushing) {
+        TRY(pendingTextStore(d, d->buffer, d->bufferPos));
+        beginTag(d);
+      } else if (c == '>' && !d->lastIsStyle) {
+        TRY(bufferPutRun(d, "&gt;", 4));
+      } else {
+        TRY(bufferPut(d, c));
+      }
+      break;
+
+    case htmlParseComments:
+      TRY(stepComments(d, c));
+      break;
+
+    case htmlParseASPStatement:
+      TRY(stepBlock(d, c));
+      break;
+
+    case htmlParseScriptBody:
+      TRY(stepScriptBody(d, c));
+      break;
+  }
+  if (c == '\n') d->line++;
+  return htmlSuccess;
+}
+
+// In these states CR and LF are ordinary bytes, counted during the scan.
+bool linesAreOrdinary(htmlParseState state) {
+  return state != htmlParseAttrValueWord && state != htmlParseAttrName && state != htmlParseName;
+}
+
+#ifdef __SSE2__
+template <int N>
+inline const unsigned char *findStopWide(const stopSet &set, const unsigned char *q,
+                                         const unsigned char *end) {
+  __m128i want[N];
+  for (int k = 0; k < N; k++) want[k] = _mm_load_si128(reinterpret_cast<const __m128i *>(set.vec[k]));
+  while (end - q >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+    __m128i m = _mm_cmpeq_epi8(v, want[0]);
+    for (int k = 1; k < N; k++) m = _mm_or_si128(m, _mm_cmpeq_epi8(v, want[k]));
+    int mask = _mm_movemask_epi8(m);
+    if (mask) return q + __builtin_ctz(static_cast<unsigned>(mask));
+    q += 16;
+  }
+  return q;
+}
+#endif
+
+inline const unsigned char *findStop(const stopSet &set, const unsigned char *q,
+                                     const unsigned char *end) {
+  // Most runs in a tag are short: the first bytes go through the table.
+  const unsigned char *near = end - q > 16 ? q + 16 : end;
+  while (q < near) {
+    if (set.table[*q]) return q;
+    q++;
+  }
+  if (q == end) return q;
+#ifdef __SSE2__
+  switch (set.count) {
+    case 3: q = findStopWide<3>(set, q, end); break;
+    case 4: q = findStopWide<4>(set, q, end); break;
+    case 7: q = findStopWide<7>(set, q, end); break;
+    case 8: q = findStopWide<8>(set, q, end); break;
+    case 12: q = findStopWide<12>(set, q, end); break;
+    default: break;
+  }
+#endif
+  while (q < end && !set.table[*q]) q++;
+  return q;
+}
+
+// The end of the run of ordinary bytes that starts at p. The position
+// counters advance over it as if each byte had been handled alone.
+const unsigned char *scanRun(htmlPtr d, const unsigned char *p, const unsigned char *end,
+                             const stopSet &stops, bool inlineLines) {
+  const unsigned char *s = p, *q = p;
+  for (;;) {
+    q = findStop(stops, q, end);
+    if (q == end) break;
+    unsigned c = *q;
+    if (!inlineLines || (c != '\n' && c != '\r')) break;
+    if (q > s) countRun(d, static_cast<int>(q - s));
+    countByte(d, c);
+    if (c == '\n') d->line++;
+    s = ++q;
+  }
+  if (q > s) countRun(d, static_cast<int>(q - s));
+  return q;
+}
+
+const stopSet *fastStops(htmlPtr d) {
+  switch (d->state) {
+    case htmlParseText:
+      return &bytes.textStop;
+    case htmlParseComments:
+    case htmlParseASPStatement:
+    case htmlParseScriptBody:
+      return &bytes.closeStop;
+    case htmlParseMetaName:
+      return &bytes.metaStop;
+    case htmlParseAttrValueString:
+      return &bytes.valueStop;
+    case htmlParseAttrValueWord:
+      return &bytes.wordStop;
+    case htmlParseAttrName:
+      // A name that begins with '<' may open a server-side block: byte by byte.
+      if (d->bufferPos > 0 && d->buffer[0] == '<') return nullptr;
+      return &bytes.attrNameStop;
+    case htmlParseName:
+      // The first bytes decide declarations, comments and blocks: byte by byte.
+      if (d->bufferPos == 0 || d->buffer[0] == '!' || d->buffer[0] == '%' || d->buffer[0] == '?')
+        return nullptr;
+      return &bytes.nameStop;
+    default:
+      return nullptr;
+  }
+}
+
+// Counts and skips white space in a tag.
+inline const unsigned char *skipWhite(htmlPtr d, const unsigned char *p, const unsigned char *end) {
+  while (p < end && isWhite(*p)) {
+    countByte(d, *p);
+    if (*p == '\n') d->line++;
+    p++;
+  }
+  return p;
+}
+
+// The attribute list of a tag in its common forms (names, "=", double-quoted
+// values without blocks, plain unquoted values), read straight from the input
+// with exactly the result of the state machine. At anything else, or where
+// the input ends, it stops with the state set as the machine would have it,
+// and the machine goes on from that byte.
+htmlResult fastAttributes(htmlPtr d, const unsigned char *&p, const unsigned char *end) {
+  for (;;) {
+    // As in htmlParseAttrLead.
+    p = skipWhite(d, p, end);
+    if (p == end) return htmlSuccess;
+    unsigned c = *p;
+    if (c == '>' || c == '/' || c == '<' || c == '=') return htmlSuccess;
+    const unsigned char *q = findStop(bytes.attrNameStop, p, end);
+    if (q == end || *q == '<' || *q == '%' || *q == '?' || *q == '/') return htmlSuccess;
+    countRun(d, static_cast<int>(q - p));
+    d->attrValueQuoted = 0;
+    d->attrAspNesting = 0;
+    d->bufferPos = 0;
+    TRY(readerAttrAppend(d, reinterpret_cast<const char *>(p), static_cast<int>(q - p)));
+    d->state = htmlParseAttrEqualExpected;
+    p = q;
+    // As in htmlParseAttrEqualExpected.
+    p = skipWhite(d, p, end);
+    if (p == end) return htmlSuccess;
+    if (*p != '=') {
+      if (*p == '>' || *p == '/') return htmlSuccess;
+      d->state = htmlParseAttrLead;  // the attribute stays bare; a new name follows
+      continue;
+    }
+    countByte(d, '=');
+    p++;
+    d->state = htmlParseAttrValueLead;
+    // As in htmlParseAttrValueLead.
+    p = skipWhite(d, p, end);
+    if (p == end) return htmlSuccess;
+    c = *p;
+    if (c == '>' || c == '<') return htmlSuccess;
+    d->bufferPos = 0;
+    if (c == '"') {
+      countByte(d, '"');
+      const unsigned char *v = p + 1;
+      q = scanRun(d, v, end, bytes.plainValueStop, true);
+      d->attrValueQuoted = 1;
+      if (q == end || *q != '"') {
+        // A '<' may open a block, or the input ends: the machine goes on with
+        // what was read so far.
+        TRY(bufferPutRun(d, reinterpret_cast<const char *>(v), static_cast<int>(q - v)));
+        d->state = htmlParseAttrValueString;
+        p = q;
+        return htmlSuccess;
+      }
+      countByte(d, '"');
+      TRY(attrValueSet(d, d->parserLastAttr, reinterpret_cast<const char *>(v),
+                       static_cast<int>(q - v), 1));
+      p = q + 1;
+    } else {
+      q = findStop(bytes.wordStop, p, end);
+      countRun(d, static_cast<int>(q - p));
+      if (q == end || *q == '<') {
+        TRY(bufferPutRun(d, reinterpret_cast<const char *>(p), static_cast<int>(q - p)));
+        d->state = htmlParseAttrValueWord;
+        p = q;
+        return htmlSuccess;
+      }
+      TRY(attrValueSet(d, d->parserLastAttr, reinterpret_cast<const char *>(p),
+                       static_cast<int>(q - p), 0));
+      p = q;
+      if (*q != '>') {
+        countByte(d, *q);  // the white space that ends the value
+        if (*q == '\n') d->line++;
+        p = q + 1;
+      }
+    }
+    d->state = htmlParseAttrLead;
+  }
+}
+
+// ---- writing ----
+
+// Collects one entry's output and hands it to the stream in few calls.
+struct tagOutput {
+  FILE *out;
+  char buf[4096];
+  size_t used = 0;
+  explicit tagOutput(FILE *f) : out(f) {}
+  void flush() {
+    if (used) {
+#ifdef __GLIBC__
+      fwrite_unlocked(buf, 1, used, out);
+#else
+      std::fwrite(buf, 1, used, out);
+#endif
+    }
+    used = 0;
+  }
+  void put(const char *s, size_t n) {
+    if (n > sizeof buf - used) {
+      flush();
+      if (n > sizeof buf / 2) {
+#ifdef __GLIBC__
+        fwrite_unlocked(s, 1, n, out);
+#else
+        std::fwrite(s, 1, n, out);
+#endif
+        return;
+      }
+    }
+    copyBytes(buf + used, s, n);
+    used += n;
+  }
+  void put(char c) {
+    if (used == sizeof buf) flush();
+    buf[used++] = c;
+  }
+};
+
+}  // namespace
+
+// ---- document life ----
+
+htmlResult htmlCreate(htmlPtr *out) {
+  if (!out) return htmlBadArguments;
+  *out = nullptr;
+  htmlPtr d = static_cast<htmlPtr>(mycallocImpl(1, sizeof(htmlStruct)));
+  if (!d) return htmlMemory;
+  d->buffer = static_cast<char *>(mymallocImpl(256));
+  d->leadingComments = static_cast<char *>(mymallocImpl(256));
+  if (!d->buffer || !d->leadingComments) {
+    myfreeImpl(d->buffer);
+    myfreeImpl(d->leadingComments);
+    myfreeImpl(d);
+    return htmlMemory;
+  }
+  d->state = htmlParseLead;
+  d->bufferSize = 256;
+  d->leadingComments[0] = 0;
+  d->leadingCommentsSpace = 256;
+  d->LogError = htmlLogError;
+  d->line = 1;
+  d->ignoreComments = 1;
+  d->ignoreScripts = 1;
+  d->row = 1;
+  d->col = 0;
+  d->arenaNext = arenaFirstBlock;
+  *out = d;
+  return htmlSuccess;
+}
+
+htmlResult htmlDestroy(htmlPtr d) {
+  if (!d) return htmlBadArguments;
+  for (htmlTagPtr t = d->tagHookDestroy ? d->first : nullptr; t; t = t->n) {
+    if (t->hooks) {
+      if (d->tagHookDestroy) d->tagHookDestroy(t);
+      myfreeImpl(t->hooks);
+      t->hooks = nullptr;
+    }
+  }
+  htmlArenaBlock *b = d->arena;
+  while (b) {
+    htmlArenaBlock *next = b->next;
+    myfreeImpl(b);
+    b = next;
+  }
+  myfreeImpl(d->buffer);
+  myfreeImpl(d->leadingComments);
+  myfreeImpl(d->url);
+  myfreeImpl(d->base);
+  myfreeImpl(d);
+  return htmlSuccess;
+}
+
+void htmlIgnoreComments(htmlPtr d, int flag) {
+  if (d) d->ignoreComments = flag;
+}
+
+void htmlIgnoreScripts(htmlPtr d, int flag) {
+  if (d) d->ignoreScripts = flag;
+}
+
+// ---- feeding ----
+
+htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
+  if (!d || (!text && length > 0)) return htmlBadArguments;
+  const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
+  const unsigned char *end = p + (length > 0 ? length : 0);
+  while (p < end) {
+    if (!d->flushing) {
+      if (d->state == htmlParseAttrLead && d->last) {
+        TRY(fastAttributes(d, p, end));
+        if (p == end) break;
+      }
+      const stopSet *stops = fastStops(d);
+      if (stops) {
+        const unsigned char *q = scanRun(d, p, end, *stops, linesAreOrdinary(d->state));
+        if (q > p) {
+          int n = static_cast<int>(q - p);
+          if (d->state == htmlParseText && d->bufferPos == 0 && q < end && *q == '<' && d->last) {
+            // A whole text run between two tags goes straight to its entry.
+            TRY(textAppend(d->last, reinterpret_cast<const char *>(p), n));
+          } else {
+            TRY(bufferPutRun(d, reinterpret_cast<const char *>(p), n));
+          }
+          p = q;
+          if (p == end) break;
+        }
+      }
+    }
+    TRY(step(d, *p++));
+  }
+  return htmlSuccess;
+}
+
+htmlResult htmlAppendChar(htmlPtr d, int c) {
+  if (!d) return htmlBadArguments;
+  return step(d, static_cast<unsigned>(c) & 0xff);
+}
+
+htmlResult htmlAppendString(htmlPtr d, const char *s) {
+  if (!d) return htmlBadArguments;
+  if (!s) return htmlSuccess;
+  size_t n = std::strlen(s);
+  if (n > static_cast<size_t>(INT_MAX)) return htmlMemory;
+  return htmlAppendText(d, s, static_cast<int>(n));
+}
+
+htmlResult htmlFlushText(htmlPtr d) {
+  if (!d) return htmlBadArguments;
+  d->flushing = 1;
+  htmlResult r = step(d, ' ');
+  d->flushing = 0;
+  if (r != htmlSuccess) return r;
+  // The self-closing mark of a tag still open at the end belongs to it.
+  if (d->xhtmlSlash && d->last && !d->last->closed) d->last->xhtmlSlash = 1;
+  d->xhtmlSlash = 0;
+  return htmlSuccess;
+}
+
+// ---- entries and attributes ----
+
+htmlResult htmlTagAppend(htmlPtr d, const char *name) {
+  if (!d || !name) return htmlBadArguments;
+  size_t n = std::strlen(name);
+  if (n > static_cast<size_t>(INT_MAX)) return htmlMemory;
+  return tagAppendN(d, name, static_cast<int>(n));
+}
+
+htmlResult htmlTagAttrAppend(htmlTagPtr tag, const char *name) {
+  if (!tag || !tag->parent || !name) return htmlBadArguments;
+  htmlAttrPtr a = attrMake(tag->parent, name, static_cast<int>(std::strlen(name)));
+  if (!a) return htmlMemory;
+  linkAttr(tag, a, lastAttrOf(tag));
+  return htmlSuccess;
+}
+
+htmlResult htmlTagLastAttrSet(htmlTagPtr tag, const char *value, int quoted) {
+  if (!tag || !tag->parent) return htmlBadArguments;
+  htmlAttrPtr a = lastAttrOf(tag);
+  if (!a) return htmlBadArguments;
+  return attrValueSet(tag->parent, a, value, value ? static_cast<int>(std::strlen(value)) : 0, quoted);
+}
+
+htmlResult htmlTagAttrSet(htmlTagPtr tag, const char *name, const char *value, int quoted) {
+  if (!tag || !tag->parent || !name) return htmlBadArguments;
+  int length = value ? static_cast<int>(std::strlen(value)) : 0;
+  for (htmlAttrPtr a = tag->first; a; a = a->n)
+    if (htmlEq(a->name, name)) return attrValueSet(tag->parent, a, value, length, quoted);
+  htmlAttrPtr a = attrMake(tag->parent, name, static_cast<int>(std::strlen(name)));
+  if (!a) return htmlMemory;
+  linkAttr(tag, a, lastAttrOf(tag));
+  return attrValueSet(tag->parent, a, value, length, quoted);
+}
+
+htmlResult htmlTagAttrDestroy(htmlTagPtr tag, const char *name) {
+  if (!tag || !name) return htmlBadArguments;
+  htmlAttrPtr prev = nullptr;
+  for (htmlAttrPtr a = tag->first; a; prev = a, a = a->n) {
+    if (!htmlEq(a->name, name)) continue;
+    if (prev)
+      prev->n = a->n;
+    else
+      tag->first = a->n;
+    // The record's memory goes with the document; it only leaves the list.
+    a->n = nullptr;
+    if (tag->parent && tag->parent->parserLastAttr == a) tag->parent->parserLastAttr = nullptr;
+    break;
+  }
+  return htmlSuccess;
+}
+
+const char *htmlTagAttr(htmlTagPtr tag, const char *name) {
+  if (!tag || !name) return "";
+  for (htmlAttrPtr a = tag->first; a; a = a->n)
+    if (htmlEq(a->name, name)) return a->value ? a->value : "";
+  return "";
+}
+
+int htmlTagAttrQuery(htmlTagPtr tag, const char *name) {
+  if (!tag || !name) return 0;
+  for (htmlAttrPtr a = tag->first; a; a = a->n)
+    if (htmlEq(a->name, name)) return 1;
+  return 0;
+}
+
+htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out) {
+  if (!tag || !tag->name || !out) return htmlBadArguments;
+  for (htmlAttrPtr a = tag->first; a; a = a->n)
+    if (!a->name) return htmlBadArguments;
+  tagOutput w(out);
+  w.put('<');
+  w.put(tag->name, static_cast<size_t>(storedLength(tag->name, tag->nameLength)));
+  bool open = false;
+  for (htmlAttrPtr a = tag->first; a && !open; a = a->n) {
+    // A bare attribute without a name (what "<a =>" leaves) has nothing to write.
+    if (storedLength(a->name, a->nameLength) == 0 && !a->value && !a->openAtEnd) continue;
+    w.put(' ');
+    w.put(a->name, static_cast<size_t>(storedLength(a->name, a->nameLength)));
+    if (!a->value) {
+      open = a->openAtEnd != 0;  // the page ended inside this block
+      continue;
+    }
+    w.put('=');
+    if (a->quoted) w.put('"');
+    w.put(a->value, static_cast<size_t>(storedLength(a->value, a->valueLength)));
+    if (a->openAtEnd)
+      open = true;  // the page ended inside this value: nothing more was read
+    else if (a->quoted)
+      w.put('"');
+  }
+  if (!open) {
+    if (tag->xhtmlSlash) w.put(" /", 2);
+    w.put('>');
+  }
+  if (tag->text) w.put(tag->text, static_cast<size_t>(storedLength(tag->text, tag->textLength)));
+  w.flush();
+  return htmlSuccess;
+}
+
+// ---- comparisons ----
+
+int htmlEq(const char *a, const char *b) {
+  if (!a) a = "";
+  if (!b) b = "";
+  while (*a && *b) {
+    if (lowerByte(static_cast<unsigned char>(*a)) != lowerByte(static_cast<unsigned char>(*b)))
+      return 0;
+    a++;
+    b++;
+  }
+  return *a == 0 && *b == 0;
+}
+
+int htmlBeginsWith(const char *s, const char *beginning) {
+  if (!s) s = "";
+  if (!beginning) beginning = "";
+  size_t n = std::strlen(beginning);
+  if (std::strlen(s) < n) return 0;
+  return sameNoCase(s, beginning, static_cast<int>(n));
+}
+
+int htmlEndsWith(const char *s, const char *ending) {
+  if (!s) s = "";
+  if (!ending) ending = "";
+  size_t ls = std::strlen(s), le = std::strlen(ending);
+  if (le > ls) return 0;
+  return sameNoCase(s + ls - le, ending, static_cast<int>(le));
+}

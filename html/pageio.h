@@ -1,0 +1,59 @@
+// pageio.h: a page file and its document: reading a page into the reader the
+// way the editor does, writing a document out, and replacing a file on disk so
+// that the old file stays whole until the new one is complete. Owns
+// pageFaultStep, pageFaultErrno.
+#ifndef TILVANE_PAGEIO_H
+#define TILVANE_PAGEIO_H
+
+#include <cstddef>
+#include <cstdio>
+
+#include "html/html.h"
+
+// The size of the runs in which a page is fed to the reader.
+enum { pageChunkSize = 1 << 20 };
+
+// Feeds a whole page to the reader (htmlAppendText in large chunks, then
+// htmlFlushText). The first line end decides the page's convention: when it is
+// CR LF, *crlf is set and every CR LF pair reaches the reader as one LF (the
+// page is written back with CR LF throughout); otherwise *crlf is 0 and the
+// bytes go in as they are. pageFeedBuffer does the same for bytes in memory.
+// Results: htmlSuccess, htmlMemory, or htmlIO when the stream cannot be read.
+htmlResult pageFeed(htmlPtr doc, FILE *in, int *crlf);
+htmlResult pageFeedBuffer(htmlPtr doc, const char *data, size_t length, int *crlf);
+
+// A new document for a page: comments and scripts kept (the editor's settings).
+// Null when memory runs out.
+htmlPtr pageDocumentCreate(void);
+
+// Writes leadingComments and every entry. htmlIO when the stream reports an error.
+htmlResult pageWrite(htmlPtr doc, FILE *out);
+
+// Writes bytes held in memory to a stream, every LF as CR LF when crlf is set.
+// 1 when the stream took them all.
+int pageWriteBuffer(FILE *out, const char *data, size_t length, int crlf);
+
+// Replaces the file at path by data (LF written as CR LF when crlf is set): the
+// bytes go to a new file in the same folder, which is flushed and synced and
+// then renamed over the old one, keeping its permissions; a symbolic link is
+// followed and its target replaced. When stream is given, the new file is
+// locked (flock, exclusive) before the rename, and on success *stream (the old
+// open file, or null) is closed and replaced by the new file open for reading
+// and writing. On failure nothing on disk changes, *stream stays as it was, the
+// result is 0 and reason holds the system's explanation.
+int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FILE **stream,
+                 char *reason, int reasonSize);
+
+// Opens path for reading and writing with an exclusive lock. Since a save
+// replaces the file under its name, the lock is checked against what the name
+// leads to after locking, and taken again when the name moved on. Null when it
+// cannot be opened; *inUse is set when another holder has the lock.
+FILE *pageOpenLocked(const char *path, int *inUse);
+
+// Fault injection for tests: when pageFaultStep names a step of pageSaveFile,
+// that step fails with pageFaultErrno.
+enum { pageFaultNone = 0, pageFaultCreate, pageFaultWrite, pageFaultSync, pageFaultRename };
+extern int pageFaultStep;
+extern int pageFaultErrno;
+
+#endif

@@ -1,0 +1,266 @@
+// Tests of page reading with its line ends and of the safe file replacement:
+// permissions, symbolic links, the lock that moves with the file, and failures
+// at every step leaving the old file whole.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "html/pageio.h"
+#include "tests/html/html_test_util.h"
+
+namespace {
+
+std::string readBack(htmlPtr doc, int crlf) {
+  std::string lf = writePage(doc);
+  char *data = nullptr;
+  size_t size = 0;
+  FILE *mem = open_memstream(&data, &size);
+  EXPECT_TRUE(pageWriteBuffer(mem, lf.data(), lf.size(), crlf));
+  std::fclose(mem);
+  std::string out(data, size);
+  std::free(data);
+  return out;
+}
+
+// Reads bytes as the editor does and writes them back with the page's line ends.
+std::string pageRoundTrip(const std::string &bytes, int *crlfOut = nullptr) {
+  htmlPtr doc = pageDocumentCreate();
+  doc->LogError = nullptr;
+  int crlf = -1;
+  EXPECT_EQ(pageFeedBuffer(doc, bytes.data(), bytes.size(), &crlf), htmlSuccess);
+  std::string out = readBack(doc, crlf);
+  htmlDestroy(doc);
+  if (crlfOut) *crlfOut = crlf;
+  return out;
+}
+
+class PageSave : public ::testing::Test {
+ protected:
+  std::string dir;
+  void SetUp() override {
+    char tmpl[] = "/tmp/tilvane-pageio-XXXXXX";
+    ASSERT_TRUE(mkdtemp(tmpl));
+    dir = tmpl;
+    pageFaultStep = pageFaultNone;
+  }
+  void TearDown() override {
+    pageFaultStep = pageFaultNone;
+    std::string cmd = "rm -rf '" + dir + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+  std::string path(const char *name) const { return dir + "/" + name; }
+  void write(const std::string &p, const std::string &content) {
+    FILE *f = std::fopen(p.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fwrite(content.data(), 1, content.size(), f);
+    std::fclose(f);
+  }
+  std::string read(const std::string &p) {
+    std::string s;
+    EXPECT_TRUE(readFile(p, s)) << p;
+    return s;
+  }
+  int entries() const {
+    int n = 0;
+    DIR *d = opendir(dir.c_str());
+    while (dirent *e = readdir(d))
+      if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) n++;
+    closedir(d);
+    return n;
+  }
+  static bool lockedElsewhere(const std::string &p) {
+    int fd = open(p.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    bool busy = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    close(fd);
+    return busy;
+  }
+};
+
+TEST(PageRead, TheFirstLineEndDecidesTheConvention) {
+  int crlf = -1;
+  EXPECT_EQ(pageRoundTrip("<p>a\r\nb\nc\r\n", &crlf), "<p>a\r\nb\r\nc\r\n");
+  EXPECT_EQ(crlf, 1);
+  // An LF page keeps a stray CR LF and lone CRs as they are.
+  EXPECT_EQ(pageRoundTrip("<p>a\nb\r\nc\rd\n", &crlf), "<p>a\nb\r\nc\rd\n");
+  EXPECT_EQ(crlf, 0);
+  EXPECT_EQ(pageRoundTrip("<p>no line end", &crlf), "<p>no line end");
+  EXPECT_EQ(crlf, 0);
+  // A CR before a CR LF pair stays a CR, in either convention, on every pass.
+  for (const std::string page : {"<p>\r\na\r\r\nb", "<p>\na\r\r\nb", "<p>\r\r\n"}) {
+    std::string once = pageRoundTrip(page);
+    EXPECT_EQ(once, page);
+    EXPECT_EQ(pageRoundTrip(once), once);
+  }
+}
+
+TEST(PageRead, InsideTheReaderEveryPairIsOneLineFeed) {
+  htmlPtr doc = pageDocumentCreate();
+  doc->LogError = nullptr;
+  const std::string page = "<area alt=\"a\r\nb\">\r\n<p>";
+  int crlf = 0;
+  ASSERT_EQ(pageFeedBuffer(doc, page.data(), page.size(), &crlf), htmlSuccess);
+  EXPECT_STREQ(htmlTagAttr(doc->first, "alt"), "a\nb");
+  EXPECT_STREQ(doc->first->text, "\n");
+  htmlDestroy(doc);
+}
+
+TEST_F(PageSave, PairsSplitBetweenChunksAreJoined) {
+  // A CR LF pair straddling the reader's chunk boundary, and a CR alone there.
+  for (size_t at : {static_cast<size_t>(pageChunkSize) - 1, static_cast<size_t>(pageChunkSize) - 2}) {
+    std::string page = "<p>\r\n" + std::string(at - 5, 'x') + "\r\n" + "tail\r";
+    page[pageChunkSize + 3] = '\r';  // a CR followed by 'i', not by LF
+    write(path("big.html"), page);
+    FILE *f = std::fopen(path("big.html").c_str(), "rb");
+    htmlPtr doc = pageDocumentCreate();
+    int crlf = 0;
+    ASSERT_EQ(pageFeed(doc, f, &crlf), htmlSuccess);
+    std::fclose(f);
+    EXPECT_EQ(crlf, 1);
+    EXPECT_EQ(readBack(doc, crlf), page) << at;
+    htmlDestroy(doc);
+  }
+}
+
+TEST_F(PageSave, SaveReplacesTheFileAndKeepsItsPermissions) {
+  std::string p = path("page.html");
+  write(p, "old content that is longer than the new one");
+  ASSERT_EQ(chmod(p.c_str(), 0640), 0);
+  char reason[256] = "x";
+  ASSERT_TRUE(pageSaveFile(p.c_str(), "a\nb\n", 4, 1, nullptr, reason, sizeof reason));
+  EXPECT_EQ(read(p), "a\r\nb\r\n");
+  EXPECT_STREQ(reason, "");
+  struct stat st;
+  ASSERT_EQ(stat(p.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(entries(), 1);  // no temporary file left behind
+
+  // A new file gets the permissions the file-creation mask allows.
+  mode_t old = umask(022);
+  ASSERT_TRUE(pageSaveFile(path("new.html").c_str(), "n", 1, 0, nullptr, reason, sizeof reason));
+  umask(old);
+  ASSERT_EQ(stat(path("new.html").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+TEST_F(PageSave, SaveWritesThroughSymbolicLinks) {
+  ASSERT_EQ(mkdir(path("real").c_str(), 0755), 0);
+  write(path("real/page.html"), "old");
+  ASSERT_EQ(symlink("real/page.html", path("link.html").c_str()), 0);
+  ASSERT_EQ(symlink("link.html", path("link2.html").c_str()), 0);
+  char reason[256];
+  ASSERT_TRUE(pageSaveFile(path("link2.html").c_str(), "new", 3, 0, nullptr, reason, sizeof reason));
+  struct stat st;
+  ASSERT_EQ(lstat(path("link.html").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  ASSERT_EQ(lstat(path("link2.html").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(read(path("real/page.html")), "new");
+
+  ASSERT_EQ(symlink("loop.html", path("loop.html").c_str()), 0);
+  EXPECT_FALSE(pageSaveFile(path("loop.html").c_str(), "x", 1, 0, nullptr, reason, sizeof reason));
+  EXPECT_STREQ(reason, std::strerror(ELOOP));
+}
+
+TEST_F(PageSave, TheStreamAndItsLockMoveToTheNewFile) {
+  std::string p = path("page.html");
+  write(p, "old");
+  int inUse = 1;
+  FILE *stream = pageOpenLocked(p.c_str(), &inUse);
+  ASSERT_TRUE(stream);
+  EXPECT_EQ(inUse, 0);
+  EXPECT_TRUE(lockedElsewhere(p));
+  int second = 0;
+  EXPECT_EQ(pageOpenLocked(p.c_str(), &second), nullptr);
+  EXPECT_EQ(second, 1);
+
+  FILE *before = stream;
+  char reason[256];
+  ASSERT_TRUE(pageSaveFile(p.c_str(), "new", 3, 0, &stream, reason, sizeof reason));
+  EXPECT_NE(stream, before);
+  EXPECT_TRUE(lockedElsewhere(p));  // the file now under the name is locked
+  struct stat named, held;
+  ASSERT_EQ(stat(p.c_str(), &named), 0);
+  ASSERT_EQ(fstat(fileno(stream), &held), 0);
+  EXPECT_EQ(named.st_ino, held.st_ino);
+  char got[8] = {0};
+  EXPECT_EQ(std::fread(got, 1, sizeof got - 1, stream), 3u);
+  EXPECT_STREQ(got, "new");
+  std::fclose(stream);
+  EXPECT_FALSE(lockedElsewhere(p));
+
+  // A page saved for the first time gains its stream.
+  FILE *fresh = nullptr;
+  ASSERT_TRUE(pageSaveFile(path("first.html").c_str(), "x", 1, 0, &fresh, reason, sizeof reason));
+  ASSERT_TRUE(fresh);
+  EXPECT_TRUE(lockedElsewhere(path("first.html")));
+  std::fclose(fresh);
+}
+
+TEST_F(PageSave, AFailureAtAnyStepLeavesTheOldFileWhole) {
+  std::string p = path("page.html");
+  const std::string content = "the old page\n";
+  struct fault {
+    int step;
+    int error;
+  };
+  const fault faults[] = {{pageFaultCreate, EACCES},
+                          {pageFaultWrite, ENOSPC},
+                          {pageFaultSync, EIO},
+                          {pageFaultRename, EXDEV}};
+  for (const fault &f : faults) {
+    write(p, content);
+    FILE *stream = pageOpenLocked(p.c_str(), nullptr);
+    ASSERT_TRUE(stream);
+    FILE *before = stream;
+    pageFaultStep = f.step;
+    pageFaultErrno = f.error;
+    char reason[256] = "";
+    std::string big(3 << 20, 'n');
+    EXPECT_FALSE(pageSaveFile(p.c_str(), big.data(), big.size(), 0, &stream, reason, sizeof reason))
+        << f.step;
+    pageFaultStep = pageFaultNone;
+    EXPECT_STREQ(reason, std::strerror(f.error)) << f.step;
+    EXPECT_EQ(stream, before);
+    EXPECT_EQ(read(p), content) << f.step;
+    EXPECT_EQ(entries(), 1) << f.step;
+    EXPECT_TRUE(lockedElsewhere(p)) << f.step;  // the old lock is still held
+    std::fclose(stream);
+  }
+}
+
+TEST_F(PageSave, FoldersThatCannotBeWritten) {
+  char reason[256];
+  // /sys refuses new files even to the superuser.
+  EXPECT_FALSE(pageSaveFile("/sys/tilvane-page.html", "x", 1, 0, nullptr, reason, sizeof reason));
+  EXPECT_STRNE(reason, "");
+  EXPECT_FALSE(pageSaveFile(dir.c_str(), "x", 1, 0, nullptr, reason, sizeof reason));
+  EXPECT_STREQ(reason, std::strerror(EISDIR));
+  EXPECT_FALSE(pageSaveFile(path("missing/page.html").c_str(), "x", 1, 0, nullptr, reason, sizeof reason));
+  EXPECT_STREQ(reason, std::strerror(ENOENT));
+
+}
+
+TEST_F(PageSave, AReadOnlyFolder) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  char reason[256];
+  std::string p = path("page.html");
+  write(p, "old");
+  ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
+  EXPECT_FALSE(pageSaveFile(p.c_str(), "new", 3, 0, nullptr, reason, sizeof reason));
+  EXPECT_STREQ(reason, std::strerror(EACCES));
+  ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+  EXPECT_EQ(read(p), "old");
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// cmd_roundtrip.cpp: `tilvane-map roundtrip PAGE [OUT]` reads PAGE as the editor
+// does (comments and scripts kept) and writes it back, to OUT or to standard
+// output, with the page's own line ends. Each parse error is printed on
+// standard error as "line N: MESSAGE".
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "html/pageio.h"
+#include "tools/tool.h"
+
+namespace {
+
+void printParseError(htmlPtr doc, const char *message) {
+  std::fprintf(stderr, "line %d: %s\n", doc ? doc->line : 0, message ? message : "");
+}
+
+int runRoundtrip(int argc, char **argv) {
+  if (argc < 2 || argc > 3) {
+    std::fprintf(stderr, "usage: tilvane-map roundtrip PAGE [OUT]\n");
+    return 2;
+  }
+  FILE *in = std::fopen(argv[1], "rb");
+  if (!in) {
+    std::fprintf(stderr, "%s: %s\n", argv[1], std::strerror(errno));
+    return 1;
+  }
+  htmlPtr doc = pageDocumentCreate();
+  if (!doc) {
+    std::fclose(in);
+    std::fprintf(stderr, "out of memory\n");
+    return 1;
+  }
+  doc->LogError = printParseError;
+  int crlf = 0;
+  htmlResult r = pageFeed(doc, in, &crlf);
+  std::fclose(in);
+  if (r != htmlSuccess) {
+    std::fprintf(stderr, "%s: %s\n", argv[1], r == htmlIO ? "cannot be read" : "out of memory");
+    htmlDestroy(doc);
+    return 1;
+  }
+
+  char *data = nullptr;
+  size_t size = 0;
+  FILE *mem = open_memstream(&data, &size);
+  int ok = mem && pageWrite(doc, mem) == htmlSuccess;
+  if (mem) std::fclose(mem);
+  htmlDestroy(doc);
+  if (!ok) {
+    std::free(data);
+    std::fprintf(stderr, "out of memory\n");
+    return 1;
+  }
+
+  if (argc == 3) {
+    char reason[256];
+    ok = pageSaveFile(argv[2], data, size, crlf, nullptr, reason, sizeof reason);
+    if (!ok) std::fprintf(stderr, "%s: %s\n", argv[2], reason);
+  } else {
+    ok = pageWriteBuffer(stdout, data, size, crlf) && std::fflush(stdout) == 0;
+    if (!ok) std::fprintf(stderr, "standard output: %s\n", std::strerror(errno));
+  }
+  std::free(data);
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
+TOOL_COMMAND(roundtrip, "roundtrip", "PAGE [OUT]", runRoundtrip);
