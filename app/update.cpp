@@ -38,8 +38,9 @@ namespace {
 const char defaultUpdateServer[] = "http://update.tilvane.invalid";
 const char updatePathAndQuery[] = "/tilvane/version.php?version=4.05 for Windows";
 
-// How long one request may take before it counts as failed.
-const int updateTimeoutMs = 30000;
+// How long a request may go without any data before it counts as failed; the
+// whole request is given up this much later again at the most.
+const int updateTimeoutMs = 10000;
 
 QThread *worker = nullptr;
 
@@ -86,7 +87,7 @@ int fetch(const char *address, char *body, int size) {
   QTimer guard;
   guard.setSingleShot(true);
   QObject::connect(&guard, &QTimer::timeout, reply, &QNetworkReply::abort);
-  guard.start(updateTimeoutMs + 5000);
+  guard.start(2 * updateTimeoutMs);
   if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
   if (got.size() < size - 1) got += reply->read(size - 1 - got.size());
   bool failed = reply->error() != QNetworkReply::NoError &&
