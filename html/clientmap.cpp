@@ -1,0 +1,378 @@
+// clientmap.cpp: the client-side map: the <area> reader, the <map> writer and
+// the page rewrite on saving. Owns tokenstr.
+#include "html/clientmap.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/prefs.h"
+#include "app/settings.h"
+#include "editor/seams.h"
+#include "html/document.h"
+#include "html/pageio.h"
+#include "html/strhack.h"
+#include "platform/platform.h"
+
+const char tokenstr[] = " ,()\r\t\n";
+
+namespace {
+
+void setString(char **field, const char *value) {
+  myfreeImpl(*field);
+  *field = value ? mystrdupImpl("object", value) : nullptr;
+}
+
+// An attribute copied into a hotspot field, every white-space byte a space.
+void copyAttribute(char **field, htmlTagPtr area, const char *name) {
+  setString(field, htmlTagAttr(area, name));
+  normalizeSpaces(*field);
+}
+
+bool nonEmpty(const char *s) { return s && *s; }
+
+// Writes an attribute value for double quotation marks: each '"' becomes
+// "&#34;", except inside a server-side block ("<%= f("a") %>", "<?= $a["b"] ?>"),
+// where the quotation marks belong to the code and the reader takes them as
+// part of the value. With `spaces`, every white-space byte is written as a space.
+void writeValue(FILE *out, const char *s, bool spaces) {
+  if (!s) return;
+  int nesting = 0;
+  for (const char *p = s; *p; p++) {
+    char c = *p;
+    if ((c == '%' || c == '?') && p > s && p[-1] == '<')
+      nesting++;
+    else if (c == '>' && nesting > 0 && p > s && (p[-1] == '%' || p[-1] == '?'))
+      nesting--;
+    if (c == '"' && nesting == 0) {
+      std::fputs("&#34;", out);
+    } else if (spaces && (c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r')) {
+      std::fputc(' ', out);
+    } else {
+      std::fputc(c, out);
+    }
+  }
+}
+
+void writeAttribute(FILE *out, const char *name, const char *value) {
+  std::fprintf(out, " %s=\"", name);
+  writeValue(out, value, false);
+  std::fputc('"', out);
+}
+
+// Writes the text that followed an old </map>: the new map already ends its
+// last line, so one line feed at the start of the text is not repeated.
+void writeTextAfterMap(FILE *out, htmlTagPtr endTag) {
+  const char *text = endTag->text;
+  int length = endTag->textLength > 0 ? endTag->textLength : static_cast<int>(std::strlen(text));
+  if (length > 0 && text[0] == '\n') {
+    text++;
+    length--;
+  }
+  if (length > 0) std::fwrite(text, 1, static_cast<size_t>(length), out);
+}
+
+bool endsWithLineFeed(htmlPtr page) {
+  if (page->last) {
+    htmlTagPtr t = page->last;
+    int n = t->textLength;
+    return n > 0 && t->text[n - 1] == '\n';
+  }
+  int n = page->leadingCommentsLength;
+  return n == 0 || page->leadingComments[n - 1] == '\n';
+}
+
+}  // namespace
+
+std::vector<std::string> mapTokens(const std::string &s) {
+  std::vector<std::string> words;
+  size_t i = 0, n = s.size();
+  while (i < n) {
+    while (i < n && std::strchr(tokenstr, s[i]) && s[i]) i++;
+    size_t start = i;
+    while (i < n && !(s[i] && std::strchr(tokenstr, s[i]))) i++;
+    if (i > start) words.push_back(s.substr(start, i - start));
+  }
+  return words;
+}
+
+int mapNumber(const std::string &word) {
+  const char *s = word.c_str();
+  while (*s == ' ' || *s == '\t') s++;
+  errno = 0;
+  char *end = nullptr;
+  long long v = std::strtoll(s, &end, 10);
+  if (end == s) return 0;
+  if (v > INT_MAX) return INT_MAX;
+  if (v < INT_MIN) return INT_MIN;
+  return static_cast<int>(v);
+}
+
+htmlTagPtr clientMapFind(htmlPtr page, const char *name) {
+  if (!page) return nullptr;
+  if (!name) name = "";
+  for (htmlTagPtr t = page->first; t; t = t->n) {
+    if (!htmlEq(t->name, "map")) continue;
+    if (htmlEq(htmlTagAttr(t, "id"), name) || htmlEq(htmlTagAttr(t, "name"), name)) return t;
+  }
+  return nullptr;
+}
+
+int LoadClientMap(htmlPtr page, const char *name) {
+  ReleaseObjects();
+  objectsSetup();
+  htmlTagPtr map = clientMapFind(page, name);
+  if (!map) {
+    objectsEnsure(objectsTotal);
+    return 1;
+  }
+  for (htmlTagPtr t = map->n; t; t = t->n) {
+    if (htmlEq(t->name, "area")) {
+      areaToObject(t);
+    } else if (htmlEq(t->name, "/map")) {
+      objectsEnsure(objectsTotal);
+      return 1;
+    }
+  }
+  modalPopup("No closing </map> element in HTML document!", 0, nullptr, nullptr);
+  return 0;
+}
+
+int areaToObject(htmlTagPtr area) {
+  if (!area) return 0;
+  objectsEnsure(objectsTotal);
+  object *o = &objects[objectsTotal];
+
+  // An area with no shape, or one that names none of these, is a rectangle,
+  // as browsers take it.
+  const char *shape = htmlTagAttr(area, "shape");
+  o->t = rectangle;
+  if (htmlBeginsWith(shape, "poly")) {
+    o->t = polygon;
+  } else if (htmlBeginsWith(shape, "rect")) {
+    o->t = rectangle;
+  } else if (htmlBeginsWith(shape, "circ")) {
+    o->t = circle;
+  } else if (htmlBeginsWith(shape, "def")) {
+    o->t = notype;
+    setString(&defaultUrl, htmlTagAttr(area, "href"));
+    return 0;
+  }
+
+  o->complete = 1;
+  o->pointsTotal = 0;
+  copyAttribute(&o->comments, area, "alt");
+  copyAttribute(&o->title, area, "title");
+  copyAttribute(&o->target, area, "target");
+  copyAttribute(&o->onMouseOver, area, "onmouseover");
+  copyAttribute(&o->onMouseOut, area, "onmouseout");
+  copyAttribute(&o->onClick, area, "onclick");
+
+  std::vector<std::string> words = mapTokens(htmlTagAttr(area, "coords"));
+  size_t k = 0;
+  while (k < words.size()) {
+    double x = mapNumber(words[k++]);
+    if (k >= words.size()) {
+      modalPopup("Y coordinate missing from shape.", 0, nullptr, nullptr);
+      o->t = notype;
+      o->pointsTotal = 0;
+      return 0;
+    }
+    double y = mapNumber(words[k++]);
+    pointsEnsure(o, o->pointsTotal);
+    o->points[o->pointsTotal++] = {x, y};
+    if (o->t == rectangle && o->pointsTotal == 2) break;
+    if (o->t == circle) {
+      if (k >= words.size()) {
+        modalPopup("Radius missing from circle.", 0, nullptr, nullptr);
+        o->t = notype;
+        o->pointsTotal = 0;
+        return 0;
+      }
+      double r = mapNumber(words[k++]);
+      pointsEnsure(o, 1);
+      o->points[1] = {x + r, y};
+      o->pointsTotal = 2;
+      break;
+    }
+  }
+
+  setString(&o->url, htmlTagAttr(area, "href"));
+  objectsTotal++;
+  objectsEnsure(objectsTotal);
+  return 1;
+}
+
+void orderRectangle(object *o) {
+  if (!o || o->t != rectangle || o->pointsTotal < 2) return;
+  if (o->points[0].x > o->points[1].x) {
+    double first = o->points[0].x;
+    o->points[0].x = o->points[1].x;
+    o->points[1].x = truncToInt(first);
+  }
+  if (o->points[0].y > o->points[1].y) {
+    double first = o->points[0].y;
+    o->points[0].y = o->points[1].y;
+    o->points[1].y = truncToInt(first);
+  }
+}
+
+void writeComments(FILE *out, const char *text, int kind) {
+  if (!out || !text) return;
+  if (kind == mapClient) {
+    std::fputs(" alt=\"", out);
+    writeValue(out, text, true);
+    std::fputc('"', out);
+  } else if (kind == mapNCSA) {
+    // One "#" line per line of the text; an empty piece after the last line
+    // break is not a line.
+    const char *p = text;
+    while (*p) {
+      const char *lf = std::strchr(p, '\n');
+      size_t n = lf ? static_cast<size_t>(lf - p) : std::strlen(p);
+      size_t keep = (n > 0 && p[n - 1] == '\r') ? n - 1 : n;
+      std::fputc('#', out);
+      std::fwrite(p, 1, keep, out);
+      std::fputs("\r\n", out);
+      if (!lf) break;
+      p = lf + 1;
+    }
+  }
+}
+
+void WriteClientAreaTags(FILE *out, int selected) {
+  if (!out) return;
+  for (int i = 0; i < objectsTotal; i++) {
+    object *o = &objects[i];
+    if (selected && !o->selected) continue;
+    const char *shape = o->t == polygon ? "poly" : o->t == circle ? "circle" : o->t == rectangle ? "rect" : nullptr;
+    if (!shape) continue;
+    std::fprintf(out, "<area shape=\"%s\"", shape);
+    writeComments(out, o->comments, mapClient);
+    orderRectangle(o);
+    if (o->pointsTotal > 0) {
+      std::fputs(" coords=\"", out);
+      if (o->t == circle) {
+        std::fprintf(out, "%d,%d", truncToInt(o->points[0].x), truncToInt(o->points[0].y));
+        if (o->pointsTotal >= 2) std::fprintf(out, ",%d", objectRadius(o));
+      } else {
+        for (int k = 0; k < o->pointsTotal; k++)
+          std::fprintf(out, "%s%d,%d", k ? "," : "", truncToInt(o->points[k].x), truncToInt(o->points[k].y));
+      }
+      std::fputc('"', out);
+    }
+    if (nonEmpty(o->url))
+      std::fprintf(out, " href=\"%s\"", o->url);
+    else
+      std::fputs(" nohref", out);
+    const char *title = (nonEmpty(o->title) && !titleAsAlt) ? o->title : (o->comments ? o->comments : "");
+    writeAttribute(out, "title", title);
+    if (nonEmpty(o->target)) writeAttribute(out, "target", o->target);
+    if (nonEmpty(o->onMouseOver)) writeAttribute(out, "onMouseOver", o->onMouseOver);
+    if (nonEmpty(o->onMouseOut)) writeAttribute(out, "onMouseOut", o->onMouseOut);
+    if (clickAsMouseOut) {
+      if (nonEmpty(o->onMouseOut)) writeAttribute(out, "onClick", o->onMouseOut);
+    } else if (nonEmpty(o->onClick)) {
+      writeAttribute(out, "onClick", o->onClick);
+    }
+    std::fputs(" />\n", out);
+  }
+  if (!selected) {
+    if (nonEmpty(defaultUrl))
+      std::fprintf(out, "<area shape=\"default\" href=\"%s\" alt=\"\" />\n", defaultUrl);
+    else
+      std::fputs("<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n", out);
+  }
+}
+
+void WriteClientMapTags(FILE *out, const char *name) {
+  if (!out) return;
+  if (!name) name = "";
+  std::fprintf(out, "<map id=\"%s\" name=\"%s\">\n", name, name);
+  WriteClientAreaTags(out, 0);
+  std::fputs("</map>\n", out);
+}
+
+void clientMapWritePage(FILE *out, htmlPtr page, const char *name) {
+  if (!out || !page) return;
+  if (!name) name = "";
+  htmlTagPtr found = clientMapFind(page, name);
+  if (page->leadingCommentsLength > 0)
+    std::fwrite(page->leadingComments, 1, static_cast<size_t>(page->leadingCommentsLength), out);
+  int written = 0;
+  for (htmlTagPtr t = page->first; t; t = t->n) {
+    bool sameMap = htmlEq(t->name, "map") &&
+                   (htmlEq(htmlTagAttr(t, "id"), name) || htmlEq(htmlTagAttr(t, "name"), name));
+    if (sameMap) {
+      // The map that was read is replaced here; a later map of the same name
+      // is dropped. Everything up to its </map> goes with it, except the text
+      // after that end tag.
+      if (!written) WriteClientMapTags(out, name);
+      written = 1;
+      while (t->n && !htmlEq(t->n->name, "/map")) t = t->n;
+      if (!t->n) break;
+      t = t->n;
+      writeTextAfterMap(out, t);
+      continue;
+    }
+    if (!written && !found && (htmlEq(t->name, "/body") || htmlEq(t->name, "/html"))) {
+      std::fputs("<div>\n", out);
+      WriteClientMapTags(out, name);
+      std::fputs("</div>\n", out);
+      written = 1;
+    }
+    htmlTagWrite(t, out);
+  }
+  if (!written) {
+    if (!endsWithLineFeed(page)) std::fputc('\n', out);
+    std::fputs("<div>\n", out);
+    WriteClientMapTags(out, name);
+    std::fputs("</div>\n", out);
+  }
+}
+
+int savePage(void) {
+  if (!hdoc || !mapfilename || !*mapfilename) return 0;
+  char *data = nullptr;
+  size_t size = 0;
+  FILE *mem = open_memstream(&data, &size);
+  if (!mem) {
+    LowMemory();
+    return 0;
+  }
+  clientMapWritePage(mem, hdoc, maplocalname);
+  bool ok = !std::ferror(mem);
+  if (std::fclose(mem) != 0) ok = false;
+  if (!ok) {
+    std::free(data);
+    LowMemory();
+    return 0;
+  }
+  char reason[256];
+  int saved = pageSaveFile(mapfilename, data, size, htmlFileCRLF, &htmlFilePtr, reason, sizeof reason);
+  std::free(data);
+  if (!saved) {
+    char *text = static_cast<char *>(mymallocImpl(16384));
+    if (!text) {
+      LowMemory();
+      return 0;
+    }
+    sprintfMax(text, 16384,
+               "Tilvane could not save the file %s:\r\n%s.\r\nThe file on disk has not been changed.",
+               mapfilename, reason);
+    platformMessageBox(nullptr, text, "Can't Save File", MB_OK | MB_ICONWARNING);
+    myfreeImpl(text);
+    return 0;
+  }
+  changed = 0;
+  return 1;
+}
+
+int Save(void) {
+  // A page without a name is saved through Save As, which the document
+  // workflow provides.
+  if (!mapfilename || !*mapfilename) return 0;
+  recentFileAdd(mapfilename);
+  return savePage();
+}

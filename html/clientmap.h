@@ -1,0 +1,65 @@
+// clientmap.h: the image map as a client-side <map> element of the page:
+// reading its <area> entries into the hotspot table, writing the table as a
+// <map> element, and saving the page with the current map. Owns tokenstr.
+#ifndef TILVANE_CLIENTMAP_H
+#define TILVANE_CLIENTMAP_H
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "editor/objects.h"
+#include "html/html.h"
+
+// The bytes that separate the words of coords values and of map-file lines:
+// space, comma, '(', ')', CR, tab and LF.
+extern const char tokenstr[];
+
+// The words of s, split at any run of tokenstr bytes.
+std::vector<std::string> mapTokens(const std::string &s);
+
+// A word read as a decimal integer: an optional sign and the digits that
+// follow; what cannot be read counts as 0, and values beyond the int range
+// are held at its ends.
+int mapNumber(const std::string &word);
+
+// Fills the hotspot table from the map of that name (the first "map" entry
+// whose id, or else whose name attribute, equals it, ignoring case). 1 on
+// success, also when the page has no such map; 0 after "No closing </map>
+// element in HTML document!".
+int LoadClientMap(htmlPtr page, const char *name);
+
+// The map entry LoadClientMap reads for that name, or null.
+htmlTagPtr clientMapFind(htmlPtr page, const char *name);
+
+// Appends the hotspot of one <area> entry (or, for shape="default", sets
+// defaultUrl). 1 when a hotspot was added, 0 otherwise.
+int areaToObject(htmlTagPtr area);
+
+// Writes the whole <map> element with every hotspot and the default area.
+void WriteClientMapTags(FILE *out, const char *name);
+
+// Writes one <area> line per hotspot (only the selected ones when selected is
+// set); then, when it is not set, the default area.
+void WriteClientAreaTags(FILE *out, int selected);
+
+// Writes a hotspot's comment text in the form of the map kind: mapClient the
+// alt attribute (nothing when text is null), mapNCSA "#" lines, mapCERN nothing.
+void writeComments(FILE *out, const char *text, int kind);
+
+// Puts a rectangle's corners in order (smaller x and y first), in the record.
+void orderRectangle(object *o);
+
+// Writes the page with the current map: leadingComments and every entry, the
+// map of that name replaced where LoadClientMap found it (the text after its
+// </map> kept), or inserted before </body> or </html>, or appended.
+void clientMapWritePage(FILE *out, htmlPtr page, const char *name);
+
+// Saves the page into its file (mapfilename): the file is replaced whole, or
+// left as it was with a "Can't Save File" message. 1 when saved; clears
+// changed. savePage does the writing; Save adds the page to the recent files
+// first, and returns 0 for a page that has no file name yet.
+int savePage(void);
+int Save(void);
+
+#endif

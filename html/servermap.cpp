@@ -1,0 +1,368 @@
+// servermap.cpp: reading and writing NCSA and CERN map files, and the Import
+// and Export commands. Owns no globals.
+#include "html/servermap.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "app/prefs.h"
+#include "app/settings.h"
+#include "editor/objects.h"
+#include "editor/seams.h"
+#include "html/clientmap.h"
+#include "html/document.h"
+#include "html/pageio.h"
+#include "html/strhack.h"
+#include "platform/platform.h"
+
+namespace {
+
+// Reads one line, ended by CR, LF, or one of each in either order, without
+// its end. Lines are kept whole however long they are. False at the end of
+// the input when nothing of a new line was read.
+bool readMapLine(FILE *f, std::string &line) {
+  line.clear();
+  int c = std::getc(f);
+  if (c == EOF) return false;
+  while (c != EOF && c != '\r' && c != '\n') {
+    line += static_cast<char>(c);
+    c = std::getc(f);
+  }
+  if (c != EOF) {
+    int d = std::getc(f);
+    if (d != EOF && !((d == '\r' || d == '\n') && d != c)) std::ungetc(d, f);
+  }
+  return true;
+}
+
+void setString(char **field, const char *value) {
+  myfreeImpl(*field);
+  *field = value ? mystrdupImpl("object", value) : nullptr;
+}
+
+// The words of one line, taken in turn.
+struct words {
+  std::vector<std::string> list;
+  size_t at = 0;
+  bool next(std::string &w) {
+    if (at >= list.size()) return false;
+    w = list[at++];
+    return true;
+  }
+};
+
+void addPoint(object *o, double x, double y) {
+  pointsEnsure(o, o->pointsTotal);
+  o->points[o->pointsTotal++] = {x, y};
+}
+
+// Reads the rest of a hotspot line by the rules of its shape and syntax.
+// Null on success, else the error text.
+const char *readShape(object *o, words &w, bool cern) {
+  std::string a, b, c, d;
+  if (o->t == rectangle) {
+    if (!cern) {
+      if (!w.next(a)) return "No URL after rect";
+      if (!numeric(a.c_str())) {
+        setString(&o->url, a.c_str());
+        if (!w.next(a)) return "No vertexes after rect";
+      }
+    } else if (!w.next(a)) {
+      return "No vertexes after rect";
+    }
+    if (!w.next(b) || !w.next(c) || !w.next(d)) return "Data missing after rect";
+    addPoint(o, mapNumber(a), mapNumber(b));
+    addPoint(o, mapNumber(c), mapNumber(d));
+    if (cern) setString(&o->url, w.next(a) ? a.c_str() : "");
+    return nullptr;
+  }
+  if (o->t == circle) {
+    if (!cern) {
+      if (!w.next(a)) return "No URL after circle";
+      if (!numeric(a.c_str())) {
+        setString(&o->url, a.c_str());
+        if (!w.next(a)) return "Data missing after circle";
+      }
+      if (!w.next(b)) return "Data missing after circle";
+      if (!w.next(c)) return "Radius missing after circle";
+      if (!w.next(d)) return "Data missing after circle";
+      addPoint(o, mapNumber(a), mapNumber(b));
+      addPoint(o, mapNumber(c), mapNumber(d));
+      return nullptr;
+    }
+    if (!w.next(a) || !w.next(b)) return "Data missing after circle";
+    if (!w.next(c)) return "Radius missing after circle";
+    double cx = mapNumber(a), cy = mapNumber(b);
+    addPoint(o, cx, cy);
+    addPoint(o, cx, cy + mapNumber(c));
+    setString(&o->url, w.next(a) ? a.c_str() : "");
+    return nullptr;
+  }
+  // A polygon.
+  if (!cern) {
+    if (!w.next(a)) return "No URL after poly";
+    bool haveX = true;
+    if (!numeric(a.c_str())) {
+      setString(&o->url, a.c_str());
+      haveX = false;
+    }
+    for (;;) {
+      if (!haveX && !w.next(a)) break;
+      haveX = false;
+      if (!w.next(b)) return "Y coordinate missing for vertex in poly";
+      addPoint(o, mapNumber(a), mapNumber(b));
+    }
+    if (o->pointsTotal < 3) return "Poly with less than 3 vertexes";
+    return nullptr;
+  }
+  for (;;) {
+    if (!w.next(a)) {
+      setString(&o->url, "");
+      if (o->pointsTotal < 3) return "Poly with less than 3 vertexes";
+      return nullptr;
+    }
+    if (!numeric(a.c_str())) {
+      setString(&o->url, a.c_str());
+      return nullptr;
+    }
+    if (!w.next(b)) return "Y coordinate missing for vertex in poly";
+    addPoint(o, mapNumber(a), mapNumber(b));
+  }
+}
+
+void writeNumberPair(FILE *out, const FPOINT &p, bool parens) {
+  if (parens)
+    std::fprintf(out, "(%d,%d) ", truncToInt(p.x), truncToInt(p.y));
+  else
+    std::fprintf(out, "%d,%d ", truncToInt(p.x), truncToInt(p.y));
+}
+
+// The hotspot table and what goes with it, set aside while an import runs.
+struct savedMap {
+  object *objects;
+  int objectsTotal, objectsSpace;
+  char *defaultUrl;
+  char *trailingComments;
+  int maptype, changed;
+};
+
+savedMap setAside(void) {
+  savedMap s = {objects, objectsTotal, objectsSpace, defaultUrl, trailingComments, maptype, changed};
+  objects = nullptr;
+  objectsTotal = objectsSpace = 0;
+  defaultUrl = nullptr;
+  trailingComments = trailingComments ? mystrdupImpl("map", trailingComments) : nullptr;
+  return s;
+}
+
+// Releases the current table and puts the saved one back (undo = true), or
+// releases the saved one (undo = false).
+void settle(savedMap &s, bool undo) {
+  if (undo) {
+    ReleaseObjects();
+    myfreeImpl(trailingComments);
+    objects = s.objects;
+    objectsTotal = s.objectsTotal;
+    objectsSpace = s.objectsSpace;
+    defaultUrl = s.defaultUrl;
+    trailingComments = s.trailingComments;
+    maptype = s.maptype;
+    changed = s.changed;
+  } else {
+    object *keep = objects;
+    int total = objectsTotal, space = objectsSpace;
+    char *url = defaultUrl;
+    objects = s.objects;
+    objectsTotal = s.objectsTotal;
+    objectsSpace = s.objectsSpace;
+    defaultUrl = s.defaultUrl;
+    ReleaseObjects();
+    objects = keep;
+    objectsTotal = total;
+    objectsSpace = space;
+    defaultUrl = url;
+    myfreeImpl(s.trailingComments);
+  }
+}
+
+}  // namespace
+
+int serverMapRead(const char *filename, int *opened) {
+  if (opened) *opened = 0;
+  ReleaseObjects();
+  objectsSetup();
+  if (!filename || !*filename) return 1;
+  FILE *f = std::fopen(filename, "rb");
+  if (!f) {
+    modalPopup("WARNING: Map file not found (or we don't have\npermission to open it).", 0, nullptr,
+               nullptr);
+    return 1;
+  }
+  if (opened) *opened = 1;
+  maptype = mapNCSA;
+  std::string comments, line;
+  int lineNumber = 0;
+  while (readMapLine(f, line)) {
+    lineNumber++;
+    if (line.empty() || line[0] == '\n') continue;
+    if (line[0] == '#') {
+      std::string rest = line.substr(1);
+      while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n')) rest.pop_back();
+      comments += rest;
+      comments += "\r\n";
+      continue;
+    }
+    if (line.find('(') != std::string::npos) maptype = mapCERN;
+    words w;
+    w.list = mapTokens(line);
+    std::string first;
+    if (!w.next(first)) continue;
+    if (htmlBeginsWith(first.c_str(), "def")) {
+      std::string url;
+      setString(&defaultUrl, w.next(url) ? url.c_str() : nullptr);
+      continue;
+    }
+    int shape = htmlBeginsWith(first.c_str(), "rect")   ? rectangle
+                : htmlBeginsWith(first.c_str(), "circ") ? circle
+                : htmlBeginsWith(first.c_str(), "poly") ? polygon
+                                                        : notype;
+    if (shape == notype) continue;
+    objectsEnsure(objectsTotal);
+    object *o = &objects[objectsTotal];
+    o->t = shape;
+    o->complete = 0;
+    o->pointsTotal = 0;
+    setString(&o->comments, comments.c_str());
+    comments.clear();
+    const char *error = readShape(o, w, maptype == mapCERN);
+    if (error) {
+      std::fclose(f);
+      for (int i = 0; i <= objectsTotal && i < objectsSpace; i++) objects[i].t = notype;
+      objectsTotal = 0;
+      char text[256];
+      sprintfMax(text, sizeof text, "Line %d: %s", lineNumber, error);
+      modalPopup(text, 0, nullptr, nullptr);
+      return 0;
+    }
+    o->complete = 1;
+    objectsTotal++;
+    objectsEnsure(objectsTotal);
+  }
+  objectsEnsure(objectsTotal);
+  setString(&trailingComments, comments.c_str());
+  std::fclose(f);
+  return 1;
+}
+
+int LoadServerMap(const char *filename) { return serverMapRead(filename, nullptr); }
+
+int serverMapImport(const char *filename) {
+  savedMap before = setAside();
+  int opened = 0;
+  int ok = serverMapRead(filename, &opened);
+  if (!ok || !opened) {
+    settle(before, true);
+    return 0;
+  }
+  settle(before, false);
+  changed = 1;
+  return 1;
+}
+
+void WriteServerMap(FILE *out, int kind) {
+  if (!out) return;
+  bool cern = kind == mapCERN;
+  for (int i = 0; i < objectsTotal; i++) {
+    object *o = &objects[i];
+    const char *keyword = o->t == polygon ? "poly " : o->t == circle ? "circle " : o->t == rectangle ? "rect " : nullptr;
+    if (!keyword) continue;
+    if (!cern) writeComments(out, o->comments, mapNCSA);
+    std::fputs(keyword, out);
+    orderRectangle(o);
+    if (!cern) {
+      if (o->url)
+        std::fprintf(out, "%s ", o->url);
+      else
+        std::fputs("NOURL ", out);
+    }
+    for (int k = 0; k < o->pointsTotal; k++) {
+      if (cern && o->t == circle && k == 1) {
+        std::fprintf(out, "%d ", objectRadius(o));
+        break;
+      }
+      writeNumberPair(out, o->points[k], cern);
+    }
+    if (cern) std::fputs(o->url ? o->url : "NOURL", out);
+    std::fputs("\r\n", out);
+  }
+  if (defaultUrl && *defaultUrl) std::fprintf(out, "default %s\r\n", defaultUrl);
+  if (!cern) writeComments(out, trailingComments, mapNCSA);
+}
+
+int mapTypeChoose(void) {
+  static const char *const options[] = {"NCSA Format (Apache)", "CERN Format (IIS)"};
+  int selected = maptype == mapCERN ? 1 : 0;
+  if (!platform->choose(nullptr, "Server Side Map Type",
+                        "What type of server side imagemap would you like to export? Most servers "
+                        "expect NCSA format. A few servers, including Microsoft IIS, expect CERN "
+                        "format.",
+                        options, 2, &selected))
+    return 0;
+  return mapTypeBoxAccept(selected == 1 ? 1 : 0);
+}
+
+void Import(void) {
+  if (changed &&
+      platformMessageBox(nullptr,
+                         "Importing an imagemap will replace the hotspots you have already placed. "
+                         "Is that OK?",
+                         "Overwrite Hotspots?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  platformMessageBox(nullptr,
+                     "Please select the old-style server side imagemap you want to import into "
+                     "this document using the file selection dialog box that follows.",
+                     "Please Locate the Server Side Imagemap", MB_OK | MB_ICONWARNING);
+  static const platformFileFilter filters[] = {{"Server Side Map File (*.MAP)", "*.map"},
+                                               {"All Files (*.*)", "*"}};
+  char file[1024];
+  if (!platform->openFileDialog(nullptr, "Open", filters, 2, nullptr,
+                                PLATFORM_FILE_MUST_EXIST | PLATFORM_PATH_MUST_EXIST, file, sizeof file))
+    return;
+  serverMapImport(file);
+  repaint(0);
+  sensitivity(1);
+}
+
+void Export(void) {
+  static const platformFileFilter filters[] = {{"Server Side Imagemaps (*.MAP)", "*.map"}};
+  char file[1024];
+  if (!platform->saveFileDialog(nullptr, "Save As", filters, 1, nullptr, nullptr,
+                                PLATFORM_PATH_MUST_EXIST, file, sizeof file))
+    return;
+  if (!(seams.mapTypeBox ? MapTypeBox() : mapTypeChoose())) return;
+  struct stat st;
+  if (stat(file, &st) == 0 &&
+      platformMessageBox(nullptr, "That file already exists. Are you sure you want to overwrite it?",
+                         "File Already Exists", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  char *data = nullptr;
+  size_t size = 0;
+  FILE *mem = open_memstream(&data, &size);
+  if (!mem) {
+    LowMemory();
+    return;
+  }
+  WriteServerMap(mem, maptype == mapCERN ? mapCERN : mapNCSA);
+  std::fclose(mem);
+  char reason[256];
+  if (!pageSaveFile(file, data, size, 0, nullptr, reason, sizeof reason))
+    platformMessageBox(nullptr,
+                       "Tilvane could not write to that file. It may be in use, it may be an "
+                       "invalid path specification, or it may be a read-only file or drive.",
+                       "Can't Write to File", MB_OK | MB_ICONWARNING);
+  std::free(data);
+}

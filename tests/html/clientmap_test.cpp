@@ -1,0 +1,402 @@
+// Tests of the client-side map: reading <area> entries into hotspots, writing
+// the <map> element, rewriting the page on saving, and Save itself.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/prefs.h"
+#include "app/settings.h"
+#include "html/clientmap.h"
+#include "html/document.h"
+#include "html/pageio.h"
+#include "platform/platform_scripted.h"
+#include "tests/html/html_test_util.h"
+#include "tests/html/map_fixture.h"
+
+namespace {
+
+std::string page(const std::string &areas) {
+  return "<html><body>\n<img src=\"a.png\" usemap=\"#m\">\n<map name=\"m\">\n" + areas +
+         "</map>\n</body></html>\n";
+}
+
+struct areaCase {
+  const char *area;
+  int added;      // what areaToObject answers
+  int t;          // the shape read
+  std::vector<FPOINT> points;
+  const char *message;  // shown, or null
+};
+
+using ClientMap = MapTest;
+
+TEST_F(ClientMap, AreasReadAsTheirShapeAndCoordinates) {
+  const areaCase cases[] = {
+      {"<area shape=rect coords=\"10, 20, 30, 40\">", 1, rectangle, {{10, 20}, {30, 40}}, nullptr},
+      {"<area shape=rect coords=\"(10,20) (30,40)\">", 1, rectangle, {{10, 20}, {30, 40}}, nullptr},
+      {"<area shape=rect coords=\"1,2,3,4,5,6,7,8\">", 1, rectangle, {{1, 2}, {3, 4}}, nullptr},
+      {"<area shape=RECTANGLE coords=\"1,2\">", 1, rectangle, {{1, 2}}, nullptr},
+      {"<area coords=\"1,2,3,4\">", 1, rectangle, {{1, 2}, {3, 4}}, nullptr},
+      {"<area shape=oval coords=\"1,2,3,4\">", 1, rectangle, {{1, 2}, {3, 4}}, nullptr},
+      {"<area shape=circ coords=\"50,50,10\">", 1, circle, {{50, 50}, {60, 50}}, nullptr},
+      {"<area shape=CIRCLE coords=\"9.5,22, 9\">", 1, circle, {{9, 22}, {18, 22}}, nullptr},
+      {"<area shape=circle coords=\"\">", 1, circle, {}, nullptr},
+      {"<area shape=Polygon coords=\"1,2\n3,4\t5,6,\">", 1, polygon, {{1, 2}, {3, 4}, {5, 6}}, nullptr},
+      {"<area shape=poly coords=\"-5,+6,x,7\">", 1, polygon, {{-5, 6}, {0, 7}}, nullptr},
+      {"<area shape=poly coords=\"99999999999,-99999999999\">", 1, polygon, {{2147483647, -2147483648.0}}, nullptr},
+      {"<area shape=poly coords=\"1,2,3\">", 0, notype, {}, "Y coordinate missing from shape."},
+      {"<area shape=rect coords=\"1,2,3\">", 0, notype, {}, "Y coordinate missing from shape."},
+      {"<area shape=circle coords=\"5,6\">", 0, notype, {}, "Radius missing from circle."},
+      {"<area shape=circle coords=\"5\">", 0, notype, {}, "Y coordinate missing from shape."},
+  };
+  for (const areaCase &c : cases) {
+    ReleaseObjects();
+    objectsSetup();
+    forgetShown();
+    parsedPage p;
+    parsePage(p, c.area);
+    EXPECT_EQ(areaToObject(p.doc->first), c.added) << c.area;
+    EXPECT_EQ(objectsTotal, c.added) << c.area;
+    if (c.added) {
+      const object &o = objects[0];
+      EXPECT_EQ(o.t, c.t) << c.area;
+      EXPECT_EQ(o.complete, 1);
+      ASSERT_EQ(o.pointsTotal, static_cast<int>(c.points.size())) << c.area;
+      for (size_t k = 0; k < c.points.size(); k++) {
+        EXPECT_EQ(o.points[k].x, c.points[k].x) << c.area;
+        EXPECT_EQ(o.points[k].y, c.points[k].y) << c.area;
+      }
+    }
+    if (c.message)
+      EXPECT_EQ(scriptedLastMessage().text, c.message) << c.area;
+    else
+      EXPECT_TRUE(scripted.shown.empty()) << c.area;
+  }
+}
+
+TEST_F(ClientMap, AreaTextsAndTheDefaultArea) {
+  parsedPage p;
+  parsePage(p, "<area SHAPE=rect COORDS=\"1,2,3,4\" HREF=\"a.html\" ALT=\"two\nlines\tx\" "
+               "Title=\"T\" target=_top onMouseOver=\"o()\" ONMOUSEOUT=\"u()\" onclick=\"c()\">"
+               "<area shape=default href=\"d.html\"><area shape=rect>");
+  ASSERT_EQ(areaToObject(p.doc->first), 1);
+  const object &o = objects[0];
+  EXPECT_STREQ(o.url, "a.html");
+  EXPECT_STREQ(o.comments, "two lines x");
+  EXPECT_STREQ(o.title, "T");
+  EXPECT_STREQ(o.target, "_top");
+  EXPECT_STREQ(o.onMouseOver, "o()");
+  EXPECT_STREQ(o.onMouseOut, "u()");
+  EXPECT_STREQ(o.onClick, "c()");
+  EXPECT_EQ(areaToObject(p.doc->first->n), 0);
+  EXPECT_STREQ(defaultUrl, "d.html");
+  EXPECT_EQ(objectsTotal, 1);
+  // Missing attributes give empty strings, not absent ones.
+  ASSERT_EQ(areaToObject(p.doc->first->n->n), 1);
+  EXPECT_STREQ(objects[1].url, "");
+  EXPECT_STREQ(objects[1].comments, "");
+  EXPECT_EQ(objects[1].pointsTotal, 0);
+
+  parsedPage d;
+  parsePage(d, "<area shape=DEFAULT>");
+  EXPECT_EQ(areaToObject(d.doc->first), 0);
+  EXPECT_STREQ(defaultUrl, "");
+}
+
+TEST_F(ClientMap, FindsTheMapByIdOrNameAndNeedsItsEnd) {
+  const std::string twoMaps = "<map name=other><area coords=\"9,9,9,9\"></map>"
+                              "<map ID=\"Photo\"><area coords=\"1,2,3,4\"><p>x</p>"
+                              "<area shape=circle coords=\"5,5,5\"></map>";
+  EXPECT_EQ(loadPage(twoMaps, "photo"), 1);
+  EXPECT_EQ(objectsTotal, 2);
+  EXPECT_EQ(objects[1].t, circle);
+  EXPECT_EQ(loadPage(twoMaps, "OTHER"), 1);
+  EXPECT_EQ(objectsTotal, 1);
+  EXPECT_EQ(loadPage(twoMaps, "missing"), 1);
+  EXPECT_EQ(objectsTotal, 0);
+  EXPECT_TRUE(scripted.shown.empty());
+
+  EXPECT_EQ(loadPage("<map name=m><area coords=\"1,2,3,4\">", "m"), 0);
+  EXPECT_EQ(scriptedLastMessage().text, "No closing </map> element in HTML document!");
+  EXPECT_EQ(scriptedLastMessage().title, "Tilvane");
+
+  // A broken area is skipped and reading goes on.
+  forgetShown();
+  EXPECT_EQ(loadPage(page("<area shape=poly coords=\"1,2,3\"><area coords=\"1,2,3,4\">"), "m"), 1);
+  EXPECT_EQ(objectsTotal, 1);
+  EXPECT_EQ(shownTexts(), std::vector<std::string>{"Y coordinate missing from shape."});
+}
+
+TEST_F(ClientMap, WritesTheMapInItsFixedForm) {
+  int i = addShape(rectangle, {{10, 20}, {110, 80}}, "a.html", "Home");
+  (void)i;
+  EXPECT_EQ(capture([](FILE *f) { WriteClientMapTags(f, "photo"); }),
+            "<map id=\"photo\" name=\"photo\">\n"
+            "<area shape=\"rect\" alt=\"Home\" coords=\"10,20,110,80\" href=\"a.html\" title=\"Home\" />\n"
+            "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n"
+            "</map>\n");
+
+  ReleaseObjects();
+  objectsSetup();
+  int r = addShape(rectangle, {{50.9, 40.7}, {10.2, 20.5}});
+  int c = addShape(circle, {{100, 100}, {103.9, 104.9}}, "c.html", "say \"hi\" & <b>\nnext");
+  int p = addShape(polygon, {{1.9, 2.1}, {-3.5, 4}, {5, 6}}, "", "");
+  setGlobal(&objects[c].title, "Own");
+  setGlobal(&objects[c].target, "t\"x");
+  setGlobal(&objects[c].onMouseOver, "over(\"a\")");
+  setGlobal(&objects[c].onMouseOut, "out()");
+  setGlobal(&objects[c].onClick, "click()");
+  setGlobal(&objects[p].title, "P title");
+  setGlobal(&defaultUrl, "d.html");
+  titleAsAlt = 0;
+  EXPECT_EQ(capture([](FILE *f) { WriteClientAreaTags(f, 0); }),
+            "<area shape=\"rect\" coords=\"10,20,50,40\" nohref title=\"\" />\n"
+            "<area shape=\"circle\" alt=\"say &#34;hi&#34; & <b> next\" coords=\"100,100,5\" "
+            "href=\"c.html\" title=\"Own\" target=\"t&#34;x\" onMouseOver=\"over(&#34;a&#34;)\" "
+            "onMouseOut=\"out()\" onClick=\"click()\" />\n"
+            "<area shape=\"poly\" alt=\"\" coords=\"1,2,-3,4,5,6\" nohref title=\"P title\" />\n"
+            "<area shape=\"default\" href=\"d.html\" alt=\"\" />\n");
+  // The rectangle was put in order in the record itself.
+  EXPECT_EQ(objects[r].points[0].x, 10.2);
+  EXPECT_EQ(objects[r].points[1].x, 50);
+  EXPECT_EQ(objects[r].points[1].y, 40);
+
+  titleAsAlt = 1;
+  clickAsMouseOut = 1;
+  objects[c].selected = 1;
+  EXPECT_EQ(capture([](FILE *f) { WriteClientAreaTags(f, 1); }),
+            "<area shape=\"circle\" alt=\"say &#34;hi&#34; & <b> next\" coords=\"100,100,5\" "
+            "href=\"c.html\" title=\"say &#34;hi&#34; & <b>\nnext\" target=\"t&#34;x\" "
+            "onMouseOver=\"over(&#34;a&#34;)\" onMouseOut=\"out()\" onClick=\"out()\" />\n");
+  setGlobal(&objects[c].onMouseOut, "");
+  EXPECT_EQ(capture([](FILE *f) { WriteClientAreaTags(f, 1); }).find("onClick"), std::string::npos);
+}
+
+TEST_F(ClientMap, ServerBlocksInValuesKeepTheirQuotes) {
+  // Quotation marks inside <%...%> or <?...?> belong to the code; elsewhere they are encoded.
+  EXPECT_EQ(loadPage(page("<area coords=\"1,2,3,4\" alt=\"<%= t(\"a\") %>\" "
+                          "title=\"x <?= $a[\"b\"] ?>\" href=\"<%= u(\"v\") %>\">"),
+                     "m"),
+            1);
+  EXPECT_STREQ(objects[0].comments, "<%= t(\"a\") %>");
+  setGlobal(&objects[0].comments, "<%= t(\"a\") %> \"q\"");
+  titleAsAlt = 0;
+  std::string out = capture([](FILE *f) { WriteClientAreaTags(f, 0); });
+  EXPECT_NE(out.find("alt=\"<%= t(\"a\") %> &#34;q&#34;\""), std::string::npos) << out;
+  EXPECT_NE(out.find("title=\"x <?= $a[\"b\"] ?>\""), std::string::npos) << out;
+  EXPECT_NE(out.find("href=\"<%= u(\"v\") %>\""), std::string::npos) << out;
+  // What is written reads back as the same hotspot.
+  std::string again = page(out);
+  ReleaseObjects();
+  objectsSetup();
+  EXPECT_EQ(loadPage(again, "m"), 1);
+  EXPECT_STREQ(objects[0].title, "x <?= $a[\"b\"] ?>");
+}
+
+struct pageCase {
+  const char *what;
+  std::string input;
+  std::string output;
+};
+
+TEST_F(ClientMap, PageRewritePlacesTheMap) {
+  const std::string map1 = "<map id=\"m\" name=\"m\">\n"
+                           "<area shape=\"rect\" alt=\"A\" coords=\"1,2,3,4\" href=\"a.html\" title=\"A\" />\n"
+                           "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n</map>\n";
+  const pageCase cases[] = {
+      {"before </body>", "<html><body>\n<p>x</p>\n</body>\n</html>\n",
+       "<html><body>\n<p>x</p>\n<div>\n" + map1 + "</div>\n</body>\n</html>\n"},
+      {"before </html>", "<html>\n<p>x</p>\n</HTML>\n", "<html>\n<p>x</p>\n<div>\n" + map1 + "</div>\n</HTML>\n"},
+      {"at the end", "<p>x</p>\n", "<p>x</p>\n<div>\n" + map1 + "</div>\n"},
+      {"at the end, after a last line without its end", "<p>x</p>", "<p>x</p>\n<div>\n" + map1 + "</div>\n"},
+      {"replacing the map, keeping what follows it",
+       "<body><map name=M>\n<area coords=\"9,9,9,9\">\n<!-- c -->\n</map> after <b>x</b></body>",
+       "<body>" + map1 + " after <b>x</b></body>"},
+      {"replacing a map found by its id only",
+       "<body>\n<map id=\"m\"><area></map>\n<p>y</p>\n</body>",
+       "<body>\n" + map1 + "<p>y</p>\n</body>"},
+      {"a later map of the same name is dropped",
+       "<map name=m></map>\n<p>1</p>\n<map name=m><area></map>\n<p>2</p>",
+       map1 + "<p>1</p>\n<p>2</p>"},
+      {"a map after </body> is replaced where it is",
+       "<body></body>\n<map name=m></map>\n", "<body></body>\n" + map1},
+  };
+  for (const pageCase &c : cases) {
+    ReleaseObjects();
+    objectsSetup();
+    ASSERT_EQ(loadPage(c.input, "m"), 1) << c.what;
+    ReleaseObjects();
+    objectsSetup();
+    addShape(rectangle, {{1, 2}, {3, 4}}, "a.html", "A");
+    std::string once = capture([](FILE *f) { clientMapWritePage(f, hdoc, "m"); });
+    EXPECT_EQ(once, c.output) << c.what;
+    // Saving the saved page again changes nothing.
+    ASSERT_EQ(loadPage(once, "m"), 1);
+    EXPECT_EQ(objectsTotal, 1);
+    EXPECT_EQ(capture([](FILE *f) { clientMapWritePage(f, hdoc, "m"); }), once) << c.what;
+  }
+}
+
+class ClientSave : public MapTest {
+ protected:
+  std::string pagePath;
+  void SetUp() override {
+    MapTest::SetUp();
+    pagePath = file("page.html");
+  }
+  void openSaved(const std::string &content, const char *name = "m") {
+    writeFile(pagePath, content);
+    int inUse = 0;
+    htmlFilePtr = pageOpenLocked(pagePath.c_str(), &inUse);
+    ASSERT_TRUE(htmlFilePtr);
+    hdoc = pageDocumentCreate();
+    hdoc->LogError = nullptr;
+    int crlf = 0;
+    ASSERT_EQ(pageFeed(hdoc, htmlFilePtr, &crlf), htmlSuccess);
+    htmlFileCRLF = crlf;
+    setGlobal(&mapfilename, pagePath.c_str());
+    setGlobal(&maplocalname, name);
+    ASSERT_EQ(LoadClientMap(hdoc, name), 1);
+  }
+  static bool lockedElsewhere(const std::string &p) {
+    int fd = open(p.c_str(), O_RDONLY);
+    bool busy = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    if (fd >= 0) close(fd);
+    return busy;
+  }
+};
+
+TEST_F(ClientSave, SavesWithThePagesLineEndsAndLeavesNoTrace) {
+  std::vector<std::string> areas;
+  for (int i = 0; i < 30; i++) areas.push_back("<area coords=\"1,2,3,4\" href=\"long-link-" + std::to_string(i) + ".html\">\r\n");
+  std::string all;
+  for (const std::string &a : areas) all += a;
+  openSaved("<html>\r\n<body>\r\n<map name=\"m\">\r\n" + all + "</map>\r\n</body>\r\n</html>\r\n");
+  EXPECT_EQ(objectsTotal, 30);
+  EXPECT_EQ(htmlFileCRLF, 1);
+  // Fewer and shorter areas: the file ends where the new content ends.
+  ReleaseObjects();
+  objectsSetup();
+  addShape(rectangle, {{1, 2}, {3, 4}}, "x");
+  changed = 1;
+  ASSERT_EQ(Save(), 1);
+  EXPECT_EQ(changed, 0);
+  EXPECT_EQ(readFile(pagePath),
+            "<html>\r\n<body>\r\n<map id=\"m\" name=\"m\">\r\n"
+            "<area shape=\"rect\" coords=\"1,2,3,4\" href=\"x\" title=\"\" />\r\n"
+            "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n</body>\r\n</html>\r\n");
+  char recent[1024];
+  recentFileGet(0, recent, sizeof recent);
+  EXPECT_EQ(std::string(recent), pagePath);
+
+  // The stream and its lock moved to the file now under the name.
+  EXPECT_TRUE(lockedElsewhere(pagePath));
+  struct stat named, held;
+  ASSERT_EQ(stat(pagePath.c_str(), &named), 0);
+  ASSERT_EQ(fstat(fileno(htmlFilePtr), &held), 0);
+  EXPECT_EQ(named.st_ino, held.st_ino);
+}
+
+TEST_F(ClientSave, AnLfPageStaysLf) {
+  openSaved("<body>\n<p>a\r\nb</p>\n</body>\n");
+  EXPECT_EQ(htmlFileCRLF, 0);
+  ASSERT_EQ(Save(), 1);
+  std::string saved = readFile(pagePath);
+  EXPECT_EQ(saved, "<body>\n<p>a\r\nb</p>\n<div>\n<map id=\"m\" name=\"m\">\n"
+                   "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n</map>\n</div>\n</body>\n");
+}
+
+TEST_F(ClientSave, AFailedSaveKeepsTheOldFileAndTheChanges) {
+  const std::string old = "<body>\n<map name=m><area coords=\"1,2,3,4\"></map>\n</body>\n";
+  const int steps[] = {pageFaultCreate, pageFaultWrite, pageFaultSync, pageFaultRename};
+  for (int step : steps) {
+    openSaved(old);
+    FILE *stream = htmlFilePtr;
+    addShape(circle, {{5, 5}, {8, 5}});
+    changed = 1;
+    forgetShown();
+    pageFaultStep = step;
+    pageFaultErrno = ENOSPC;
+    EXPECT_EQ(Save(), 0) << step;
+    pageFaultStep = pageFaultNone;
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(htmlFilePtr, stream);
+    EXPECT_EQ(readFile(pagePath), old);
+    scriptedShown box = scriptedLastMessage();
+    EXPECT_EQ(box.title, "Can't Save File");
+    EXPECT_EQ(box.flags, static_cast<unsigned>(MB_OK | MB_ICONWARNING));
+    EXPECT_NE(box.text.find(pagePath), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find(std::strerror(ENOSPC)), std::string::npos) << box.text;
+    std::fclose(htmlFilePtr);
+    htmlFilePtr = nullptr;
+    htmlDestroy(hdoc);
+    hdoc = nullptr;
+  }
+}
+
+TEST_F(ClientSave, PagesWithoutAFileOrAStream) {
+  hdoc = pageDocumentCreate();
+  setGlobal(&mapfilename, "");
+  changed = 1;
+  EXPECT_EQ(Save(), 0);
+  EXPECT_EQ(changed, 1);
+  EXPECT_TRUE(scripted.shown.empty());
+
+  // A page named but never written yet gets its file and its stream.
+  setGlobal(&mapfilename, file("new.html").c_str());
+  setGlobal(&maplocalname, "n");
+  ASSERT_EQ(htmlAppendString(hdoc, "<html><body></body></html>"), htmlSuccess);
+  ASSERT_EQ(htmlFlushText(hdoc), htmlSuccess);
+  EXPECT_EQ(Save(), 1);
+  EXPECT_TRUE(htmlFilePtr);
+  EXPECT_NE(readFile(file("new.html")).find("<map id=\"n\" name=\"n\">"), std::string::npos);
+
+  // A folder that cannot take files.
+  setGlobal(&mapfilename, "/sys/tilvane-new.html");
+  changed = 1;
+  EXPECT_EQ(Save(), 0);
+  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(scriptedLastMessage().title, "Can't Save File");
+}
+
+TEST_F(ClientSave, CorpusPagesSaveTheirMapsBack) {
+  std::string corpus = corpusDir();
+  if (corpus.empty()) GTEST_SKIP() << "no corpus";
+  struct corpusMap {
+    const char *page, *map;
+    int areas;
+  };
+  const corpusMap maps[] = {{"cwps_crab_index.htm", "FPMap0", -1},
+                            {"doxygen_CList_8h.html", "CList.hdep_map", 13},
+                            {"lynx_tags.html", "IMAGEMAP", 3},
+                            {"gumbo_xinhua.html", "Map", -1},
+                            {"nswrail_sydney-1974.tpl", "imagemap", -1},
+                            {"wbse_MainMap.jsp", "Map", -1},
+                            {"woodland_oldsite_events_index.asp", "PA", -1},
+                            {"zoneminder_zm_html_view_zones.php", "zonemap", -1},
+                            {"quail_imgMapAreasHaveDuplicateLink.html", "imagemap", -1}};
+  for (const corpusMap &m : maps) {
+    std::string content;
+    if (!readFile(corpus + "/html/" + m.page, content)) continue;
+    ReleaseObjects();
+    objectsSetup();
+    ASSERT_EQ(loadPage(content, m.map), 1) << m.page;
+    if (m.areas >= 0) EXPECT_EQ(objectsTotal, m.areas) << m.page;
+    int first = objectsTotal;
+    std::string once = capture([](FILE *f) { clientMapWritePage(f, hdoc, maplocalname); });
+    ASSERT_EQ(loadPage(once, m.map), 1) << m.page;
+    EXPECT_EQ(objectsTotal, first) << m.page;
+    std::string twice = capture([](FILE *f) { clientMapWritePage(f, hdoc, maplocalname); });
+    EXPECT_EQ(twice, once) << m.page;
+  }
+}
+
+}  // namespace
