@@ -1,0 +1,104 @@
+// Tests of the map commands of tilvane-map, run as a separate program: what
+// they print, write and answer.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/app/shell_test_util.h"
+
+namespace {
+
+struct run {
+  int status;
+  std::string out, err;
+};
+
+class MapTool : public ::testing::Test {
+ protected:
+  tempHome home;
+  std::string path(const char *name) const { return home.root + "/" + name; }
+  run tool(const std::string &args) {
+    std::string out = path("stdout"), err = path("stderr");
+    std::string cmd = std::string(TILVANE_MAP_TOOL) + " " + args + " >" + out + " 2>" + err;
+    int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+  }
+};
+
+const char *const page =
+    "<html>\r\n<body>\r\n<img src=\"a.png\" usemap=\"#m\">\r\n"
+    "<map name=\"m\">\r\n<area shape=circle coords=\"50,50,10\" href=\"c.html\" alt=\"C\">\r\n</map>\r\n"
+    "</body>\r\n</html>\r\n";
+
+TEST_F(MapTool, RoundtripReportsParseErrors) {
+  writeFile(path("p.html"), "<p>\n<a<b>x\n\n<a href=\"x");
+  run r = tool("roundtrip " + path("p.html"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "<p>\n<b>x\n\n<a href=\"x\">");
+  EXPECT_EQ(r.err, "line 2: Tag never closed\nline 4: Closing quotation mark missing for attribute\n");
+  r = tool("roundtrip " + path("p.html") + " " + path("o.html"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(readFile(path("o.html")), "<p>\n<b>x\n\n<a href=\"x\">");
+  EXPECT_EQ(tool("roundtrip " + path("none.html")).status, 1);
+  EXPECT_EQ(tool("roundtrip").status, 2);
+}
+
+TEST_F(MapTool, ShowImportExport) {
+  writeFile(path("p.html"), page);
+  run r = tool("show " + path("p.html") + " --map M --title-as-alt 0");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "<map id=\"M\" name=\"M\">\n"
+                   "<area shape=\"circle\" alt=\"C\" coords=\"50,50,10\" href=\"c.html\" title=\"C\" />\n"
+                   "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n</map>\n");
+  EXPECT_EQ(tool("show " + path("p.html") + " --map none").out,
+            "<map id=\"none\" name=\"none\">\n<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n</map>\n");
+
+  r = tool("export " + path("p.html") + " --map m --format cern " + path("m.map"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(readFile(path("m.map")), "circle (50,50) 10 c.html\r\n");
+  r = tool("export " + path("p.html") + " --map m --format ncsa " + path("n.map"));
+  EXPECT_EQ(readFile(path("n.map")), "#C\r\ncircle c.html 50,50 60,50 \r\n");
+
+  writeFile(path("in.map"), "rect r.html 1,2 3,4\n");
+  r = tool("import " + path("p.html") + " " + path("in.map") + " --map m -o " + path("out.html"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(path("p.html")), page);
+  EXPECT_EQ(readFile(path("out.html")),
+            "<html>\r\n<body>\r\n<img src=\"a.png\" usemap=\"#m\">\r\n<map id=\"m\" name=\"m\">\r\n"
+            "<area shape=\"rect\" alt=\"\" coords=\"1,2,3,4\" href=\"r.html\" title=\"\" />\r\n"
+            "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n</body>\r\n</html>\r\n");
+  r = tool("import " + path("p.html") + " " + path("in.map") + " --map m --click-as-mouseout 1");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(path("p.html")), readFile(path("out.html")));
+}
+
+TEST_F(MapTool, FailuresSayWhyAndChangeNothing) {
+  writeFile(path("p.html"), page);
+  writeFile(path("bad.map"), "rect r.html 1,2 3,4\npoly\n");
+  run r = tool("import " + path("p.html") + " " + path("bad.map") + " --map m");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Line 2: No URL after poly"), std::string::npos) << r.err;
+  EXPECT_EQ(readFile(path("p.html")), page);
+  r = tool("import " + path("p.html") + " " + path("none.map") + " --map m");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("WARNING: Map file not found"), std::string::npos) << r.err;
+  EXPECT_EQ(readFile(path("p.html")), page);
+
+  writeFile(path("open.html"), "<map name=m><area coords=\"1,2,3,4\">");
+  r = tool("show " + path("open.html") + " --map m");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("No closing </map> element in HTML document!"), std::string::npos);
+
+  EXPECT_EQ(tool("show " + path("p.html")).status, 2);
+  EXPECT_EQ(tool("export " + path("p.html") + " --map m --format xml " + path("x.map")).status, 2);
+  EXPECT_EQ(tool("show " + path("p.html") + " --map m --title-as-alt 2").status, 2);
+  EXPECT_EQ(tool("export " + path("p.html") + " --map m --format ncsa /sys/x.map").status, 1);
+}
+
+}  // namespace
