@@ -140,6 +140,7 @@ struct byteTables {
   stopSet attrNameStop;
   stopSet nameStop;    // tag names past their first byte
   stopSet plainValueStop;  // a double-quoted value as long as no block opens in it
+  stopSet lineStop;        // CR and LF
   byteTables() {
     std::memset(this, 0, sizeof *this);
     const char whiteBytes[] = {' ', '\t', '\n', '\v', '\f', '\r'};
@@ -153,6 +154,7 @@ struct byteTables {
     attrNameStop.mark("=/><%? \t\v\f\r\n", 12);
     for (int c = 0; c < 256; c++) nameStop.table[c] = !graphic[c] || c == '<' || c == '>' || c == '/';
     plainValueStop.mark("\"<\r\n", 4);
+    lineStop.mark("\r\n", 2);
   }
 };
 
@@ -783,15 +785,21 @@ inline const unsigned char *findStopWide(const stopSet &set, const unsigned char
 
 inline const unsigned char *findStop(const stopSet &set, const unsigned char *q,
                                      const unsigned char *end) {
-  // Most runs in a tag are short: the first bytes go through the table.
-  const unsigned char *near = end - q > 16 ? q + 16 : end;
-  while (q < near) {
-    if (set.table[*q]) return q;
-    q++;
-  }
-  if (q == end) return q;
 #ifdef __SSE2__
+  // Sets of a few bytes are compared 16 bytes at a time from the start; for
+  // the larger sets of the tag states the first bytes go through the table.
+  if (set.count > 4) {
+#endif
+    const unsigned char *near = end - q > 16 ? q + 16 : end;
+    while (q < near) {
+      if (set.table[*q]) return q;
+      q++;
+    }
+    if (q == end) return q;
+#ifdef __SSE2__
+  }
   switch (set.count) {
+    case 2: q = findStopWide<2>(set, q, end); break;
     case 3: q = findStopWide<3>(set, q, end); break;
     case 4: q = findStopWide<4>(set, q, end); break;
     case 7: q = findStopWide<7>(set, q, end); break;
@@ -851,13 +859,21 @@ const stopSet *fastStops(htmlPtr d) {
   }
 }
 
-// Counts and skips white space in a tag.
-inline const unsigned char *skipWhite(htmlPtr d, const unsigned char *p, const unsigned char *end) {
-  while (p < end && isWhite(*p)) {
-    countByte(d, *p);
-    if (*p == '\n') d->line++;
-    p++;
+// Advances the position counters over the bytes from s to e, as if each had
+// been handled alone.
+void countSpan(htmlPtr d, const unsigned char *s, const unsigned char *e) {
+  while (s < e) {
+    const unsigned char *q = findStop(bytes.lineStop, s, e);
+    if (q > s) countRun(d, static_cast<int>(q - s));
+    if (q == e) break;
+    countByte(d, *q);
+    if (*q == '\n') d->line++;
+    s = q + 1;
   }
+}
+
+inline const unsigned char *skipWhite(const unsigned char *p, const unsigned char *end) {
+  while (p < end && isWhite(*p)) p++;
   return p;
 }
 
@@ -865,77 +881,80 @@ inline const unsigned char *skipWhite(htmlPtr d, const unsigned char *p, const u
 // values without blocks, plain unquoted values), read straight from the input
 // with exactly the result of the state machine. At anything else, or where
 // the input ends, it stops with the state set as the machine would have it,
-// and the machine goes on from that byte.
+// and the machine goes on from that byte. No message arises on this way, so
+// the position counters are brought up to date once, at the end.
 htmlResult fastAttributes(htmlPtr d, const unsigned char *&p, const unsigned char *end) {
+  const unsigned char *start = p;
+  htmlResult r = htmlSuccess;
   for (;;) {
     // As in htmlParseAttrLead.
-    p = skipWhite(d, p, end);
-    if (p == end) return htmlSuccess;
+    p = skipWhite(p, end);
+    if (p == end) break;
     unsigned c = *p;
-    if (c == '>' || c == '/' || c == '<' || c == '=') return htmlSuccess;
+    if (c == '>' || c == '/' || c == '<' || c == '=') break;
     const unsigned char *q = findStop(bytes.attrNameStop, p, end);
-    if (q == end || *q == '<' || *q == '%' || *q == '?' || *q == '/') return htmlSuccess;
-    countRun(d, static_cast<int>(q - p));
+    if (q == end || *q == '<' || *q == '%' || *q == '?' || *q == '/') break;
     d->attrValueQuoted = 0;
     d->attrAspNesting = 0;
     d->bufferPos = 0;
-    TRY(readerAttrAppend(d, reinterpret_cast<const char *>(p), static_cast<int>(q - p)));
+    r = readerAttrAppend(d, reinterpret_cast<const char *>(p), static_cast<int>(q - p));
+    if (r != htmlSuccess) break;
     d->state = htmlParseAttrEqualExpected;
     p = q;
     // As in htmlParseAttrEqualExpected.
-    p = skipWhite(d, p, end);
-    if (p == end) return htmlSuccess;
+    p = skipWhite(p, end);
+    if (p == end) break;
     if (*p != '=') {
-      if (*p == '>' || *p == '/') return htmlSuccess;
+      if (*p == '>' || *p == '/') break;
       d->state = htmlParseAttrLead;  // the attribute stays bare; a new name follows
       continue;
     }
-    countByte(d, '=');
     p++;
     d->state = htmlParseAttrValueLead;
     // As in htmlParseAttrValueLead.
-    p = skipWhite(d, p, end);
-    if (p == end) return htmlSuccess;
+    p = skipWhite(p, end);
+    if (p == end) break;
     c = *p;
-    if (c == '>' || c == '<') return htmlSuccess;
+    if (c == '>' || c == '<') break;
     d->bufferPos = 0;
     if (c == '"') {
-      countByte(d, '"');
       const unsigned char *v = p + 1;
-      q = scanRun(d, v, end, bytes.plainValueStop, true);
+      q = v;
+      for (;;) {
+        q = findStop(bytes.plainValueStop, q, end);
+        if (q == end || (*q != '\r' && *q != '\n')) break;
+        q++;
+      }
       d->attrValueQuoted = 1;
       if (q == end || *q != '"') {
         // A '<' may open a block, or the input ends: the machine goes on with
         // what was read so far.
-        TRY(bufferPutRun(d, reinterpret_cast<const char *>(v), static_cast<int>(q - v)));
+        r = bufferPutRun(d, reinterpret_cast<const char *>(v), static_cast<int>(q - v));
         d->state = htmlParseAttrValueString;
         p = q;
-        return htmlSuccess;
+        break;
       }
-      countByte(d, '"');
-      TRY(attrValueSet(d, d->parserLastAttr, reinterpret_cast<const char *>(v),
-                       static_cast<int>(q - v), 1));
+      r = attrValueSet(d, d->parserLastAttr, reinterpret_cast<const char *>(v),
+                       static_cast<int>(q - v), 1);
+      if (r != htmlSuccess) break;
       p = q + 1;
     } else {
       q = findStop(bytes.wordStop, p, end);
-      countRun(d, static_cast<int>(q - p));
       if (q == end || *q == '<') {
-        TRY(bufferPutRun(d, reinterpret_cast<const char *>(p), static_cast<int>(q - p)));
+        r = bufferPutRun(d, reinterpret_cast<const char *>(p), static_cast<int>(q - p));
         d->state = htmlParseAttrValueWord;
         p = q;
-        return htmlSuccess;
+        break;
       }
-      TRY(attrValueSet(d, d->parserLastAttr, reinterpret_cast<const char *>(p),
-                       static_cast<int>(q - p), 0));
-      p = q;
-      if (*q != '>') {
-        countByte(d, *q);  // the white space that ends the value
-        if (*q == '\n') d->line++;
-        p = q + 1;
-      }
+      r = attrValueSet(d, d->parserLastAttr, reinterpret_cast<const char *>(p),
+                       static_cast<int>(q - p), 0);
+      if (r != htmlSuccess) break;
+      p = *q == '>' ? q : q + 1;  // the white space that ends the value is taken
     }
     d->state = htmlParseAttrLead;
   }
+  countSpan(d, start, p);
+  return r;
 }
 
 // ---- writing ----
