@@ -6,7 +6,7 @@
 #ifndef TILVANE_IPC_H
 #define TILVANE_IPC_H
 
-enum { reloadConfigMessage = 3025 };
+#include "app/commands.h"  // reloadConfigMessage (3025)
 
 // Called in the main thread when another process saved the settings. The frame
 // window installs a hook that posts 3025 to itself; the default reloads the

@@ -23,7 +23,7 @@ enum updateCode {
   ucurrent = 8
 };
 
-enum { updateResultMessage = 3026 };
+#include "app/commands.h"  // updateResultMessage (3026)
 
 // Month lengths of a common year at indexes 1-12 (index 0 is 0).
 extern const int months[13];

@@ -1,9 +1,15 @@
-// seams.cpp: the forwarding calls of seams.h. Owns seams.
+// seams.cpp: the forwarding calls of seams.h. Owns seams, cursorArrow, cursorWait.
 #include "editor/seams.h"
 
 #include "platform/platform.h"
 
 seamTable seams;
+
+namespace {
+char arrowToken, waitToken;
+}  // namespace
+void *const cursorArrow = &arrowToken;
+void *const cursorWait = &waitToken;
 
 void seamsClear(void) { seams = seamTable(); }
 

@@ -3,7 +3,7 @@
 // forwards to a hook in `seams`, which the editor's window code fills in at
 // start-up. An empty hook does nothing (and answers 0 or null), so the logic
 // runs, and is tested, without any window; tests fill hooks to watch the calls.
-// Owns seams.
+// Owns seams, cursorArrow, cursorWait.
 //
 // When one of these functions gains an implementation in a logic module, it
 // leaves this table and is defined there under its own name.
@@ -79,6 +79,10 @@ void UrlDefaultDismiss(void);
 // (0 when the quit message was met).
 void *LocalSetCursor(void *cursor);
 int ImageListSelect(void);
+
+// The cursors LocalSetCursor takes and returns: the arrow and the wait cursor.
+extern void *const cursorArrow;
+extern void *const cursorWait;
 int MapTypeBox(void);
 int urlBrowse(void *instance, const char *title, char *buffer, int size);
 void setWindowTitle(const char *title);

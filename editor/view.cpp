@@ -1,6 +1,28 @@
-// view.cpp: zoom, scrolling and the drawing of the picture and its hotspots.
-// Owns the view globals of view.h.
+// view.cpp: zoom, scrolling, the pens, and the double-buffered drawing of the
+// picture and its hotspots. Owns the view globals of view.h.
 #include "editor/view.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPen>
+#include <QPoint>
+#include <QRect>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "app/settings.h"
+#include "editor/modes.h"
+#include "editor/objects.h"
+#include "editor/seams.h"
+#include "editor/selection.h"
+#include "editor/undo.h"
+#include "html/strhack.h"
+#include "image/imagedata.h"
+#include "platform/platform.h"
 
 double scale = 1.0;
 int hoffs = 0, voffs = 0;
@@ -8,3 +30,787 @@ int displayWidth = -1, displayHeight = -1;
 int winwidth = 400, winheight = 400;
 int scaledWinWidth = 400, scaledWinHeight = 400;
 int sketchR = 255, sketchG = 128, sketchB = 128;
+
+int hasVbar = 0, hasHbar = 0;
+int hrange = 0, vrange = 0;
+int scrollNesting = 0;
+int maximized = 0;
+int newImage = 0;
+int colorEditing = 0;
+
+viewPen sketchPen = {0x008080FFu, 1};
+viewPen outerSketchPen = {0x0040407Fu, 3};
+viewPen fillPen = {0x00BFBFFFu, 1};
+viewPen handlePen = {0x00FFBFBFu, 1};
+viewPen middleHandlePen = {0x00FF8080u, 3};
+viewPen outerHandlePen = {0x007F4040u, 5};
+viewPen blackPen = {0x00000000u, 1};
+viewPen bgPen = {0x00FFFFFFu, 1};
+unsigned bgColor = 0x00FFFFFFu;
+
+QImage *hbDouble = nullptr;
+QImage *hbScrolledBitmap = nullptr;
+int oldHoffs = 0, oldVoffs = 0;
+double oldScale = 0;
+
+int *pPoints = nullptr;
+int pPointsAllocated = 0;
+
+viewWindowTable viewWindow;
+
+namespace {
+
+// The page sizes last given to the scroll bars (0 for a hidden bar).
+int hpageSet = 0, vpageSet = 0;
+
+// The cache of the picture is valid for oldHoffs, oldVoffs, oldScale and the
+// picture it was drawn from; pictureGeneration changes with every new cache.
+bool cacheValid = false;
+const imageData *cachePicture = nullptr;
+int cacheDisplayW = 0, cacheDisplayH = 0;
+unsigned cacheBg = 0;
+uint64_t pictureGeneration = 0;
+
+// The layer: the picture cache with the unchanging hotspots drawn over it.
+QImage *layer = nullptr;
+bool layerValid = false;
+uint64_t layerKey = 0;
+
+// Number of selected hotspots while viewRender runs (-1 outside it).
+int drawSelectedCount = -1;
+
+QColor qcolor(unsigned c) { return QColor((int)(c & 255), (int)((c >> 8) & 255), (int)((c >> 16) & 255)); }
+
+QPen qpen(const viewPen &p) {
+  // Wide pens end and join round, as geometric pens do; a one-pixel line stops
+  // short of its end point.
+  if (p.width <= 1) return QPen(qcolor(p.color), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+  return QPen(qcolor(p.color), p.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+unsigned makeColor(int r, int g, int b) {
+  return (unsigned)(r & 255) | ((unsigned)(g & 255) << 8) | ((unsigned)(b & 255) << 16);
+}
+
+int scaledPictureWidth(void) {
+  if (displayWidth <= 0) return 0;
+  return truncToInt(displayWidth * scale);
+}
+int scaledPictureHeight(void) {
+  if (displayHeight <= 0) return 0;
+  return truncToInt(displayHeight * scale);
+}
+
+// Makes img a w x h RGB32 image (a new one when the size differs). Returns
+// whether it was made anew.
+bool ensureImage(QImage *&img, int w, int h) {
+  if (img && img->width() == w && img->height() == h) return false;
+  delete img;
+  img = new QImage(w, h, QImage::Format_RGB32);
+  if (img->isNull()) {
+    delete img;
+    img = nullptr;
+  }
+  return true;
+}
+
+void growPoints(int n) {
+  if (pPoints && pPointsAllocated > n) return;
+  int space = pPointsAllocated > 0 ? pPointsAllocated : 64;
+  while (space <= n) {
+    if (space > (1 << 28)) dieMemory();
+    space *= 2;
+  }
+  int *grown = static_cast<int *>(myreallocImpl(pPoints, sizeof(int) * 2 * static_cast<size_t>(space)));
+  if (!grown) dieMemory();
+  pPoints = grown;
+  pPointsAllocated = space;
+}
+
+// --- the picture cache ----------------------------------------------------
+
+// One tile column's share of a window row: window x from x0 to x1 (exclusive)
+// reads tile column c at the picture columns in srcX.
+struct span {
+  int x0, x1, c;
+};
+
+// The 256 colours of an 8-bit tile as 0xFFRRGGBB.
+void indexedColors(const imageData *d, const QImage *tile, QRgb *lut) {
+  const QVector<QRgb> table = tile->colorTable();
+  for (int i = 0; i < 256; i++) {
+    if (d->dibhP || table.isEmpty()) {
+      int k = i < 216 ? i : 215;
+      lut[i] = qRgb(k / 36 * 51, k / 6 % 6 * 51, k % 6 * 51);
+    } else {
+      lut[i] = i < table.size() ? (table[i] | 0xFF000000u) : 0xFF000000u;
+    }
+  }
+}
+
+// Draws the picture scaled to displayWidth x displayHeight times scale and
+// shifted by (-hoffs, -voffs) into the cache, nearest pixel, the rest of the
+// window in the background colour. Each window pixel is looked up once, so the
+// cost follows the window's size and not the zoom.
+void drawPictureCache(QImage *cache) {
+  const QRgb bg = qcolor(bgColor).rgb();
+  cache->fill(bg);
+  const imageData *d = id;
+  const int W = cache->width(), H = cache->height();
+  if (!d || d->width <= 0 || d->height <= 0 || d->rows <= 0 || d->cols <= 0) return;
+  const double dw = displayWidth > 0 ? displayWidth * scale : 0;
+  const double dh = displayHeight > 0 ? displayHeight * scale : 0;
+  if (!(dw >= 1) || !(dh >= 1)) return;
+  const long long sw = scaledPictureWidth(), sh = scaledPictureHeight();
+
+  // Picture column and tile column of every window column; -1 off the picture.
+  std::vector<int> srcX(static_cast<size_t>(W), -1), tileC(static_cast<size_t>(W), -1);
+  for (int x = 0; x < W; x++) {
+    long long gx = static_cast<long long>(x) + hoffs;
+    if (gx < 0 || gx >= sw) continue;
+    long long u = static_cast<long long>(std::floor(static_cast<double>(gx) * d->width / dw));
+    if (u >= d->width) u = d->width - 1;
+    if (u < 0) u = 0;
+    int c = 0;
+    while (c + 1 < d->cols && d->colOffsets[c + 1] <= u) c++;
+    srcX[x] = static_cast<int>(u) - d->colOffsets[c];
+    tileC[x] = c;
+  }
+  std::vector<span> spans;
+  for (int x = 0; x < W;) {
+    if (tileC[x] < 0) {
+      x++;
+      continue;
+    }
+    int x0 = x, c = tileC[x];
+    while (x < W && tileC[x] == c) x++;
+    spans.push_back(span{x0, x, c});
+  }
+  if (spans.empty()) return;
+
+  QRgb lut[256];
+  const QImage *lutTile = nullptr;
+  long long lastV = -1;
+  QRgb *lastRow = nullptr;
+  for (int y = 0; y < H; y++) {
+    long long gy = static_cast<long long>(y) + voffs;
+    if (gy < 0 || gy >= sh) continue;
+    long long v = static_cast<long long>(std::floor(static_cast<double>(gy) * d->height / dh));
+    if (v >= d->height) v = d->height - 1;
+    if (v < 0) v = 0;
+    QRgb *out = reinterpret_cast<QRgb *>(cache->scanLine(y));
+    if (v == lastV && lastRow) {
+      // The same picture row as the window row above (zoomed in).
+      std::memcpy(out, lastRow, sizeof(QRgb) * static_cast<size_t>(W));
+      continue;
+    }
+    int r = 0;
+    while (r + 1 < d->rows && d->rowOffsets[r + 1] <= v) r++;
+    const int ty = static_cast<int>(v) - d->rowOffsets[r];
+    for (const span &s : spans) {
+      const QImage *tile = d->hbmP[r][s.c];
+      if (!tile || ty < 0 || ty >= tile->height()) continue;
+      const uchar *line = tile->constScanLine(ty);
+      const int tw = tile->width();
+      switch (tile->format()) {
+        case QImage::Format_BGR888:
+          for (int x = s.x0; x < s.x1; x++) {
+            const int u = srcX[x];
+            if (u >= tw) continue;
+            const uchar *p = line + 3 * u;
+            out[x] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) | (static_cast<QRgb>(p[1]) << 8) | p[0];
+          }
+          break;
+        case QImage::Format_RGB888:
+          for (int x = s.x0; x < s.x1; x++) {
+            const int u = srcX[x];
+            if (u >= tw) continue;
+            const uchar *p = line + 3 * u;
+            out[x] = 0xFF000000u | (static_cast<QRgb>(p[0]) << 16) | (static_cast<QRgb>(p[1]) << 8) | p[2];
+          }
+          break;
+        case QImage::Format_Indexed8:
+          if (lutTile != tile) {
+            indexedColors(d, tile, lut);
+            lutTile = tile;
+          }
+          for (int x = s.x0; x < s.x1; x++) {
+            const int u = srcX[x];
+            if (u < tw) out[x] = lut[line[u]];
+          }
+          break;
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32:
+          for (int x = s.x0; x < s.x1; x++) {
+            const int u = srcX[x];
+            if (u < tw) out[x] = reinterpret_cast<const QRgb *>(line)[u] | 0xFF000000u;
+          }
+          break;
+        default:
+          for (int x = s.x0; x < s.x1; x++) {
+            const int u = srcX[x];
+            if (u < tw) out[x] = tile->pixel(u, ty) | 0xFF000000u;
+          }
+          break;
+      }
+    }
+    lastV = v;
+    lastRow = out;
+  }
+}
+
+// --- the layer key --------------------------------------------------------
+
+struct hasher {
+  uint64_t h = 1469598103934665603ull;
+  void bytes(const void *p, size_t n) {
+    const unsigned char *b = static_cast<const unsigned char *>(p);
+    for (size_t i = 0; i < n; i++) {
+      h ^= b[i];
+      h *= 1099511628211ull;
+    }
+  }
+  void word(uint64_t v) {
+    // Whole words at a time: the points of thousands of hotspots go through here.
+    h ^= v;
+    h *= 1099511628211ull;
+    h ^= h >> 29;
+  }
+  void number(double v) {
+    uint64_t u;
+    std::memcpy(&u, &v, sizeof u);
+    word(u);
+  }
+};
+
+// Whether hotspot i changes while the selection is dragged, and so is drawn
+// over the layer in every repaint rather than kept in it.
+bool drawnLive(int i) { return state == editing && objects[i].selected; }
+
+uint64_t staticKey(void) {
+  hasher k;
+  k.word(pictureGeneration);
+  k.word(static_cast<uint64_t>(state));
+  const viewPen *pens[] = {&sketchPen, &outerSketchPen, &fillPen, &handlePen, &middleHandlePen, &outerHandlePen};
+  for (const viewPen *p : pens) k.word((static_cast<uint64_t>(p->color) << 8) ^ static_cast<uint64_t>(p->width));
+  k.word(static_cast<uint64_t>(drawSelectedCount));
+  for (int i = 0; i < psel.total && psel.points; i++) k.word(static_cast<uint64_t>(psel.points[i]) + 7);
+  k.word(0xABCDull);
+  bool transformUsed = false;
+  for (int i = 0; objects && i < objectsTotal; i++) {
+    if (drawnLive(i)) continue;
+    const object &o = objects[i];
+    k.word(static_cast<uint64_t>(i));
+    k.word((static_cast<uint64_t>(o.t) << 32) ^ (static_cast<uint64_t>(o.complete) << 16) ^
+           static_cast<uint64_t>(o.selected != 0));
+    k.word(static_cast<uint64_t>(o.pointsTotal));
+    if (o.points) {
+      const int n = o.pointsTotal + 1 <= o.pointsSpace ? o.pointsTotal + 1 : o.pointsTotal;
+      for (int j = 0; j < n; j++) {
+        k.number(o.points[j].x);
+        k.number(o.points[j].y);
+      }
+    }
+    if (o.selected) transformUsed = true;
+  }
+  if (transformUsed) {
+    k.number(rfactorx);
+    k.number(rfactory);
+    k.word(static_cast<uint64_t>(static_cast<int64_t>(mfactorx)));
+    k.word(static_cast<uint64_t>(static_cast<int64_t>(mfactory)));
+  }
+  return k.h;
+}
+
+QPainter *beginHotspots(QPainter &p, QImage *img) {
+  p.begin(img);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.translate(-hoffs, -voffs);
+  p.setBackgroundMode(Qt::TransparentMode);
+  return &p;
+}
+
+// The window point of image point (x, y) of o through its pending transform.
+void transformed(const object *o, double x, double y, int *wx, int *wy) {
+  double fx = 1, fy = 1, mx = 0, my = 0;
+  if (o->selected) {
+    fx = rfactorx;
+    fy = rfactory;
+    mx = mfactorx;
+    my = mfactory;
+  }
+  *wx = truncToInt(scale * (x * fx + mx));
+  *wy = truncToInt(scale * (y * fy + my));
+}
+
+void polyline(QPainter *p, const viewPen &pen, int n) {
+  p->setPen(qpen(pen));
+  p->setBrush(Qt::NoBrush);
+  std::vector<QPoint> pts(static_cast<size_t>(n));
+  for (int i = 0; i < n; i++) pts[static_cast<size_t>(i)] = QPoint(pPoints[2 * i], pPoints[2 * i + 1]);
+  p->drawPolyline(pts.data(), n);
+}
+
+void xorPolygon(QPainter *p, int n) {
+  std::vector<QPoint> pts(static_cast<size_t>(n));
+  for (int i = 0; i < n; i++) pts[static_cast<size_t>(i)] = QPoint(pPoints[2 * i], pPoints[2 * i + 1]);
+  p->save();
+  p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  p->setPen(qpen(fillPen));
+  p->setBrush(QColor(255, 255, 255));
+  p->drawPolygon(pts.data(), n, Qt::OddEvenFill);
+  p->restore();
+}
+
+QRect circleBox(int cx, int cy, int r) { return QRect(cx - r, cy - r, 2 * r, 2 * r); }
+
+}  // namespace
+
+// --- colours and pens -------------------------------------------------------
+
+unsigned Darken(unsigned c) {
+  return makeColor((int)(c & 255) / 2, (int)((c >> 8) & 255) / 2, (int)((c >> 16) & 255) / 2);
+}
+
+unsigned Brighten(unsigned c) {
+  auto up = [](int v) { return v + (127 - v / 2); };
+  return makeColor(up((int)(c & 255)), up((int)((c >> 8) & 255)), up((int)((c >> 16) & 255)));
+}
+
+unsigned Contrast(unsigned c) {
+  const int r = (int)(c & 255), g = (int)((c >> 8) & 255), b = (int)((c >> 16) & 255);
+  return makeColor(b, r, g);
+}
+
+void viewRecreatePens(void) {
+  const unsigned c = makeColor(sketchR, sketchG, sketchB);
+  sketchPen = viewPen{c, 1};
+  outerSketchPen = viewPen{Darken(c), 3};
+  fillPen = viewPen{Brighten(c), 1};
+  handlePen = viewPen{Brighten(Contrast(c)), 1};
+  middleHandlePen = viewPen{Contrast(c), 3};
+  outerHandlePen = viewPen{Darken(Contrast(c)), 5};
+  layerValid = false;
+}
+
+void viewChooseSketchColor(void) {
+  unsigned c = makeColor(sketchR, sketchG, sketchB);
+  colorEditing = 1;
+  const int ok = platform->chooseColor(nullptr, &c, customColors);
+  colorEditing = 0;
+  if (!ok) return;
+  sketchR = (int)(c & 255);
+  sketchG = (int)((c >> 8) & 255);
+  sketchB = (int)((c >> 16) & 255);
+  viewRecreatePens();
+  repaint(0);
+}
+
+// --- markers ----------------------------------------------------------------
+
+void Cross(QPainter *p, int x, int y, int r, int d) {
+  const viewPen *order[3];
+  int n = 0;
+  if (d >= 2) order[n++] = &outerHandlePen;
+  order[n++] = &middleHandlePen;
+  order[n++] = &handlePen;
+  for (int i = 0; i < n; i++) {
+    p->setPen(qpen(*order[i]));
+    p->drawLine(x - r, y, x + r - 1, y);
+    p->drawLine(x, y - r, x, y + r - 1);
+  }
+}
+
+void CrossPoint(QPainter *p, int x, int y) { Cross(p, x, y, 7, 1); }
+void CrossHandle(QPainter *p, int x, int y) { Cross(p, x, y, 10, 2); }
+
+void CornerHandle(QPainter *p, int x, int y) {
+  p->setPen(qpen(outerHandlePen));
+  const QPoint outer[3] = {QPoint(x - 9, y - 1), QPoint(x - 1, y - 1), QPoint(x - 1, y - 9)};
+  p->drawPolyline(outer, 3);
+  p->setPen(qpen(handlePen));
+  const QPoint inner[3] = {QPoint(x - 10, y), QPoint(x, y), QPoint(x, y - 10)};
+  p->drawPolyline(inner, 3);
+}
+
+void drawPointSelection(QPainter *p, int x, int y) {
+  p->setBrush(Qt::NoBrush);
+  p->setPen(qpen(middleHandlePen));
+  p->drawEllipse(QRect(x - 7, y - 7, 14, 14));
+  p->setPen(qpen(handlePen));
+  p->drawEllipse(QRect(x - 7, y - 7, 14, 14));
+}
+
+// --- hotspots ---------------------------------------------------------------
+
+void objectDraw(QPainter *p, object *o, int shadow) {
+  if (!p || !o) return;
+  objectDrawBody(p, o, state, shadow);
+  o->lastState = state;
+}
+
+void objectDrawBody(QPainter *p, object *o, int st, int) {
+  if (!p || !o || !o->points || o->t == notype) return;
+  const int selectedCount = drawSelectedCount >= 0 ? drawSelectedCount : objectsSelected();
+  const bool editingNow = st == editing;
+  const bool highlighted = o->selected && editingNow && !(o->t == circle && !o->complete);
+  const bool markers = o->complete && o->selected && !(editingNow && selectedCount > 1);
+
+  if (o->t == polygon || o->t == rectangle) {
+    int n = 0;       // ring points drawn
+    int corners = 0; // ring points that are vertices (without the closing repeat)
+    if (o->t == polygon) {
+      if (o->pointsTotal < 1) return;
+      const bool closed = o->complete || st == polyUrl;
+      const bool floating = !closed && o->pointsTotal < o->pointsSpace;
+      growPoints(o->pointsTotal + 2);
+      for (int i = 0; i < o->pointsTotal; i++)
+        transformed(o, o->points[i].x, o->points[i].y, &pPoints[2 * i], &pPoints[2 * i + 1]);
+      n = o->pointsTotal;
+      corners = n;
+      if (closed) {
+        pPoints[2 * n] = pPoints[0];
+        pPoints[2 * n + 1] = pPoints[1];
+        n++;
+      } else if (floating) {
+        transformed(o, o->points[n].x, o->points[n].y, &pPoints[2 * n], &pPoints[2 * n + 1]);
+        n++;
+      }
+    } else {
+      if (o->pointsTotal < 2) return;
+      growPoints(6);
+      const FPOINT &a = o->points[0], &b = o->points[1];
+      const double xs[4] = {std::fmin(a.x, b.x), std::fmax(a.x, b.x), std::fmax(a.x, b.x), std::fmin(a.x, b.x)};
+      const double ys[4] = {std::fmin(a.y, b.y), std::fmin(a.y, b.y), std::fmax(a.y, b.y), std::fmax(a.y, b.y)};
+      for (int i = 0; i < 4; i++) transformed(o, xs[i], ys[i], &pPoints[2 * i], &pPoints[2 * i + 1]);
+      pPoints[8] = pPoints[0];
+      pPoints[9] = pPoints[1];
+      n = 5;
+      corners = 4;
+    }
+    if (highlighted) {
+      xorPolygon(p, corners);
+      polyline(p, outerSketchPen, n);
+    }
+    polyline(p, sketchPen, n);
+    if (markers) {
+      if (o->t == polygon) {
+        for (int i = 0; i < corners; i++) {
+          CrossPoint(p, pPoints[2 * i], pPoints[2 * i + 1]);
+          if (pointIsSelected(&psel, i)) drawPointSelection(p, pPoints[2 * i], pPoints[2 * i + 1]);
+        }
+      } else {
+        // The corners in the order the point selection numbers them: (x1,y1),
+        // (x2,y1), (x2,y2), (x1,y2), so a selected corner is ringed where it is.
+        const FPOINT &a = o->points[0], &b = o->points[1];
+        const double xs[4] = {a.x, b.x, b.x, a.x};
+        const double ys[4] = {a.y, a.y, b.y, b.y};
+        for (int i = 0; i < 4; i++) {
+          int wx, wy;
+          transformed(o, xs[i], ys[i], &wx, &wy);
+          CrossPoint(p, wx, wy);
+          if (pointIsSelected(&psel, i)) drawPointSelection(p, wx, wy);
+        }
+        int cx, cy;
+        transformed(o, (a.x + b.x) / 2, (a.y + b.y) / 2, &cx, &cy);
+        CrossHandle(p, cx, cy);
+        if (pointIsSelected(&psel, 4)) drawPointSelection(p, cx, cy);
+      }
+    }
+    return;
+  }
+
+  if (o->t == circle) {
+    if (o->pointsTotal < 2) return;
+    int cx, cy;
+    transformed(o, o->points[0].x, o->points[0].y, &cx, &cy);
+    const double fx = o->selected ? rfactorx : 1, fy = o->selected ? rfactory : 1;
+    const long long dx = truncToInt((o->points[1].x - o->points[0].x) * scale * fx);
+    const long long dy = truncToInt((o->points[1].y - o->points[0].y) * scale * fy);
+    const int r = truncToInt(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+    const QRect box = circleBox(cx, cy, r);
+    if (highlighted) {
+      p->save();
+      p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+      p->setPen(qpen(fillPen));
+      p->setBrush(QColor(255, 255, 255));
+      p->drawEllipse(box);
+      p->restore();
+      p->setBrush(Qt::NoBrush);
+      p->setPen(qpen(outerSketchPen));
+      p->drawEllipse(box);
+    }
+    p->setBrush(Qt::NoBrush);
+    p->setPen(qpen(sketchPen));
+    p->drawEllipse(box);
+    if (o->complete && o->selected && editingNow && selectedCount == 1) {
+      CrossHandle(p, cx, cy);
+      CrossPoint(p, cx + r, cy);
+      CrossPoint(p, cx - r, cy);
+      CrossPoint(p, cx, cy - r);
+      CrossPoint(p, cx, cy + r);
+    }
+  }
+}
+
+// --- the repaint --------------------------------------------------------------
+
+void viewInvalidate(void) {
+  cacheValid = false;
+  layerValid = false;
+}
+
+void viewRelease(void) {
+  delete hbDouble;
+  hbDouble = nullptr;
+  delete hbScrolledBitmap;
+  hbScrolledBitmap = nullptr;
+  delete layer;
+  layer = nullptr;
+  myfreeImpl(pPoints);
+  pPoints = nullptr;
+  pPointsAllocated = 0;
+  viewInvalidate();
+}
+
+void viewRender(int flag) {
+  const int W = winwidth > 0 ? winwidth : 1, H = winheight > 0 ? winheight : 1;
+  bool fresh = ensureImage(hbDouble, W, H);
+  fresh = ensureImage(hbScrolledBitmap, W, H) || fresh;
+  fresh = ensureImage(layer, W, H) || fresh;
+  if (!hbDouble || !hbScrolledBitmap || !layer) {
+    LowMemory();
+    return;
+  }
+
+  if (fresh || !cacheValid || oldHoffs != hoffs || oldVoffs != voffs || oldScale != scale || cachePicture != id ||
+      cacheDisplayW != displayWidth || cacheDisplayH != displayHeight || cacheBg != bgColor) {
+    drawPictureCache(hbScrolledBitmap);
+    oldHoffs = hoffs;
+    oldVoffs = voffs;
+    oldScale = scale;
+    cachePicture = id;
+    cacheDisplayW = displayWidth;
+    cacheDisplayH = displayHeight;
+    cacheBg = bgColor;
+    cacheValid = true;
+    pictureGeneration++;
+    layerValid = false;
+  }
+
+  drawSelectedCount = objectsSelected();
+  const size_t bytes = static_cast<size_t>(hbDouble->sizeInBytes());
+  if (objects) {
+    const uint64_t key = staticKey();
+    if (!layerValid || key != layerKey) {
+      std::memcpy(layer->bits(), hbScrolledBitmap->constBits(), bytes);
+      QPainter p;
+      beginHotspots(p, layer);
+      for (int i = 0; i < objectsTotal; i++)
+        if (!drawnLive(i)) objectDraw(&p, &objects[i], (flag == 2 && !objects[i].selected) ? 0 : flag);
+      p.end();
+      layerKey = key;
+      layerValid = true;
+    }
+    std::memcpy(hbDouble->bits(), layer->constBits(), bytes);
+  } else {
+    std::memcpy(hbDouble->bits(), hbScrolledBitmap->constBits(), bytes);
+  }
+
+  if (objects) {
+    QPainter p;
+    beginHotspots(p, hbDouble);
+    for (int i = 0; i < objectsTotal; i++)
+      if (drawnLive(i)) objectDraw(&p, &objects[i], flag);
+    if (objectsTotal < objectsSpace) objectDraw(&p, &objects[objectsTotal], flag);
+    if (state == editing && selectionWithHandles()) {
+      int cx = 0, cy = 0;
+      const bounds b = selectionGetCenterAndBounds(&cx, &cy, nullptr, nullptr);
+      CrossHandle(&p, truncToInt(cx * scale), truncToInt(cy * scale));
+      CornerHandle(&p, truncToInt(b.x2 * scale), truncToInt(b.y2 * scale));
+    }
+    if (state == editing && editingSelectionDrag) {
+      const int x1 = truncToInt(ovx * scale), y1 = truncToInt(ovy * scale);
+      const int x2 = truncToInt(selectionDragX * scale), y2 = truncToInt(selectionDragY * scale);
+      const QRect band = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().adjusted(0, 0, -1, -1);
+      p.setBrush(Qt::NoBrush);
+      p.setPen(qpen(outerSketchPen));
+      p.drawRect(band);
+      p.setPen(qpen(sketchPen));
+      p.drawRect(band);
+    }
+    p.end();
+  }
+  drawSelectedCount = -1;
+}
+
+void viewRepaint(int flag) {
+  viewRender(flag);
+  if (viewWindow.show) viewWindow.show();
+}
+
+// --- scrolling ----------------------------------------------------------------
+
+scrollLayout scrollLayoutFor(int sw, int sh, int clientW, int clientH, int hasH, int hasV, int thicknessH,
+                             int thicknessV) {
+  scrollLayout l = {0, 0, 0, 0, 0, 0};
+  const int W = clientW + (hasV ? thicknessV : 0);
+  const int H = clientH + (hasH ? thicknessH : 0);
+  l.hpage = W > 0 ? W : 0;
+  l.vpage = H > 0 ? H : 0;
+  if (sw <= W && sh <= H) return l;
+  auto both = [&]() {
+    l.showH = l.showV = 1;
+    l.vrange = sh + thicknessH;
+    l.hrange = sw + thicknessV;
+  };
+  if (sh > H) {
+    if (sw > W - thicknessV) {
+      both();
+    } else {
+      l.showV = 1;
+      l.vrange = sh;
+    }
+  } else {
+    if (sh > H - thicknessH) {
+      both();
+    } else {
+      l.showH = 1;
+      l.hrange = sw;
+    }
+  }
+  return l;
+}
+
+namespace {
+
+int thickness(int vertical) {
+  int t = viewWindow.barThickness ? viewWindow.barThickness(vertical) : 16;
+  return t > 0 ? t : 0;
+}
+
+// The furthest position each bar reaches: range - page + 1, 0 for a hidden bar.
+int barMax(int range, int page, int shown) {
+  if (!shown) return 0;
+  long long m = static_cast<long long>(range) - page + 1;
+  return m > 0 ? static_cast<int>(m) : 0;
+}
+
+int clampTo(long long v, int hi) {
+  if (v > hi) v = hi;
+  if (v < 0) v = 0;
+  return static_cast<int>(v);
+}
+
+void setPositions(void) {
+  if (viewWindow.setPositions) viewWindow.setPositions(hoffs, voffs);
+}
+
+}  // namespace
+
+void viewResetScroll(void) {
+  const int sw = scaledPictureWidth(), sh = scaledPictureHeight();
+  scaledWinWidth = winwidth;
+  scaledWinHeight = winheight;
+  if (scrollNesting) return;
+  scrollNesting++;
+  const scrollLayout l =
+      scrollLayoutFor(sw, sh, winwidth, winheight, hasHbar, hasVbar, thickness(0), thickness(1));
+  hasHbar = l.showH;
+  hasVbar = l.showV;
+  hrange = l.hrange;
+  vrange = l.vrange;
+  hpageSet = l.showH ? l.hpage : 0;
+  vpageSet = l.showV ? l.vpage : 0;
+  if (viewWindow.setBars) viewWindow.setBars(l.showH, l.showV);
+  if (viewWindow.setRanges) viewWindow.setRanges(l.hrange, l.vrange, l.hpage, l.vpage);
+  hoffs = voffs = 0;
+  setPositions();
+  scrollNesting--;
+  repaint(0);
+}
+
+int scrollLimitH(void) {
+  long long m = static_cast<long long>(scaledPictureWidth()) - scaledWinWidth;
+  return m > 0 ? static_cast<int>(m) : 0;
+}
+
+int scrollLimitV(void) {
+  long long m = static_cast<long long>(scaledPictureHeight()) - scaledWinHeight;
+  return m > 0 ? static_cast<int>(m) : 0;
+}
+
+int viewScroll(int vertical, int action, int position) {
+  int &off = vertical ? voffs : hoffs;
+  const int limit = vertical ? scrollLimitV() : scrollLimitH();
+  const int page = vertical ? scaledWinHeight : scaledWinWidth;
+  long long v = off;
+  switch (action) {
+    case scrollLineUp: v = clampTo(v - 8, limit); break;
+    case scrollLineDown: v = clampTo(v + 8, limit); break;
+    case scrollPageUp: v = clampTo(v - page, limit); break;
+    case scrollPageDown: v = clampTo(v + page, limit); break;
+    case scrollThumb: v = position < 0 ? 0 : position; break;
+    case scrollTop: v = 0; break;
+    case scrollBottom: v = limit; break;
+    default: return off;
+  }
+  off = static_cast<int>(v);
+  setPositions();
+  repaint(0);
+  return off;
+}
+
+// --- zoom ---------------------------------------------------------------------
+
+void Zoomin(int) {
+  undoSave(undoZoomed, objectsTotal);
+  const long long oh = hoffs, ov = voffs;
+  scale *= 2;
+  resetScroll();
+  hoffs = clampTo(2 * oh + winwidth / 2, barMax(hrange, hpageSet, hasHbar));
+  voffs = clampTo(2 * ov + winheight / 2, barMax(vrange, vpageSet, hasVbar));
+  setPositions();
+  repaint(0);
+}
+
+void viewZoomout(int mode) {
+  const long long oh = hoffs, ov = voffs;
+  if (mode != 2) {
+    undoSave(undoZoomed, objectsTotal);
+    scale /= 2;
+  }
+  resetScroll();
+  hoffs = clampTo(oh / 2 - winwidth / 4, barMax(hrange, hpageSet, hasHbar));
+  voffs = clampTo(ov / 2 - winheight / 4, barMax(vrange, vpageSet, hasVbar));
+  setPositions();
+  repaint(0);
+}
+
+// --- the frame's size -----------------------------------------------------------
+
+int sizeWindowsCompute(const sizeWindowsFacts *f, int *xP, int *yP, int *wP, int *hP) {
+  if (maximized) {
+    newImage = 1;
+    return 0;
+  }
+  long long cw = displayWidth > f->toolbarWidth ? displayWidth : f->toolbarWidth;
+  long long ch = (displayHeight > 0 ? displayHeight : 0) + 22;
+  long long w = cw + f->frameW, h = ch + f->frameH;
+  if (f->deskW < w) h += f->barH;
+  if (f->deskH - 32 < h) w += f->barV;
+  if (w > f->deskW) w = f->deskW;
+  if (w <= 200) w = 200;
+  if (h > f->deskH - 32) h = f->deskH - 32;
+  if (h <= 22) h = 22;
+  long long x = f->winX, y = f->winY;
+  if (x + w > static_cast<long long>(f->deskX) + f->deskW) x = f->deskX + (f->deskW - w) / 2;
+  if (y + h > static_cast<long long>(f->deskY) + f->deskH - 28) y = f->deskY + (f->deskH - h) / 2;
+  if (x < f->deskX) x = f->deskX;
+  if (y < f->deskY) y = f->deskY;
+  *xP = static_cast<int>(x);
+  *yP = static_cast<int>(y);
+  *wP = static_cast<int>(w);
+  *hP = static_cast<int>(h);
+  return 1;
+}

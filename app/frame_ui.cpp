@@ -1,0 +1,617 @@
+// frame_ui.cpp: the frame window, start-up, the message loop, tear-down and the
+// dispatch of commands. Owns baseWin, imageWin, tb, hAccelTable,
+// helpFilterFunc, nextClipboardWin, ghDlgModelessOpen, ghDlgModelessUrl,
+// ghDlgModelessUrlDefault.
+#include "app/frame_ui.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QEvent>
+#include <QIcon>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScreen>
+#include <QStyle>
+#include <QWindowStateChangeEvent>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "app/about_ui.h"
+#include "app/artwork.h"
+#include "app/browser.h"
+#include "app/commands.h"
+#include "app/datadir.h"
+#include "app/ipc.h"
+#include "app/menus_ui.h"
+#include "app/prefs.h"
+#include "app/settings.h"
+#include "app/shell_ui.h"
+#include "app/startup.h"
+#include "app/toolbar.h"
+#include "app/update.h"
+#include "editor/editops.h"
+#include "editor/imagewindow_ui.h"
+#include "editor/modes.h"
+#include "editor/objects.h"
+#include "editor/props.h"
+#include "editor/seams.h"
+#include "editor/selection.h"
+#include "editor/undo.h"
+#include "editor/view.h"
+#include "html/document.h"
+#include "html/strhack.h"
+#include "image/dither.h"
+#include "image/imagedata.h"
+#include "image/loadimg.h"
+#include "platform/platform.h"
+#include "wfile/wfile.h"
+
+// The document workflow, the page's map and the hotspot clipboard. Until these
+// are linked in, their commands do nothing.
+int New(const char *image, const char *page, const char *localName) __attribute__((weak));
+int OpenLaunch(void) __attribute__((weak));
+int OpenHtmlDocument(const char *page, const char *image) __attribute__((weak));
+int Open(const char *image, const char *page, const char *localName) __attribute__((weak));
+int WebPageOrImage(void) __attribute__((weak));
+int Close(int force) __attribute__((weak));
+int Save(void) __attribute__((weak));
+int SaveAs(void) __attribute__((weak));
+int Show(void) __attribute__((weak));
+void Import(void) __attribute__((weak));
+void Export(void) __attribute__((weak));
+void Cut(void) __attribute__((weak));
+void Copy(void) __attribute__((weak));
+void Paste(void) __attribute__((weak));
+
+QMainWindow *baseWin = nullptr;
+QWidget *imageWin = nullptr;
+toolbar *tb = nullptr;
+void *hAccelTable = nullptr;
+QObject *helpFilterFunc = nullptr;
+QObject *nextClipboardWin = nullptr;
+QWidget *ghDlgModelessOpen = nullptr;
+QWidget *ghDlgModelessUrl = nullptr;
+QWidget *ghDlgModelessUrlDefault = nullptr;
+
+namespace {
+
+const char noticeText[] =
+    "Tilvane version 4.0 contains major changes. While these changes greatly improve the program, "
+    "they may be confusing for experienced Tilvane users. If you are a returning user, we strongly "
+    "encourage you to read the Tilvane 4.0 release notes before you continue.\r\n\r\nHowever, if you "
+    "choose not to read them now, you can access them later by selecting \"Contents\" from the Help "
+    "menu.\r\n\r\nDo you want to read about the changes in version 4.0 (and up) before continuing?";
+const char productTitle[] = "Tilvane 4.05";
+
+// The document calls, each doing nothing while its module is absent.
+int callClose(int force) { return Close ? Close(force) : 1; }
+int callNew(const char *image, const char *page, const char *name) { return New ? New(image, page, name) : 0; }
+
+const QEvent::Type commandEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type quitEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// A posted message with its one parameter.
+class frameMessage : public QEvent {
+ public:
+  frameMessage(QEvent::Type t, int w) : QEvent(t), wParam(w) {}
+  int wParam;
+};
+
+int drainDepth = 0;       // nested drains running
+int quitReceived = 0;     // the quit message has been taken out
+int quitCode = 0;
+
+// The frame's client area: the toolbar strip on top, the image window below.
+class FrameClient : public QWidget {
+ public:
+  explicit FrameClient(QWidget *parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frameClient"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+ protected:
+  bool event(QEvent *e) override {
+    if (tb) {
+      const unsigned id = toolbarEvent(tb, e);
+      if (id) framePostCommand(id);
+      if (e->type() == QEvent::Paint) return true;
+    }
+    return QWidget::event(e);
+  }
+  void resizeEvent(QResizeEvent *) override {
+    if (imageWin) {
+      int h = height() - frameToolbarStrip;
+      imageWin->setGeometry(0, frameToolbarStrip, width(), h > 0 ? h : 0);
+    }
+  }
+};
+
+class FrameWindow : public QMainWindow {
+ public:
+  FrameWindow() {
+    setObjectName(QStringLiteral("tilvaneBase"));
+    setWindowTitle(QStringLiteral("Tilvane"));
+  }
+
+ protected:
+  bool event(QEvent *e) override {
+    const int type = e->type();
+    if (type == commandEventType) {
+      frameCommand(static_cast<unsigned>(static_cast<frameMessage *>(e)->wParam));
+      return true;
+    }
+    if (type == quitEventType) {
+      quitCode = static_cast<frameMessage *>(e)->wParam;
+      quitReceived = 1;
+      if (drainDepth > 0) quitFlag = 1;
+      QCoreApplication::exit(quitCode);
+      return true;
+    }
+    switch (type) {
+      case contextHelpMessage:
+        frameContextHelp();
+        return true;
+      case reloadConfigMessage:
+        reloadConfigReceived();
+        return true;
+      case updateResultMessage:
+        updateResultReceived(static_cast<frameMessage *>(e)->wParam);
+        return true;
+      case QEvent::Move:
+        if (tb) tooltipHide(tb);
+        break;
+      case QEvent::WindowDeactivate:
+        if (tb) tooltipHide(tb);
+        break;
+      case QEvent::WindowStateChange: {
+        const Qt::WindowStates was = static_cast<QWindowStateChangeEvent *>(e)->oldState();
+        const bool now = isMaximized();
+        if (now) {
+          maximized = 1;
+        } else if (was & Qt::WindowMaximized) {
+          maximized = 0;
+          if (newImage) {
+            SizeWindows();
+            newImage = 0;
+          }
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    return QMainWindow::event(e);
+  }
+
+  void closeEvent(QCloseEvent *e) override {
+    // The window stays until tear-down; closing asks about unsaved changes.
+    e->ignore();
+    if (callClose(0)) TilvaneShutdown();
+  }
+};
+
+// F1 in a dialog or a menu posts contextHelpMessage; the key goes on.
+class HelpFilter : public QObject {
+ protected:
+  bool eventFilter(QObject *obj, QEvent *e) override {
+    if (e->type() != QEvent::KeyPress) return false;
+    QKeyEvent *k = static_cast<QKeyEvent *>(e);
+    if (k->key() != Qt::Key_F1 || !baseWin) return false;
+    QWidget *w = qobject_cast<QWidget *>(obj);
+    if (!w) return false;
+    QWidget *top = w->window();
+    if (top == baseWin) return false;  // the frame's own F1 is the Contents command
+    // The key is offered to the focus widget and then to its parents: it is
+    // taken once, at the focus widget, or at the window when the focus lies
+    // elsewhere (a menu has none of its own).
+    QWidget *focus = QApplication::focusWidget();
+    const bool first = (w == focus) || (w == top && (!focus || focus->window() != top));
+    if (!first) return false;
+    const int code = qobject_cast<QMenu *>(top) ? 2 : 0;
+    framePostMessage(contextHelpMessage, code);
+    return false;
+  }
+};
+
+QIcon programIcon(void) {
+  QIcon icon;
+  for (int s : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addPixmap(QPixmap::fromImage(iconPicture(s)));
+  return icon;
+}
+
+void onClipboardChanged(void) {
+  if (state == editing) sensitivity(1);
+}
+
+// Loads a JPEG logo file into id; 1 on success. A missing file is no error.
+int loadLogoFile(const char *path) {
+  if (!fileExists(path)) return 0;
+  wfileInfo info;
+  std::memset(&info, 0, sizeof info);
+  wfileStruct *in = wfileOpen(path, "rb", &info);
+  if (!in) return 0;
+  imageData *picture = nullptr;
+  const int ok = LoadJpeg(in, nullptr, &palette, &picture);
+  wfileClose(in);
+  if (!ok || !picture) {
+    if (picture) imageDataDestroy(picture);
+    return 0;
+  }
+  id = picture;
+  return 1;
+}
+
+void installHooks(void) {
+  imageWindowInstall();
+  seams.sizeWindows = frameSizeWindows;
+  seams.reloadLogo = frameReloadLogo;
+  seams.setTitle = frameSetTitle;
+  seams.drainMessages = frameDrainMessages;
+  imagePointerHook = [] {
+    if (tb) tooltipHide(tb);
+  };
+  menusCommandHook = frameCommand;
+  reloadConfigHook = [] { framePostMessage(reloadConfigMessage, 0); };
+  updateResultHook = [](int code) { framePostMessage(updateResultMessage, code); };
+  recentFileDocument.close = Close ? Close : nullptr;
+  recentFileDocument.newDocument = New ? New : nullptr;
+  recentFileDocument.openHtmlDocument = OpenHtmlDocument ? OpenHtmlDocument : nullptr;
+  recentFileDocument.open = Open ? Open : nullptr;
+  recentFileDocument.filenameIsImage = filenameIsImage;
+}
+
+}  // namespace
+
+// --- windows -------------------------------------------------------------------
+
+int InitApplication(void) { return 1; }
+
+int windowsSetup(void) {
+  bgColor = 0x00FFFFFFu;
+  blackPen = viewPen{0, 1};
+  baseWin = new (std::nothrow) FrameWindow;
+  if (!baseWin) return 0;
+  baseWin->setWindowTitle(QString::fromUtf8(productTitle));
+  baseWin->setWindowIcon(programIcon());
+  baseWin->setMenuBar(menusCreate(baseWin));
+  FrameClient *client = new FrameClient(baseWin);
+  baseWin->setCentralWidget(client);
+
+  tb = toolbarCreate(hInst, client, 0, 0);
+  if (tb) toolbarAddButtons(tb);
+  menusInstall(tb);
+
+  imageWin = imageWindowCreate(client);
+  if (!imageWin) return 0;
+  imageWin->setGeometry(0, frameToolbarStrip, 0, 0);
+  winwidth = winheight = scaledWinWidth = scaledWinHeight = 400;
+  const QColor window = imageWin->palette().color(QPalette::Base);
+  bgPen = viewPen{static_cast<unsigned>(window.red()) | (static_cast<unsigned>(window.green()) << 8) |
+                      (static_cast<unsigned>(window.blue()) << 16),
+                  1};
+
+  // 200 by 22 at first: SizeWindows sizes the frame to the picture later.
+  client->resize(200, frameToolbarStrip);
+  baseWin->adjustSize();
+  baseWin->resize(200 > baseWin->width() ? 200 : baseWin->width(),
+                  baseWin->height() - client->height() + frameToolbarStrip);
+  moveWindowTo(imageWin, 0, frameToolbarStrip);
+  imageWin->resize(client->width(), client->height() - frameToolbarStrip > 0 ? client->height() - frameToolbarStrip : 0);
+  imageView->setFocus();
+  return 1;
+}
+
+int InitInstance(void) {
+  installHooks();
+  shellUiInstall();
+  createContextMenus();
+  if (!windowsSetup()) return 0;
+  if (QClipboard *c = QGuiApplication::clipboard()) {
+    QObject::connect(c, &QClipboard::dataChanged, baseWin, onClipboardChanged);
+    nextClipboardWin = c;
+  }
+  sensitivity(0);
+  return 1;
+}
+
+void moveWindowTo(QWidget *window, int x, int y) {
+  if (window) window->move(x, y);
+}
+
+void frameSetTitle(const char *title) {
+  if (baseWin) baseWin->setWindowTitle(QString::fromLocal8Bit(title ? title : ""));
+}
+
+void frameSizeWindows(void) {
+  if (!baseWin) return;
+  QWidget *client = baseWin->centralWidget();
+  if (!client) return;
+  if (baseWin->layout()) baseWin->layout()->activate();
+  const QRect outer = baseWin->frameGeometry();
+  sizeWindowsFacts f;
+  f.toolbarWidth = toolbarWidth(tb);
+  f.frameW = outer.width() - client->width();
+  f.frameH = outer.height() - client->height();
+  f.barH = f.barV = baseWin->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  QScreen *screen = baseWin->screen() ? baseWin->screen() : QGuiApplication::primaryScreen();
+  const QRect desk = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  f.deskX = desk.x();
+  f.deskY = desk.y();
+  f.deskW = desk.width();
+  f.deskH = desk.height();
+  f.winX = outer.x();
+  f.winY = outer.y();
+  int x, y, w, h;
+  if (!sizeWindowsCompute(&f, &x, &y, &w, &h)) {
+    if (imageView) imageView->update();
+    return;
+  }
+  const int decoW = outer.width() - baseWin->width(), decoH = outer.height() - baseWin->height();
+  baseWin->resize(w - decoW, h - decoH);
+  baseWin->move(x, y);
+}
+
+void frameReloadLogo(void) {
+  scale = 1.0;
+  Zoomout(2);
+  if (id) {
+    imageDataDestroy(id);
+    id = nullptr;
+  }
+  char path[1200];
+  const char *folder = std::getenv("TILVANE_FILES");
+  sprintfMax(path, sizeof path, "%s/tilvane.jpg", folder ? folder : dataDir);
+  int ok = loadLogoFile(path);
+  if (!ok) {
+    // The copy installed beside the program.
+    char exe[1024];
+    if (executableFolder(exe, sizeof exe)) {
+      sprintfMax(path, sizeof path, "%s/tilvane.jpg", exe);
+      ok = loadLogoFile(path);
+    }
+  }
+  if (!ok) {
+    QImage *picture = new (std::nothrow) QImage(logoPicture().convertToFormat(QImage::Format_BGR888));
+    id = picture ? imageDataCreateFromHBITMAP(picture) : nullptr;
+  }
+  sx = id ? id->width : 0;
+  sy = id ? id->height : 0;
+  displayWidth = sx;
+  displayHeight = sy;
+  viewInvalidate();
+  SizeWindows();
+  SizeWindows();
+  resetScroll();
+}
+
+// --- messages -----------------------------------------------------------------
+
+void framePostCommand(unsigned id) { framePostMessage(static_cast<int>(commandEventType), static_cast<int>(id)); }
+
+void framePostMessage(int message, int wParam) {
+  QMainWindow *w = baseWin;
+  if (w) QCoreApplication::postEvent(w, new frameMessage(static_cast<QEvent::Type>(message), wParam));
+}
+
+int frameDrainMessages(void) {
+  drainDepth++;
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  drainDepth--;
+  return quitFlag ? 0 : 1;
+}
+
+void TilvaneShutdown(void) {
+  saveConfig();
+  if (baseWin)
+    QCoreApplication::postEvent(baseWin, new frameMessage(quitEventType, 0));
+  else
+    quitReceived = 1;
+}
+
+void frameContextHelp(void) { helpOn(contextHelpTopic()); }
+
+void frameCommand(unsigned id) {
+  if (recentFileWmCommand(static_cast<int>(id))) return;
+  const commandEntry *c = commandFind(id & 0xFFFFu);
+  if (!c) return;
+  const unsigned cmd = c->id;
+  switch (cmd) {
+    case 301:
+    case 302:
+    case 303:
+    case 902:
+    case 304:
+      // The tool commands show their own hints.
+      toolCommand(static_cast<int>(cmd));
+      return;
+    default:
+      break;
+  }
+  if (c->hint) FirstHint(c->hint, baseWin);
+  switch (cmd) {
+    case 2100: callNew(nullptr, nullptr, nullptr); break;
+    case 201: if (OpenLaunch) OpenLaunch(); break;
+    case 111: callClose(0); break;
+    case 202: if (!opening && Save) Save(); break;
+    case 203: if (!opening && SaveAs) SaveAs(); break;
+    case 112: if (Import) Import(); break;
+    case 113: if (Export) Export(); break;
+    case 204: if (callClose(0)) TilvaneShutdown(); break;
+    case 146: SelectAll(); break;
+    case 142:
+    case 102: if (Cut) Cut(); break;
+    case 144: if (Copy) Copy(); break;
+    case 145: if (Paste) Paste(); break;
+    case 103: UrlDefault(); break;
+    case 903: Undo(1); break;
+    case 904: Redo(1); break;
+    case 118: Preferences(); break;
+    case 2101: if (Show) Show(); break;
+    case 900: Zoomin(1); break;
+    case 901: Zoomout(1); break;
+    case 108: Removepoints(1); break;
+    case 107: Addpoints(1); break;
+    case 125: case 126: case 127: case 128:
+    case 129: case 135: case 136: case 137:
+      Align(static_cast<int>(cmd));
+      break;
+    case 401: helpOn("help_contents"); break;
+    case 153: checkForUpdatesForeground(); break;
+    case 402: about(baseWin, aboutDefaultText); break;
+    case 151:
+      if (singleSelection() && lastObjectSelected != -1) Url(lastObjectSelected, 1);
+      break;
+    case 105: Button3Down(); break;
+    default: break;
+  }
+}
+
+// --- start-up and tear-down -----------------------------------------------------
+
+void frameTearDown(void) {
+  updateCheckWait(2000);
+  updateResultHook = nullptr;
+  reloadConfigHook = reloadConfigReceived;
+  ipcClose();
+  if (tb) {
+    toolbarDestroy(tb);
+    tb = nullptr;
+  }
+  menusInstall(nullptr);
+  if (nextClipboardWin) {
+    QObject::disconnect(nextClipboardWin, nullptr, baseWin, nullptr);
+    nextClipboardWin = nullptr;
+  }
+  imageWindowDestroy();
+  imageWin = nullptr;
+  menusDestroy();
+  delete baseWin;
+  baseWin = nullptr;
+  viewRelease();
+  DDEShutdown();
+  if (helpFilterFunc) {
+    if (qApp) qApp->removeEventFilter(helpFilterFunc);
+    delete helpFilterFunc;
+    helpFilterFunc = nullptr;
+  }
+  hAccelTable = nullptr;
+  if (id) {
+    imageDataDestroy(id);
+    id = nullptr;
+  }
+  menusCommandHook = nullptr;
+  imagePointerHook = nullptr;
+  seamsClear();
+}
+
+int WinMain(int count, const char *const *words) {
+  char startFolder[4096];
+  if (!getcwd(startFolder, sizeof startFolder)) startFolder[0] = 0;
+  quitFlag = quitReceived = quitCode = 0;
+
+  sketchR = 255;
+  sketchG = 128;
+  sketchB = 128;
+  hInst = nullptr;
+  DDESetup();
+  for (unsigned &c : customColors) c = 0x00FFFFFFu;
+  if (!InitApplication()) return 0;
+  if (qApp) {
+    qApp->setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("tilvane"));
+  }
+  paletteSetup(&palette, nullptr);
+  pointSelectionFree(&psel);
+  pointSelectionSetup(&psel);
+  if (!InitInstance()) {
+    frameTearDown();
+    return 0;
+  }
+  startupTakeTime();
+  readConfig();
+  menusAcceleratorsInstall(baseWin);
+  hAccelTable = baseWin;
+  helpFilterFunc = new HelpFilter;
+  qApp->installEventFilter(helpFilterFunc);
+  if (!setDataDir(hInst, baseWin)) {
+    frameTearDown();
+    return 0;
+  }
+  ipcListen();
+
+  likeRealMainWords(count, words);
+  commandLineSlots cmd;
+  commandLineClassify(&cmd, startFolder[0] ? startFolder : nullptr);
+
+  imageWin->show();
+  baseWin->showNormal();
+  ReloadLogo();
+  repaint(0);
+  recentFileMenuUpdate();
+
+  if (!upgradeNoticeDisplayed) {
+    if (platformMessageBox(baseWin, noticeText, "Tilvane 4.0 Is Different - And Better!", MB_YESNO) == IDYES) {
+      platformMessageBox(baseWin, "When you click OK the release notes will appear in your web browser.",
+                         "Accessing Web Browser", MB_OK);
+      helpOn("help_new_4");
+    }
+    upgradeNoticeDisplayed = 1;
+    saveConfig();
+  }
+
+  const int action = commandLineAction(&cmd, cmd.document && fileExists(cmd.document));
+  int done = 0, startShown = 0;
+  switch (action) {
+    case startOpenDialog:
+      if (OpenLaunch) OpenLaunch();
+      break;
+    case startNewDialog:
+      maptype = mapClient;
+      callNew(nullptr, nullptr, nullptr);
+      break;
+    case startChoose:
+      updateCheckTimer();
+      if (WebPageOrImage) WebPageOrImage();
+      break;
+    case startNewImage:
+      done = callNew(cmd.image, nullptr, cmd.localName);
+      break;
+    case startNewDocument:
+      done = callNew(cmd.image, cmd.document, cmd.localName);
+      break;
+    case startOpenDocument:
+      maptype = mapClient;
+      if (OpenHtmlDocument && OpenHtmlDocument(cmd.document, cmd.image)) {
+        done = Open ? Open(imagefilename, cmd.document, cmd.localName) : 0;
+      } else {
+        platformMessageBox(baseWin,
+                           "The document specified on the command line is not a valid HTML document or "
+                           "image to be mapped.",
+                           "Unable To Parse File", MB_OK | MB_ICONWARNING);
+        if (WebPageOrImage) WebPageOrImage();
+        startShown = 1;
+      }
+      break;
+  }
+  if (action >= startNewImage && !done && !startShown && WebPageOrImage) WebPageOrImage();
+  commandLineSlotsFree(&cmd);
+
+  int code = quitCode;
+  if (!quitReceived && !quitFlag) code = QApplication::exec();
+  if (quitReceived) code = quitCode;
+
+  callClose(1);
+  frameTearDown();
+  return code;
+}

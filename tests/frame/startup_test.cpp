@@ -1,0 +1,172 @@
+// The command line: splitting, sorting into the document, picture and map name
+// slots, the "/new" and "/open" flags, what start-up opens; the F1 topic.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "editor/modes.h"
+#include "editor/view.h"
+#include "html/document.h"
+#include "image/magicwand.h"
+#include "platform/platform_scripted.h"
+
+namespace {
+
+std::vector<std::string> words() {
+  std::vector<std::string> out;
+  for (int i = 1; i < argc; i++) out.push_back(argv[i]);
+  return out;
+}
+
+struct Slots {
+  std::string image, document, localName;
+  int newFlag, openFlag;
+};
+
+Slots sortLine(const char *line, const char *folder = nullptr) {
+  likeRealMain(line);
+  commandLineSlots s;
+  commandLineClassify(&s, folder);
+  Slots r{s.image ? s.image : "", s.document ? s.document : "", s.localName ? s.localName : "", s.newFlag,
+          s.openFlag};
+  commandLineSlotsFree(&s);
+  return r;
+}
+
+}  // namespace
+
+TEST(CommandLine, SplitsWordsAndQuotes) {
+  struct {
+    const char *line;
+    std::vector<std::string> want;
+  } rows[] = {
+      {"", {}},
+      {"   \t ", {}},
+      {"one", {"one"}},
+      {"  one   two\tthree  ", {"one", "two", "three"}},
+      {"\"a b c\" d", {"a b c", "d"}},
+      {"x\"y z\"", {"x\"y", "z\""}},           // a quote inside a word is kept
+      {"\"unclosed rest of line", {"unclosed rest of line"}},
+      {"\"\" after", {"", "after"}},
+      {"a \"\"", {"a", ""}},
+  };
+  for (const auto &r : rows) {
+    likeRealMain(r.line);
+    EXPECT_EQ(words(), r.want) << r.line;
+    EXPECT_STREQ(argv[0], "DUMMY");
+    EXPECT_EQ(argc, (int)r.want.size() + 1);
+  }
+}
+
+TEST(CommandLine, TakesAtMost99Words) {
+  std::string line;
+  for (int i = 0; i < 150; i++) line += "w" + std::to_string(i) + " ";
+  likeRealMain(line.c_str());
+  ASSERT_EQ(argc, 100);
+  EXPECT_STREQ(argv[99], "w98");
+  likeRealMain(nullptr);
+  EXPECT_EQ(argc, 1);
+}
+
+TEST(CommandLine, WordsGivenBySystemKeepTheirSpacesAndQuotes) {
+  const char *list[] = {"/tmp/my page.html", "say \"hi\".gif", "m"};
+  likeRealMainWords(3, list);
+  EXPECT_EQ(words(), (std::vector<std::string>{"/tmp/my page.html", "say \"hi\".gif", "m"}));
+}
+
+TEST(CommandLine, PictureNamesBySuffix) {
+  for (const char *yes : {"a.gif", "A.JPG", "x.jpe", "photo.JPEG", "b.bmp", "c.Png", "nodotgif", "png"})
+    EXPECT_TRUE(filenameIsImage(yes)) << yes;
+  for (const char *no : {"a.html", "a.gi", "", "jpeg.txt", "gif.", "a.tiff"}) EXPECT_FALSE(filenameIsImage(no)) << no;
+  EXPECT_FALSE(filenameIsImage(nullptr));
+}
+
+TEST(CommandLine, SortsWordsIntoSlots) {
+  struct {
+    const char *line;
+    Slots want;
+  } rows[] = {
+      {"/new", {"", "", "", 1, 0}},
+      {"/NEW", {"", "", "", 1, 0}},
+      {"/Open", {"", "", "", 0, 1}},
+      {"/new page.html", {"", "page.html", "/new", 0, 0}},  // no longer a flag: a word without a dot
+      {"\"/my docs/p.html\" pic.gif mymap", {"pic.gif", "/my docs/p.html", "mymap", 0, 0}},
+      {"first.html second.htm", {"", "first.html", "second.htm", 0, 0}},
+      {"a.gif b.gif", {"a.gif", "", "", 0, 0}},
+      {"m1 m2 p.html", {"", "p.html", "m1", 0, 0}},
+      {"p.html m q.html", {"", "p.html", "m", 0, 0}},
+      {"", {"", "", "", 0, 0}},
+  };
+  for (const auto &r : rows) {
+    Slots s = sortLine(r.line);
+    EXPECT_EQ(s.image, r.want.image) << r.line;
+    EXPECT_EQ(s.document, r.want.document) << r.line;
+    EXPECT_EQ(s.localName, r.want.localName) << r.line;
+    EXPECT_EQ(s.newFlag, r.want.newFlag) << r.line;
+    EXPECT_EQ(s.openFlag, r.want.openFlag) << r.line;
+  }
+}
+
+TEST(CommandLine, RelativePathsAreTakenFromTheStartFolder) {
+  Slots s = sortLine("sub/p.html pics/a.png m.x", "/home/u/work");
+  EXPECT_EQ(s.document, "/home/u/work/sub/p.html");
+  EXPECT_EQ(s.image, "/home/u/work/pics/a.png");
+  EXPECT_EQ(s.localName, "m.x");  // a map name is no path
+  s = sortLine("/abs/p.html", "/home/u/");
+  EXPECT_EQ(s.document, "/abs/p.html");
+  s = sortLine("p.html", "/");
+  EXPECT_EQ(s.document, "/p.html");
+}
+
+TEST(CommandLine, WhatStartUpOpens) {
+  commandLineSlots s = {};
+  EXPECT_EQ(commandLineAction(&s, 0), startChoose);
+  s.localName = const_cast<char *>("m");
+  EXPECT_EQ(commandLineAction(&s, 0), startChoose);  // a map name alone opens nothing
+  s.image = const_cast<char *>("a.gif");
+  EXPECT_EQ(commandLineAction(&s, 0), startNewImage);
+  s.document = const_cast<char *>("p.html");
+  EXPECT_EQ(commandLineAction(&s, 0), startNewDocument);
+  EXPECT_EQ(commandLineAction(&s, 1), startOpenDocument);
+  s.image = nullptr;
+  EXPECT_EQ(commandLineAction(&s, 1), startOpenDocument);
+  s.newFlag = 1;
+  EXPECT_EQ(commandLineAction(&s, 1), startNewDialog);
+  s.openFlag = 1;
+  EXPECT_EQ(commandLineAction(&s, 1), startOpenDialog);
+}
+
+TEST(CommandLine, StartUpTime) {
+  scriptedInstall();
+  scripted.nowSeconds = 86400LL * 365 + 12 * 3600;  // 1 January 1971, noon
+  startupTakeTime();
+  EXPECT_EQ(nowBreakdown.tm_year, 71);
+  EXPECT_EQ(nowDay, 0);
+}
+
+TEST(ContextHelp, DialogsBeforeTheEditingState) {
+  state = rectDrag;
+  EXPECT_STREQ(contextHelpTopic(), "help_rectangles");
+  magicWandSettings = 1;
+  EXPECT_STREQ(contextHelpTopic(), "help_magicwandsettings");
+  saving = 1;
+  EXPECT_STREQ(contextHelpTopic(), "help_saving");
+  openingBox = 1;
+  EXPECT_STREQ(contextHelpTopic(), "help_started");
+  colorEditing = 1;
+  EXPECT_STREQ(contextHelpTopic(), "help_color");
+  colorEditing = openingBox = saving = magicWandSettings = 0;
+  struct {
+    int st;
+    const char *topic;
+  } rows[] = {{polyPosition, "help_polygons"}, {polyAddpoints, "help_polygons"}, {polyUrl, "help_editing"},
+              {circleDrag, "help_circles"},    {magicwandUrl, "help_magicwand"}, {editing, "help_editing"},
+              {nostate, "help_contents"},      {rectPosition, "help_rectangles"}};
+  for (const auto &r : rows) {
+    state = r.st;
+    EXPECT_STREQ(contextHelpTopic(), r.topic) << r.st;
+  }
+  state = nostate;
+}
