@@ -1,0 +1,37 @@
+// clipboard.h: hotspots on the system clipboard as <area> markup: Cut, Copy and
+// Paste, the clipboard text written through the temporary file "clipboard.htm",
+// the area markup read back into hotspots, and the deletion of every selected
+// hotspot as one undo step.
+#ifndef TILVANE_CLIPBOARD_H
+#define TILVANE_CLIPBOARD_H
+
+// The commands: Copy (144), Cut (142, and the Delete key 102), Paste (145).
+void Copy(void);
+void Cut(void);
+void Paste(void);
+
+// Puts the selected hotspots on the clipboard: one <area .../> line each (CR LF
+// line ends), as the map writer writes them. 1 when the clipboard took them.
+int clipboardSaveSelection(void);
+
+// Adds the hotspots of the <area> elements on the clipboard, each selected; an
+// area with shape="default" sets the default link. Marks the document changed
+// when anything was added or the default link changed. The number of hotspots
+// added; 0 also after "Paste Failed".
+int getSystemClipboard(void);
+
+// The same for a text given directly.
+int pasteAreaText(const char *text);
+
+// Deletes every selected hotspot as one undo step (Cut deletes only what
+// reached the clipboard).
+void selectionDelete(void);
+
+// The size of the named file in bytes; -1 when name is null or the file cannot
+// be examined.
+long long myGetFileSize(const char *name);
+
+// Nothing to release.
+void clipboardDestroy(void);
+
+#endif
