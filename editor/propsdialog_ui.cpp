@@ -1,0 +1,333 @@
+// propsdialog_ui.cpp: the "Object URL" and "Default URL" dialogs. Owns
+// defaultCreating.
+#include "editor/propsdialog_ui.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "app/browser.h"
+#include "app/settings.h"
+#include "editor/modes.h"
+#include "editor/objects.h"
+#include "editor/props.h"
+#include "editor/seams.h"
+
+int defaultCreating = 0;
+
+namespace {
+
+QPointer<QWidget> dialogOwner;
+
+QString fromText(const char *s) { return QString::fromLocal8Bit(s ? s : ""); }
+
+// A field's text as the dialog reads it: at most limit characters.
+QByteArray fieldText(const QLineEdit *e, int limit) { return e->text().left(limit).toLocal8Bit(); }
+
+// Cancel, Escape and the close box all cancel.
+class cancellingDialog : public QDialog {
+ public:
+  explicit cancellingDialog(QWidget *parent, void (*onCancel)(void)) : QDialog(parent), cancel(onCancel) {}
+  void reject() override {
+    if (cancel) cancel();
+  }
+
+ private:
+  void (*cancel)(void);
+};
+
+struct urlWindow {
+  cancellingDialog *dlg = nullptr;
+  QLineEdit *url = nullptr, *alt = nullptr, *title = nullptr, *target = nullptr;
+  QLineEdit *onMouseOver = nullptr, *onMouseOut = nullptr, *onClick = nullptr;
+  QCheckBox *sameAsAlt = nullptr, *sameAsMouseOut = nullptr;
+  QPushButton *ok = nullptr, *cancel = nullptr, *remove = nullptr, *previous = nullptr;
+  QPushButton *browseFiles = nullptr, *browseWeb = nullptr;
+  int index = -1;
+};
+urlWindow uw;
+
+QPointer<cancellingDialog> defaultDlg;
+
+QPushButton *button(const char *text, const char *name, QWidget *parent) {
+  QPushButton *b = new QPushButton(QString::fromLatin1(text), parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setAutoDefault(false);
+  return b;
+}
+
+QLineEdit *field(const char *name, int limit, QWidget *parent) {
+  QLineEdit *e = new QLineEdit(parent);
+  e->setObjectName(QString::fromLatin1(name));
+  if (limit > 0) e->setMaxLength(limit);
+  e->setMinimumWidth(320);
+  return e;
+}
+
+QPushButton *helpButton(const char *anchor, const char *name, QWidget *parent) {
+  QPushButton *b = button("Help!", name, parent);
+  QObject::connect(b, &QPushButton::clicked, [anchor] { helpOn(anchor); });
+  return b;
+}
+
+void urlCancelled(void) { UrlCancel(); }
+
+void applySameAsBoxes(void) {
+  uw.title->setEnabled(!uw.sameAsAlt->isChecked());
+  uw.onClick->setEnabled(!uw.sameAsMouseOut->isChecked());
+}
+
+void urlOK(void) {
+  const QByteArray url = fieldText(uw.url, 254), alt = fieldText(uw.alt, 4096), title = fieldText(uw.title, 254),
+                   target = fieldText(uw.target, 254), over = fieldText(uw.onMouseOver, 254),
+                   out = fieldText(uw.onMouseOut, 254), click = fieldText(uw.onClick, 254);
+  titleAsAlt = uw.sameAsAlt->isChecked() ? 1 : 0;
+  clickAsMouseOut = uw.sameAsMouseOut->isChecked() ? 1 : 0;
+  UrlOK(url.constData(), alt.constData(), title.constData(), target.constData(), over.constData(),
+        out.constData(), click.constData());
+  UrlDismiss();
+}
+
+void browseWeb(void) {
+  char buffer[256];
+  const QByteArray current = fieldText(uw.url, 255);
+  qstrncpy(buffer, current.constData(), sizeof buffer);
+  if (urlBrowse(nullptr, "Browse for URL (Select Web Page)", buffer, sizeof buffer) == 0) uw.url->setText(fromText(buffer));
+  uw.dlg->show();
+  uw.dlg->raise();
+  uw.dlg->activateWindow();
+}
+
+void browseFiles(void) {
+  char link[256];
+  if (UrlBrowseFiles(link, sizeof link)) uw.url->setText(fromText(link));
+}
+
+void createUrlDialog(void) {
+  uw.dlg = new cancellingDialog(dialogOwner ? dialogOwner.data() : QApplication::activeWindow(), urlCancelled);
+  QDialog *d = uw.dlg;
+  d->setObjectName(QStringLiteral("objectUrl"));
+  d->setWindowTitle(QStringLiteral("Object URL"));
+  d->setModal(false);
+  QVBoxLayout *top = new QVBoxLayout(d);
+  QGridLayout *grid = new QGridLayout;
+  grid->setColumnStretch(1, 1);
+  int row = 0;
+
+  uw.url = field("1011", 255, d);
+  grid->addWidget(new QLabel(QStringLiteral("URL for clicks on this object:"), d), row, 0);
+  grid->addWidget(uw.url, row, 1);
+  grid->addWidget(helpButton("help_urls", "helpUrl", d), row, 3);
+  row++;
+  QHBoxLayout *browse = new QHBoxLayout;
+  uw.browseFiles = button("Browse Files...", "2003", d);
+  uw.browseWeb = button("Browse Web...", "2004", d);
+  browse->addWidget(uw.browseFiles);
+  browse->addWidget(uw.browseWeb);
+  browse->addStretch(1);
+  grid->addLayout(browse, row, 1);
+  row++;
+
+  uw.alt = field("1000", 4096, d);
+  grid->addWidget(new QLabel(QStringLiteral("Alternate (ALT) Text"), d), row, 0);
+  grid->addWidget(uw.alt, row, 1);
+  grid->addWidget(helpButton("help_altandtitle", "helpAlt", d), row, 3);
+  row++;
+
+  uw.title = field("1066", 256, d);
+  uw.sameAsAlt = new QCheckBox(QStringLiteral("Same As ALT"), d);
+  uw.sameAsAlt->setObjectName(QStringLiteral("1068"));
+  grid->addWidget(new QLabel(QStringLiteral("Mouse-Over (TITLE) Text"), d), row, 0);
+  grid->addWidget(uw.title, row, 1);
+  grid->addWidget(uw.sameAsAlt, row, 2);
+  grid->addWidget(helpButton("help_altandtitle", "helpTitle", d), row, 3);
+  row++;
+
+  uw.target = field("1001", 255, d);
+  grid->addWidget(new QLabel(QStringLiteral("TARGET (For frames; usually left blank!)"), d), row, 0);
+  grid->addWidget(uw.target, row, 1);
+  grid->addWidget(helpButton("help_target", "helpTarget", d), row, 3);
+  top->addLayout(grid);
+
+  QGroupBox *scripts = new QGroupBox(QStringLiteral("JavaScript Attributes for Advanced Users"), d);
+  QGridLayout *sg = new QGridLayout(scripts);
+  sg->setColumnStretch(1, 1);
+  uw.onMouseOver = field("1003", 255, scripts);
+  uw.onMouseOut = field("1002", 255, scripts);
+  uw.onClick = field("1076", 0, scripts);
+  uw.sameAsMouseOut = new QCheckBox(QStringLiteral("Same As OnMouseOut"), scripts);
+  uw.sameAsMouseOut->setObjectName(QStringLiteral("1077"));
+  sg->addWidget(new QLabel(QStringLiteral("OnMouseOver"), scripts), 0, 0);
+  sg->addWidget(uw.onMouseOver, 0, 1);
+  sg->addWidget(helpButton("help_javascript", "helpOnMouseOver", scripts), 0, 3);
+  sg->addWidget(new QLabel(QStringLiteral("OnMouseOut"), scripts), 1, 0);
+  sg->addWidget(uw.onMouseOut, 1, 1);
+  sg->addWidget(helpButton("help_javascript", "helpOnMouseOut", scripts), 1, 3);
+  sg->addWidget(new QLabel(QStringLiteral("OnClick"), scripts), 2, 0);
+  sg->addWidget(uw.onClick, 2, 1);
+  sg->addWidget(uw.sameAsMouseOut, 2, 2);
+  sg->addWidget(helpButton("help_javascript", "helpOnClick", scripts), 2, 3);
+  top->addWidget(scripts);
+
+  QHBoxLayout *buttons = new QHBoxLayout;
+  uw.ok = button("OK", "1", d);
+  uw.ok->setDefault(true);
+  uw.ok->setAutoDefault(true);
+  uw.cancel = button("Cancel", "2", d);
+  uw.remove = button("Delete", "1014", d);
+  uw.previous = button("Same As Previous", "2005", d);
+  buttons->addWidget(uw.ok);
+  buttons->addWidget(uw.cancel);
+  buttons->addWidget(uw.remove);
+  buttons->addStretch(1);
+  buttons->addWidget(uw.previous);
+  top->addLayout(buttons);
+
+  QObject::connect(uw.ok, &QPushButton::clicked, d, [] { urlOK(); });
+  QObject::connect(uw.cancel, &QPushButton::clicked, d, [] { UrlCancel(); });
+  QObject::connect(uw.remove, &QPushButton::clicked, d, [] {
+    UrlDelete(1);
+    UrlDismiss();
+    repaint(0);
+    sensitivity(1);
+  });
+  QObject::connect(uw.previous, &QPushButton::clicked, d, [] {
+    if (objectsTotal > 0) Url(objectsTotal - 1, 1);
+  });
+  QObject::connect(uw.browseWeb, &QPushButton::clicked, d, [] { browseWeb(); });
+  QObject::connect(uw.browseFiles, &QPushButton::clicked, d, [] { browseFiles(); });
+  QObject::connect(uw.sameAsAlt, &QCheckBox::toggled, d, [](bool) { applySameAsBoxes(); });
+  QObject::connect(uw.sameAsMouseOut, &QCheckBox::toggled, d, [](bool) { applySameAsBoxes(); });
+
+  uw.previous->setEnabled(urlSameAsPreviousEnabled(uw.index) != 0);
+}
+
+int placeable(int x, int y) {
+  QScreen *screen = QGuiApplication::primaryScreen();
+  if (!screen) return 0;
+  const QRect v = screen->virtualGeometry();
+  return x >= v.left() && y >= v.top() && x < v.left() + v.width() - 100 && y < v.top() + v.height() - 100;
+}
+
+}  // namespace
+
+void urlDialogShow(int index, int) {
+  const bool firstUse = uw.dlg == nullptr;
+  uw.index = index;
+  if (firstUse) createUrlDialog();
+  if (placeable(urlDialogX, urlDialogY)) uw.dlg->move(urlDialogX, urlDialogY);
+
+  const object *o = objects && index >= 0 && index < objectsSpace ? &objects[index] : nullptr;
+  uw.url->setText(fromText(o ? o->url : nullptr));
+  uw.alt->setText(fromText(o ? o->comments : nullptr));
+  uw.title->setText(fromText(o ? o->title : nullptr));
+  uw.target->setText(fromText(o ? o->target : nullptr));
+  uw.onMouseOver->setText(fromText(o ? o->onMouseOver : nullptr));
+  uw.onMouseOut->setText(fromText(o ? o->onMouseOut : nullptr));
+  uw.onClick->setText(fromText(o ? o->onClick : nullptr));
+  // The two options hold for every hotspot.
+  uw.sameAsAlt->setChecked(titleAsAlt != 0);
+  uw.sameAsMouseOut->setChecked(clickAsMouseOut != 0);
+  applySameAsBoxes();
+
+  uw.remove->hide();
+  const bool isNew = o && (index >= objectsTotal || !o->complete);
+  if (state == editing)
+    uw.previous->setEnabled(false);
+  else if (isNew)
+    uw.previous->setEnabled(urlSameAsPreviousEnabled(index) != 0);
+
+  uw.dlg->show();
+  uw.dlg->raise();
+  uw.dlg->activateWindow();
+  uw.url->setFocus();
+}
+
+void urlDialogDismiss(void) {
+  if (!uw.dlg) return;
+  if (uw.dlg->isVisible()) {
+    const QPoint p = uw.dlg->pos();
+    urlDialogX = p.x();
+    urlDialogY = p.y();
+  }
+  uw.dlg->hide();
+}
+
+void urlDefaultDialogShow(void) {
+  if (defaultDlg) {
+    defaultDlg->raise();
+    defaultDlg->activateWindow();
+    return;
+  }
+  defaultCreating = 1;
+  cancellingDialog *d =
+      new cancellingDialog(dialogOwner ? dialogOwner.data() : QApplication::activeWindow(), UrlDefaultDismiss);
+  defaultDlg = d;
+  d->setObjectName(QStringLiteral("defaultUrl"));
+  d->setWindowTitle(QStringLiteral("Default URL"));
+  d->setModal(false);
+  d->setAttribute(Qt::WA_DeleteOnClose, false);
+  QVBoxLayout *top = new QVBoxLayout(d);
+  top->addWidget(new QLabel(QStringLiteral("Default URL for outside clicks:"), d));
+  QLineEdit *text = field("1010", 255, d);
+  text->setText(fromText(defaultUrl));
+  top->addWidget(text);
+  QHBoxLayout *buttons = new QHBoxLayout;
+  QPushButton *ok = button("OK", "1", d);
+  ok->setDefault(true);
+  ok->setAutoDefault(true);
+  QPushButton *cancel = button("Cancel", "2", d);
+  QPushButton *remove = button("Delete", "1012", d);
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  buttons->addWidget(remove);
+  buttons->addStretch(1);
+  top->addLayout(buttons);
+  QObject::connect(ok, &QPushButton::clicked, d, [text] {
+    const QByteArray value = fieldText(text, 254);
+    UrlDefaultOK(value.constData());
+  });
+  QObject::connect(cancel, &QPushButton::clicked, d, [] { UrlDefaultDismiss(); });
+  QObject::connect(remove, &QPushButton::clicked, d, [] { UrlDefaultDelete(); });
+  d->show();
+  d->raise();
+  d->activateWindow();
+  text->setFocus();
+}
+
+void urlDefaultDialogDismiss(void) {
+  defaultCreating = 0;
+  if (!defaultDlg) return;
+  QDialog *d = defaultDlg;
+  defaultDlg = nullptr;
+  d->hide();
+  d->deleteLater();
+}
+
+QDialog *urlDialog(void) { return uw.dlg; }
+QDialog *urlDefaultDialog(void) { return defaultDlg; }
+int urlDialogIndex(void) { return uw.index; }
+
+void propsDialogDestroy(void) {
+  urlDefaultDialogDismiss();
+  delete uw.dlg;
+  uw = urlWindow();
+}
+
+void propsDialogInstall(QWidget *owner) {
+  dialogOwner = owner;
+  seams.url = urlDialogShow;
+  seams.urlDismiss = urlDialogDismiss;
+  seams.urlDefault = urlDefaultDialogShow;
+  seams.urlDefaultDismiss = urlDefaultDialogDismiss;
+}
