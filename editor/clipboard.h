@@ -6,6 +6,7 @@
 #define TILVANE_CLIPBOARD_H
 
 // The commands: Copy (144), Cut (142, and the Delete key 102), Paste (145).
+// Cut deletes the selection only once it is on the clipboard.
 void Copy(void);
 void Cut(void);
 void Paste(void);
@@ -23,8 +24,7 @@ int getSystemClipboard(void);
 // The same for a text given directly.
 int pasteAreaText(const char *text);
 
-// Deletes every selected hotspot as one undo step (Cut deletes only what
-// reached the clipboard).
+// Deletes every selected hotspot as one undo step.
 void selectionDelete(void);
 
 // The size of the named file in bytes; -1 when name is null or the file cannot
