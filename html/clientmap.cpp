@@ -302,13 +302,11 @@ void clientMapWritePage(FILE *out, htmlPtr page, const char *name) {
     std::fwrite(page->leadingComments, 1, static_cast<size_t>(page->leadingCommentsLength), out);
   int written = 0;
   for (htmlTagPtr t = page->first; t; t = t->n) {
-    bool sameMap = htmlEq(t->name, "map") &&
-                   (htmlEq(htmlTagAttr(t, "id"), name) || htmlEq(htmlTagAttr(t, "name"), name));
-    if (sameMap) {
-      // The map that was read is replaced here; a later map of the same name
-      // is dropped. Everything up to its </map> goes with it, except the text
-      // after that end tag.
-      if (!written) WriteClientMapTags(out, name);
+    if (t == found) {
+      // The map that was read is replaced here: everything up to its </map>
+      // goes, except the text after that end tag. A later map of the same name
+      // is left as it is (it may stand in another branch of server code).
+      WriteClientMapTags(out, name);
       written = 1;
       while (t->n && !htmlEq(t->n->name, "/map")) t = t->n;
       if (!t->n) break;

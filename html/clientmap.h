@@ -51,8 +51,9 @@ void writeComments(FILE *out, const char *text, int kind);
 void orderRectangle(object *o);
 
 // Writes the page with the current map: leadingComments and every entry, the
-// map of that name replaced where LoadClientMap found it (the text after its
-// </map> kept), or inserted before </body> or </html>, or appended.
+// map LoadClientMap reads for that name replaced where it stands (the text
+// after its </map> kept, later maps of the same name untouched), or, when the
+// page has none, the map inserted before </body> or </html>, or appended.
 void clientMapWritePage(FILE *out, htmlPtr page, const char *name);
 
 // Saves the page into its file (mapfilename): the file is replaced whole, or
