@@ -1,0 +1,317 @@
+// Hotspots cut, copied and pasted as area markup: the exact clipboard text,
+// round trips, the default area, bad clipboard text and undo of a cut.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/settings.h"
+#include "editor/clipboard.h"
+#include "editor/modes.h"
+#include "editor/objects.h"
+#include "editor/seams.h"
+#include "editor/selection.h"
+#include "editor/undo.h"
+#include "html/clientmap.h"
+#include "html/document.h"
+#include "html/strhack.h"
+#include "platform/platform_scripted.h"
+
+namespace {
+
+class ClipboardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tilvane-clip-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder = pattern;
+    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    scriptedInstall();
+    seamsClear();
+    settingsDefaults();
+    undoPurge();
+    redoPurge();
+    ReleaseObjects();
+    objectsSetup();
+    pointSelectionSetup(&psel);
+    lastObjectSelected = -1;
+    state = editing;
+    changed = 0;
+  }
+  void TearDown() override {
+    undoPurge();
+    redoPurge();
+    ReleaseObjects();
+    pointSelectionFree(&psel);
+    state = nostate;
+    std::string cmd = "rm -rf '" + folder + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+
+  int add(int t, std::initializer_list<FPOINT> pts, const char *url, const char *alt = nullptr) {
+    objectsEnsure(objectsTotal + 1);
+    object *o = &objects[objectsTotal];
+    o->t = t;
+    pointsEnsure(o, static_cast<int>(pts.size()));
+    o->pointsTotal = 0;
+    for (const FPOINT &p : pts) o->points[o->pointsTotal++] = p;
+    o->complete = 1;
+    if (url) o->url = mystrdupImpl("t", url);
+    if (alt) o->comments = mystrdupImpl("t", alt);
+    objectsTotal++;
+    objectsEnsure(objectsTotal);
+    return objectsTotal - 1;
+  }
+  void select(std::initializer_list<int> which) {
+    for (int i = 0; i < objectsTotal; i++) objects[i].selected = 0;
+    for (int i : which) {
+      objects[i].selected = 1;
+      lastObjectSelected = i;
+    }
+  }
+  // What the area writer writes for the selection, LF as CR LF.
+  static std::string writerLines() {
+    char *data = nullptr;
+    size_t size = 0;
+    FILE *mem = open_memstream(&data, &size);
+    WriteClientAreaTags(mem, 1);
+    std::fclose(mem);
+    std::string out;
+    for (size_t i = 0; i < size; i++) {
+      if (data[i] == '\n') out += '\r';
+      out += data[i];
+    }
+    std::free(data);
+    return out;
+  }
+  std::string tempFile() const {
+    std::ifstream in(folder + "/QuarrinDotCom/Tilvane/Temp/clipboard.htm", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  std::string folder;
+};
+
+TEST_F(ClipboardTest, CopyOfOneRectangleIsExactlyItsAreaLine) {
+  int r = add(rectangle, {{110, 80}, {10, 20}}, "a.html", "Home");
+  add(circle, {{5, 5}, {8, 5}}, "c.html");
+  defaultUrl = mystrdupImpl("t", "outside.html");
+  select({r});
+  Copy();
+  ASSERT_TRUE(scripted.clipboardHasText);
+  EXPECT_EQ(scripted.clipboard,
+            "<area shape=\"rect\" alt=\"Home\" coords=\"10,20,110,80\" href=\"a.html\" title=\"Home\" />\r\n");
+  // The temporary file holds the same bytes, and Copy changes nothing.
+  EXPECT_EQ(tempFile(), scripted.clipboard);
+  EXPECT_EQ(objectsTotal, 2);
+  EXPECT_EQ(changed, 0);
+  EXPECT_EQ(undoLast, nullptr);
+}
+
+TEST_F(ClipboardTest, CopyTakesOnlySelectedHotspotsInTableOrder) {
+  int a = add(polygon, {{1, 1}, {30, 1}, {15, 20}}, nullptr, "tri \"x\"");
+  add(rectangle, {{0, 0}, {5, 5}}, "skip.html");
+  int c = add(circle, {{50, 50}, {60, 50}}, "c.html");
+  select({c, a});
+  ASSERT_TRUE(clipboardSaveSelection());
+  EXPECT_EQ(scripted.clipboard, writerLines());
+  EXPECT_EQ(scripted.clipboard.find("skip.html"), std::string::npos);
+  EXPECT_EQ(scripted.clipboard.find("default"), std::string::npos);
+  size_t first = scripted.clipboard.find("poly"), second = scripted.clipboard.find("circle");
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_LT(first, second);
+  EXPECT_NE(scripted.clipboard.find("coords=\"50,50,10\""), std::string::npos);
+}
+
+TEST_F(ClipboardTest, CopyThenPasteGivesTheSameHotspotsSelected) {
+  int a = add(polygon, {{1, 2}, {30, 4}, {15, 20}}, "p.html?a=1&b=2", "A \"quoted\" text");
+  int b = add(circle, {{50, 50}, {53, 54}}, nullptr, "");
+  int c = add(rectangle, {{7, 8}, {9, 10}}, "r.html", "R");
+  objects[c].target = mystrdupImpl("t", "_top");
+  objects[c].onMouseOver = mystrdupImpl("t", "hi()");
+  select({a, b, c});
+  Copy();
+  const std::string copied = scripted.clipboard;
+  Paste();
+  ASSERT_EQ(objectsTotal, 6);
+  for (int i = 0; i < 3; i++) {
+    SCOPED_TRACE(i);
+    const object &o = objects[i], &p = objects[i + 3];
+    EXPECT_FALSE(o.selected);
+    EXPECT_TRUE(p.selected);
+    EXPECT_EQ(p.t, o.t);
+    EXPECT_TRUE(p.complete);
+  }
+  EXPECT_EQ(lastObjectSelected, 5);
+  EXPECT_EQ(changed, 1);
+  EXPECT_STREQ(objects[3].url, "p.html?a=1&b=2");
+  EXPECT_EQ(objects[3].pointsTotal, 3);
+  EXPECT_EQ(objects[3].points[1].x, 30);
+  EXPECT_STREQ(objects[5].target, "_top");
+  EXPECT_STREQ(objects[5].onMouseOver, "hi()");
+  // The circle's rim point comes back on the x axis at the written radius (5).
+  EXPECT_EQ(objects[4].points[1].x, 55);
+  EXPECT_EQ(objects[4].points[1].y, 50);
+  // Copying the pasted hotspots gives the clipboard text back unchanged.
+  Copy();
+  EXPECT_EQ(scripted.clipboard, copied);
+  // Pasting makes no undo step.
+  EXPECT_EQ(undoLast, nullptr);
+}
+
+TEST_F(ClipboardTest, PasteAmongOtherMarkupAddsEachAreaAndSelectsOnlyThem) {
+  int old = add(rectangle, {{0, 0}, {5, 5}}, "old.html");
+  select({old});
+  scripted.clipboard =
+      "<p>Some text</p>\n<map name=\"m\"><area shape=\"RECTANGLE\" coords=\"(1,2) (3,4)\" href=\"one.html\">"
+      "<!-- a comment --><area shape=\"Polygon\" coords=\"1,1,9,1,5,7\" nohref alt=\"two\"></map>";
+  scripted.clipboardHasText = true;
+  Paste();
+  ASSERT_EQ(objectsTotal, 3);
+  EXPECT_FALSE(objects[old].selected);
+  EXPECT_TRUE(objects[1].selected);
+  EXPECT_TRUE(objects[2].selected);
+  EXPECT_EQ(lastObjectSelected, 2);
+  EXPECT_EQ(objects[1].t, rectangle);
+  EXPECT_EQ(objects[1].points[1].y, 4);
+  EXPECT_EQ(objects[2].t, polygon);
+  EXPECT_STREQ(objects[2].comments, "two");
+  EXPECT_TRUE(scriptedMessages().empty());
+}
+
+TEST_F(ClipboardTest, PasteOfTheDefaultAreaSetsTheDefaultLinkOnly) {
+  struct {
+    const char *text;
+    const char *expected;
+  } cases[] = {
+      {"<area shape=\"default\" href=\"out.html\" alt=\"\" />", "out.html"},
+      {"<area shape=\"default\" nohref=\"nohref\" alt=\"\" />", ""},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.text);
+    myfreeImpl(defaultUrl);
+    defaultUrl = nullptr;
+    changed = 0;
+    scripted.clipboard = c.text;
+    scripted.clipboardHasText = true;
+    EXPECT_EQ(getSystemClipboard(), 0);
+    EXPECT_EQ(objectsTotal, 0);
+    ASSERT_NE(defaultUrl, nullptr);
+    EXPECT_STREQ(defaultUrl, c.expected);
+    // A changed default link is an unsaved change, so Close asks to save it.
+    EXPECT_EQ(changed, 1);
+  }
+  // The same default link again changes nothing.
+  changed = 0;
+  EXPECT_EQ(getSystemClipboard(), 0);
+  EXPECT_EQ(changed, 0);
+}
+
+TEST_F(ClipboardTest, BadOrEmptyClipboardAddsNothing) {
+  int old = add(rectangle, {{0, 0}, {5, 5}}, "old.html");
+  struct {
+    const char *text;
+    const char *title;  // the message expected, "" for none
+  } cases[] = {
+      {"<area shape=\"rect\" coords=\"1,2,3,4\" href=\"x.html", "Paste Failed"},
+      {"<area shape=> <area shape=\"rect\" coords=\"1,2,3,4\">", "Paste Failed"},
+      {"> <area shape=\"rect\" coords=\"1,2,3,4\">", "Paste Failed"},
+      {"<area shape=\"rect\" coords=\"1,2,3,4\"><area coords=\"1,2", "Paste Failed"},
+      {"<area shape=\"poly\" coords=\"1,2,3\">", "Tilvane"},
+      {"<area shape=\"circle\" coords=\"10,10\">", "Tilvane"},
+      {"just some words", ""},
+      {"", ""},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.text);
+    scripted.shown.clear();
+    changed = 0;
+    scripted.clipboard = c.text;
+    scripted.clipboardHasText = true;
+    Paste();
+    EXPECT_EQ(objectsTotal, 1);
+    EXPECT_EQ(changed, 0);
+    auto shown = scriptedMessages();
+    if (c.title[0]) {
+      ASSERT_EQ(shown.size(), 1u);
+      EXPECT_EQ(shown[0].title, c.title);
+      if (std::strcmp(c.title, "Paste Failed") == 0) EXPECT_EQ(shown[0].text, "Bad HTML on clipboard.");
+    } else {
+      EXPECT_TRUE(shown.empty());
+    }
+  }
+  // No text on the clipboard at all: silently nothing.
+  scripted.clipboardHasText = false;
+  scripted.shown.clear();
+  EXPECT_EQ(getSystemClipboard(), 0);
+  EXPECT_TRUE(scripted.shown.empty());
+  EXPECT_STREQ(objects[old].url, "old.html");
+}
+
+TEST_F(ClipboardTest, CutOfThreeIsUndoneInOneStep) {
+  add(rectangle, {{0, 0}, {5, 5}}, "keep0.html");
+  add(rectangle, {{10, 10}, {15, 15}}, "cut1.html");
+  add(circle, {{30, 30}, {35, 30}}, "cut2.html");
+  add(rectangle, {{40, 40}, {45, 45}}, "keep3.html");
+  add(polygon, {{1, 1}, {9, 1}, {5, 8}}, "cut4.html");
+  select({1, 2, 4});
+  Cut();
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_STREQ(objects[0].url, "keep0.html");
+  EXPECT_STREQ(objects[1].url, "keep3.html");
+  EXPECT_EQ(lastObjectSelected, -1);
+  EXPECT_EQ(changed, 1);
+  EXPECT_NE(scripted.clipboard.find("cut1.html"), std::string::npos);
+  EXPECT_NE(scripted.clipboard.find("cut4.html"), std::string::npos);
+
+  Undo(1);
+  ASSERT_EQ(objectsTotal, 5);
+  const char *order[] = {"keep0.html", "cut1.html", "cut2.html", "keep3.html", "cut4.html"};
+  for (int i = 0; i < 5; i++) EXPECT_STREQ(objects[i].url, order[i]) << i;
+  EXPECT_EQ(objects[2].t, circle);
+  EXPECT_EQ(objects[4].pointsTotal, 3);
+  EXPECT_EQ(undoLast, nullptr);
+  Redo(1);
+  EXPECT_EQ(objectsTotal, 2);
+}
+
+TEST_F(ClipboardTest, CutKeepsTheHotspotsWhenTheTemporaryFileCannotBeMade) {
+  add(rectangle, {{0, 0}, {5, 5}}, "a.html");
+  select({0});
+  // A folder where the file should be: it cannot be opened for writing.
+  std::string temp = folder + "/QuarrinDotCom/Tilvane/Temp";
+  ASSERT_EQ(std::system(("mkdir -p '" + temp + "/clipboard.htm'").c_str()), 0);
+  Cut();
+  EXPECT_EQ(objectsTotal, 1);
+  EXPECT_FALSE(scripted.clipboardHasText);
+  scriptedShown m = scriptedLastMessage();
+  EXPECT_EQ(m.title, "Can't Create Temporary File");
+  EXPECT_EQ(m.text, temp + "/clipboard.htm");
+}
+
+TEST_F(ClipboardTest, SelectionDeleteWithNothingSelectedMakesNoUndoStep) {
+  add(rectangle, {{0, 0}, {5, 5}}, "a.html");
+  select({});
+  selectionDelete();
+  EXPECT_EQ(objectsTotal, 1);
+  EXPECT_EQ(undoLast, nullptr);
+}
+
+TEST_F(ClipboardTest, FileSize) {
+  EXPECT_EQ(myGetFileSize(nullptr), -1);
+  EXPECT_EQ(myGetFileSize((folder + "/missing").c_str()), -1);
+  std::string f = folder + "/seven";
+  std::ofstream(f) << "1234567";
+  EXPECT_EQ(myGetFileSize(f.c_str()), 7);
+}
+
+}  // namespace
