@@ -22,6 +22,7 @@
 #include <QStyle>
 #include <QWindowStateChangeEvent>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -48,7 +49,9 @@
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
+#include "html/clientmap.h"
 #include "html/document.h"
+#include "html/servermap.h"
 #include "html/strhack.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
@@ -56,7 +59,7 @@
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 
-// The document workflow, the page's map and the hotspot clipboard. Until these
+// The document workflow and the hotspot clipboard. Until these
 // are linked in, their commands do nothing.
 int New(const char *image, const char *page, const char *localName) __attribute__((weak));
 int OpenLaunch(void) __attribute__((weak));
@@ -64,11 +67,9 @@ int OpenHtmlDocument(const char *page, const char *image) __attribute__((weak));
 int Open(const char *image, const char *page, const char *localName) __attribute__((weak));
 int WebPageOrImage(void) __attribute__((weak));
 int Close(int force) __attribute__((weak));
-int Save(void) __attribute__((weak));
+int saveDocument(void) __attribute__((weak));
 int SaveAs(void) __attribute__((weak));
 int Show(void) __attribute__((weak));
-void Import(void) __attribute__((weak));
-void Export(void) __attribute__((weak));
 void Cut(void) __attribute__((weak));
 void Copy(void) __attribute__((weak));
 void Paste(void) __attribute__((weak));
@@ -233,9 +234,18 @@ void onClipboardChanged(void) {
   if (state == editing) sensitivity(1);
 }
 
-// Loads a JPEG logo file into id; 1 on success. A missing file is no error.
+// Loads a JPEG logo file into id; 1 on success. A missing file, or one that
+// is no JPEG at all, is passed over without a message.
 int loadLogoFile(const char *path) {
-  if (!fileExists(path)) return 0;
+  if (!fileExists(path) || fileIsDirectory(path)) return 0;
+  {
+    FILE *f = std::fopen(path, "rb");
+    if (!f) return 0;
+    unsigned char magic[2] = {0, 0};
+    const size_t n = std::fread(magic, 1, 2, f);
+    std::fclose(f);
+    if (n != 2 || magic[0] != 0xFF || magic[1] != 0xD8) return 0;
+  }
   wfileInfo info;
   std::memset(&info, 0, sizeof info);
   wfileStruct *in = wfileOpen(path, "rb", &info);
@@ -249,6 +259,14 @@ int loadLogoFile(const char *path) {
   }
   id = picture;
   return 1;
+}
+
+// The menu bar's height when the frame is width wide.
+int menuBarHeight(int width) {
+  QMenuBar *mb = baseWin ? baseWin->menuBar() : nullptr;
+  if (!mb || mb->isHidden()) return 0;
+  const int h = mb->heightForWidth(width);
+  return h > 0 ? h : mb->sizeHint().height();
 }
 
 void installHooks(void) {
@@ -300,13 +318,10 @@ int windowsSetup(void) {
                       (static_cast<unsigned>(window.blue()) << 16),
                   1};
 
-  // 200 by 22 at first: SizeWindows sizes the frame to the picture later.
-  client->resize(200, frameToolbarStrip);
-  baseWin->adjustSize();
-  baseWin->resize(200 > baseWin->width() ? 200 : baseWin->width(),
-                  baseWin->height() - client->height() + frameToolbarStrip);
+  // A client area 200 by 22 at first: SizeWindows sizes the frame to the
+  // picture later.
+  baseWin->resize(200, menuBarHeight(200) + frameToolbarStrip);
   moveWindowTo(imageWin, 0, frameToolbarStrip);
-  imageWin->resize(client->width(), client->height() - frameToolbarStrip > 0 ? client->height() - frameToolbarStrip : 0);
   imageView->setFocus();
   return 1;
 }
@@ -334,14 +349,16 @@ void frameSetTitle(const char *title) {
 
 void frameSizeWindows(void) {
   if (!baseWin) return;
-  QWidget *client = baseWin->centralWidget();
-  if (!client) return;
-  if (baseWin->layout()) baseWin->layout()->activate();
-  const QRect outer = baseWin->frameGeometry();
+  // The frame around the client area: the menu bar inside the window, and the
+  // decoration the window system adds around it (none before it is shown).
+  const QRect outer = baseWin->frameGeometry(), inner = baseWin->geometry();
+  int decoW = outer.width() - inner.width(), decoH = outer.height() - inner.height();
+  if (decoW < 0 || decoH < 0 || decoW > 200 || decoH > 200) decoW = decoH = 0;
   sizeWindowsFacts f;
   f.toolbarWidth = toolbarWidth(tb);
-  f.frameW = outer.width() - client->width();
-  f.frameH = outer.height() - client->height();
+  const int wanted = (displayWidth > f.toolbarWidth ? displayWidth : f.toolbarWidth);
+  f.frameW = decoW;
+  f.frameH = decoH + menuBarHeight(wanted);
   f.barH = f.barV = baseWin->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   QScreen *screen = baseWin->screen() ? baseWin->screen() : QGuiApplication::primaryScreen();
   const QRect desk = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -349,14 +366,13 @@ void frameSizeWindows(void) {
   f.deskY = desk.y();
   f.deskW = desk.width();
   f.deskH = desk.height();
-  f.winX = outer.x();
-  f.winY = outer.y();
+  f.winX = decoW ? outer.x() : inner.x();
+  f.winY = decoH ? outer.y() : inner.y();
   int x, y, w, h;
   if (!sizeWindowsCompute(&f, &x, &y, &w, &h)) {
     if (imageView) imageView->update();
     return;
   }
-  const int decoW = outer.width() - baseWin->width(), decoH = outer.height() - baseWin->height();
   baseWin->resize(w - decoW, h - decoH);
   baseWin->move(x, y);
 }
@@ -443,10 +459,17 @@ void frameCommand(unsigned id) {
     case 2100: callNew(nullptr, nullptr, nullptr); break;
     case 201: if (OpenLaunch) OpenLaunch(); break;
     case 111: callClose(0); break;
-    case 202: if (!opening && Save) Save(); break;
+    case 202:
+      if (!opening) {
+        if (saveDocument)
+          saveDocument();
+        else
+          Save();
+      }
+      break;
     case 203: if (!opening && SaveAs) SaveAs(); break;
-    case 112: if (Import) Import(); break;
-    case 113: if (Export) Export(); break;
+    case 112: Import(); break;
+    case 113: Export(); break;
     case 204: if (callClose(0)) TilvaneShutdown(); break;
     case 146: SelectAll(); break;
     case 142:
@@ -515,6 +538,16 @@ void frameTearDown(void) {
   seamsClear();
 }
 
+void frameKeysInstall(void) {
+  if (!baseWin) return;
+  menusAcceleratorsInstall(baseWin);
+  hAccelTable = baseWin;
+  if (!helpFilterFunc && qApp) {
+    helpFilterFunc = new HelpFilter;
+    qApp->installEventFilter(helpFilterFunc);
+  }
+}
+
 int WinMain(int count, const char *const *words) {
   char startFolder[4096];
   if (!getcwd(startFolder, sizeof startFolder)) startFolder[0] = 0;
@@ -540,10 +573,7 @@ int WinMain(int count, const char *const *words) {
   }
   startupTakeTime();
   readConfig();
-  menusAcceleratorsInstall(baseWin);
-  hAccelTable = baseWin;
-  helpFilterFunc = new HelpFilter;
-  qApp->installEventFilter(helpFilterFunc);
+  frameKeysInstall();
   if (!setDataDir(hInst, baseWin)) {
     frameTearDown();
     return 0;

@@ -34,6 +34,10 @@ int InitApplication(void);
 int InitInstance(void);
 int windowsSetup(void);
 
+// The keys: the accelerator table of the frame and the F1 filter that turns
+// F1 in dialogs and menus into context help (start-up steps 9 and 10).
+void frameKeysInstall(void);
+
 // The whole program: start-up in its order, the message loop and tear-down.
 // words are the command-line words without the program's name. Returns the
 // exit code.

@@ -1,0 +1,744 @@
+// The editor's windows driven as a person drives them: the frame's layout, the
+// logo, the toolbar and menus and their enable rules, every kind of hotspot
+// drawn with the mouse, Test+Edit (clicks with shift and ctrl, the rubber
+// band, the handles, point dragging), adding and removing points, aligning,
+// undo and redo, zoom and scrolling, context menus, F1 help, the clipboard
+// notice, the private messages, and start-up with its one-time notice.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+#include <cstdlib>
+#include <string>
+
+#include "app/commands.h"
+#include "app/datadir.h"
+#include "app/frame_ui.h"
+#include "app/menus_ui.h"
+#include "app/prefs.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "app/toolbar.h"
+#include "app/update.h"
+#include "editor/imagewindow_ui.h"
+#include "editor/modes.h"
+#include "editor/objects.h"
+#include "editor/props.h"
+#include "editor/seams.h"
+#include "editor/selection.h"
+#include "editor/undo.h"
+#include "editor/view.h"
+#include "html/document.h"
+#include "image/imagedata.h"
+#include "image/loadimg.h"
+#include "platform/platform_scripted.h"
+#include "tests/frame/frame_fixture.h"
+
+using namespace frameFixture;
+
+namespace {
+
+int addRect(double x1, double y1, double x2, double y2) {
+  const int i = objectsTotal;
+  objectsEnsure(i + 1);
+  object *o = &objects[i];
+  o->t = rectangle;
+  pointsEnsure(o, 2);
+  o->points[0] = {x1, y1};
+  o->points[1] = {x2, y2};
+  o->pointsTotal = 2;
+  o->complete = 1;
+  objectsTotal++;
+  objectsEnsure(objectsTotal);
+  return i;
+}
+
+int addPolygon(std::initializer_list<FPOINT> pts) {
+  const int i = objectsTotal;
+  objectsEnsure(i + 1);
+  object *o = &objects[i];
+  o->t = polygon;
+  pointsEnsure(o, (int)pts.size() + 1);
+  o->pointsTotal = 0;
+  for (const FPOINT &p : pts) o->points[o->pointsTotal++] = p;
+  o->complete = 1;
+  objectsTotal++;
+  objectsEnsure(objectsTotal);
+  return i;
+}
+
+const unsigned grey = 200 | (200 << 8) | (200u << 16);
+
+// The text of the help stub last handed to the browser.
+QString lastHelpPage() {
+  if (scripted.addresses.empty()) return QString();
+  QFile f(QString::fromStdString(scripted.addresses.back()));
+  if (!f.open(QIODevice::ReadOnly)) return QString();
+  return QString::fromUtf8(f.readAll());
+}
+
+// Closes the modal dialog that the next command opens.
+void closeNextModal() {
+  QTimer::singleShot(0, [] {
+    if (QWidget *w = QApplication::activeModalWidget()) w->close();
+  });
+}
+
+}  // namespace
+
+class FrameTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { setUp(); }
+  void cleanup() { tearDown(); }
+
+  void layoutOfTheFrame();
+  void logoFromTheFilesFolder();
+  void documentCommandsFollowTheDocument();
+  void rectangleByDragAndByTwoClicks();
+  void circleAndCancel();
+  void polygonClosesNearItsFirstVertex();
+  void magicWandTracesTheRegion();
+  void selectingWithClicksShiftAndCtrl();
+  void rubberBandSelectsAndAlignEnables();
+  void handlesMoveAndResizeTheSelection();
+  void pointDraggingWithShiftSnapsTheAngle();
+  void addAndRemovePoints();
+  void undoAndRedoByKeys();
+  void zoomAndScroll();
+  void contextMenus();
+  void doubleClicks();
+  void helpKeyInDialogsAndFrame();
+  void clipboardChangeEnablesPaste();
+  void privateMessages();
+  void everyCommandReachesItsFunction();
+  void maximisedFrameSizesOnRestore();
+  void closeBoxEndsTheLoop();
+  void startUpShowsTheNoticeOnce();
+};
+
+void FrameTest::layoutOfTheFrame() {
+  QCOMPARE(baseWin->windowTitle(), QStringLiteral("Tilvane 4.05"));
+  QCOMPARE(baseWin->objectName(), QStringLiteral("tilvaneBase"));
+  QCOMPARE(imageWin->objectName(), QStringLiteral("tilvaneImage"));
+  // The logo is shown and the frame sized to it (the strip is wider than 480).
+  QVERIFY(id);
+  QCOMPARE(sx, 480);
+  QCOMPARE(sy, 320);
+  QWidget *client = baseWin->centralWidget();
+  QCOMPARE(client->width(), toolbarWidth(tb));
+  QCOMPARE(client->height(), 320 + 22);
+  QCOMPARE(imageWin->geometry(), QRect(0, 22, client->width(), client->height() - 22));
+  QCOMPARE(toolbarWidth(tb), 666);
+  // A picture larger than the desktop: the frame stops at the desktop and the
+  // image window gets scroll bars.
+  loadPicture(3000, 2500);
+  const QRect desk = baseWin->screen()->availableGeometry();
+  QVERIFY(baseWin->frameGeometry().width() <= desk.width());
+  QVERIFY(imageWindowBar(0)->isVisible());
+  QVERIFY(imageWindowBar(1)->isVisible());
+  QCOMPARE(winwidth, imageView->width());
+  QCOMPARE(winheight, imageView->height());
+  QCOMPARE(imageView->width() + imageWindowBar(1)->width(), imageWin->width());
+}
+
+void FrameTest::logoFromTheFilesFolder() {
+  QTemporaryDir dir;
+  QImage small(123, 45, QImage::Format_RGB32);
+  small.fill(QColor(10, 200, 30));
+  QVERIFY(small.save(dir.filePath(QStringLiteral("tilvane.jpg")), "JPEG"));
+  qputenv("TILVANE_FILES", dir.path().toLocal8Bit());
+  ReloadLogo();
+  QCOMPARE(sx, 123);
+  QCOMPARE(displayHeight, 45);
+  QCOMPARE(scale, 1.0);
+  // A file that is no picture: the built-in logo, without a message.
+  QFile bad(dir.filePath(QStringLiteral("tilvane.jpg")));
+  QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  bad.write("not a picture");
+  bad.close();
+  scripted.shown.clear();
+  ReloadLogo();
+  qunsetenv("TILVANE_FILES");
+  QCOMPARE(sx, 480);
+  QVERIFY(scriptedMessages().empty());
+}
+
+void FrameTest::documentCommandsFollowTheDocument() {
+  sensitivity(0);
+  for (unsigned idc : {202u, 111u, 2101u, 302u, 900u, 903u}) {
+    QVERIFY2(!menusEnabled(idc), qPrintable(QString::number(idc)));
+    QVERIFY2(!buttonEnabled(idc), qPrintable(QString::number(idc)));
+  }
+  QVERIFY(!menusEnabled(203));
+  QVERIFY(menusEnabled(2100) && buttonEnabled(2100));
+  QVERIFY(menusEnabled(201) && menusEnabled(204) && menusEnabled(118));
+  // A disabled button neither presses nor runs its command.
+  toolbarClick(302);
+  QCOMPARE(state, (int)nostate);
+  loadPicture(400, 300);
+  for (unsigned idc : {202u, 111u, 2101u, 302u, 900u, 203u, 112u})
+    QVERIFY2(menusEnabled(idc), qPrintable(QString::number(idc)));
+  QVERIFY(!menusEnabled(903));  // nothing to undo yet
+  QVERIFY(!menusEnabled(142) && !buttonEnabled(142));
+  QVERIFY(!menusEnabled(146));
+}
+
+void FrameTest::rectangleByDragAndByTwoClicks() {
+  loadPicture(400, 300);
+  toolbarClick(302);
+  QCOMPARE(state, (int)rectPosition);
+  QVERIFY(menusChecked(302));
+  drag(20, 20, 120, 80);
+  QCOMPARE(objectsTotal, 1);
+  QCOMPARE(urlRequests.size(), (size_t)1);
+  QCOMPARE(objects[0].t, (int)rectangle);
+  QCOMPARE(objects[0].points[1].x, 120.0);
+  QCOMPARE(objects[0].points[1].y, 80.0);
+  QCOMPARE(QString::fromUtf8(objects[0].url), QStringLiteral("http://example.com/"));
+  QCOMPARE(state, (int)rectPosition);  // ready for the next one
+  QCOMPARE(changed, 1);
+  // Drawn in the sketch colour over the picture.
+  QCOMPARE(pixel(20, 50), rgb(255, 128, 128));
+  QCOMPARE(pixel(60, 50), grey);
+  QVERIFY(menusEnabled(903) && buttonEnabled(903));
+  // A release within 8 pixels of the press keeps the rectangle going; the next
+  // click completes it.
+  press(200, 150);
+  move(205, 154, true);
+  release(205, 154);
+  QCOMPARE(state, (int)rectDrag);
+  move(260, 200, false);
+  QCOMPARE(objects[objectsTotal].points[1].x, 260.0);
+  click(260, 200);
+  QCOMPARE(objectsTotal, 2);
+  QCOMPARE(objects[1].points[0].x, 200.0);
+}
+
+void FrameTest::circleAndCancel() {
+  loadPicture(400, 300);
+  key(Qt::Key_E, Qt::ControlModifier);
+  QCOMPARE(state, (int)circlePosition);
+  QVERIFY(menusChecked(303));
+  click(300, 150);
+  QCOMPARE(state, (int)circleDrag);
+  move(330, 150, false);
+  QCOMPARE(pixel(270, 150), rgb(255, 128, 128));  // the rim follows the pointer
+  key(Qt::Key_Escape);
+  QCOMPARE(state, (int)circlePosition);
+  QCOMPARE(objectsTotal, 0);
+  QCOMPARE(objects[0].t, (int)notype);
+  QCOMPARE(pixel(270, 150), grey);
+  // Press, drag 20 pixels, release: a circle.
+  drag(150, 150, 170, 150);
+  QCOMPARE(objectsTotal, 1);
+  QCOMPARE(objectRadius(&objects[0]), 20);
+  // The dialog's Cancel discards the new shape.
+  urlAnswer = nullptr;
+  seams.url = [](int index, int) {
+    urlRequests.push_back(index);
+    UrlCancel();
+  };
+  drag(50, 50, 80, 50);
+  QCOMPARE(objectsTotal, 1);
+  QCOMPARE(state, (int)circlePosition);
+}
+
+void FrameTest::polygonClosesNearItsFirstVertex() {
+  loadPicture(400, 300);
+  menu(301);
+  QCOMPARE(state, (int)polyPosition);
+  click(50, 50);
+  click(200, 50);
+  // Near the first vertex with only two placed: a third vertex, not a close.
+  click(53, 53);
+  QCOMPARE(state, (int)polyAddpoints);
+  QCOMPARE(objects[0].pointsTotal, 3);
+  key(Qt::Key_Escape);
+  QCOMPARE(state, (int)polyPosition);
+  click(50, 50);
+  click(200, 50);
+  click(200, 200);
+  move(120, 230, false);
+  QCOMPARE(pixel(160, 215), rgb(255, 128, 128));  // the edge to the pointer
+  click(56, 56);  // 6 pixels away in both: closes
+  QCOMPARE(objectsTotal, 1);
+  QCOMPARE(objects[0].pointsTotal, 3);
+  QCOMPARE(state, (int)polyPosition);
+  // The right button closes a polygon of three vertices, not of two.
+  click(300, 20);
+  click(380, 20);
+  rightClick(380, 100);
+  QCOMPARE(objectsTotal, 1);
+  click(380, 100);
+  rightClick(330, 120);
+  QCOMPARE(objectsTotal, 2);
+  QCOMPARE(objects[1].pointsTotal, 3);
+  // At zoom 4 only the first vertex's own pixel closes it.
+  menu(900);
+  menu(900);
+  QCOMPARE(scale, 4.0);
+  hoffs = voffs = 0;
+  repaint(0);
+  click(40, 40);
+  click(200, 40);
+  click(200, 200);
+  click(44, 44);  // image pixel 11 against 10: one pixel off
+  QCOMPARE(objectsTotal, 2);
+  click(40, 40);
+  QCOMPARE(objectsTotal, 3);
+}
+
+void FrameTest::magicWandTracesTheRegion() {
+  loadPicture(400, 300);
+  toolbarClick(902);
+  QCOMPARE(state, (int)magicwandPosition);
+  click(150, 150);
+  QCOMPARE(objectsTotal, 1);
+  QCOMPARE(objects[0].t, (int)polygon);
+  QVERIFY(objects[0].pointsTotal >= 3);
+  const bounds b = objectGetBounds(&objects[0]);
+  QVERIFY2(std::abs(b.x1 - 100) <= 3 && std::abs(b.x2 - 199) <= 3, qPrintable(QString::number(b.x1)));
+  QVERIFY(std::abs(b.y1 - 100) <= 3 && std::abs(b.y2 - 199) <= 3);
+  QCOMPARE(state, (int)magicwandPosition);
+}
+
+void FrameTest::selectingWithClicksShiftAndCtrl() {
+  loadPicture(400, 300);
+  addRect(20, 20, 80, 80);
+  addRect(120, 20, 180, 80);
+  addRect(220, 20, 280, 80);
+  toolbarClick(304);
+  QCOMPARE(state, (int)editing);
+  QVERIFY(menusChecked(304) && !menusChecked(302));
+  // Hotspots exist but none is selected: the toolbar's Copy is enabled while
+  // the menu's Copy is grayed.
+  QVERIFY(buttonEnabled(144));
+  QVERIFY(!menusEnabled(144));
+  QVERIFY(!menusEnabled(142) && !buttonEnabled(142));
+  click(50, 50);
+  QVERIFY(objects[0].selected);
+  QCOMPARE(lastObjectSelected, 0);
+  QVERIFY(menusEnabled(142) && buttonEnabled(142) && menusEnabled(144));
+  QVERIFY(!menusEnabled(125));  // align needs two
+  // The selected hotspot is inverted inside.
+  QCOMPARE(pixel(40, 40), rgb(55, 55, 55));
+  QCOMPARE(pixel(140, 40), grey);
+  click(150, 50, Qt::ShiftModifier);
+  QVERIFY(objects[0].selected && objects[1].selected);
+  QVERIFY(menusEnabled(125) && buttonEnabled(129));
+  click(150, 50, Qt::ControlModifier);  // ctrl toggles
+  QVERIFY(objects[0].selected && !objects[1].selected);
+  click(250, 50);  // a plain click selects only what it hits
+  QVERIFY(!objects[0].selected && objects[2].selected);
+  click(350, 250);  // empty picture: nothing
+  QCOMPARE(objectsSelected(), 0);
+  QCOMPARE(lastObjectSelected, -1);
+  key(Qt::Key_A, Qt::ControlModifier);
+  QCOMPARE(objectsSelected(), 3);
+}
+
+void FrameTest::rubberBandSelectsAndAlignEnables() {
+  loadPicture(400, 300);
+  addRect(20, 20, 80, 80);
+  addRect(120, 40, 180, 100);
+  addRect(250, 200, 300, 250);
+  menu(304);
+  press(10, 10);
+  move(60, 60, true);
+  move(190, 120, true);
+  QVERIFY(editingSelectionDrag);
+  QCOMPARE(pixel(100, 10), rgb(255, 128, 128));  // the band's top edge
+  release(190, 120);
+  QVERIFY(!editingSelectionDrag);
+  QVERIFY(objects[0].selected && objects[1].selected && !objects[2].selected);
+  QCOMPARE(pixel(100, 10), grey);
+  QVERIFY(menusEnabled(125) && menusEnabled(137) && buttonEnabled(125));
+  key(Qt::Key_T, Qt::AltModifier);  // align to the top edge
+  QCOMPARE(objects[1].points[0].y, 20.0);
+  QCOMPARE(objects[1].points[1].y, 80.0);
+  key(Qt::Key_R, Qt::AltModifier | Qt::ShiftModifier);  // expand to the right edge
+  QCOMPARE(std::fmax(objects[0].points[0].x, objects[0].points[1].x), 180.0);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(std::fmax(objects[0].points[0].x, objects[0].points[1].x), 80.0);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(objects[1].points[0].y, 40.0);
+  key(Qt::Key_Y, Qt::ControlModifier);
+  QCOMPARE(objects[1].points[0].y, 20.0);
+}
+
+void FrameTest::handlesMoveAndResizeTheSelection() {
+  loadPicture(400, 300);
+  addRect(20, 20, 80, 80);
+  addRect(120, 20, 180, 80);
+  menu(304);
+  key(Qt::Key_A, Qt::ControlModifier);
+  int cx = 0, cy = 0;
+  bounds b = selectionGetCenterAndBounds(&cx, &cy, nullptr, nullptr);
+  QCOMPARE(cx, 100);
+  QCOMPARE(cy, 50);
+  QCOMPARE(pixel(cx, cy), rgb(191, 255, 191));  // the move handle in the handle pen
+  // The move handle: both hotspots follow, shown through the pending transform
+  // while the button is held.
+  press(cx, cy);
+  move(cx + 20, cy + 30, true);
+  QCOMPARE(mfactorx, 20);
+  QCOMPARE(objects[0].points[0].x, 20.0);  // not yet applied
+  release(cx + 20, cy + 30);
+  QCOMPARE(objects[0].points[0].x, 40.0);
+  QCOMPARE(objects[1].points[1].y, 110.0);
+  QCOMPARE(mfactorx, 0);
+  // The corner handle resizes the selection.
+  b = selectionGetCenterAndBounds(&cx, &cy, nullptr, nullptr);
+  QCOMPARE(b.x2, 200);
+  QCOMPARE(b.y2, 110);
+  drag(b.x2, b.y2, 300, 160);
+  b = selectionGetCenterAndBounds(nullptr, nullptr, nullptr, nullptr);
+  QVERIFY2(std::abs(b.x2 - 300) <= 1 && std::abs(b.y2 - 160) <= 1, qPrintable(QString::number(b.x2)));
+  QCOMPARE(rfactorx, 1.0);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  b = selectionGetCenterAndBounds(nullptr, nullptr, nullptr, nullptr);
+  QCOMPARE(b.x2, 200);
+}
+
+void FrameTest::pointDraggingWithShiftSnapsTheAngle() {
+  loadPicture(400, 300);
+  addPolygon({{50, 50}, {150, 50}, {150, 150}});
+  menu(304);
+  click(100, 52);  // on the outline: selects the polygon
+  QCOMPARE(lastObjectSelected, 0);
+  QCOMPARE(objectsSelected(), 1);
+  // Press on vertex 2 and drag it with shift: the angle from vertex 1 snaps to
+  // a multiple of 22.5 degrees.
+  press(150, 150, Qt::ShiftModifier);
+  QVERIFY(pointIsSelected(&psel, 2));
+  move(170, 230, true, Qt::ShiftModifier);
+  release(170, 230, Qt::ShiftModifier);
+  const FPOINT p = objects[0].points[2];
+  const double angle = std::atan2(p.y - 50, p.x - 150) * 180 / M_PI;
+  const double steps = angle / 22.5;
+  QVERIFY2(std::fabs(steps - std::round(steps)) < 0.05, qPrintable(QString::number(angle)));
+  QVERIFY(p.y > 150);
+  QCOMPARE(changed, 1);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(objects[0].points[2].x, 150.0);
+  QCOMPARE(objects[0].points[2].y, 150.0);
+}
+
+void FrameTest::addAndRemovePoints() {
+  loadPicture(400, 300);
+  addPolygon({{50, 50}, {250, 50}, {250, 250}, {50, 250}});
+  menu(304);
+  click(150, 51);
+  click(50, 50);
+  QCOMPARE(pointsSelected(&psel), 1);
+  QVERIFY(menusEnabled(108) && buttonEnabled(108));
+  QVERIFY(!menusEnabled(107));
+  click(250, 50, Qt::ShiftModifier);
+  QCOMPARE(pointsSelected(&psel), 2);
+  QVERIFY(menusEnabled(107) && buttonEnabled(107));
+  key(Qt::Key_A, Qt::AltModifier);
+  QCOMPARE(objects[0].pointsTotal, 5);
+  QCOMPARE(objects[0].points[1].x, 150.0);
+  QCOMPARE(hints.size() >= 1 && hints.back() == 7, true);
+  click(250, 250);
+  key(Qt::Key_P, Qt::AltModifier);
+  QCOMPARE(objects[0].pointsTotal, 4);
+  // A polygon keeps at least three points.
+  click(50, 50);
+  key(Qt::Key_P, Qt::AltModifier);
+  QCOMPARE(objects[0].pointsTotal, 3);
+  scripted.shown.clear();
+  click(250, 50);
+  key(Qt::Key_P, Qt::AltModifier);
+  QCOMPARE(objects[0].pointsTotal, 3);
+  QCOMPARE(scriptedMessages().size(), (size_t)1);
+}
+
+void FrameTest::undoAndRedoByKeys() {
+  loadPicture(400, 300);
+  menu(302);
+  drag(20, 20, 100, 100);
+  drag(150, 20, 200, 100);
+  QCOMPARE(objectsTotal, 2);
+  urlAnswer = nullptr;
+  key(Qt::Key_Z, Qt::ControlModifier);  // the second rectangle back under construction
+  QCOMPARE(objectsTotal, 1);
+  QCOMPARE(state, (int)rectUrl);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(objects[1].t, (int)notype);
+  QVERIFY(menusEnabled(904) && buttonEnabled(904));
+  key(Qt::Key_Y, Qt::ControlModifier);
+  key(Qt::Key_Y, Qt::ControlModifier);
+  QCOMPARE(objectsTotal, 2);
+  QCOMPARE(objects[1].points[1].x, 200.0);
+  QVERIFY(!menusEnabled(904));
+}
+
+void FrameTest::zoomAndScroll() {
+  loadPicture(2000, 1500);
+  QVERIFY(hasHbar && hasVbar);
+  QScrollBar *h = imageWindowBar(0);
+  QCOMPARE(h->maximum(), hrange - h->pageStep() + 1);
+  // Line and page steps of the bar move the view by the Part's amounts.
+  h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  QCOMPARE(hoffs, 8);
+  QCOMPARE(h->value(), 8);
+  h->triggerAction(QAbstractSlider::SliderToMaximum);
+  QCOMPARE(hoffs, 2000 - scaledWinWidth);
+  // The picture is drawn scrolled: window x 0 shows picture x hoffs.
+  hoffs = 50;
+  voffs = 50;
+  repaint(0);
+  QCOMPARE(pixel(50, 50), rgb(0, 0, 200));   // picture (100, 100)
+  QCOMPARE(pixel(49, 50), grey);
+  // "+" and "=" zoom in, "-" zooms out, each undoable.
+  key(Qt::Key_Plus, Qt::NoModifier);
+  QCOMPARE(scale, 2.0);
+  key(Qt::Key_Equal);
+  QCOMPARE(scale, 4.0);
+  key(Qt::Key_Minus);
+  QCOMPARE(scale, 2.0);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(scale, 4.0);
+  // Mouse coordinates follow the zoom and the scroll.
+  menu(302);
+  hoffs = 400;
+  voffs = 0;
+  click(40, 40);
+  QCOMPARE(objects[objectsTotal].points[0].x, 110.0);  // (40 + 400) / 4
+  QCOMPARE(objects[objectsTotal].points[0].y, 10.0);
+}
+
+void FrameTest::contextMenus() {
+  loadPicture(400, 300);
+  addRect(20, 20, 80, 80);
+  addRect(120, 20, 180, 80);
+  menu(304);
+  // Over empty picture: nothing.
+  rightClick(300, 250);
+  QVERIFY(!singleSelectionMenu->isVisible());
+  // Over a hotspot with nothing selected: it is selected and its menu shown.
+  rightClick(50, 50);
+  QVERIFY(objects[0].selected);
+  QTRY_VERIFY(singleSelectionMenu->isVisible());
+  singleSelectionMenu->hide();
+  key(Qt::Key_A, Qt::ControlModifier);
+  QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(0, 0));
+  QApplication::sendEvent(imageView, &keyboard);
+  QTRY_VERIFY(multipleSelectionMenu->isVisible());
+  multipleSelectionMenu->hide();
+  // Its items are the menu bar's commands.
+  QVERIFY(multipleSelectionMenu->actions().contains(menusAction(903)));
+}
+
+void FrameTest::doubleClicks() {
+  loadPicture(400, 300);
+  addRect(20, 20, 80, 80);
+  menu(304);
+  static int defaults = 0;
+  defaults = 0;
+  seams.urlDefault = [] { defaults++; };
+  urlAnswer = nullptr;
+  doubleClick(50, 50);
+  QCOMPARE(urlRequests.size(), (size_t)1);
+  QCOMPARE(urlRequests.back(), 0);
+  doubleClick(50, 50, Qt::ControlModifier);
+  QCOMPARE(urlRequests.size(), (size_t)1);
+  doubleClick(300, 250);
+  QCOMPARE(defaults, 1);
+  // Enter runs Properties with exactly one hotspot selected.
+  click(50, 50);
+  key(Qt::Key_Return);
+  QCOMPARE(urlRequests.size(), (size_t)2);
+}
+
+void FrameTest::helpKeyInDialogsAndFrame() {
+  loadPicture(400, 300);
+  menu(303);
+  // F1 in a dialog: the state's topic.
+  QDialog dlg(baseWin);
+  QLineEdit *edit = new QLineEdit(&dlg);
+  (new QVBoxLayout(&dlg))->addWidget(edit);
+  dlg.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+  edit->setFocus();
+  scripted.addresses.clear();
+  QTest::keyClick(edit, Qt::Key_F1);
+  settle();
+  QCOMPARE(scripted.addresses.size(), (size_t)1);
+  QVERIFY2(lastHelpPage().contains(QStringLiteral("help.htm#help_circles")), qPrintable(lastHelpPage()));
+  // With the colour chooser open the colour topic wins.
+  colorEditing = 1;
+  QTest::keyClick(edit, Qt::Key_F1);
+  settle();
+  colorEditing = 0;
+  QCOMPARE(scripted.addresses.size(), (size_t)2);
+  QVERIFY(lastHelpPage().contains(QStringLiteral("help.htm#help_color")));
+  dlg.hide();
+  // F1 in the frame is Help, Contents.
+  QApplication::setActiveWindow(baseWin);
+  imageView->setFocus();
+  QTest::keyClick(imageView, Qt::Key_F1);
+  settle();
+  QCOMPARE(scripted.addresses.size(), (size_t)3);
+  QVERIFY(lastHelpPage().contains(QStringLiteral("help.htm#help_contents")));
+}
+
+void FrameTest::clipboardChangeEnablesPaste() {
+  loadPicture(400, 300);
+  menu(304);
+  QVERIFY(!menusEnabled(145) && !buttonEnabled(145));
+  scripted.clipboardHasText = true;
+  QGuiApplication::clipboard()->setText(QStringLiteral("<area shape=\"rect\" coords=\"1,2,3,4\" />"));
+  settle();
+  QVERIFY(menusEnabled(145) && buttonEnabled(145));
+  // Outside Test+Edit the notice changes nothing.
+  menu(302);
+  QVERIFY(!menusEnabled(145));
+  QGuiApplication::clipboard()->setText(QStringLiteral("other"));
+  settle();
+  QVERIFY(!menusEnabled(145));
+}
+
+void FrameTest::privateMessages() {
+  // The update result: an up-to-date answer is told only when asked for.
+  framePostMessage(updateResultMessage, ucurrent);
+  settle();
+  QVERIFY(scriptedMessages().empty());
+  checkingForUpdatesForeground = 1;
+  framePostMessage(updateResultMessage, ucurrent);
+  settle();
+  QCOMPARE(scriptedLastMessage().title, std::string("No New Updates Available"));
+  QCOMPARE(checkingForUpdatesForeground.load(), 0);
+  // Another process saved the settings: they are read again.
+  sketchR = 1;
+  char path[1100];
+  getIniFile(path, sizeof path, 1);
+  QFile ini(QString::fromLocal8Bit(path));
+  QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ini.write("NCSA\nsketch=10,20,30\n");
+  ini.close();
+  framePostMessage(reloadConfigMessage, 0);
+  settle();
+  QCOMPARE(sketchR, 10);
+  QCOMPARE(sketchPen.color, rgb(10, 20, 30));
+  QFile::remove(QString::fromLocal8Bit(path));
+  // F1 from a dialog arrives as 3024.
+  scripted.addresses.clear();
+  framePostMessage(contextHelpMessage, 0);
+  settle();
+  QCOMPARE(scripted.addresses.size(), (size_t)1);
+}
+
+void FrameTest::everyCommandReachesItsFunction() {
+  loadPicture(400, 300);
+  addRect(20, 20, 80, 80);
+  addPolygon({{120, 20}, {220, 20}, {170, 120}});
+  qputenv("TILVANE_UPDATE_URL", "http://127.0.0.1:9/tilvane/version.php");
+  struct {
+    unsigned id;
+    std::function<bool()> done;
+  } rows[] = {
+      {302, [] { return state == rectPosition; }},
+      {303, [] { return state == circlePosition; }},
+      {301, [] { return state == polyPosition; }},
+      {902, [] { return state == magicwandPosition; }},
+      {304, [] { return state == editing; }},
+      {146, [] { return objectsSelected() == 2; }},
+      {900, [] { return scale == 2.0; }},
+      {901, [] { return scale == 1.0; }},
+      {903, [] { return scale == 2.0; }},
+      {904, [] { return scale == 1.0; }},
+      {125, [] { return objects[1].points[0].y == 20 && objects[0].points[0].y == 20; }},
+      {401, [] { return lastHelpPage().contains(QStringLiteral("help_contents")); }},
+      {105, [] { return state == editing; }},
+  };
+  for (const auto &r : rows) {
+    frameCommand(r.id);
+    settle();
+    QVERIFY2(r.done(), qPrintable(QString::number(r.id)));
+  }
+  // Properties with one hotspot selected.
+  click(50, 50);
+  frameCommand(151);
+  QCOMPARE(urlRequests.back(), 0);
+  // The modal boxes: About and Preferences.
+  closeNextModal();
+  frameCommand(402);
+  closeNextModal();
+  frameCommand(118);
+  // Unknown ids do nothing.
+  frameCommand(12345);
+  frameCommand(0);
+  qunsetenv("TILVANE_UPDATE_URL");
+}
+
+void FrameTest::maximisedFrameSizesOnRestore() {
+  maximized = 1;
+  newImage = 0;
+  loadPicture(300, 200);
+  QCOMPARE(newImage, 1);
+  maximized = 0;
+  baseWin->showMaximized();
+  settle();
+  baseWin->showNormal();
+  settle();
+  QCOMPARE(maximized, 0);
+}
+
+void FrameTest::closeBoxEndsTheLoop() {
+  int code = -1;
+  QTimer::singleShot(0, [] { baseWin->close(); });
+  QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+  code = QApplication::exec();
+  QCOMPARE(code, 0);
+  QVERIFY(baseWin);  // still there until tear-down
+}
+
+void FrameTest::startUpShowsTheNoticeOnce() {
+  tearDown();
+  // A data folder that exists already: no folder dialog.
+  const QString data = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"));
+  QVERIFY(QDir().mkpath(data + QStringLiteral("/Tilvane")));
+  char ini[1100];
+  getIniFile(ini, sizeof ini, 1);
+  QFile::remove(QString::fromLocal8Bit(ini));
+  qputenv("TILVANE_UPDATE_URL", "http://127.0.0.1:9/tilvane/version.php");
+  const char *words[] = {"mapname"};
+  for (int run = 0; run < 2; run++) {
+    scriptedInstall();
+    settingsDefaults();
+    scripted.answers.push_back(IDNO);
+    QTimer::singleShot(0, [] { TilvaneShutdown(); });
+    QCOMPARE(WinMain(1, words), 0);
+    int notices = 0;
+    for (const scriptedShown &m : scriptedMessages())
+      if (m.title == "Tilvane 4.0 Is Different - And Better!") notices++;
+    QCOMPARE(notices, run == 0 ? 1 : 0);
+    QCOMPARE(upgradeNoticeDisplayed, 1);
+    QVERIFY(!baseWin);
+    QCOMPARE(argc, 2);
+    QCOMPARE(QString::fromLocal8Bit(argv[1]), QStringLiteral("mapname"));
+  }
+  qunsetenv("TILVANE_UPDATE_URL");
+  setUp();
+}
+
+QTEST_MAIN(FrameTest)
+#include "frame_test.moc"
