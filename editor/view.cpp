@@ -148,15 +148,24 @@ void indexedColors(const imageData *d, const QImage *tile, QRgb *lut) {
   }
 }
 
-// Draws the picture scaled to displayWidth x displayHeight times scale and
-// shifted by (-hoffs, -voffs) into the cache, nearest pixel, the rest of the
-// window in the background colour. Each window pixel is looked up once, so the
-// cost follows the window's size and not the zoom.
-void drawPictureCache(QImage *cache) {
+// Draws the part x0..x1-1, y0..y1-1 of the window: the picture scaled to
+// displayWidth x displayHeight times scale and shifted by (-hoffs, -voffs),
+// nearest pixel, the rest in the background colour. A window pixel's colour
+// depends only on its place in the scaled picture, so parts drawn at different
+// times fit together exactly. Each pixel is looked up once: the cost follows
+// the area and not the zoom.
+void drawPictureArea(QImage *cache, int x0, int y0, int x1, int y1) {
+  if (x0 < 0) x0 = 0;
+  if (y0 < 0) y0 = 0;
+  if (x1 > cache->width()) x1 = cache->width();
+  if (y1 > cache->height()) y1 = cache->height();
+  if (x0 >= x1 || y0 >= y1) return;
   const QRgb bg = qcolor(bgColor).rgb();
-  cache->fill(bg);
+  for (int y = y0; y < y1; y++) {
+    QRgb *out = reinterpret_cast<QRgb *>(cache->scanLine(y));
+    for (int x = x0; x < x1; x++) out[x] = bg;
+  }
   const imageData *d = id;
-  const int W = cache->width(), H = cache->height();
   if (!d || d->width <= 0 || d->height <= 0 || d->rows <= 0 || d->cols <= 0) return;
   const double dw = displayWidth > 0 ? displayWidth * scale : 0;
   const double dh = displayHeight > 0 ? displayHeight * scale : 0;
@@ -164,44 +173,45 @@ void drawPictureCache(QImage *cache) {
   const long long sw = scaledPictureWidth(), sh = scaledPictureHeight();
 
   // Picture column and tile column of every window column; -1 off the picture.
-  std::vector<int> srcX(static_cast<size_t>(W), -1), tileC(static_cast<size_t>(W), -1);
-  for (int x = 0; x < W; x++) {
-    long long gx = static_cast<long long>(x) + hoffs;
+  const int n = x1 - x0;
+  std::vector<int> srcX(static_cast<size_t>(n), -1), tileC(static_cast<size_t>(n), -1);
+  for (int i = 0; i < n; i++) {
+    long long gx = static_cast<long long>(x0 + i) + hoffs;
     if (gx < 0 || gx >= sw) continue;
     long long u = static_cast<long long>(std::floor(static_cast<double>(gx) * d->width / dw));
     if (u >= d->width) u = d->width - 1;
     if (u < 0) u = 0;
     int c = 0;
     while (c + 1 < d->cols && d->colOffsets[c + 1] <= u) c++;
-    srcX[x] = static_cast<int>(u) - d->colOffsets[c];
-    tileC[x] = c;
+    srcX[static_cast<size_t>(i)] = static_cast<int>(u) - d->colOffsets[c];
+    tileC[static_cast<size_t>(i)] = c;
   }
   std::vector<span> spans;
-  for (int x = 0; x < W;) {
-    if (tileC[x] < 0) {
-      x++;
+  for (int i = 0; i < n;) {
+    if (tileC[static_cast<size_t>(i)] < 0) {
+      i++;
       continue;
     }
-    int x0 = x, c = tileC[x];
-    while (x < W && tileC[x] == c) x++;
-    spans.push_back(span{x0, x, c});
+    int i0 = i, c = tileC[static_cast<size_t>(i)];
+    while (i < n && tileC[static_cast<size_t>(i)] == c) i++;
+    spans.push_back(span{i0, i, c});
   }
   if (spans.empty()) return;
 
   QRgb lut[256];
   const QImage *lutTile = nullptr;
   long long lastV = -1;
-  QRgb *lastRow = nullptr;
-  for (int y = 0; y < H; y++) {
+  const QRgb *lastRow = nullptr;
+  for (int y = y0; y < y1; y++) {
     long long gy = static_cast<long long>(y) + voffs;
     if (gy < 0 || gy >= sh) continue;
     long long v = static_cast<long long>(std::floor(static_cast<double>(gy) * d->height / dh));
     if (v >= d->height) v = d->height - 1;
     if (v < 0) v = 0;
-    QRgb *out = reinterpret_cast<QRgb *>(cache->scanLine(y));
+    QRgb *out = reinterpret_cast<QRgb *>(cache->scanLine(y)) + x0;
     if (v == lastV && lastRow) {
       // The same picture row as the window row above (zoomed in).
-      std::memcpy(out, lastRow, sizeof(QRgb) * static_cast<size_t>(W));
+      std::memcpy(out, lastRow, sizeof(QRgb) * static_cast<size_t>(n));
       continue;
     }
     int r = 0;
@@ -212,21 +222,22 @@ void drawPictureCache(QImage *cache) {
       if (!tile || ty < 0 || ty >= tile->height()) continue;
       const uchar *line = tile->constScanLine(ty);
       const int tw = tile->width();
+      const int *src = srcX.data();
       switch (tile->format()) {
         case QImage::Format_BGR888:
-          for (int x = s.x0; x < s.x1; x++) {
-            const int u = srcX[x];
+          for (int i = s.x0; i < s.x1; i++) {
+            const int u = src[i];
             if (u >= tw) continue;
             const uchar *p = line + 3 * u;
-            out[x] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) | (static_cast<QRgb>(p[1]) << 8) | p[0];
+            out[i] = 0xFF000000u | (static_cast<QRgb>(p[2]) << 16) | (static_cast<QRgb>(p[1]) << 8) | p[0];
           }
           break;
         case QImage::Format_RGB888:
-          for (int x = s.x0; x < s.x1; x++) {
-            const int u = srcX[x];
+          for (int i = s.x0; i < s.x1; i++) {
+            const int u = src[i];
             if (u >= tw) continue;
             const uchar *p = line + 3 * u;
-            out[x] = 0xFF000000u | (static_cast<QRgb>(p[0]) << 16) | (static_cast<QRgb>(p[1]) << 8) | p[2];
+            out[i] = 0xFF000000u | (static_cast<QRgb>(p[0]) << 16) | (static_cast<QRgb>(p[1]) << 8) | p[2];
           }
           break;
         case QImage::Format_Indexed8:
@@ -234,22 +245,22 @@ void drawPictureCache(QImage *cache) {
             indexedColors(d, tile, lut);
             lutTile = tile;
           }
-          for (int x = s.x0; x < s.x1; x++) {
-            const int u = srcX[x];
-            if (u < tw) out[x] = lut[line[u]];
+          for (int i = s.x0; i < s.x1; i++) {
+            const int u = src[i];
+            if (u < tw) out[i] = lut[line[u]];
           }
           break;
         case QImage::Format_RGB32:
         case QImage::Format_ARGB32:
-          for (int x = s.x0; x < s.x1; x++) {
-            const int u = srcX[x];
-            if (u < tw) out[x] = reinterpret_cast<const QRgb *>(line)[u] | 0xFF000000u;
+          for (int i = s.x0; i < s.x1; i++) {
+            const int u = src[i];
+            if (u < tw) out[i] = reinterpret_cast<const QRgb *>(line)[u] | 0xFF000000u;
           }
           break;
         default:
-          for (int x = s.x0; x < s.x1; x++) {
-            const int u = srcX[x];
-            if (u < tw) out[x] = tile->pixel(u, ty) | 0xFF000000u;
+          for (int i = s.x0; i < s.x1; i++) {
+            const int u = src[i];
+            if (u < tw) out[i] = tile->pixel(u, ty) | 0xFF000000u;
           }
           break;
       }
@@ -257,6 +268,29 @@ void drawPictureCache(QImage *cache) {
     lastV = v;
     lastRow = out;
   }
+}
+
+void drawPictureCache(QImage *cache) { drawPictureArea(cache, 0, 0, cache->width(), cache->height()); }
+
+// After a scroll by (dx, dy) window pixels: the part still in view moves over
+// and only the uncovered strips are drawn.
+void scrollPictureCache(QImage *cache, int dx, int dy) {
+  const int W = cache->width(), H = cache->height();
+  const size_t keep = static_cast<size_t>(W - (dx < 0 ? -dx : dx));
+  const int srcX0 = dx > 0 ? dx : 0, dstX0 = dx < 0 ? -dx : 0;
+  if (dy >= 0) {
+    for (int y = 0; y + dy < H; y++)
+      std::memmove(reinterpret_cast<QRgb *>(cache->scanLine(y)) + dstX0,
+                   reinterpret_cast<const QRgb *>(cache->constScanLine(y + dy)) + srcX0, keep * sizeof(QRgb));
+  } else {
+    for (int y = H - 1; y + dy >= 0; y--)
+      std::memmove(reinterpret_cast<QRgb *>(cache->scanLine(y)) + dstX0,
+                   reinterpret_cast<const QRgb *>(cache->constScanLine(y + dy)) + srcX0, keep * sizeof(QRgb));
+  }
+  if (dx > 0) drawPictureArea(cache, W - dx, 0, W, H);
+  if (dx < 0) drawPictureArea(cache, 0, 0, -dx, H);
+  if (dy > 0) drawPictureArea(cache, 0, H - dy, W, H);
+  if (dy < 0) drawPictureArea(cache, 0, 0, W, -dy);
 }
 
 // --- the layer key --------------------------------------------------------
@@ -583,9 +617,14 @@ void viewRender(int flag) {
     return;
   }
 
-  if (fresh || !cacheValid || oldHoffs != hoffs || oldVoffs != voffs || oldScale != scale || cachePicture != id ||
-      cacheDisplayW != displayWidth || cacheDisplayH != displayHeight || cacheBg != bgColor) {
-    drawPictureCache(hbScrolledBitmap);
+  const bool sameView = !fresh && cacheValid && oldScale == scale && cachePicture == id &&
+                        cacheDisplayW == displayWidth && cacheDisplayH == displayHeight && cacheBg == bgColor;
+  if (!sameView || oldHoffs != hoffs || oldVoffs != voffs) {
+    const long long dx = static_cast<long long>(hoffs) - oldHoffs, dy = static_cast<long long>(voffs) - oldVoffs;
+    if (sameView && dx > -W && dx < W && dy > -H && dy < H)
+      scrollPictureCache(hbScrolledBitmap, static_cast<int>(dx), static_cast<int>(dy));
+    else
+      drawPictureCache(hbScrolledBitmap);
     oldHoffs = hoffs;
     oldVoffs = voffs;
     oldScale = scale;

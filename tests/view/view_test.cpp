@@ -6,6 +6,8 @@
 #include <QImage>
 
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 #include <initializer_list>
 #include <random>
 
@@ -539,6 +541,52 @@ TEST_F(ViewTest, CachedLayerMatchesAFreshDrawing) {
     viewInvalidate();
     viewRender(0);
     ASSERT_TRUE(cached == *hbDouble) << "step " << step << " change " << what;
+  }
+}
+
+// Scrolling moves the cached picture and draws only what came into view; the
+// result is the picture drawn from scratch, over several tiles, at any zoom.
+TEST_F(ViewTest, ScrolledPictureCacheMatchesAFreshDrawing) {
+  if (id) imageDataDestroy(id);
+  unsigned char header[imageHeaderSize] = {};
+  bitmapInfoHeader bi = {};
+  bi.biSize = 40;
+  bi.biWidth = 2300;
+  bi.biHeight = -1700;
+  bi.biPlanes = 1;
+  bi.biBitCount = 24;
+  std::memcpy(header, &bi, sizeof bi);
+  id = imageDataCreateFromDIB(nullptr, header, imageHeaderSize);
+  ASSERT_NE(id, nullptr);
+  ASSERT_GT(id->cols, 1);
+  std::vector<unsigned char> row(2300 * 3);
+  for (int y = 0; y < 1700; y++) {
+    for (int x = 0; x < 2300; x++) {
+      row[3 * x] = (unsigned char)(x * 13 + y);
+      row[3 * x + 1] = (unsigned char)(y * 7);
+      row[3 * x + 2] = (unsigned char)(x ^ y);
+    }
+    imageDataPushRow(id, y, row.data());
+  }
+  displayWidth = 2300;
+  displayHeight = 1700;
+  viewInvalidate();
+  std::mt19937 rnd(3);
+  const double zooms[] = {1, 3, 0.5, 0.25, 8};
+  for (double z : zooms) {
+    scale = z;
+    hoffs = voffs = 0;
+    viewRender(0);
+    for (int step = 0; step < 40; step++) {
+      const int big = step % 9 == 0 ? 500 : 30;
+      hoffs += (int)(rnd() % (2 * big + 1)) - big;
+      voffs += (int)(rnd() % (2 * big + 1)) - big;
+      viewRender(0);
+      QImage scrolled = hbDouble->copy();
+      viewInvalidate();
+      viewRender(0);
+      ASSERT_TRUE(scrolled == *hbDouble) << "zoom " << z << " step " << step;
+    }
   }
 }
 
