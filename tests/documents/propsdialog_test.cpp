@@ -101,6 +101,7 @@ class PropsDialogTest : public QObject {
     redoPurge();
     ReleaseObjects();
     objectsSetup();
+    pointSelectionFree(&psel);
     pointSelectionSetup(&psel);
     lastObjectSelected = -1;
     changed = 0;
@@ -112,6 +113,7 @@ class PropsDialogTest : public QObject {
     undoPurge();
     redoPurge();
     ReleaseObjects();
+    pointSelectionFree(&psel);
     myfreeImpl(mapfilename);
     mapfilename = nullptr;
     state = nostate;
