@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
+#include "editor/props.h"
 #include "editor/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
@@ -58,12 +59,15 @@ void replaceString(char **field, const char *value) {
   *field = copy;
 }
 
+// Whether path names a file (not a folder) that can be opened for reading.
 int readable(const char *path) {
   if (!path || !*path) return 0;
-  FILE *f = std::fopen(path, "rb");
-  if (!f) return 0;
-  std::fclose(f);
-  return 1;
+  int fd = open(path, O_RDONLY);
+  if (fd < 0) return 0;
+  struct stat st;
+  const int ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  close(fd);
+  return ok;
 }
 
 // Whether a second holder keeps the page: it cannot be opened for reading, or
@@ -518,6 +522,46 @@ int Open(const char *image, const char *page, const char *name) {
   return ok;
 }
 
+// --- loading the map and the picture ----------------------------------------------
+
+// The load sequence of a document: the map (unless newFlag) and the picture,
+// then the view and the Rectangle tool. It is defined weakly: the picture
+// module's own loadfiles takes its place wherever that is linked in.
+__attribute__((weak)) int loadfiles(const char *filename, const char *, const char *localname, int newFlag) {
+  void *cursor = LocalSetCursor(cursorWait);
+  EnableMenus(1);
+  opening = 1;
+  objectsTotal = 0;
+  scale = 1.0;
+  Zoomout(2);
+  if (localname && (!maplocalname || std::strcmp(localname, maplocalname) != 0))
+    replaceString(&maplocalname, localname);
+  int ok = 1;
+  if (!newFlag) ok = LoadClientMap(hdoc, maplocalname ? maplocalname : "");
+  if (ok) {
+    ok = LoadMyImage(filename);
+    if (ok) {
+      DetectDefaultURL();
+      if (state == nostate) Rect(1);
+      SizeWindows();
+    }
+  }
+  opening = 0;
+  LocalSetCursor(cursor ? cursor : cursorArrow);
+  EnableMenus(0);
+  if (!ok) {
+    if (id) {
+      imageDataDestroy(id);
+      id = nullptr;
+    }
+    ReloadLogo();
+    sx = sy = 0;
+  }
+  resetScroll();
+  repaint(0);
+  return ok;
+}
+
 // --- a new page around a picture ---------------------------------------------------
 
 const char *borderAttribute(void) {
@@ -878,7 +922,9 @@ int entryCommand(const std::string &id, const char *path, std::vector<std::strin
 std::vector<std::string> desktopExecWords(const char *exec, const char *path) {
   std::vector<std::string> words;
   std::string word;
-  bool inWord = false, quoted = false, usedPath = false;
+  // inWord: a word has begun; kept: it holds text or quotes, so it stays even
+  // when empty (a word made only of dropped field codes goes).
+  bool inWord = false, kept = false, quoted = false, usedPath = false;
   const std::string file = path ? path : "";
   for (const char *p = exec ? exec : ""; *p; p++) {
     char c = *p;
@@ -893,28 +939,30 @@ std::vector<std::string> desktopExecWords(const char *exec, const char *path) {
       continue;
     }
     if (c == ' ' || c == '\t') {
-      if (inWord) words.push_back(word);
+      if (inWord && kept) words.push_back(word);
       word.clear();
-      inWord = false;
+      inWord = kept = false;
       continue;
     }
     inWord = true;
     if (c == '"') {
-      quoted = true;
+      quoted = kept = true;
     } else if (c == '%' && p[1]) {
       char code = *++p;
       if (code == '%') {
         word += '%';
+        kept = true;
       } else if (code == 'f' || code == 'F' || code == 'u' || code == 'U') {
         word += file;
-        usedPath = true;
+        usedPath = kept = true;
       }
       // Other field codes (%i, %c, %k and the deprecated ones) are dropped.
     } else {
       word += c;
+      kept = true;
     }
   }
-  if (inWord) words.push_back(word);
+  if (inWord && kept) words.push_back(word);
   if (!usedPath && !words.empty()) words.push_back(file);
   return words;
 }
