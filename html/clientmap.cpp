@@ -32,12 +32,31 @@ void copyAttribute(char **field, htmlTagPtr area, const char *name) {
 
 bool nonEmpty(const char *s) { return s && *s; }
 
-// Writes an attribute value for double quotation marks: each '"' becomes
-// "&#34;", except inside a server-side block ("<%= f("a") %>", "<?= $a["b"] ?>"),
-// where the quotation marks belong to the code and the reader takes them as
-// part of the value. With `spaces`, every white-space byte is written as a space.
+// Whether the server-side blocks of a value close, as the reader counts them:
+// "<%" or "<?" opens one, "%>" or "?>" closes it.
+bool blocksClose(const char *s) {
+  int nesting = 0;
+  for (const char *p = s; *p; p++) {
+    if ((*p == '%' || *p == '?') && p > s && p[-1] == '<')
+      nesting++;
+    else if (*p == '>' && nesting > 0 && p > s && (p[-1] == '%' || p[-1] == '?'))
+      nesting--;
+  }
+  return nesting == 0;
+}
+
+// Writes an attribute value for double quotation marks (links included, which
+// otherwise go out as they are: a '"' in one, read from an unquoted value,
+// would end the attribute early) so that the reader takes it back whole: each
+// '"' becomes "&#34;", except inside a server-side block ("<%= f("a") %>",
+// "<?= $a["b"] ?>"), where the quotation marks belong to the code. A value
+// whose blocks do not close (typed, or cut at a zero byte) would swallow the
+// closing quotation mark: there every '"' is encoded, and a '<' that would open
+// a block is written as "&#60;". With `spaces`, every white-space byte is
+// written as a space.
 void writeValue(FILE *out, const char *s, bool spaces) {
   if (!s) return;
+  bool keepBlocks = blocksClose(s);
   int nesting = 0;
   for (const char *p = s; *p; p++) {
     char c = *p;
@@ -45,8 +64,10 @@ void writeValue(FILE *out, const char *s, bool spaces) {
       nesting++;
     else if (c == '>' && nesting > 0 && p > s && (p[-1] == '%' || p[-1] == '?'))
       nesting--;
-    if (c == '"' && nesting == 0) {
+    if (c == '"' && (nesting == 0 || !keepBlocks)) {
       std::fputs("&#34;", out);
+    } else if (c == '<' && !keepBlocks && (p[1] == '%' || p[1] == '?')) {
+      std::fputs("&#60;", out);
     } else if (spaces && (c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r')) {
       std::fputc(' ', out);
     } else {
@@ -263,7 +284,7 @@ void WriteClientAreaTags(FILE *out, int selected) {
       std::fputc('"', out);
     }
     if (nonEmpty(o->url))
-      std::fprintf(out, " href=\"%s\"", o->url);
+      writeAttribute(out, "href", o->url);
     else
       std::fputs(" nohref", out);
     const char *title = (nonEmpty(o->title) && !titleAsAlt) ? o->title : (o->comments ? o->comments : "");
@@ -279,9 +300,11 @@ void WriteClientAreaTags(FILE *out, int selected) {
     std::fputs(" />\n", out);
   }
   if (!selected) {
-    if (nonEmpty(defaultUrl))
-      std::fprintf(out, "<area shape=\"default\" href=\"%s\" alt=\"\" />\n", defaultUrl);
-    else
+    if (nonEmpty(defaultUrl)) {
+      std::fputs("<area shape=\"default\"", out);
+      writeAttribute(out, "href", defaultUrl);
+      std::fputs(" alt=\"\" />\n", out);
+    } else
       std::fputs("<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n", out);
   }
 }
@@ -289,7 +312,11 @@ void WriteClientAreaTags(FILE *out, int selected) {
 void WriteClientMapTags(FILE *out, const char *name) {
   if (!out) return;
   if (!name) name = "";
-  std::fprintf(out, "<map id=\"%s\" name=\"%s\">\n", name, name);
+  std::fputs("<map id=\"", out);
+  writeValue(out, name, false);
+  std::fputs("\" name=\"", out);
+  writeValue(out, name, false);
+  std::fputs("\">\n", out);
   WriteClientAreaTags(out, 0);
   std::fputs("</map>\n", out);
 }

@@ -180,6 +180,19 @@ TEST_F(ClientMap, WritesTheMapInItsFixedForm) {
   EXPECT_EQ(capture([](FILE *f) { WriteClientAreaTags(f, 1); }).find("onClick"), std::string::npos);
 }
 
+TEST_F(ClientMap, AQuoteInALinkDoesNotEndTheAttribute) {
+  ASSERT_EQ(loadPage(page("<area coords=\"1,2,3,4\" href=a\"b.html alt=x>"
+                          "<area shape=default href=d\"e>"),
+                     "m"),
+            1);
+  std::string out = capture([](FILE *f) { WriteClientAreaTags(f, 0); });
+  EXPECT_EQ(out, "<area shape=\"rect\" alt=\"x\" coords=\"1,2,3,4\" href=\"a&#34;b.html\" title=\"x\" />\n"
+                 "<area shape=\"default\" href=\"d&#34;e\" alt=\"\" />\n");
+  ASSERT_EQ(loadPage(page(out), "m"), 1);
+  EXPECT_EQ(objectsTotal, 1);
+  EXPECT_STREQ(objects[0].comments, "x");
+}
+
 TEST_F(ClientMap, ServerBlocksInValuesKeepTheirQuotes) {
   // Quotation marks inside <%...%> or <?...?> belong to the code; elsewhere they are encoded.
   EXPECT_EQ(loadPage(page("<area coords=\"1,2,3,4\" alt=\"<%= t(\"a\") %>\" "
@@ -193,6 +206,12 @@ TEST_F(ClientMap, ServerBlocksInValuesKeepTheirQuotes) {
   EXPECT_NE(out.find("alt=\"<%= t(\"a\") %> &#34;q&#34;\""), std::string::npos) << out;
   EXPECT_NE(out.find("title=\"x <?= $a[\"b\"] ?>\""), std::string::npos) << out;
   EXPECT_NE(out.find("href=\"<%= u(\"v\") %>\""), std::string::npos) << out;
+  // A block that does not close would take the closing quotation mark with it.
+  setGlobal(&objects[0].title, "typed <% \"x\" and <?");
+  out = capture([](FILE *f) { WriteClientAreaTags(f, 0); });
+  EXPECT_NE(out.find("title=\"typed &#60;% &#34;x&#34; and &#60;?\""), std::string::npos) << out;
+  setGlobal(&objects[0].title, "x <?= $a[\"b\"] ?>");
+  out = capture([](FILE *f) { WriteClientAreaTags(f, 0); });
   // What is written reads back as the same hotspot.
   std::string again = page(out);
   ReleaseObjects();
