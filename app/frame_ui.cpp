@@ -49,7 +49,11 @@
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
+#include "editor/clipboard.h"
+#include "editor/propsdialog_ui.h"
 #include "html/clientmap.h"
+#include "html/docdialogs_ui.h"
+#include "html/docflow.h"
 #include "html/document.h"
 #include "html/servermap.h"
 #include "html/strhack.h"
@@ -58,21 +62,6 @@
 #include "image/loadimg.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
-
-// The document workflow and the hotspot clipboard. Until these
-// are linked in, their commands do nothing.
-int New(const char *image, const char *page, const char *localName) __attribute__((weak));
-int OpenLaunch(void) __attribute__((weak));
-int OpenHtmlDocument(const char *page, const char *image) __attribute__((weak));
-int Open(const char *image, const char *page, const char *localName) __attribute__((weak));
-int WebPageOrImage(void) __attribute__((weak));
-int Close(int force) __attribute__((weak));
-int saveDocument(void) __attribute__((weak));
-int SaveAs(void) __attribute__((weak));
-int Show(void) __attribute__((weak));
-void Cut(void) __attribute__((weak));
-void Copy(void) __attribute__((weak));
-void Paste(void) __attribute__((weak));
 
 QMainWindow *baseWin = nullptr;
 QWidget *imageWin = nullptr;
@@ -94,9 +83,6 @@ const char noticeText[] =
     "menu.\r\n\r\nDo you want to read about the changes in version 4.0 (and up) before continuing?";
 const char productTitle[] = "Tilvane 4.05";
 
-// The document calls, each doing nothing while its module is absent.
-int callClose(int force) { return Close ? Close(force) : 1; }
-int callNew(const char *image, const char *page, const char *name) { return New ? New(image, page, name) : 0; }
 
 const QEvent::Type commandEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
 const QEvent::Type quitEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -197,7 +183,7 @@ class FrameWindow : public QMainWindow {
   void closeEvent(QCloseEvent *e) override {
     // The window stays until tear-down; closing asks about unsaved changes.
     e->ignore();
-    if (callClose(0)) TilvaneShutdown();
+    if (Close(0)) TilvaneShutdown();
   }
 };
 
@@ -281,10 +267,7 @@ void installHooks(void) {
   menusCommandHook = frameCommand;
   reloadConfigHook = [] { framePostMessage(reloadConfigMessage, 0); };
   updateResultHook = [](int code) { framePostMessage(updateResultMessage, code); };
-  recentFileDocument.close = Close ? Close : nullptr;
-  recentFileDocument.newDocument = New ? New : nullptr;
-  recentFileDocument.openHtmlDocument = OpenHtmlDocument ? OpenHtmlDocument : nullptr;
-  recentFileDocument.open = Open ? Open : nullptr;
+  docflowInstall();
   recentFileDocument.filenameIsImage = filenameIsImage;
 }
 
@@ -335,6 +318,8 @@ int InitInstance(void) {
     QObject::connect(c, &QClipboard::dataChanged, baseWin, onClipboardChanged);
     nextClipboardWin = c;
   }
+  propsDialogInstall(baseWin);
+  docDialogsInstall(baseWin);
   sensitivity(0);
   return 1;
 }
@@ -456,31 +441,26 @@ void frameCommand(unsigned id) {
   }
   if (c->hint) FirstHint(c->hint, baseWin);
   switch (cmd) {
-    case 2100: callNew(nullptr, nullptr, nullptr); break;
-    case 201: if (OpenLaunch) OpenLaunch(); break;
-    case 111: callClose(0); break;
+    case 2100: New(nullptr, nullptr, nullptr); break;
+    case 201: OpenLaunch(); break;
+    case 111: Close(0); break;
     case 202:
-      if (!opening) {
-        if (saveDocument)
-          saveDocument();
-        else
-          Save();
-      }
+      if (!opening) saveDocument();
       break;
-    case 203: if (!opening && SaveAs) SaveAs(); break;
+    case 203: if (!opening) SaveAs(); break;
     case 112: Import(); break;
     case 113: Export(); break;
-    case 204: if (callClose(0)) TilvaneShutdown(); break;
+    case 204: if (Close(0)) TilvaneShutdown(); break;
     case 146: SelectAll(); break;
     case 142:
-    case 102: if (Cut) Cut(); break;
-    case 144: if (Copy) Copy(); break;
-    case 145: if (Paste) Paste(); break;
+    case 102: Cut(); break;
+    case 144: Copy(); break;
+    case 145: Paste(); break;
     case 103: UrlDefault(); break;
     case 903: Undo(1); break;
     case 904: Redo(1); break;
     case 118: Preferences(); break;
-    case 2101: if (Show) Show(); break;
+    case 2101: Show(); break;
     case 900: Zoomin(1); break;
     case 901: Zoomout(1); break;
     case 108: Removepoints(1); break;
@@ -604,44 +584,44 @@ int WinMain(int count, const char *const *words) {
   int done = 0, startShown = 0;
   switch (action) {
     case startOpenDialog:
-      if (OpenLaunch) OpenLaunch();
+      OpenLaunch();
       break;
     case startNewDialog:
       maptype = mapClient;
-      callNew(nullptr, nullptr, nullptr);
+      New(nullptr, nullptr, nullptr);
       break;
     case startChoose:
       updateCheckTimer();
-      if (WebPageOrImage) WebPageOrImage();
+      WebPageOrImage();
       break;
     case startNewImage:
-      done = callNew(cmd.image, nullptr, cmd.localName);
+      done = New(cmd.image, nullptr, cmd.localName);
       break;
     case startNewDocument:
-      done = callNew(cmd.image, cmd.document, cmd.localName);
+      done = New(cmd.image, cmd.document, cmd.localName);
       break;
     case startOpenDocument:
       maptype = mapClient;
-      if (OpenHtmlDocument && OpenHtmlDocument(cmd.document, cmd.image)) {
-        done = Open ? Open(imagefilename, cmd.document, cmd.localName) : 0;
+      if (OpenHtmlDocument(cmd.document, cmd.image)) {
+        done = Open(imagefilename, cmd.document, cmd.localName);
       } else {
         platformMessageBox(baseWin,
                            "The document specified on the command line is not a valid HTML document or "
                            "image to be mapped.",
                            "Unable To Parse File", MB_OK | MB_ICONWARNING);
-        if (WebPageOrImage) WebPageOrImage();
+        WebPageOrImage();
         startShown = 1;
       }
       break;
   }
-  if (action >= startNewImage && !done && !startShown && WebPageOrImage) WebPageOrImage();
+  if (action >= startNewImage && !done && !startShown) WebPageOrImage();
   commandLineSlotsFree(&cmd);
 
   int code = quitCode;
   if (!quitReceived && !quitFlag) code = QApplication::exec();
   if (quitReceived) code = quitCode;
 
-  callClose(1);
+  Close(1);
   frameTearDown();
   return code;
 }
