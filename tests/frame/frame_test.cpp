@@ -42,6 +42,7 @@
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
+#include "html/docflow.h"
 #include "html/document.h"
 #include "image/imagedata.h"
 #include "image/loadimg.h"
@@ -130,6 +131,7 @@ class FrameTest : public QObject {
   void maximisedFrameSizesOnRestore();
   void closeBoxEndsTheLoop();
   void startUpShowsTheNoticeOnce();
+  void pageOpenedEditedSavedAndClosed();
 };
 
 void FrameTest::layoutOfTheFrame() {
@@ -738,6 +740,46 @@ void FrameTest::startUpShowsTheNoticeOnce() {
   }
   qunsetenv("TILVANE_UPDATE_URL");
   setUp();
+}
+
+void FrameTest::pageOpenedEditedSavedAndClosed() {
+  // The example page and its picture, in a folder of their own.
+  QTemporaryDir dir;
+  const QString top = QStringLiteral(TILVANE_SOURCE_DIR);
+  const QString page = dir.filePath(QStringLiteral("sample.html"));
+  QVERIFY(QFile::copy(top + QStringLiteral("/examples/sample.html"), page));
+  QVERIFY(QFile::copy(top + QStringLiteral("/examples/sample.png"), dir.filePath(QStringLiteral("sample.png"))));
+  const QByteArray path = page.toLocal8Bit();
+  maptype = mapClient;
+  QVERIFY(OpenHtmlDocument(path.constData(), nullptr));
+  QVERIFY(Open(imagefilename, path.constData(), nullptr));
+  QCOMPARE(state, (int)rectPosition);  // the Rectangle tool after loading
+  QCOMPARE(objectsTotal, 3);
+  QVERIFY(baseWin->windowTitle().startsWith(QStringLiteral("Tilvane 4.05: ")));
+  QVERIFY(menusEnabled(202) && buttonEnabled(202));
+  QCOMPARE(sx, 480);
+  // Move the house (90,150)-(230,260) by its centre handle.
+  toolbarClick(304);
+  click(160, 200);
+  QCOMPARE(lastObjectSelected, 0);
+  drag(160, 205, 180, 215);
+  QCOMPARE(objects[0].points[0].x, 110.0);
+  QCOMPARE(changed, 1);
+  menu(202);  // Save
+  QCOMPARE(changed, 0);
+  QFile saved(page);
+  QVERIFY(saved.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(saved.readAll());
+  QVERIFY2(text.contains(QStringLiteral("coords=\"110,160,250,270\"")), qPrintable(text));
+  QVERIFY(text.contains(QStringLiteral("<h1>A house in the country</h1>")));
+  // Close: no question (nothing unsaved), the logo again, commands disabled.
+  scripted.shown.clear();
+  menu(111);
+  QCOMPARE(state, (int)nostate);
+  QVERIFY(scriptedMessages().empty());
+  QCOMPARE(sx, 480);
+  QVERIFY(!menusEnabled(202));
+  QCOMPARE(baseWin->windowTitle(), QStringLiteral("Tilvane 4.05"));
 }
 
 QTEST_MAIN(FrameTest)
