@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -364,6 +365,17 @@ QPainter *beginHotspots(QPainter &p, QImage *img) {
   return &p;
 }
 
+// A scaled coordinate as drawn: truncated, and kept within 2^29 of the origin so
+// that the markers' arithmetic stays inside int; such points lie far outside
+// any window, where only an absurd zoom can put them.
+const int coordLimit = 1 << 29;
+int windowCoord(double v) {
+  int c = truncToInt(v);
+  if (c > coordLimit) c = coordLimit;
+  if (c < -coordLimit) c = -coordLimit;
+  return c;
+}
+
 // The window point of image point (x, y) of o through its pending transform.
 void transformed(const object *o, double x, double y, int *wx, int *wy) {
   double fx = 1, fy = 1, mx = 0, my = 0;
@@ -373,8 +385,8 @@ void transformed(const object *o, double x, double y, int *wx, int *wy) {
     mx = mfactorx;
     my = mfactory;
   }
-  *wx = truncToInt(scale * (x * fx + mx));
-  *wy = truncToInt(scale * (y * fy + my));
+  *wx = windowCoord(scale * (x * fx + mx));
+  *wy = windowCoord(scale * (y * fy + my));
 }
 
 void polyline(QPainter *p, const viewPen &pen, int n) {
@@ -561,7 +573,7 @@ void objectDrawBody(QPainter *p, object *o, int st, int) {
     const double fx = o->selected ? rfactorx : 1, fy = o->selected ? rfactory : 1;
     const long long dx = truncToInt((o->points[1].x - o->points[0].x) * scale * fx);
     const long long dy = truncToInt((o->points[1].y - o->points[0].y) * scale * fy);
-    const int r = truncToInt(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
+    const int r = windowCoord(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
     const QRect box = circleBox(cx, cy, r);
     if (highlighted) {
       p->save();
@@ -665,12 +677,12 @@ void viewRender(int flag) {
     if (state == editing && selectionWithHandles()) {
       int cx = 0, cy = 0;
       const bounds b = selectionGetCenterAndBounds(&cx, &cy, nullptr, nullptr);
-      CrossHandle(&p, truncToInt(cx * scale), truncToInt(cy * scale));
-      CornerHandle(&p, truncToInt(b.x2 * scale), truncToInt(b.y2 * scale));
+      CrossHandle(&p, windowCoord(cx * scale), windowCoord(cy * scale));
+      CornerHandle(&p, windowCoord(b.x2 * scale), windowCoord(b.y2 * scale));
     }
     if (state == editing && editingSelectionDrag) {
-      const int x1 = truncToInt(ovx * scale), y1 = truncToInt(ovy * scale);
-      const int x2 = truncToInt(selectionDragX * scale), y2 = truncToInt(selectionDragY * scale);
+      const int x1 = windowCoord(ovx * scale), y1 = windowCoord(ovy * scale);
+      const int x2 = windowCoord(selectionDragX * scale), y2 = windowCoord(selectionDragY * scale);
       const QRect band = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized().adjusted(0, 0, -1, -1);
       p.setBrush(Qt::NoBrush);
       p.setPen(qpen(outerSketchPen));
@@ -693,15 +705,16 @@ void viewRepaint(int flag) {
 scrollLayout scrollLayoutFor(int sw, int sh, int clientW, int clientH, int hasH, int hasV, int thicknessH,
                              int thicknessV) {
   scrollLayout l = {0, 0, 0, 0, 0, 0};
-  const int W = clientW + (hasV ? thicknessV : 0);
-  const int H = clientH + (hasH ? thicknessH : 0);
-  l.hpage = W > 0 ? W : 0;
-  l.vpage = H > 0 ? H : 0;
+  auto fit = [](long long v) { return static_cast<int>(v > INT_MAX ? INT_MAX : (v < 0 ? 0 : v)); };
+  const long long W = static_cast<long long>(clientW) + (hasV ? thicknessV : 0);
+  const long long H = static_cast<long long>(clientH) + (hasH ? thicknessH : 0);
+  l.hpage = fit(W);
+  l.vpage = fit(H);
   if (sw <= W && sh <= H) return l;
   auto both = [&]() {
     l.showH = l.showV = 1;
-    l.vrange = sh + thicknessH;
-    l.hrange = sw + thicknessV;
+    l.vrange = fit(static_cast<long long>(sh) + thicknessH);
+    l.hrange = fit(static_cast<long long>(sw) + thicknessV);
   };
   if (sh > H) {
     if (sw > W - thicknessV) {

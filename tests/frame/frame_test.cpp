@@ -541,7 +541,7 @@ void FrameTest::contextMenus() {
   QTRY_VERIFY(singleSelectionMenu->isVisible());
   singleSelectionMenu->hide();
   key(Qt::Key_A, Qt::ControlModifier);
-  QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(0, 0));
+  QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(0, 0), imageView->mapToGlobal(QPoint(0, 0)));
   QApplication::sendEvent(imageView, &keyboard);
   QTRY_VERIFY(multipleSelectionMenu->isVisible());
   multipleSelectionMenu->hide();
