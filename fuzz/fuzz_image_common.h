@@ -25,7 +25,7 @@ inline void setUp() {
   static platformTable quiet = *platformConsole();
   quiet.messageBox = silentBox;
   platformInstall(&quiet);
-  imageDataPixelLimit = 1 << 22;
+  imageDataPixelLimit = 1 << 20;
 }
 
 inline void setMode(const uint8_t *data, size_t size) {
