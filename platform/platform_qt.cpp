@@ -46,6 +46,7 @@ void copyOut(const QString &s, char *out, int outSize) {
 int qtMessageBox(void *owner, const char *text, const char *title, unsigned flags) {
   QMessageBox box(ownerWidget(owner));
   box.setWindowTitle(uiText(title));
+  box.setTextFormat(Qt::PlainText);  // texts such as <img src=...> are shown as written
   box.setText(uiText(text));
   switch (flags & MB_ICONMASK) {
     case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
