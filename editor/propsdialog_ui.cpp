@@ -209,6 +209,11 @@ void createUrlDialog(void) {
   QObject::connect(uw.sameAsAlt, &QCheckBox::toggled, d, [](bool) { applySameAsBoxes(); });
   QObject::connect(uw.sameAsMouseOut, &QCheckBox::toggled, d, [](bool) { applySameAsBoxes(); });
 
+  // The keyboard goes through the texts first, then the buttons.
+  QWidget *order[] = {uw.url, uw.alt, uw.title, uw.sameAsAlt, uw.target, uw.onMouseOver, uw.onMouseOut,
+                      uw.onClick, uw.sameAsMouseOut, uw.ok, uw.cancel, uw.previous, uw.browseFiles, uw.browseWeb};
+  for (size_t i = 1; i < sizeof order / sizeof order[0]; i++) QWidget::setTabOrder(order[i - 1], order[i]);
+
   uw.previous->setEnabled(urlSameAsPreviousEnabled(uw.index) != 0);
 }
 

@@ -646,6 +646,15 @@ int SaveAs(void) {
   if (!hdoc || opening) return 0;
   char initial[1024];
   strcpyMax(initial, sizeof initial, mapfilename ? mapfilename : "");
+  if (!initial[0] && imagefilename && *imagefilename) {
+    // A page not saved yet is offered beside its picture, named after it.
+    const char *name = afterLastSeparator(imagefilename);
+    char *base = inventMapLocalName(imagefilename);
+    strncpyMax(initial, sizeof initial, imagefilename, static_cast<int>(name - imagefilename));
+    strcatMax(initial, sizeof initial, base);
+    strcatMax(initial, sizeof initial, ".html");
+    myfreeImpl(base);
+  }
   char path[1024];
   saving = 1;
   int chosen = platform->saveFileDialog(nullptr, nullptr, &pageFilter, 1, initial, "html",

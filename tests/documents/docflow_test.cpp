@@ -494,6 +494,7 @@ TEST_F(DocflowTest, NewPageFromAPictureAsksForANameOnItsFirstSave) {
   scripted.files.push_back(out);
   ASSERT_EQ(saveDocument(), 1);
   EXPECT_EQ(scripted.shown.back().kind, "save");
+  EXPECT_EQ(scripted.shown.back().initial, s.root + "/pics/photo.html");
   EXPECT_STREQ(mapfilename, out.c_str());
   EXPECT_EQ(changed, 0);
   EXPECT_EQ(titles.back(), "Tilvane 4.05: page.html");
