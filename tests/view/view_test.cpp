@@ -523,8 +523,8 @@ TEST_F(ViewTest, CachedLayerMatchesAFreshDrawing) {
     }
   }
   const int states[] = {editing, editing, editing, rectPosition, polyAddpoints};
-  for (int step = 0; step < 300; step++) {
-    const int what = (int)(rnd() % 8);
+  for (int step = 0; step < 600; step++) {
+    const int what = (int)(rnd() % 10);
     const int k = (int)(rnd() % objectsTotal);
     switch (what) {
       case 0: objects[k].points[0].x = coord(); break;                 // an edit
@@ -534,6 +534,8 @@ TEST_F(ViewTest, CachedLayerMatchesAFreshDrawing) {
       case 4: mfactorx = (int)(rnd() % 20); break;
       case 5: hoffs = (int)(rnd() % 40); break;
       case 6: sketchG = (int)(rnd() % 256); viewRecreatePens(); break;
+      case 8: voffs = (int)(rnd() % 60); break;                       // scrolls
+      case 9: hoffs += (int)(rnd() % 17) - 8; if (hoffs < 0) hoffs = 0; break;
       default: objects[k].points[1].y = coord(); break;
     }
     viewRender(0);
