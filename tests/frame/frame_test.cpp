@@ -130,6 +130,7 @@ class FrameTest : public QObject {
   void everyCommandReachesItsFunction();
   void maximisedFrameSizesOnRestore();
   void closeBoxEndsTheLoop();
+  void nestedDrainMeetsTheQuitMessage();
   void startUpShowsTheNoticeOnce();
   void pageOpenedEditedSavedAndClosed();
 };
@@ -711,6 +712,21 @@ void FrameTest::closeBoxEndsTheLoop() {
   code = QApplication::exec();
   QCOMPARE(code, 0);
   QVERIFY(baseWin);  // still there until tear-down
+}
+
+void FrameTest::nestedDrainMeetsTheQuitMessage() {
+  quitFlag = 0;
+  QCOMPARE(drainMessages(), 1);
+  QCOMPARE(quitFlag, 0);
+  // A command posted before the quit message still runs; the drain then
+  // reports the quit and the flag ends the loop.
+  loadPicture(400, 300);
+  framePostCommand(900);
+  TilvaneShutdown();
+  QCOMPARE(drainMessages(), 0);
+  QCOMPARE(quitFlag, 1);
+  QCOMPARE(scale, 2.0);
+  quitFlag = 0;
 }
 
 void FrameTest::startUpShowsTheNoticeOnce() {
