@@ -59,21 +59,37 @@ void replaceString(char **field, const char *value) {
   *field = copy;
 }
 
-// Whether path names a file (not a folder) that can be opened for reading.
-int readable(const char *path) {
-  if (!path || !*path) return 0;
-  int fd = open(path, O_RDONLY);
-  if (fd < 0) return 0;
+// Opens path for reading without waiting (a pipe or device never blocks the
+// call); -1 when it cannot be opened or is not a regular file.
+int openRegular(const char *path) {
+  if (!path || !*path) return -1;
+  int fd = open(path, O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return -1;
   struct stat st;
-  const int ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Whether path names a regular file that can be opened for reading.
+int readable(const char *path) {
+  int fd = openRegular(path);
+  if (fd < 0) return 0;
   close(fd);
-  return ok;
+  return 1;
+}
+
+int regularOrMissing(const char *path) {
+  struct stat st;
+  return stat(path, &st) != 0 || S_ISREG(st.st_mode);
 }
 
 // Whether a second holder keeps the page: it cannot be opened for reading, or
 // its exclusive lock is taken.
 int pageInUse(const char *path) {
-  int fd = open(path, O_RDONLY);
+  int fd = open(path, O_RDONLY | O_NONBLOCK);
   if (fd < 0) return 1;
   int busy = 0;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -168,12 +184,16 @@ int parseDimension(const char *v) {
 // --- recognising pages, finding pictures, naming maps ------------------------
 
 int isHtml(const char *path) {
-  if (!path) return 0;
-  FILE *f = std::fopen(path, "rb");
-  if (!f) return 0;
+  int fd = openRegular(path);
+  if (fd < 0) return 0;
   unsigned char head[1024];
-  size_t n = std::fread(head, 1, sizeof head, f);
-  std::fclose(f);
+  size_t n = 0;
+  while (n < sizeof head) {
+    ssize_t got = read(fd, head + n, sizeof head - n);
+    if (got <= 0) break;
+    n += static_cast<size_t>(got);
+  }
+  close(fd);
   if (n < 10) return 0;
   if (std::memcmp(head, "GIF8", 4) == 0) return 0;
   if (std::memcmp(head + 6, "JFIF", 4) == 0) return 0;
@@ -384,6 +404,12 @@ int ImageListOKBody(const char *name, int position) {
            "No Image Specified");
       return 0;
     }
+    if (!readable(chosenPath)) {
+      warn("You will need both the HTML document and the image on your hard drive in order to "
+           "create an imagemap with Tilvane.",
+           "No Image Specified");
+      return 0;
+    }
     found = mystrdupImpl("ImageListOKBody", chosenPath);
   }
   myfreeImpl(imagefilename);
@@ -416,13 +442,16 @@ int OpenHtmlDocument(const char *path, const char *image) {
 
   int inUse = 0;
   errno = 0;
-  FILE *f = pageOpenLocked(pagePath.c_str(), &inUse);
+  // Only a regular file is read: a pipe or device could block reading forever.
+  const bool regular = regularOrMissing(pagePath.c_str());
+  FILE *f = regular ? pageOpenLocked(pagePath.c_str(), &inUse) : nullptr;
   if (!f) {
     const int error = errno;
     char text[1024];
     sprintfMax(text, sizeof text, "%s\r\nError Was:\r\n%s", inUseText,
-               inUse ? "The file is locked by another program (another Tilvane window may have it open)."
-                     : std::strerror(error ? error : ENOENT));
+               !regular ? "That is not a regular file."
+               : inUse  ? "The file is locked by another program (another Tilvane window may have it open)."
+                        : std::strerror(error ? error : ENOENT));
     warn(text, "Can't Open File");
     htmlDestroy(hdoc);
     hdoc = nullptr;
@@ -613,6 +642,11 @@ int New(const char *image, const char *page, const char *name) {
                                   PLATFORM_FILE_MUST_EXIST | PLATFORM_PATH_MUST_EXIST, chosen, sizeof chosen))
       return giveUp();
     imagePath = chosen;
+  }
+  if (!readable(imagePath.c_str())) {
+    modalPopup("The image file was not found. Tilvane must be\r\nable to find the image on your drive.", 0,
+               nullptr, nullptr);
+    return giveUp();
   }
   displayWidth = -1;
   displayHeight = -1;
@@ -822,6 +856,7 @@ std::string showMarkup(void) {
 }
 
 int Show(void) {
+  if (!hdoc) return 0;
   char folder[1024], path[1024];
   applicationGetTempDir(folder, sizeof folder);
   sprintfMax(path, sizeof path, "%s/temporary.htm", folder);

@@ -422,6 +422,42 @@ TEST_F(DocflowTest, FilesThatAreNotPagesAreRefused) {
   EXPECT_EQ(openingBox, 0);
 }
 
+TEST_F(DocflowTest, PipesAndDevicesNeverBlockOpening) {
+  alarm(30);  // a blocked open or read ends the test instead of hanging it
+  const std::string pipePage = s.root + "/site/pipe.html";
+  const std::string pipePicture = s.root + "/site/pipe.png";
+  ASSERT_EQ(std::system(("mkdir -p '" + s.root + "/site' && mkfifo '" + pipePage + "' '" + pipePicture + "'").c_str()), 0);
+  EXPECT_EQ(isHtml(pipePage.c_str()), 0);
+  EXPECT_EQ(isHtml("/dev/zero"), 0);
+
+  EXPECT_EQ(openThroughDialog(pipePage), 0);
+  EXPECT_EQ(scriptedLastMessage().title, "Please Select an HTML Document");
+  for (const char *page : {pipePage.c_str(), "/dev/zero"}) {
+    SCOPED_TRACE(page);
+    scripted.shown.clear();
+    EXPECT_EQ(OpenHtmlDocument(page, "p.png"), 0);
+    EXPECT_EQ(scriptedLastMessage().title, "Can't Open File");
+    EXPECT_NE(scriptedLastMessage().text.find("That is not a regular file."), std::string::npos);
+    EXPECT_FALSE(documentOpen());
+  }
+
+  // A picture that is a pipe is not found; choosing the pipe again is refused.
+  std::string path = page("site/page.html", "<img src=\"pipe.png\" usemap=\"#m\">", false);
+  scripted.shown.clear();
+  scripted.files = {path, pipePicture};
+  EXPECT_EQ(OpenLaunch(), 0);
+  EXPECT_EQ(messageTitles(), (std::vector<std::string>{"Please Locate the Image File", "No Image Specified"}));
+  EXPECT_FALSE(documentOpen());
+
+  scripted.shown.clear();
+  EXPECT_EQ(New(pipePicture.c_str(), nullptr, nullptr), 0);
+  EXPECT_EQ(scriptedLastMessage().text,
+            "The image file was not found. Tilvane must be\r\nable to find the image on your drive.");
+  EXPECT_FALSE(documentOpen());
+  EXPECT_EQ(Show(), 0);
+  alarm(0);
+}
+
 TEST_F(DocflowTest, BindingByNameAsTheCommandLineDoes) {
   std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#a\"><img src=\"P.png\" usemap=\"#b\">");
   s.picture("site/P.png");
