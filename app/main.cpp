@@ -3,12 +3,18 @@
 #include <QApplication>
 #include <QStringList>
 
+#include <unistd.h>
+
 #include <vector>
 
 #include "app/frame_ui.h"
 #include "platform/platform_qt.h"
 
 int main(int count, char **words) {
+  // The embedded web browser refuses to start its sandbox for the superuser
+  // and would take the editor down with it; run it without one in that case.
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication::setApplicationName(QStringLiteral("Tilvane"));
   QApplication::setApplicationVersion(QStringLiteral("4.05"));
   QApplication app(count, words);

@@ -9,14 +9,13 @@
 
 #include "app/update.h"
 #include "editor/modes.h"
+#include "editor/props.h"
 #include "editor/view.h"
 #include "html/document.h"
 #include "html/strhack.h"
 #include "image/magicwand.h"
 #include "platform/platform.h"
 
-// The default-URL dialog's flag, owned by the hotspot dialogs.
-extern int defaultCreating __attribute__((weak));
 
 void *hInst = nullptr;
 int argc = 1;
@@ -151,7 +150,7 @@ void startupTakeTime(void) {
 
 const char *contextHelpTopic(void) {
   if (colorEditing) return "help_color";
-  if (&defaultCreating && defaultCreating) return "help_setdefault";
+  if (defaultCreating) return "help_setdefault";
   if (openingBox) return "help_started";
   if (saving) return "help_saving";
   if (magicWandSettings) return "help_magicwandsettings";

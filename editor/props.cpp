@@ -1,7 +1,7 @@
 // props.cpp: what the properties dialogs do with their texts: confirming,
 // cancelling and deleting a hotspot, the default link, "Same As Previous",
 // the relative link of "Browse Files...", and the default link drawn as a
-// rectangle over the whole picture. Owns urlIsVisible.
+// rectangle over the whole picture. Owns urlIsVisible and defaultCreating.
 #include "editor/props.h"
 
 #include <cctype>
@@ -21,6 +21,7 @@
 #include "wfile/wfile.h"
 
 int urlIsVisible = 0;
+int defaultCreating = 0;
 
 void Url(int index, int show) {
   urlIsVisible = 0;

@@ -2,13 +2,17 @@
 // with their texts (the windows themselves live in the editor's window code):
 // confirming, cancelling, deleting, the enable rule of "Same As Previous", the
 // relative link of "Browse Files...", and the detection of a default link
-// drawn as a rectangle over the whole picture. Owns urlIsVisible.
+// drawn as a rectangle over the whole picture. Owns urlIsVisible and
+// defaultCreating.
 #ifndef TILVANE_PROPS_H
 #define TILVANE_PROPS_H
 
 // 1 when the last request for a hotspot's properties showed the dialog, 0 when
 // it took the shortcut of defeatUrlDialog.
 extern int urlIsVisible;
+
+// 1 while the "Default URL" dialog is open (F1 then opens "help_setdefault").
+extern int defaultCreating;
 
 // Opens (or refills) the "Object URL" dialog for hotspot index: with
 // defeatUrlDialog set and a new hotspot (state not editing), UrlOK with seven

@@ -1,5 +1,4 @@
-// propsdialog_ui.cpp: the "Object URL" and "Default URL" dialogs. Owns
-// defaultCreating.
+// propsdialog_ui.cpp: the "Object URL" and "Default URL" dialogs.
 #include "editor/propsdialog_ui.h"
 
 #include <QApplication>
@@ -23,7 +22,6 @@
 #include "editor/props.h"
 #include "editor/seams.h"
 
-int defaultCreating = 0;
 
 namespace {
 

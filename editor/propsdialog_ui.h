@@ -1,16 +1,15 @@
 // propsdialog_ui.h: the modeless "Object URL" dialog (a hotspot's link and
 // texts) and the "Default URL" dialog (the map's link for outside clicks).
 // propsDialogInstall puts them behind the url, urlDismiss, urlDefault and
-// urlDefaultDismiss seams; the frame window calls it at start-up. Owns
-// defaultCreating.
+// urlDefaultDismiss seams; the frame window calls it at start-up. The flag
+// defaultCreating (editor/props.h) is set while the "Default URL" dialog is open.
 #ifndef TILVANE_PROPSDIALOG_UI_H
 #define TILVANE_PROPSDIALOG_UI_H
 
 class QDialog;
 class QWidget;
 
-// 1 while the "Default URL" dialog is open (F1 then opens "help_setdefault").
-extern int defaultCreating;
+#include "editor/props.h"
 
 // Installs both dialogs; owner (may be null) is the window they belong to.
 void propsDialogInstall(QWidget *owner);

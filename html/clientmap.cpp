@@ -1,6 +1,7 @@
 // clientmap.cpp: the client-side map: the <area> reader, the <map> writer and
 // the page rewrite on saving. Owns tokenstr.
 #include "html/clientmap.h"
+#include "html/docflow.h"
 
 #include <cerrno>
 #include <climits>
@@ -395,9 +396,8 @@ int savePage(void) {
 }
 
 int Save(void) {
-  // A page without a name is saved through Save As, which the document
-  // workflow provides.
-  if (!mapfilename || !*mapfilename) return 0;
+  // A page without a name (a new page, or one never saved) asks for one.
+  if (!mapfilename || !*mapfilename) return SaveAs();
   recentFileAdd(mapfilename);
   return savePage();
 }

@@ -365,9 +365,12 @@ TEST_F(ClientSave, PagesWithoutAFileOrAStream) {
   hdoc = pageDocumentCreate();
   setGlobal(&mapfilename, "");
   changed = 1;
+  // A page without a name asks for one; cancelling saves nothing.
   EXPECT_EQ(Save(), 0);
   EXPECT_EQ(changed, 1);
-  EXPECT_TRUE(scripted.shown.empty());
+  ASSERT_EQ(scripted.shown.size(), 1u);
+  EXPECT_EQ(scripted.shown[0].kind, "save");
+  scripted.shown.clear();
 
   // A page named but never written yet gets its file and its stream.
   setGlobal(&mapfilename, file("new.html").c_str());
