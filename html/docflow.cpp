@@ -551,46 +551,6 @@ int Open(const char *image, const char *page, const char *name) {
   return ok;
 }
 
-// --- loading the map and the picture ----------------------------------------------
-
-// The load sequence of a document: the map (unless newFlag) and the picture,
-// then the view and the Rectangle tool. It is defined weakly: the picture
-// module's own loadfiles takes its place wherever that is linked in.
-__attribute__((weak)) int loadfiles(const char *filename, const char *, const char *localname, int newFlag) {
-  void *cursor = LocalSetCursor(cursorWait);
-  EnableMenus(1);
-  opening = 1;
-  objectsTotal = 0;
-  scale = 1.0;
-  Zoomout(2);
-  if (localname && (!maplocalname || std::strcmp(localname, maplocalname) != 0))
-    replaceString(&maplocalname, localname);
-  int ok = 1;
-  if (!newFlag) ok = LoadClientMap(hdoc, maplocalname ? maplocalname : "");
-  if (ok) {
-    ok = LoadMyImage(filename);
-    if (ok) {
-      DetectDefaultURL();
-      if (state == nostate) Rect(1);
-      SizeWindows();
-    }
-  }
-  opening = 0;
-  LocalSetCursor(cursor ? cursor : cursorArrow);
-  EnableMenus(0);
-  if (!ok) {
-    if (id) {
-      imageDataDestroy(id);
-      id = nullptr;
-    }
-    ReloadLogo();
-    sx = sy = 0;
-  }
-  resetScroll();
-  repaint(0);
-  return ok;
-}
-
 // --- a new page around a picture ---------------------------------------------------
 
 const char *borderAttribute(void) {

@@ -363,8 +363,9 @@ int LoadGif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   }
   *idP = d;
   for (int y = 0; y < im->sy; y++) {
-    ditherRow(pa, rowPalette, row, im->pixels[y], im->sx, sourcep);
-    imageDataPushRow(d, y, row);
+    unsigned char *target = imageDataRowPointer(d, y);
+    ditherRow(pa, rowPalette, target ? target : row, im->pixels[y], im->sx, sourcep);
+    imageDataPushRow(d, y, target ? target : row);
   }
   oldrzImageDestroy(im);
   std::free(header);

@@ -141,14 +141,34 @@ imageData *imageDataCreateBody(void *hdc, const unsigned char *dibh, int dibhSiz
   tileSizes(d->height, d->rows, d->rowHeights, d->rowOffsets);
 
   bool indexed = bi.biBitCount == 8;
+  d->bytesPerPixel = indexed ? 1 : 3;
+  d->tileBits = (unsigned char **)std::calloc((size_t)tiles, sizeof(unsigned char *));
+  d->tileStrides = (int *)std::calloc((size_t)d->cols, sizeof(int));
+  if (!d->tileBits || !d->tileStrides) {
+    imageDataDestroy(d);
+    return nullptr;
+  }
+  // One block holds the picture's rows top to bottom, each padded to 4 bytes
+  // as in a bitmap; every tile is the part of the block under it, so that a
+  // whole picture row lies in one piece and a decoder can write into it.
+  int k = d->bytesPerPixel;
+  int stride = (int)(((long long)d->width * k + 3) & ~3LL);
+  for (int c = 0; c < d->cols; c++) d->tileStrides[c] = stride;
+  d->pixelBlock = (unsigned char *)std::malloc((size_t)stride * d->height);
+  if (!d->pixelBlock) {
+    imageDataDestroy(d);
+    return nullptr;
+  }
   for (int r = 0; r < d->rows; r++)
     for (int c = 0; c < d->cols; c++) {
       bitmapInfoHeader tile = bi;
       tile.biWidth = d->colWidths[c];
       tile.biHeight = d->rowHeights[r];
       std::memcpy(d->dibhP[r][c], &tile, sizeof tile);
-      QImage *q = new (std::nothrow)
-          QImage(tile.biWidth, tile.biHeight, indexed ? QImage::Format_Indexed8 : QImage::Format_BGR888);
+      unsigned char *bits = d->pixelBlock + (size_t)d->rowOffsets[r] * stride + (size_t)d->colOffsets[c] * k;
+      d->tileBits[r * d->cols + c] = bits;
+      QImage *q = new (std::nothrow) QImage(bits, tile.biWidth, tile.biHeight, stride,
+                                            indexed ? QImage::Format_Indexed8 : QImage::Format_BGR888);
       if (!q || q->isNull()) {
         delete q;
         imageDataDestroy(d);
@@ -188,6 +208,9 @@ void imageDataDestroy(imageData *d) {
     }
     std::free(d->dibhP);
   }
+  std::free(d->pixelBlock);
+  std::free(d->tileBits);
+  std::free(d->tileStrides);
   std::free(d->hbmData);
   std::free(d->hbmP);
   std::free(d->colWidths);
@@ -197,15 +220,16 @@ void imageDataDestroy(imageData *d) {
   std::free(d);
 }
 
+unsigned char *imageDataRowPointer(imageData *d, int y) {
+  if (!d || !d->pixelBlock || y < 0 || y >= d->height) return nullptr;
+  return d->pixelBlock + (size_t)y * d->tileStrides[0];
+}
+
 void imageDataPushRow(imageData *d, int y, const unsigned char *row) {
-  if (!d || y < 0 || y >= d->height || d->rows <= 0) return;
-  int r = tileIndex(y, d->rows);
-  int t = y - d->rowOffsets[r];
-  for (int c = 0; c < d->cols; c++) {
-    QImage *tile = d->hbmP[r][c];
-    int k = tile->format() == QImage::Format_Indexed8 ? 1 : 3;
-    std::memcpy(tile->scanLine(t), row + (size_t)k * d->colOffsets[c], (size_t)k * d->colWidths[c]);
-  }
+  unsigned char *target = imageDataRowPointer(d, y);
+  // A row decoded in place is there already; a ready picture is not pushed into.
+  if (!target || target == row) return;
+  std::memcpy(target, row, (size_t)d->width * d->bytesPerPixel);
 }
 
 void imageDataDraw(imageData *d, QPainter *destination, int dx, int dy, int dw, int dh,
@@ -230,21 +254,19 @@ unsigned imageDataGetPixel(imageData *d, void *hdc, int x, int y) {
   int r = tileIndex(y, d->rows);
   int c = tileIndex(x, d->cols);
   int tx = x - d->colOffsets[c], ty = y - d->rowOffsets[r];
-  const QImage *tile = d->hbmP[r][c];
-  if (tx < 0 || ty < 0 || tx >= tile->width() || ty >= tile->height()) return 0xFFFFFFFFu;
-  switch (tile->format()) {
-    case QImage::Format_BGR888: {
-      const unsigned char *p = tile->constScanLine(ty) + 3 * tx;
+  if (tx < 0 || ty < 0 || tx >= d->colWidths[c] || ty >= d->rowHeights[r]) return 0xFFFFFFFFu;
+  if (d->tileBits) {
+    const unsigned char *line = d->tileBits[r * d->cols + c] + (size_t)ty * d->tileStrides[c];
+    if (d->bytesPerPixel == 3) {
+      const unsigned char *p = line + 3 * tx;
       return (unsigned)p[2] | ((unsigned)p[1] << 8) | ((unsigned)p[0] << 16);
     }
-    case QImage::Format_Indexed8: {
-      if (!d->dibhP) break;  // a ready picture keeps its own colour table
-      int i = tile->constScanLine(ty)[tx];
-      if (i >= 216) i = 215;
-      return (unsigned)(i / 36 * 51) | ((unsigned)(i / 6 % 6 * 51) << 8) | ((unsigned)(i % 6 * 51) << 16);
-    }
-    default: break;
+    int i = line[tx];
+    if (i >= 216) i = 215;
+    return (unsigned)(i / 36 * 51) | ((unsigned)(i / 6 % 6 * 51) << 8) | ((unsigned)(i % 6 * 51) << 16);
   }
+  const QImage *tile = d->hbmP[r][c];
+  if (tx >= tile->width() || ty >= tile->height()) return 0xFFFFFFFFu;
   QRgb q = tile->pixel(tx, ty);
   return (unsigned)qRed(q) | ((unsigned)qGreen(q) << 8) | ((unsigned)qBlue(q) << 16);
 }

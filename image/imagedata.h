@@ -51,6 +51,13 @@ struct imageData {
   imageBitmap *hbmData;    // rows * cols tiles, row-major
   unsigned char ***dibhP;  // each tile's header copy; null for a ready picture
   int dibhSize;
+  // The pixels of the tiles made from a header: one block of the picture's
+  // rows (the tiles' QImages look into it), each tile's first byte and the
+  // row length in bytes of each tile column. Null for a ready picture.
+  unsigned char *pixelBlock;
+  unsigned char **tileBits;  // [rows * cols], row-major
+  int *tileStrides;          // [cols]
+  int bytesPerPixel;         // 1 in cube mode, else 3
 };
 
 // The document's picture; null when there is none.
@@ -88,5 +95,10 @@ unsigned imageDataGetPixel(imageData *id, void *hdc, int x, int y);
 // Puts converted row y (counted from the top) into the tiles: for every tile
 // column c the bytes from k * colOffsets[c] (k = 1 for 8-bit tiles, 3 otherwise).
 void imageDataPushRow(imageData *id, int y, const unsigned char *row);
+
+// Where row y of the tiles lies: width * k bytes in one piece, across all tile
+// columns (null for a ready picture or outside it). A loader may convert or
+// decode straight into it; pushing that row then copies nothing.
+unsigned char *imageDataRowPointer(imageData *id, int y);
 
 #endif

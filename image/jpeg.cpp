@@ -228,10 +228,15 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   int k = pa->hpal ? 1 : 3;
   int kind = (components == 3 || cmyk) ? rowRGB : rowGray;
   for (int y = 0; y < H; y++) {
+    // Without a column offset the row is decoded (or converted) in place.
+    unsigned char *canvas = st->row;
+    unsigned char *tileRow = imageDataRowPointer(st->made, y);
+    if (xoff == 0 && tileRow) canvas = tileRow;
+    bool filled = false;
     if (yoff > 0) {
       yoff--;
     } else if (cinfo->output_scanline < cinfo->output_height) {
-      unsigned char *target = direct ? st->row + (size_t)3 * shift : st->scan;
+      unsigned char *target = direct ? canvas + (size_t)3 * shift : st->scan;
       JSAMPROW rows[1] = {target};
       int got = (int)jpeg_read_scanlines(cinfo, rows, 1);
       int n = W - xoff;
@@ -239,13 +244,14 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
         if (n > width) n = width;
         if (!direct) {
           if (cmyk) cmykToRgb(st->scan, st->scan, n);
-          ditherRow(pa, kind, st->row + (size_t)k * xoff, st->scan, n, nullptr);
+          ditherRow(pa, kind, canvas + (size_t)k * xoff, st->scan, n, nullptr);
         }
+        filled = true;
       } else if (got != 1) {
         std::memset(st->row, 0, rowBytes);
       }
     }
-    imageDataPushRow(st->made, y, st->row);
+    imageDataPushRow(st->made, y, filled ? canvas : st->row);
     loadProgress(y + 1, H);
   }
   // Rows left undecoded (a picture placed lower on its canvas) are dropped

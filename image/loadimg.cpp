@@ -1,8 +1,9 @@
-// loadimg.cpp: LoadMyImage (the decoder by extension, the stream, the
+// loadimg.cpp: loadfiles, LoadMyImage (the decoder by extension, the stream, the
 // "Loading Image..." window), the BMP loader, and the progress of a load.
 // Owns sx, sy.
 #include "image/loadimg.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -10,8 +11,13 @@
 #include <QImageReader>
 #include <QString>
 
+#include "editor/modes.h"
+#include "editor/objects.h"
+#include "editor/props.h"
 #include "editor/seams.h"
 #include "editor/view.h"
+#include "html/clientmap.h"
+#include "html/document.h"
 #include "html/strhack.h"
 #include "image/dither.h"
 #include "image/gif.h"
@@ -57,7 +63,7 @@ int LoadBmp(const char *filename, imageData **idP) {
     QImageReader reader(QString::fromLocal8Bit(filename), "bmp");
     reader.setDecideFormatFromContent(false);
     QSize size = reader.size();
-    if (size.isValid() && (long long)size.width() * size.height() <= imageDataPixelLimit)
+    if (std::llabs((long long)size.width() * size.height()) <= imageDataPixelLimit)
       picture = reader.read();
   }
   if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0) {
@@ -128,4 +134,44 @@ int LoadMyImage(const char *filename) {
   displayWidth = (int)(displayWidth * scale);
   displayHeight = (int)(displayHeight * scale);
   return 1;
+}
+
+// The load sequence of a document: the map (unless newFlag) and the picture,
+// then the view and the Rectangle tool. A failed load leaves the logo shown.
+int loadfiles(const char *filename, const char *, const char *localname, int newFlag) {
+  void *cursor = LocalSetCursor(cursorWait);
+  EnableMenus(1);
+  opening = 1;
+  objectsTotal = 0;
+  scale = 1.0;
+  Zoomout(2);
+  if (localname && (!maplocalname || std::strcmp(localname, maplocalname) != 0)) {
+    char *copy = mystrdupImpl("loadfiles", localname);
+    myfreeImpl(maplocalname);
+    maplocalname = copy;
+  }
+  int ok = 1;
+  if (!newFlag) ok = LoadClientMap(hdoc, maplocalname ? maplocalname : "");
+  if (ok) {
+    ok = LoadMyImage(filename);
+    if (ok) {
+      DetectDefaultURL();
+      if (state == nostate) Rect(1);
+      SizeWindows();
+    }
+  }
+  opening = 0;
+  LocalSetCursor(cursor ? cursor : cursorArrow);
+  EnableMenus(0);
+  if (!ok) {
+    if (id) {
+      imageDataDestroy(id);
+      id = nullptr;
+    }
+    ReloadLogo();
+    sx = sy = 0;
+  }
+  resetScroll();
+  repaint(0);
+  return ok;
 }

@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include <QImage>
-
 #include "app/settings.h"
 #include "editor/objects.h"
 #include "editor/undo.h"
@@ -28,23 +26,20 @@ namespace {
 void sumSquare(int x0, int y0, int x1, int y1, unsigned &r, unsigned &g, unsigned &b) {
   imageData *d = id;
   int c = x0 / imageTileSize, rr = y0 / imageTileSize;
-  if (d->dibhP && c < d->cols && rr < d->rows && x1 / imageTileSize == c &&
-      y1 / imageTileSize == rr) {
-    const QImage *tile = d->hbmP[rr][c];
-    if (tile->format() == QImage::Format_BGR888) {
-      int ox = d->colOffsets[c], oy = d->rowOffsets[rr];
-      const unsigned char *line = tile->constScanLine(y0 - oy);
-      qsizetype stride = tile->bytesPerLine();
-      for (int yy = y0; yy <= y1; yy++, line += stride) {
-        const unsigned char *p = line + 3 * (x0 - ox);
-        for (int xx = x0; xx <= x1; xx++, p += 3) {
-          b += p[0];
-          g += p[1];
-          r += p[2];
-        }
+  if (d->tileBits && d->bytesPerPixel == 3 && c < d->cols && rr < d->rows &&
+      x1 / imageTileSize == c && y1 / imageTileSize == rr) {
+    int ox = d->colOffsets[c], oy = d->rowOffsets[rr];
+    int stride = d->tileStrides[c];
+    const unsigned char *line = d->tileBits[rr * d->cols + c] + (size_t)(y0 - oy) * stride;
+    for (int yy = y0; yy <= y1; yy++, line += stride) {
+      const unsigned char *p = line + 3 * (x0 - ox);
+      for (int xx = x0; xx <= x1; xx++, p += 3) {
+        b += p[0];
+        g += p[1];
+        r += p[2];
       }
-      return;
     }
+    return;
   }
   for (int yy = y0; yy <= y1; yy++)
     for (int xx = x0; xx <= x1; xx++) {

@@ -131,7 +131,8 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   size_t rowBytes = png_get_rowbytes(png, info);
   size_t specBytes = kind == rowRGB ? (size_t)width * 3 + 4 : (size_t)width + 4;
   if (rowBytes + 4 > specBytes) specBytes = rowBytes + 4;
-  int buffers = interlaced ? (int)height : 1;
+  // Rows handed over ready for the tiles are read straight into them.
+  int buffers = direct ? 0 : interlaced ? (int)height : 1;
   for (int i = 0; i < buffers; i++) {
     st->rows[i] = (png_bytep)std::calloc(specBytes, 1);
     if (!st->rows[i]) {
@@ -173,14 +174,15 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   long long total = (long long)passes * height, done = 0;
   for (int pass = 0; pass < passes; pass++)
     for (png_uint_32 y = 0; y < height; y++) {
-      png_bytep row = st->rows[interlaced ? y : 0];
+      png_bytep row = direct ? imageDataRowPointer(st->made, (int)y) : st->rows[interlaced ? y : 0];
       png_read_rows(png, &row, nullptr, 1);
       if (pass == passes - 1) {
         if (direct) {
           imageDataPushRow(st->made, (int)y, row);
         } else {
-          ditherRow(pa, kind, st->out, row, (int)width, sourcep);
-          imageDataPushRow(st->made, (int)y, st->out);
+          unsigned char *target = imageDataRowPointer(st->made, (int)y);
+          ditherRow(pa, kind, target ? target : st->out, row, (int)width, sourcep);
+          imageDataPushRow(st->made, (int)y, target ? target : st->out);
         }
       }
       loadProgress(++done, total);
