@@ -84,6 +84,13 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   png_structp png = st->png;
   png_infop info = st->info;
   png_set_read_fn(png, in, png_wfile_read_data);
+  // libpng allocates a text, profile or palette-suggestion chunk whole, at
+  // the length it declares, before reading it, so a few damaged bytes could
+  // ask for gigabytes. None of them changes what is shown here: they are
+  // skipped as they stream past, and the rest are held to a sane size.
+  static const png_byte skipped[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0pCAL\0sCAL";
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, skipped, (int)(sizeof skipped / 5));
+  png_set_chunk_malloc_max(png, 16u << 20);
   png_read_info(png, info);
 
   png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);

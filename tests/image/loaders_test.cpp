@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <jpeglib.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <QImage>
 
@@ -285,6 +286,48 @@ TEST_F(Loaders, PngFailures) {
   EXPECT_EQ(scriptedLastMessage().text, "Image Too Large");
   EXPECT_EQ(scriptedLastMessage().title, "PNG Decoding Error");
   imageDataPixelLimit = old;
+}
+
+// A chunk with its length and CRC, for splicing into a written PNG.
+bytes pngChunk(const char *type, const bytes &data, uint32_t declared) {
+  bytes c;
+  for (int k = 24; k >= 0; k -= 8) c.push_back((uint8_t)(declared >> k));
+  bytes body(type, type + 4);
+  body.insert(body.end(), data.begin(), data.end());
+  uint32_t crc = (uint32_t)crc32(0, body.data(), (uInt)body.size());
+  c.insert(c.end(), body.begin(), body.end());
+  for (int k = 24; k >= 0; k -= 8) c.push_back((uint8_t)(crc >> k));
+  return c;
+}
+
+TEST_F(Loaders, PngTextAndProfileChunksAreSkipped) {
+  pngSpec s = rgbPng(40, 30);
+  bytes good = makePng(s);
+  imageData *plain = decodeMemory(good, decoderPng);
+  ASSERT_NE(plain, nullptr);
+  // Text and a (nonsense) colour profile after the header change nothing.
+  bytes words = {'T', 'i', 't', 'l', 'e', 0, 'a', ' ', 'h', 'o', 'u', 's', 'e'};
+  bytes withText = good;
+  bytes extra = pngChunk("tEXt", words, (uint32_t)words.size());
+  bytes profile = pngChunk("iCCP", words, (uint32_t)words.size());
+  extra.insert(extra.end(), profile.begin(), profile.end());
+  withText.insert(withText.begin() + 33, extra.begin(), extra.end());
+  scripted.shown.clear();
+  imageData *d = decodeMemory(withText, decoderPng);
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(scripted.shown.empty());
+  for (int y = 0; y < 30; y += 7)
+    for (int x = 0; x < 40; x += 9)
+      EXPECT_EQ(imageDataGetPixel(d, nullptr, x, y), imageDataGetPixel(plain, nullptr, x, y));
+  imageDataDestroy(d);
+  imageDataDestroy(plain);
+  // A text chunk that declares far more than the file holds fails cleanly.
+  bytes huge = good;
+  bytes liar = pngChunk("tEXt", words, 0x68BA0000u);
+  huge.insert(huge.begin() + 33, liar.begin(), liar.end());
+  scripted.shown.clear();
+  EXPECT_EQ(decodeMemory(huge, decoderPng), nullptr);
+  EXPECT_EQ(scriptedLastMessage().text, "PNG File Damaged, or Not a PNG");
 }
 
 bytes rampRgb(int w, int h) {
