@@ -165,7 +165,18 @@ int LWZReadByte(gifSource *s, int flag, int input_code_size) {
   if (s->sp > 0) return s->stack[--s->sp];
 
   int code;
-  while ((code = GetCode(s, s->codeSize, 0)) >= 0) {
+  for (;;) {
+    // The common case, a whole code inside the current block, without a call.
+    if (s->curbit + s->codeSize <= s->lastbit) {
+      int byte = s->curbit >> 3;
+      unsigned bits = (unsigned)s->buf[byte] | ((unsigned)s->buf[byte + 1] << 8) |
+                      ((unsigned)s->buf[byte + 2] << 16);
+      code = (int)((bits >> (s->curbit & 7)) & ((1u << s->codeSize) - 1));
+      s->curbit += s->codeSize;
+    } else {
+      code = GetCode(s, s->codeSize, 0);
+      if (code < 0) break;
+    }
     if (code == s->clearCode) {
       resetTable(s);
       return firstCodeAfterClear(s);
@@ -230,24 +241,41 @@ int ReadImage(oldrzImagePtr im, gifSource *source, int len, int height, int cmap
   static const int passStart[4] = {0, 4, 2, 1};
   int x = 0, y = 0, pass = 0, rowsDone = 0;
   int v;
-  while ((v = LWZReadByte(source, 0, c)) >= 0) {
-    if (v > 255) {
-      source->invalid = 1;
-      return 0;
+  // The image is exactly len x height (oldrzImageCreate), so every (x, y)
+  // reached here lies inside it and the row is written directly.
+  unsigned char *row = im->pixels[0];
+  int *open = im->open;
+  bool finished = false;
+  while (!finished && (v = LWZReadByte(source, 0, c)) >= 0) {
+    // One call yields the first index of a code's string; the rest of the
+    // string waits on the stack and is taken here without further calls,
+    // exactly as the following calls would hand it over.
+    for (;;) {
+      if (v > 255) {
+        source->invalid = 1;
+        return 0;
+      }
+      open[v] = 0;
+      row[x] = (unsigned char)v;
+      if (++x >= len) {
+        x = 0;
+        loadProgress(++rowsDone, height);
+        if (!interlace) {
+          y++;
+        } else {
+          y += passStep[pass];
+          // Passes whose first row lies below the image hold no rows.
+          while (y >= height && pass < 3) y = passStart[++pass];
+        }
+        if (y >= height) {
+          finished = true;
+          break;
+        }
+        row = im->pixels[y];
+      }
+      if (source->sp <= 0) break;
+      v = source->stack[--source->sp];
     }
-    im->open[v] = 0;
-    oldrzImageSetPixel(im, x, y, v);
-    if (++x < len) continue;
-    x = 0;
-    loadProgress(++rowsDone, height);
-    if (!interlace) {
-      if (++y >= height) break;
-      continue;
-    }
-    y += passStep[pass];
-    // Passes whose first row lies below the image hold no rows.
-    while (y >= height && pass < 3) y = passStart[++pass];
-    if (y >= height) break;
   }
   LWZReadByte(source, 0, c);
   return 1;
