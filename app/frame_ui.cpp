@@ -566,6 +566,9 @@ int WinMain(int count, const char *const *words) {
 
   imageWin->show();
   baseWin->showNormal();
+  // The new window takes the keyboard at once, so the accelerators work
+  // before the first click.
+  baseWin->activateWindow();
   ReloadLogo();
   repaint(0);
   recentFileMenuUpdate();
