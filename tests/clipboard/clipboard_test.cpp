@@ -244,7 +244,9 @@ TEST_F(ClipboardTest, BadOrEmptyClipboardAddsNothing) {
     if (c.title[0]) {
       ASSERT_EQ(shown.size(), 1u);
       EXPECT_EQ(shown[0].title, c.title);
-      if (std::strcmp(c.title, "Paste Failed") == 0) EXPECT_EQ(shown[0].text, "Bad HTML on clipboard.");
+      if (std::strcmp(c.title, "Paste Failed") == 0) {
+        EXPECT_EQ(shown[0].text, "Bad HTML on clipboard.");
+      }
     } else {
       EXPECT_TRUE(shown.empty());
     }

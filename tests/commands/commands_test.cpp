@@ -203,7 +203,9 @@ TEST(CommandTable, ContextMenuLayouts) {
   // Every item a context menu shows has the text of its command.
   for (int r = 134; r <= 137; r++)
     for (unsigned id : contextEntries(r)) {
-      if (id >= 100) EXPECT_NE(commandFind(id)->text, nullptr) << id;
+      if (id >= 100) {
+        EXPECT_NE(commandFind(id)->text, nullptr) << id;
+      }
     }
 }
 

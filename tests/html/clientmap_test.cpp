@@ -411,7 +411,9 @@ TEST_F(ClientSave, CorpusPagesSaveTheirMapsBack) {
     ReleaseObjects();
     objectsSetup();
     ASSERT_EQ(loadPage(content, m.map), 1) << m.page;
-    if (m.areas >= 0) EXPECT_EQ(objectsTotal, m.areas) << m.page;
+    if (m.areas >= 0) {
+      EXPECT_EQ(objectsTotal, m.areas) << m.page;
+    }
     int first = objectsTotal;
     std::string once = capture([](FILE *f) { clientMapWritePage(f, hdoc, maplocalname); });
     ASSERT_EQ(loadPage(once, m.map), 1) << m.page;
