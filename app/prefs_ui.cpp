@@ -11,12 +11,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include "app/datadir.h"
+#include "app/frame_ui.h"
 #include "app/prefs.h"
 #include "app/settings.h"
 #include "app/shell_ui.h"
@@ -40,9 +42,12 @@ QLabel *wrapped(const char *text, QWidget *parent) {
   return l;
 }
 
+// A dialog asked for without an owner belongs to the active window, or else
+// to the frame window, so that it opens over the editor and not at random.
 QWidget *ownerOf(void *parent) {
   if (parent) return static_cast<QWidget *>(parent);
-  return QApplication::activeWindow();
+  if (QWidget *active = QApplication::activeWindow()) return active;
+  return baseWin;
 }
 
 // The sketch colour chooser used until the view installs its own.
@@ -60,7 +65,7 @@ void defaultChooseSketchColor(void) {
 void hookPreferences(void) { preferencesBox(QApplication::activeWindow()); }
 int hookMapTypeBox(void) { return mapTypeBox(QApplication::activeWindow()); }
 void hookFirstHint(int index, void *parent) { firstHintBox(index, ownerOf(parent)); }
-void hookMagicWandSettings(void) { magicWandSettingsBox(QApplication::activeWindow()); }
+void hookMagicWandSettings(void) { magicWandSettingsBox(ownerOf(nullptr)); }
 int hookDirBox(void *parent) { return dirBoxRun(ownerOf(parent)); }
 int hookUrlBrowse(const char *title, char *buffer, int size) {
   return urlBrowseRun(title, buffer, size);

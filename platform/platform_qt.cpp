@@ -33,9 +33,14 @@ QString uiText(const char *s) {
   return t;
 }
 
+// Without an owner a dialog belongs to the active window, or else to the
+// program's main window, so that it opens over the editor.
 QWidget *ownerWidget(void *owner) {
   if (owner) return static_cast<QWidget *>(owner);
-  return QApplication::activeWindow();
+  if (QWidget *active = QApplication::activeWindow()) return active;
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->inherits("QMainWindow")) return w;
+  return nullptr;
 }
 
 void copyOut(const QString &s, char *out, int outSize) {
