@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QWindowStateChangeEvent>
 
 #include <cstdio>
@@ -209,6 +210,26 @@ class HelpFilter : public QObject {
     return false;
   }
 };
+
+// When a modal dialog closes and no window has the keyboard, the window it
+// was opened over gets it back, as a window manager would give it; without
+// one, the accelerators would stay dead until the next click.
+class FocusReturn : public QObject {
+ protected:
+  bool eventFilter(QObject *obj, QEvent *e) override {
+    if (e->type() != QEvent::Hide) return false;
+    QDialog *dialog = qobject_cast<QDialog *>(obj);
+    if (!dialog || !dialog->isWindow() || !dialog->isModal()) return false;
+    QWidget *owner = dialog->parentWidget() ? dialog->parentWidget()->window() : baseWin;
+    if (!owner || owner == dialog) return false;
+    QTimer::singleShot(0, owner, [owner] {
+      if (!QApplication::activeWindow() && owner->isVisible()) owner->activateWindow();
+    });
+    return false;
+  }
+};
+
+QObject *focusReturnFilter = nullptr;
 
 QIcon programIcon(void) {
   QIcon icon;
@@ -508,6 +529,11 @@ void frameTearDown(void) {
     delete helpFilterFunc;
     helpFilterFunc = nullptr;
   }
+  if (focusReturnFilter) {
+    if (qApp) qApp->removeEventFilter(focusReturnFilter);
+    delete focusReturnFilter;
+    focusReturnFilter = nullptr;
+  }
   hAccelTable = nullptr;
   if (id) {
     imageDataDestroy(id);
@@ -525,6 +551,10 @@ void frameKeysInstall(void) {
   if (!helpFilterFunc && qApp) {
     helpFilterFunc = new HelpFilter;
     qApp->installEventFilter(helpFilterFunc);
+  }
+  if (!focusReturnFilter && qApp) {
+    focusReturnFilter = new FocusReturn;
+    qApp->installEventFilter(focusReturnFilter);
   }
 }
 

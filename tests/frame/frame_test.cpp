@@ -771,6 +771,7 @@ void FrameTest::pageOpenedEditedSavedAndClosed() {
   QVERIFY(Open(imagefilename, path.constData(), nullptr));
   QCOMPARE(state, (int)rectPosition);  // the Rectangle tool after loading
   QCOMPARE(objectsTotal, 3);
+  QCOMPARE(changed, 0);  // the example's image already carries the border style
   QVERIFY(baseWin->windowTitle().startsWith(QStringLiteral("Tilvane 4.05: ")));
   QVERIFY(menusEnabled(202) && buttonEnabled(202));
   QCOMPARE(sx, 480);
