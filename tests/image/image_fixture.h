@@ -35,7 +35,7 @@ struct gifSpec {
   bytes after;  // written after the image data, before the trailer
   const char *version = "89a";
 };
-bytes makeGif(const gifSpec &spec);
+bytes makeGif(const gifSpec &picture);
 
 // A PNG written by libpng from rows of the given colour type and bit depth
 // (rows already packed as PNG wants them). Optional chunks: background (bKGD,
@@ -51,7 +51,7 @@ struct pngSpec {
   double gamma = 0;  // 0: no gAMA chunk
   std::vector<uint8_t> paletteAlpha;
 };
-bytes makePng(const pngSpec &spec);
+bytes makePng(const pngSpec &picture);
 
 // A JPEG (quality 100) from RGB rows (components 3) or gray rows (1), with
 // extra APP4 markers written after the frame header.
