@@ -102,28 +102,28 @@ int vsprintfMax(char *dst, int size, const char *format, va_list args) {
       longs++;
       p++;
     }
-    char spec[32];
-    size_t speclen = (size_t)(p - start) + 1;
+    char directive[32];
+    size_t directiveLength = (size_t)(p - start) + 1;
     char conv = *p;
     if (!conv) break;
     p++;
-    if (speclen >= sizeof spec) {
-      // An absurdly long specification is written as it stands.
+    if (directiveLength >= sizeof directive) {
+      // An absurdly long directive is written as it stands.
       for (const char *q = start; q < p; q++) out.put(*q);
       continue;
     }
-    std::memcpy(spec, start, speclen);
-    spec[speclen] = 0;
+    std::memcpy(directive, start, directiveLength);
+    directive[directiveLength] = 0;
     char tmp[512];
     switch (conv) {
       case 'd':
       case 'i':
         if (longs >= 2)
-          std::snprintf(tmp, sizeof tmp, spec, va_arg(args, long long));
+          std::snprintf(tmp, sizeof tmp, directive, va_arg(args, long long));
         else if (longs == 1)
-          std::snprintf(tmp, sizeof tmp, spec, va_arg(args, long));
+          std::snprintf(tmp, sizeof tmp, directive, va_arg(args, long));
         else
-          std::snprintf(tmp, sizeof tmp, spec, va_arg(args, int));
+          std::snprintf(tmp, sizeof tmp, directive, va_arg(args, int));
         out.puts(tmp);
         conversions++;
         break;
@@ -131,16 +131,16 @@ int vsprintfMax(char *dst, int size, const char *format, va_list args) {
       case 'x':
       case 'X':
         if (longs >= 2)
-          std::snprintf(tmp, sizeof tmp, spec, va_arg(args, unsigned long long));
+          std::snprintf(tmp, sizeof tmp, directive, va_arg(args, unsigned long long));
         else if (longs == 1)
-          std::snprintf(tmp, sizeof tmp, spec, va_arg(args, unsigned long));
+          std::snprintf(tmp, sizeof tmp, directive, va_arg(args, unsigned long));
         else
-          std::snprintf(tmp, sizeof tmp, spec, va_arg(args, unsigned));
+          std::snprintf(tmp, sizeof tmp, directive, va_arg(args, unsigned));
         out.puts(tmp);
         conversions++;
         break;
       case 'f':
-        std::snprintf(tmp, sizeof tmp, spec, va_arg(args, double));
+        std::snprintf(tmp, sizeof tmp, directive, va_arg(args, double));
         out.puts(tmp);
         conversions++;
         break;
