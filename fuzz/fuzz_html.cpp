@@ -11,10 +11,10 @@
 #include <string>
 
 #include "editor/objects.h"
+#include "fuzz/fuzz_quiet.h"
 #include "html/clientmap.h"
 #include "html/html.h"
 #include "html/pageio.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -49,18 +49,6 @@ std::string readAndWrite(const char *data, size_t size, size_t runSeed) {
   return result;
 }
 
-int silentBox(void *, const char *, const char *, unsigned) { return IDOK; }
-
-void quietPlatform() {
-  static platformTable table;
-  static bool done = false;
-  if (done) return;
-  table = *platformConsole();
-  table.messageBox = silentBox;
-  platformInstall(&table);
-  done = true;
-}
-
 // The page file that saving makes: the page with the current map, in the
 // page's line-end convention.
 std::string savedFile(htmlPtr doc, const char *name, int crlf) {
@@ -90,7 +78,7 @@ htmlPtr readPage(const std::string &page, int *crlf) {
 // Saving a page and opening it again gives the same hotspots, and after the
 // first save (which may settle the line ends) the same file.
 void checkMaps(const std::string &page) {
-  quietPlatform();
+  fuzzquiet::install();
   int crlf = 0;
   htmlPtr doc = readPage(page, &crlf);
   int maps = 0;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fuzz/fuzz_quiet.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
 #include "platform/platform.h"
@@ -16,15 +17,8 @@
 
 namespace fuzzimage {
 
-inline int silentBox(void *, const char *, const char *, unsigned) { return IDOK; }
-
 inline void setUp() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  static platformTable quiet = *platformConsole();
-  quiet.messageBox = silentBox;
-  platformInstall(&quiet);
+  fuzzquiet::install();
   imageDataPixelLimit = 1 << 20;
 }
 

@@ -12,22 +12,10 @@
 
 #include "app/settings.h"
 #include "editor/objects.h"
+#include "fuzz/fuzz_quiet.h"
 #include "html/servermap.h"
-#include "platform/platform.h"
 
 namespace {
-
-int silentBox(void *, const char *, const char *, unsigned) { return IDOK; }
-
-void quietPlatform() {
-  static platformTable table;
-  static bool done = false;
-  if (done) return;
-  table = *platformConsole();
-  table.messageBox = silentBox;
-  platformInstall(&table);
-  done = true;
-}
 
 std::string scratchFile() {
   static std::string path;
@@ -72,7 +60,7 @@ bool importInto(const std::string &path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  quietPlatform();
+  fuzzquiet::install();
   const std::string path = scratchFile();
   writeFile(path, data, size);
   if (importInto(path)) {
