@@ -143,8 +143,7 @@ imageData *imageDataCreateBody(void *hdc, const unsigned char *dibh, int dibhSiz
   bool indexed = bi.biBitCount == 8;
   d->bytesPerPixel = indexed ? 1 : 3;
   d->tileBits = (unsigned char **)std::calloc((size_t)tiles, sizeof(unsigned char *));
-  d->tileStrides = (int *)std::calloc((size_t)d->cols, sizeof(int));
-  if (!d->tileBits || !d->tileStrides) {
+  if (!d->tileBits) {
     imageDataDestroy(d);
     return nullptr;
   }
@@ -153,7 +152,7 @@ imageData *imageDataCreateBody(void *hdc, const unsigned char *dibh, int dibhSiz
   // whole picture row lies in one piece and a decoder can write into it.
   int k = d->bytesPerPixel;
   int stride = (int)(((long long)d->width * k + 3) & ~3LL);
-  for (int c = 0; c < d->cols; c++) d->tileStrides[c] = stride;
+  d->stride = stride;
   d->pixelBlock = (unsigned char *)std::malloc((size_t)stride * d->height);
   if (!d->pixelBlock) {
     imageDataDestroy(d);
@@ -210,7 +209,6 @@ void imageDataDestroy(imageData *d) {
   }
   std::free(d->pixelBlock);
   std::free(d->tileBits);
-  std::free(d->tileStrides);
   std::free(d->hbmData);
   std::free(d->hbmP);
   std::free(d->colWidths);
@@ -222,7 +220,7 @@ void imageDataDestroy(imageData *d) {
 
 unsigned char *imageDataRowPointer(imageData *d, int y) {
   if (!d || !d->pixelBlock || y < 0 || y >= d->height) return nullptr;
-  return d->pixelBlock + (size_t)y * d->tileStrides[0];
+  return d->pixelBlock + (size_t)y * d->stride;
 }
 
 void imageDataPushRow(imageData *d, int y, const unsigned char *row) {
@@ -256,7 +254,7 @@ unsigned imageDataGetPixel(imageData *d, void *hdc, int x, int y) {
   int tx = x - d->colOffsets[c], ty = y - d->rowOffsets[r];
   if (tx < 0 || ty < 0 || tx >= d->colWidths[c] || ty >= d->rowHeights[r]) return 0xFFFFFFFFu;
   if (d->tileBits) {
-    const unsigned char *line = d->tileBits[r * d->cols + c] + (size_t)ty * d->tileStrides[c];
+    const unsigned char *line = d->tileBits[r * d->cols + c] + (size_t)ty * d->stride;
     if (d->bytesPerPixel == 3) {
       const unsigned char *p = line + 3 * tx;
       return (unsigned)p[2] | ((unsigned)p[1] << 8) | ((unsigned)p[0] << 16);

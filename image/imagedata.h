@@ -52,11 +52,11 @@ struct imageData {
   unsigned char ***dibhP;  // each tile's header copy; null for a ready picture
   int dibhSize;
   // The pixels of the tiles made from a header: one block of the picture's
-  // rows (the tiles' QImages look into it), each tile's first byte and the
-  // row length in bytes of each tile column. Null for a ready picture.
+  // rows (the tiles' QImages look into it), each tile's first byte, and the
+  // length in bytes of one row of the block. Null / 0 for a ready picture.
   unsigned char *pixelBlock;
   unsigned char **tileBits;  // [rows * cols], row-major
-  int *tileStrides;          // [cols]
+  int stride;
   int bytesPerPixel;         // 1 in cube mode, else 3
 };
 

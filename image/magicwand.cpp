@@ -29,7 +29,7 @@ void sumSquare(int x0, int y0, int x1, int y1, unsigned &r, unsigned &g, unsigne
   if (d->tileBits && d->bytesPerPixel == 3 && c < d->cols && rr < d->rows &&
       x1 / imageTileSize == c && y1 / imageTileSize == rr) {
     int ox = d->colOffsets[c], oy = d->rowOffsets[rr];
-    int stride = d->tileStrides[c];
+    int stride = d->stride;
     const unsigned char *line = d->tileBits[rr * d->cols + c] + (size_t)(y0 - oy) * stride;
     for (int yy = y0; yy <= y1; yy++, line += stride) {
       const unsigned char *p = line + 3 * (x0 - ox);
