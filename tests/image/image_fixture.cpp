@@ -119,7 +119,7 @@ void putTable(bytes &b, const std::vector<gifColor> &t) {
 
 bytes makeGif(const gifSpec &s) {
   bytes b = {'G', 'I', 'F'};
-  b.insert(b.end(), s.version, s.version + 3);
+  for (int i = 0; i < 3; i++) b.push_back((uint8_t)s.version[i]);
   put16(b, s.width);
   put16(b, s.height);
   b.push_back(s.globalTable.empty() ? 0 : (uint8_t)(0x80 | tableBits(s.globalTable.size())));
