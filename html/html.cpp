@@ -1059,6 +1059,32 @@ void htmlIgnoreScripts(htmlPtr d, int flag) {
   if (d) d->ignoreScripts = flag;
 }
 
+// ---- line ends ----
+
+int htmlLineEndKept(htmlPtr d) {
+  if (!d) return 0;
+  switch (d->state) {
+    case htmlParseLead:
+    case htmlParseComments:
+      return !d->ignoreComments;
+    case htmlParseScriptBody:
+      return !d->ignoreScripts;
+    case htmlParseText:
+    case htmlParseMetaName:
+    case htmlParseAttrValueString:
+    case htmlParseASPStatement:
+      return 1;
+    case htmlParseName:
+      // "<?" followed by a line end opens a server-side block, kept as read.
+      return d->bufferPos > 0 && d->buffer[0] == '?' && d->bufferPos < 4;
+    case htmlParseAttrName:
+    case htmlParseAttrValueWord:
+      return d->attrAspNesting > 0;  // inside a server-side block among the attributes
+    default:
+      return 0;  // whitespace between a tag's parts, written back as one space
+  }
+}
+
 // ---- feeding ----
 
 htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {

@@ -123,6 +123,11 @@ htmlResult htmlAppendChar(htmlPtr document, int c);
 htmlResult htmlAppendString(htmlPtr document, const char *s);
 htmlResult htmlFlushText(htmlPtr document);
 
+// Whether a CR or LF fed now is stored as read (in text, a comment, a script,
+// a server-side block, a declaration or a quoted value) rather than being
+// whitespace inside a tag, which the writer turns into one space.
+int htmlLineEndKept(htmlPtr document);
+
 // Building and querying entries (names compared with htmlEq; the first match wins).
 htmlResult htmlTagAppend(htmlPtr document, const char *name);
 htmlResult htmlTagAttrAppend(htmlTagPtr tag, const char *name);

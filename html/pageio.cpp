@@ -25,41 +25,72 @@ namespace {
 struct lineEnds {
   int mode = -1;  // -1 not known yet, 0 LF, 1 CR LF
   bool pendingCR = false;
+  bool pendingKept = false;  // the held CR arrived where the reader keeps line ends as read
   std::vector<char> out;
 };
+
+// While the convention is unknown, bytes go in as they are, one line end at a
+// time. Only a line end that the reader keeps as read decides: one inside a tag
+// is written back as a space, so letting it decide would give the page another
+// convention on its next reading.
+htmlResult feedUndecided(htmlPtr doc, lineEnds &le, const char *data, size_t n, size_t &i) {
+  while (i < n && le.mode < 0) {
+    size_t j = i;
+    while (j < n && data[j] != '\r' && data[j] != '\n') j++;
+    if (j > i) {
+      htmlResult r = htmlAppendText(doc, data + i, static_cast<int>(j - i));
+      if (r != htmlSuccess) return r;
+    }
+    i = j;
+    if (j == n) break;
+    const bool kept = htmlLineEndKept(doc) != 0;
+    if (data[j] == '\r' && j + 1 == n) {
+      le.pendingCR = true;
+      le.pendingKept = kept;
+      i = n;
+      break;
+    }
+    if (data[j] == '\r' && data[j + 1] == '\n') {
+      if (kept) {
+        le.mode = 1;
+        i = j + 2;
+        return htmlAppendText(doc, "\n", 1);
+      }
+      i = j + 2;
+      htmlResult r = htmlAppendText(doc, "\r\n", 2);
+      if (r != htmlSuccess) return r;
+      continue;
+    }
+    if (data[j] == '\n' && kept) le.mode = 0;
+    i = j + 1;
+    htmlResult r = htmlAppendText(doc, data + j, 1);  // a lone CR, or an LF
+    if (r != htmlSuccess) return r;
+  }
+  return htmlSuccess;
+}
 
 htmlResult feedChunk(htmlPtr doc, lineEnds &le, const char *data, size_t n) {
   size_t i = 0;
   if (le.pendingCR && n > 0) {
     le.pendingCR = false;
-    if (data[0] == '\n') {
-      if (le.mode < 0) le.mode = 1;
-      if (le.mode == 1) {
-        htmlResult r = htmlAppendText(doc, "\n", 1);
-        if (r != htmlSuccess) return r;
-        i = 1;
-      } else {
-        htmlResult r = htmlAppendText(doc, "\r", 1);
-        if (r != htmlSuccess) return r;
-      }
+    if (data[0] == '\n' && (le.mode == 1 || (le.mode < 0 && le.pendingKept))) {
+      le.mode = 1;
+      i = 1;
+      htmlResult r = htmlAppendText(doc, "\n", 1);
+      if (r != htmlSuccess) return r;
+    } else if (le.mode < 0 && data[0] == '\n') {
+      // A pair inside a tag: both bytes as read.
+      i = 1;
+      htmlResult r = htmlAppendText(doc, "\r\n", 2);
+      if (r != htmlSuccess) return r;
     } else {
       htmlResult r = htmlAppendText(doc, "\r", 1);
       if (r != htmlSuccess) return r;
     }
   }
-  // Until the first LF the convention is unknown; the bytes before it hold no
-  // pair to convert, except a CR right before that LF.
   if (le.mode < 0) {
-    const char *lf = static_cast<const char *>(std::memchr(data + i, '\n', n - i));
-    if (!lf) {
-      size_t end = n;
-      if (end > i && data[end - 1] == '\r') {
-        le.pendingCR = true;
-        end--;
-      }
-      return htmlAppendText(doc, data + i, static_cast<int>(end - i));
-    }
-    le.mode = (lf > data + i && lf[-1] == '\r') ? 1 : 0;
+    htmlResult r = feedUndecided(doc, le, data, n, i);
+    if (r != htmlSuccess || le.mode < 0) return r;
   }
   if (le.mode == 0) return htmlAppendText(doc, data + i, static_cast<int>(n - i));
   le.out.clear();

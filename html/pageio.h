@@ -14,10 +14,12 @@
 enum { pageChunkSize = 1 << 20 };
 
 // Feeds a whole page to the reader (htmlAppendText in large chunks, then
-// htmlFlushText). The first line end decides the page's convention: when it is
-// CR LF, *crlf is set and every CR LF pair reaches the reader as one LF (the
-// page is written back with CR LF throughout); otherwise *crlf is 0 and the
-// bytes go in as they are. pageFeedBuffer does the same for bytes in memory.
+// htmlFlushText). The first line end that the reader keeps as read (one outside
+// the tags, see htmlLineEndKept) decides the page's convention, so that the
+// page written back decides the same way: when it is CR LF, *crlf is set and
+// from there on every CR LF pair reaches the reader as one LF (the page is
+// written back with CR LF throughout); otherwise *crlf is 0 and the bytes go in
+// as they are. pageFeedBuffer does the same for bytes in memory.
 // Results: htmlSuccess, htmlMemory, or htmlIO when the stream cannot be read.
 htmlResult pageFeed(htmlPtr doc, FILE *in, int *crlf);
 htmlResult pageFeedBuffer(htmlPtr doc, const char *data, size_t length, int *crlf);
