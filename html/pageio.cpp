@@ -4,13 +4,16 @@
 
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "html/strhack.h"
@@ -234,6 +237,232 @@ int pageWriteBuffer(FILE *out, const char *data, size_t length, int crlf) {
   return !std::ferror(out);
 }
 
+namespace {
+
+// The temporary file of a save is named "." + the file's name + tempMark +
+// six letters or digits; the backup of a save in place uses backupMark.
+const char tempMark[] = ".tilvane-";
+const char backupMark[] = ".tilvane~";
+
+// The start of a temporary name beside the file base in folder. The file's
+// name is shortened (at a character boundary) when the whole temporary name
+// would pass the folder's limit on the length of a name.
+std::string tempPrefix(const std::string &folder, const std::string &base, const char *mark) {
+  long limit = pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (limit <= 0) limit = NAME_MAX;
+  long room = limit - 1 - static_cast<long>(std::strlen(mark)) - 6;
+  std::string name = base;
+  if (room < 0) room = 0;
+  if (name.size() > static_cast<size_t>(room)) {
+    size_t cut = static_cast<size_t>(room);
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) cut--;
+    name.resize(cut);
+  }
+  return "." + name + mark;
+}
+
+bool leftoverName(const char *name, const std::string &prefix) {
+  if (std::strlen(name) != prefix.size() + 6 || std::strncmp(name, prefix.c_str(), prefix.size()) != 0)
+    return false;
+  for (const char *c = name + prefix.size(); *c; c++)
+    if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9'))) return false;
+  return true;
+}
+
+// Removes the temporary files that saves of the file base killed before they
+// ended have left in folder: our own regular files of exactly that pattern, not
+// changed for a minute (a younger one may belong to a save still running).
+void removeLeftovers(const std::string &folder, const std::string &base) {
+  const std::string prefix = tempPrefix(folder, base, tempMark);
+  DIR *dir = opendir(folder.c_str());
+  if (!dir) return;
+  const time_t now = time(nullptr);
+  while (dirent *e = readdir(dir)) {
+    if (!leftoverName(e->d_name, prefix)) continue;
+    std::string p = folder + "/" + e->d_name;
+    struct stat st;
+    if (lstat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) continue;
+    if (now - st.st_mtime < 60) continue;
+    unlink(p.c_str());
+  }
+  closedir(dir);
+}
+
+// Whether the file may be written. A file that nobody may write is left alone
+// even by the superuser, whom the permissions do not bind.
+bool mayWrite(const std::string &target, const struct stat &st) {
+  if ((st.st_mode & 0222) == 0) return false;
+  return access(target.c_str(), W_OK) == 0;
+}
+
+// Copies the extended attributes of a file, access control lists included, to
+// the new file. One that the file system or the user cannot set is left out.
+void copyAttributes(const char *from, int to) {
+  ssize_t size = listxattr(from, nullptr, 0);
+  if (size <= 0) return;
+  std::vector<char> names(static_cast<size_t>(size));
+  size = listxattr(from, names.data(), names.size());
+  if (size <= 0) return;
+  std::vector<char> value;
+  for (size_t at = 0; at < static_cast<size_t>(size); at += std::strlen(names.data() + at) + 1) {
+    const char *name = names.data() + at;
+    ssize_t n = getxattr(from, name, nullptr, 0);
+    if (n < 0) continue;
+    value.resize(static_cast<size_t>(n) + 1);
+    n = getxattr(from, name, value.data(), value.size());
+    if (n < 0) continue;
+    fsetxattr(to, name, value.data(), static_cast<size_t>(n), 0);
+  }
+}
+
+int writeAll(int fd, const char *data, size_t length, off_t at) {
+  while (length > 0) {
+    ssize_t w = pwrite(fd, data, length, at);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return 0;
+    }
+    data += w;
+    length -= static_cast<size_t>(w);
+    at += w;
+  }
+  return 1;
+}
+
+// Copies the whole content of one file to another (from the start of each).
+int copyContent(int from, int to, off_t *copied) {
+  std::vector<char> buffer(1 << 16);
+  off_t at = 0;
+  for (;;) {
+    ssize_t got = pread(from, buffer.data(), buffer.size(), at);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return 0;
+    }
+    if (got == 0) break;
+    if (!writeAll(to, buffer.data(), static_cast<size_t>(got), at)) return 0;
+    at += got;
+  }
+  if (copied) *copied = at;
+  return 1;
+}
+
+// Writes the new content into the file itself. This keeps what a new file
+// could not: the other names of a file with hard links, an owner or group that
+// the user cannot give. The old content goes first to a backup beside the
+// file, so that a failure can put it back; should that fail too, the backup
+// stays.
+int saveInPlace(const std::string &target, const std::string &folder, const std::string &base,
+                const struct stat &old, const char *data, size_t length, int crlf, FILE **stream,
+                char *reason, int reasonSize) {
+  int fd = -1;
+  bool own = true;
+  struct stat held;
+  if (stream && *stream && fstat(fileno(*stream), &held) == 0 && held.st_dev == old.st_dev &&
+      held.st_ino == old.st_ino) {
+    fd = fileno(*stream);  // the page's own stream, which holds its lock
+    own = false;
+  } else {
+    fd = open(target.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+      setReason(reason, reasonSize, errno);
+      return 0;
+    }
+    if (stream && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      setReason(reason, reasonSize, errno);
+      close(fd);
+      return 0;
+    }
+  }
+  auto finish = [&](int why) {
+    if (own) close(fd);
+    setReason(reason, reasonSize, why);
+    return 0;
+  };
+
+  std::string backup = folder + "/" + tempPrefix(folder, base, backupMark) + "XXXXXX";
+  std::vector<char> name(backup.begin(), backup.end());
+  name.push_back(0);
+  int copy = faultAt(pageFaultCreate) ? -1 : mkstemp(name.data());
+  if (copy < 0) return finish(errno);
+  off_t oldSize = 0;
+  if (!copyContent(fd, copy, &oldSize) || fsync(copy) != 0) {
+    int why = errno;
+    close(copy);
+    unlink(name.data());
+    return finish(why);
+  }
+
+  std::string converted;
+  if (crlf) {
+    converted.reserve(length + length / 16);
+    for (size_t i = 0; i < length; i++) {
+      if (data[i] == '\n') converted += '\r';
+      converted += data[i];
+    }
+    data = converted.data();
+    length = converted.size();
+  }
+  int why = 0;
+  if (faultAt(pageFaultWrite) || !writeAll(fd, data, length, 0) ||
+      ftruncate(fd, static_cast<off_t>(length)) != 0)
+    why = errno ? errno : EIO;
+  else if (faultAt(pageFaultSync) || fsync(fd) != 0)
+    why = errno ? errno : EIO;
+  if (why) {
+    bool restored = copyContent(copy, fd, nullptr) && ftruncate(fd, oldSize) == 0 && fsync(fd) == 0;
+    close(copy);
+    if (restored) unlink(name.data());
+    return finish(why);
+  }
+  close(copy);
+  unlink(name.data());
+
+  if (!own) {
+    std::rewind(*stream);
+  } else if (stream) {
+    FILE *f = fdopen(fd, "r+b");
+    if (!f) return finish(errno);  // the new content is in place; only the stream is missing
+    if (*stream) std::fclose(*stream);
+    *stream = f;
+  } else {
+    close(fd);
+  }
+  return 1;
+}
+
+}  // namespace
+
+void pageRemoveLeftovers(const char *path) {
+  if (!path || !*path) return;
+  std::string target;
+  int error = 0;
+  if (!resolveTarget(path, target, &error)) return;
+  size_t slash = target.rfind('/');
+  removeLeftovers(folderOf(target), slash == std::string::npos ? target : target.substr(slash + 1));
+}
+
+void pageStampTake(FILE *f, pageStamp *stamp) {
+  if (!stamp) return;
+  *stamp = pageStamp();
+  struct stat st;
+  if (!f || fstat(fileno(f), &st) != 0) return;
+  stamp->known = 1;
+  stamp->dev = st.st_dev;
+  stamp->ino = st.st_ino;
+  stamp->size = st.st_size;
+  stamp->mtimeSec = st.st_mtim.tv_sec;
+  stamp->mtimeNsec = st.st_mtim.tv_nsec;
+}
+
+int pageStampChanged(const char *path, const pageStamp *stamp) {
+  if (!path || !stamp || !stamp->known) return 0;
+  struct stat st;
+  if (stat(path, &st) != 0) return 0;  // nothing there to overwrite
+  return st.st_dev != stamp->dev || st.st_ino != stamp->ino || st.st_size != stamp->size ||
+         st.st_mtim.tv_sec != stamp->mtimeSec || st.st_mtim.tv_nsec != stamp->mtimeNsec;
+}
+
 int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FILE **stream,
                  char *reason, int reasonSize) {
   if (reason && reasonSize > 0) reason[0] = 0;
@@ -253,11 +482,21 @@ int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FI
     setReason(reason, reasonSize, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
     return 0;
   }
+  // The rename needs only the folder's permission; a file that may not be
+  // written is not replaced.
+  if (existed && !mayWrite(target, old)) {
+    setReason(reason, reasonSize, EACCES);
+    return 0;
+  }
 
   std::string folder = folderOf(target);
   size_t slash = target.rfind('/');
   std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = folder + "/." + base + ".tilvane-XXXXXX";
+  removeLeftovers(folder, base);
+  if (existed && old.st_nlink > 1)
+    return saveInPlace(target, folder, base, old, data, length, crlf, stream, reason, reasonSize);
+
+  std::string temp = folder + "/" + tempPrefix(folder, base, tempMark) + "XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back(0);
 
@@ -276,13 +515,23 @@ int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FI
     return 0;
   };
 
-  // The old file's permissions (and owner, where allowed); a new file gets the
-  // usual permissions for the user's file-creation mask.
+  // The old file's permissions, owner and group, and its extended attributes;
+  // a new file gets the usual permissions for the user's file-creation mask.
   if (existed) {
     if (fchmod(fd, old.st_mode & 07777) != 0) return fail(errno, nullptr);
-    if (fchown(fd, old.st_uid, old.st_gid) != 0) {
-      // Only the owner's group may be unavailable to us; the file stays ours.
+    if (fchown(fd, old.st_uid, old.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+      // The owner or the group is not the user's to give: see below.
     }
+    struct stat made;
+    if (fstat(fd, &made) != 0) return fail(errno, nullptr);
+    if (made.st_uid != old.st_uid || made.st_gid != old.st_gid) {
+      // A new file would belong to someone else: write into the old one.
+      close(fd);
+      unlink(name.data());
+      return saveInPlace(target, folder, base, old, data, length, crlf, stream, reason, reasonSize);
+    }
+    if ((old.st_mode & 07000) && fchmod(fd, old.st_mode & 07777) != 0) return fail(errno, nullptr);
+    copyAttributes(target.c_str(), fd);
   } else {
     mode_t mask = umask(0);
     umask(mask);

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include <sys/types.h>
+
 #include "html/html.h"
 
 // The size of the runs in which a page is fed to the reader.
@@ -36,15 +38,44 @@ htmlResult pageWrite(htmlPtr doc, FILE *out);
 int pageWriteBuffer(FILE *out, const char *data, size_t length, int crlf);
 
 // Replaces the file at path by data (LF written as CR LF when crlf is set): the
-// bytes go to a new file in the same folder, which is flushed and synced and
-// then renamed over the old one, keeping its permissions; a symbolic link is
-// followed and its target replaced. When stream is given, the new file is
-// locked (flock, exclusive) before the rename, and on success *stream (the old
-// open file, or null) is closed and replaced by the new file open for reading
-// and writing. On failure nothing on disk changes, *stream stays as it was, the
-// result is 0 and reason holds the system's explanation.
+// bytes go to a new file in the same folder (".NAME.tilvane-XXXXXX", NAME cut
+// short when the name would be too long), which is flushed and synced and then
+// renamed over the old one, keeping its permissions, owner, group and extended
+// attributes (access control lists included); a symbolic link is followed and
+// its target replaced. A file with other hard links, or whose owner or group a
+// new file cannot have, is written in place instead, after its old content has
+// been copied beside it so that a failure can restore it. A file that may not
+// be written (no write permission at all, or none for the user) is refused
+// with EACCES. Temporary files that killed saves of this file left behind are
+// removed first (see pageRemoveLeftovers). When stream is given, the new file
+// is locked (flock, exclusive) before the rename, and on success *stream (the
+// old open file, or null) is closed and replaced by the new file open for
+// reading and writing (a stream that holds the file written in place is kept
+// and rewound). On failure nothing on disk changes, *stream stays as it was,
+// the result is 0 and reason holds the system's explanation.
 int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FILE **stream,
                  char *reason, int reasonSize);
+
+// Removes the temporary files beside the file at path (a symbolic link is
+// followed) that saves killed before their end left behind: only the user's
+// regular files named exactly as pageSaveFile names them for that file and
+// unchanged for a minute.
+void pageRemoveLeftovers(const char *path);
+
+// What a page file was when it was read or last saved: its identity, size and
+// modification time. pageStampTake fills it from an open file (known is 0 when
+// there is none); pageStampChanged is 1 when the file now at path is another
+// file or was changed since (0 when nothing is known or nothing is there).
+struct pageStamp {
+  int known = 0;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  long long mtimeSec = 0;
+  long mtimeNsec = 0;
+};
+void pageStampTake(FILE *f, pageStamp *stamp);
+int pageStampChanged(const char *path, const pageStamp *stamp);
 
 // Opens path for reading and writing with an exclusive lock. Since a save
 // replaces the file under its name, the lock is checked against what the name

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "html/pageio.h"
@@ -236,8 +237,13 @@ TEST_F(PageSave, AFailureAtAnyStepLeavesTheOldFileWhole) {
                           {pageFaultWrite, ENOSPC},
                           {pageFaultSync, EIO},
                           {pageFaultRename, EXDEV}};
-  for (const fault &f : faults) {
+  for (const fault &f : faults) for (bool linked : {false, true}) {
+    if (linked && f.step == pageFaultRename) continue;  // a page written in place is not renamed
+    unlink(path("other.html").c_str());
     write(p, content);
+    if (linked) {
+      ASSERT_EQ(link(p.c_str(), path("other.html").c_str()), 0);
+    }
     FILE *stream = pageOpenLocked(p.c_str(), nullptr);
     ASSERT_TRUE(stream);
     FILE *before = stream;
@@ -251,10 +257,95 @@ TEST_F(PageSave, AFailureAtAnyStepLeavesTheOldFileWhole) {
     EXPECT_STREQ(reason, std::strerror(f.error)) << f.step;
     EXPECT_EQ(stream, before);
     EXPECT_EQ(read(p), content) << f.step;
-    EXPECT_EQ(entries(), 1) << f.step;
+    EXPECT_EQ(entries(), linked ? 2 : 1) << f.step;
     EXPECT_TRUE(lockedElsewhere(p)) << f.step;  // the old lock is still held
     std::fclose(stream);
   }
+}
+
+TEST_F(PageSave, NamesAtTheLengthLimitStillSave) {
+  // 255 bytes: the temporary name beside it must be cut short, not by half a character.
+  std::string accented;
+  for (int i = 0; i < 125; i++) accented += "\xc3\xa9";
+  for (const std::string &name : {std::string(250, 'a') + ".html", accented + ".html"}) {
+    char reason[256] = "";
+    EXPECT_TRUE(pageSaveFile(path(name.c_str()).c_str(), "x\n", 2, 0, nullptr, reason, sizeof reason))
+        << reason;
+    EXPECT_EQ(read(path(name.c_str())), "x\n");
+    ASSERT_EQ(unlink(path(name.c_str()).c_str()), 0);
+    EXPECT_EQ(entries(), 0);
+  }
+}
+
+TEST_F(PageSave, LeftoversOfKilledSavesAreRemoved) {
+  std::string p = path("page.html");
+  write(p, "old");
+  const struct {
+    const char *name;
+    bool old, removed;
+  } files[] = {{".page.html.tilvane-Ab12Cd", true, true},
+               {".page.html.tilvane-Xy34Zw", false, false},   // a save may still be writing it
+               {".page.html.tilvane-Ab12Cde", true, false},   // not our pattern
+               {".page.html.tilvane-Ab-2Cd", true, false},
+               {".other.html.tilvane-Ab12Cd", true, false}};  // another page's
+  for (int pass = 0; pass < 2; pass++) {
+    for (const auto &f : files) {
+      write(path(f.name), "temporary");
+      const timespec times[2] = {{0, UTIME_OMIT}, {time(nullptr) - (f.old ? 120 : 0), 0}};
+      ASSERT_EQ(utimensat(AT_FDCWD, path(f.name).c_str(), times, 0), 0);
+    }
+    char reason[256];
+    if (pass == 0)
+      ASSERT_TRUE(pageSaveFile(p.c_str(), "new", 3, 0, nullptr, reason, sizeof reason));
+    else
+      pageRemoveLeftovers(p.c_str());  // what opening the page does
+    for (const auto &f : files) EXPECT_EQ(access(path(f.name).c_str(), F_OK) != 0, f.removed) << f.name;
+  }
+}
+
+TEST_F(PageSave, AReadOnlyFileIsNotReplaced) {
+  std::string p = path("page.map");
+  write(p, "old");
+  ASSERT_EQ(chmod(p.c_str(), 0444), 0);
+  char reason[256];
+  EXPECT_FALSE(pageSaveFile(p.c_str(), "new", 3, 0, nullptr, reason, sizeof reason));
+  EXPECT_STREQ(reason, std::strerror(EACCES));
+  EXPECT_EQ(read(p), "old");
+  EXPECT_EQ(entries(), 1);
+}
+
+TEST_F(PageSave, SaveKeepsHardLinksAndExtendedAttributes) {
+  // A page with a second name is written in place: both names show the new page,
+  // and the stream that holds the lock stays the document's.
+  std::string p = path("page.html");
+  write(p, "old page");
+  ASSERT_EQ(link(p.c_str(), path("other.html").c_str()), 0);
+  FILE *stream = pageOpenLocked(p.c_str(), nullptr);
+  ASSERT_TRUE(stream);
+  char reason[256];
+  ASSERT_TRUE(pageSaveFile(p.c_str(), "new\n", 4, 1, &stream, reason, sizeof reason)) << reason;
+  EXPECT_EQ(read(path("other.html")), "new\r\n");
+  struct stat a, b;
+  ASSERT_EQ(stat(p.c_str(), &a), 0);
+  ASSERT_EQ(stat(path("other.html").c_str(), &b), 0);
+  EXPECT_EQ(a.st_ino, b.st_ino);
+  EXPECT_TRUE(lockedElsewhere(p));
+  char got[8] = {0};
+  EXPECT_EQ(std::fread(got, 1, sizeof got - 1, stream), 5u);
+  std::fclose(stream);
+  EXPECT_EQ(entries(), 2);
+
+  // Extended attributes (access control lists are some) go to the new file.
+  std::string q = path("single.html");
+  write(q, "old");
+  if (setxattr(q.c_str(), "user.tilvane.test", "kept", 4, 0) != 0) {
+    if (errno == ENOTSUP) GTEST_SKIP() << "no extended attributes here";
+    FAIL() << std::strerror(errno);
+  }
+  ASSERT_TRUE(pageSaveFile(q.c_str(), "new", 3, 0, nullptr, reason, sizeof reason));
+  char value[16] = {0};
+  EXPECT_EQ(getxattr(q.c_str(), "user.tilvane.test", value, sizeof value), 4);
+  EXPECT_STREQ(value, "kept");
 }
 
 TEST_F(PageSave, FoldersThatCannotBeWritten) {
