@@ -360,6 +360,18 @@ void clientMapWritePage(FILE *out, htmlPtr page, const char *name) {
 
 int savePage(void) {
   if (!hdoc || !mapfilename || !*mapfilename) return 0;
+  // The page lock binds only other copies of this program: another program may
+  // have changed the page since it was read.
+  if (pageStampChanged(mapfilename, &htmlFileStamp)) {
+    char text[2048];
+    sprintfMax(text, sizeof text,
+               "The file %s has been changed by another program since Tilvane read it.\r\n"
+               "Do you want to overwrite it with the page as Tilvane has it?",
+               mapfilename);
+    if (platformMessageBox(nullptr, text, "Page Changed on Disk", MB_YESNO | MB_ICONWARNING) != IDYES)
+      return 0;
+  }
+  newPageSrcRelative(mapfilename);
   char *data = nullptr;
   size_t size = 0;
   FILE *mem = open_memstream(&data, &size);
@@ -391,6 +403,8 @@ int savePage(void) {
     myfreeImpl(text);
     return 0;
   }
+  pageStampTake(htmlFilePtr, &htmlFileStamp);
+  newPageSrc = 0;
   changed = 0;
   return 1;
 }

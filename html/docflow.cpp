@@ -476,6 +476,8 @@ int OpenHtmlDocument(const char *path, const char *image) {
     return 0;
   }
   replaceString(&mapfilename, pagePath.c_str());
+  pageStampTake(htmlFilePtr, &htmlFileStamp);
+  pageRemoveLeftovers(pagePath.c_str());
 
   if (haveImage) {
     int ok = ImageListOKBody(imageName.c_str(), -1);
@@ -626,6 +628,7 @@ int New(const char *image, const char *page, const char *name) {
     Close(1);
     return 0;
   }
+  newPageSrc = 1;
   changed = 1;
   docflowSetTitle();
   recentFileAdd(imagefilename);
@@ -635,6 +638,60 @@ int New(const char *image, const char *page, const char *name) {
 }
 
 // --- saving under a new name, closing -------------------------------------------------
+
+namespace {
+
+// The steps of a path from the root, taken from the current folder when it is
+// relative, with "." and ".." resolved.
+std::vector<std::string> pathSteps(const char *path) {
+  std::string full = path ? path : "";
+  if (full.empty() || full[0] != '/') {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd)) full = std::string(cwd) + "/" + full;
+  }
+  std::vector<std::string> steps;
+  size_t at = 0;
+  while (at <= full.size()) {
+    size_t end = full.find('/', at);
+    if (end == std::string::npos) end = full.size();
+    std::string step = full.substr(at, end - at);
+    if (step == "..") {
+      if (!steps.empty()) steps.pop_back();
+    } else if (!step.empty() && step != ".") {
+      steps.push_back(step);
+    }
+    at = end + 1;
+  }
+  return steps;
+}
+
+}  // namespace
+
+std::string relativePath(const char *folder, const char *file) {
+  const std::vector<std::string> from = pathSteps(folder), to = pathSteps(file);
+  size_t common = 0;
+  while (common < from.size() && common + 1 < to.size() && from[common] == to[common]) common++;
+  std::string out;
+  for (size_t i = common; i < from.size(); i++) out += "../";
+  for (size_t i = common; i < to.size(); i++) {
+    out += to[i];
+    if (i + 1 < to.size()) out += '/';
+  }
+  return out;
+}
+
+void newPageSrcRelative(const char *pagePath) {
+  if (!newPageSrc || !hdoc || !imagefilename || !*imagefilename || !pagePath || !*pagePath) return;
+  std::string folder = pagePath;
+  size_t slash = folder.rfind('/');
+  folder = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : folder.substr(0, slash);
+  const std::string src = relativePath(folder.c_str(), imagefilename);
+  for (htmlTagPtr t = hdoc->first; t; t = t->n) {
+    if (!htmlEq(t->name, "img")) continue;
+    if (htmlTagAttrSet(t, "src", quotedValue(src.c_str()).c_str(), 1) != htmlSuccess) LowMemory();
+    return;
+  }
+}
 
 int SaveAs(void) {
   if (!hdoc || opening) return 0;
@@ -668,8 +725,12 @@ int SaveAs(void) {
     return 0;
   }
   // The old name stays the document's until the new file holds the page.
+  // The user has agreed to overwrite the file chosen: the old page's record of
+  // what was on disk does not apply to it.
   char *old = mapfilename;
+  const pageStamp oldStamp = htmlFileStamp;
   mapfilename = mystrdupImpl("SaveAs", path);
+  htmlFileStamp = pageStamp();
   int saved = Save();
   if (saved) {
     myfreeImpl(old);
@@ -677,6 +738,7 @@ int SaveAs(void) {
   } else {
     myfreeImpl(mapfilename);
     mapfilename = old;
+    htmlFileStamp = oldStamp;
   }
   return saved;
 }
@@ -701,6 +763,8 @@ int Close(int force) {
     htmlFilePtr = nullptr;
   }
   htmlFileCRLF = 0;
+  htmlFileStamp = pageStamp();
+  newPageSrc = 0;
   pointSelectionFree(&psel);
   lastObjectSelected = -1;
   replaceString(&imagefilename, nullptr);

@@ -93,6 +93,15 @@ std::string newPageTemplate(const char *image, const char *name);
 // ` style="border-style:none"`, ` border="0"` or "".
 const char *borderAttribute(void);
 
+// For a new page not saved yet (newPageSrc): gives its picture's src the
+// picture's path relative to the folder of pagePath, so that the page still
+// finds its picture once the folder is published or moved.
+void newPageSrcRelative(const char *pagePath);
+
+// The path of file relative to folder ("../pics/a.gif"); both are taken from
+// the current folder when relative, and "." and ".." steps are resolved.
+std::string relativePath(const char *folder, const char *file);
+
 // Saves the page under a name asked for. 1 when saved.
 int SaveAs(void);
 

@@ -9,6 +9,8 @@
 htmlPtr hdoc = nullptr;
 FILE *htmlFilePtr = nullptr;
 int htmlFileCRLF = 0;
+pageStamp htmlFileStamp;
+int newPageSrc = 0;
 char *mapfilename = nullptr;
 char *imagefilename = nullptr;
 char *maplocalname = nullptr;

@@ -2,17 +2,20 @@
 // names of the page, the picture and the map, and the unsaved-changes flag;
 // the tokenizer's error callback. Owns hdoc, htmlFilePtr, htmlFileFd,
 // htmlFileCRLF, mapfilename, imagefilename, maplocalname, trailingComments,
-// changed, opening, openingBox, saving, webPageFlag.
+// htmlFileStamp, newPageSrc, changed, opening, openingBox, saving, webPageFlag.
 #ifndef TILVANE_DOCUMENT_H
 #define TILVANE_DOCUMENT_H
 
 #include <cstdio>
 
 #include "html/html.h"
+#include "html/pageio.h"
 
 extern htmlPtr hdoc;            // the page's tag list; null when no document is open
 extern FILE *htmlFilePtr;       // the page file, open (and locked) while the document is open
 extern int htmlFileCRLF;        // 1 when the page's first line end was CR LF: it is written back so
+extern pageStamp htmlFileStamp;  // the page file as read or last saved, to see another program's change
+extern int newPageSrc;          // a new page's picture src is still the picture's path as given
 extern char *mapfilename;       // path of the page; "" for a new page not yet saved
 extern char *imagefilename;     // path of the picture
 extern char *maplocalname;      // the map's name (usemap without '#')

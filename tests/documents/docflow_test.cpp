@@ -543,7 +543,7 @@ TEST_F(DocflowTest, NewPageFromAPictureAsksForANameOnItsFirstSave) {
       "</head>\n"
       "<body>\n"
       "<div>\n"
-      "<img src=\"" + pic + "\" alt=\"\" usemap=\"#photo\" style=\"border-style:none\" />\n"
+      "<img src=\"../pics/photo.png\" alt=\"\" usemap=\"#photo\" style=\"border-style:none\" />\n"
       "</div>\n"
       "<div>\n"
       "<map id=\"photo\" name=\"photo\">\n"
@@ -554,10 +554,18 @@ TEST_F(DocflowTest, NewPageFromAPictureAsksForANameOnItsFirstSave) {
       "</html>\n";
   EXPECT_EQ(s.read(out), expected);
   EXPECT_FALSE(lockableElsewhere(out));
-  // Reopening the saved page finds the picture by its full path.
+  // Its picture's src is relative to the page's folder, and reopening finds it.
   Close(0);
   EXPECT_EQ(openThroughDialog(out), 1);
-  EXPECT_EQ(std::string(imagefilename), pic);
+  struct stat found, made;
+  ASSERT_EQ(stat(imagefilename, &found), 0);
+  ASSERT_EQ(stat(pic.c_str(), &made), 0);
+  EXPECT_EQ(found.st_ino, made.st_ino);
+  const char *const paths[][3] = {{"/a/b", "/a/c/d.gif", "../c/d.gif"},
+                                  {"/a/./b/../b", "/a/b/p/q.gif", "p/q.gif"},
+                                  {"/", "/x.gif", "x.gif"},
+                                  {"/a/b/c", "/x.gif", "../../../x.gif"}};
+  for (const auto &p : paths) EXPECT_EQ(relativePath(p[0], p[1]), p[2]) << p[0] << " " << p[1];
 }
 
 TEST_F(DocflowTest, NewPageTemplateFollowsTheBorderOptions) {
@@ -584,7 +592,7 @@ TEST_F(DocflowTest, NewPageGivenANameIsCreatedOnItsFirstSave) {
   ASSERT_EQ(saveDocument(), 1);
   for (const auto &x : scripted.shown) EXPECT_NE(x.kind, "save");
   std::string saved = s.read(named);
-  EXPECT_NE(saved.find("usemap=\"#chosen\""), std::string::npos);
+  EXPECT_NE(saved.find("<img src=\"photo.png\" alt=\"\" usemap=\"#chosen\""), std::string::npos);
   EXPECT_NE(saved.find("<map id=\"chosen\" name=\"chosen\">"), std::string::npos);
   EXPECT_FALSE(lockableElsewhere(named));
 }
@@ -712,6 +720,32 @@ TEST_F(DocflowTest, CloseAsksOnlyWithUnsavedChanges) {
   scripted.shown.clear();
   EXPECT_EQ(Close(1), 1);
   EXPECT_TRUE(scriptedMessages().empty());
+}
+
+TEST_F(DocflowTest, APageChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSaysSo) {
+  std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#m\">");
+  ASSERT_EQ(openThroughDialog(path), 1);
+  changed = 1;
+  ASSERT_EQ(saveDocument(), 1);  // our own save is no change by another program
+  EXPECT_TRUE(scriptedMessages().empty());
+  // Another editor appends to the page; the lock does not stop it.
+  FILE *other = std::fopen(path.c_str(), "ab");
+  ASSERT_TRUE(other);
+  std::fputs("<p>added elsewhere</p>\n", other);
+  std::fclose(other);
+  const std::string theirs = s.read(path);
+  changed = 1;
+  scripted.answers.push_back(IDNO);
+  EXPECT_EQ(saveDocument(), 0);
+  ASSERT_EQ(scriptedMessages().size(), 1u);
+  EXPECT_EQ(scriptedLastMessage().title, "Page Changed on Disk");
+  EXPECT_NE(scriptedLastMessage().text.find(path), std::string::npos);
+  EXPECT_EQ(s.read(path), theirs);
+  EXPECT_EQ(changed, 1);
+  scripted.answers.push_back(IDYES);
+  EXPECT_EQ(saveDocument(), 1);
+  EXPECT_EQ(s.read(path).find("added elsewhere"), std::string::npos);
+  EXPECT_EQ(changed, 0);
 }
 
 TEST_F(DocflowTest, CloseWhoseSaveFailsKeepsTheDocument) {

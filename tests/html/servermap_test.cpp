@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -307,6 +308,19 @@ TEST_F(ServerCommands, ExportChoosesAFileAndASyntax) {
   EXPECT_EQ(scriptedLastMessage().text,
             "Tilvane could not write to that file. It may be in use, it may be an invalid path "
             "specification, or it may be a read-only file or drive.");
+}
+
+TEST_F(ServerCommands, ExportLeavesAReadOnlyFileAlone) {
+  // Replacing needs only the folder's permission; the file's own is what counts.
+  std::string out = file("locked.map");
+  writeFile(out, "kept\n");
+  ASSERT_EQ(chmod(out.c_str(), 0444), 0);
+  scripted.files = {out};
+  scripted.choices = {0};
+  scripted.answers = {IDYES};
+  Export();
+  EXPECT_EQ(scriptedLastMessage().title, "Can't Write to File");
+  EXPECT_EQ(readFile(out), "kept\n");
 }
 
 TEST_F(ServerCommands, ExportUsesTheWindowsDialogWhenThereIsOne) {
