@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/datadir.h"
+#include "html/pageio.h"
 #include "html/strhack.h"
 
 namespace {
@@ -177,32 +178,8 @@ int profileWriteString(const char *section, const char *key, const char *value, 
 }
 
 int safeWriteFile(const char *path, const char *data, size_t length) {
-  if (!path || !*path) return 0;
-  std::string tmp = std::string(path) + ".XXXXXX";
-  std::vector<char> name(tmp.begin(), tmp.end());
-  name.push_back(0);
-  int fd = mkstemp(name.data());
-  if (fd < 0) return 0;
-  struct stat old;
-  mode_t mask = umask(0);
-  umask(mask);
-  mode_t mode = 0666 & ~mask;
-  if (stat(path, &old) == 0) mode = old.st_mode & 07777;
-  fchmod(fd, mode);
-  bool ok = true;
-  size_t done = 0;
-  while (ok && done < length) {
-    ssize_t w = write(fd, data + done, length - done);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-    } else {
-      done += (size_t)w;
-    }
-  }
-  if (ok && fsync(fd) != 0) ok = false;
-  if (close(fd) != 0) ok = false;
-  if (ok && rename(name.data(), path) != 0) ok = false;
-  if (!ok) unlink(name.data());
-  return ok ? 1 : 0;
+  // The same replacement as a page's: a symbolic link (a set of dotfiles) is
+  // written through to its target, and the temporary name always fits.
+  char reason[256];
+  return pageSaveFile(path, data, length, 0, nullptr, reason, sizeof reason);
 }

@@ -24,9 +24,10 @@ int profileWriteStrings(const char *section, const char *const *keys, const char
 // The full path of a profile file (a bare name goes to the configuration folder).
 void profilePath(const char *file, char *out, int size);
 
-// Replaces the file at path with data: written to a temporary file in the same
-// folder, flushed, synced and renamed over the old one, keeping its permissions.
-// 1 on success; on failure the old file is untouched.
+// Replaces the file at path with data as a page is replaced (pageSaveFile): a
+// temporary file in the same folder, flushed, synced and renamed over the old
+// one, keeping its permissions; a symbolic link is followed and its target
+// replaced. 1 on success; on failure the old file is untouched.
 int safeWriteFile(const char *path, const char *data, size_t length);
 
 #endif

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstring>
@@ -297,6 +299,28 @@ TEST_F(Settings, FailedWriteLeavesPreviousSettingsWhole) {
   struct stat st;
   ASSERT_EQ(stat(home.iniFile().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(Settings, SettingsKeptAsSymbolicLinksAreWrittenThroughThem) {
+  const std::string dotfiles = home.root + "/dotfiles";
+  makeFolders(dotfiles.c_str());
+  makeFolders(home.settingsDir().c_str());
+  for (const std::string &name : {home.iniFile(), home.profile()}) {
+    const std::string target = dotfiles + name.substr(name.rfind('/'));
+    writeFile(target, "cern\n");
+    ASSERT_EQ(symlink(target.c_str(), name.c_str()), 0);
+  }
+  maptype = mapCERN;
+  urlDialogX = 41;
+  ASSERT_EQ(saveConfig(), 1);
+  ASSERT_EQ(profileWriteString("Options", "dataDir", "/x", "tilvane2.ini"), 1);
+  for (const std::string &name : {home.iniFile(), home.profile()}) {
+    struct stat st;
+    ASSERT_EQ(lstat(name.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << name;
+  }
+  EXPECT_NE(readFile(dotfiles + "/Tilvane.ini").find("urlx=41\n"), std::string::npos);
+  EXPECT_EQ(readFile(dotfiles + "/tilvane2.ini"), "cern\n[Options]\ndataDir=/x\n");
 }
 
 TEST_F(Settings, NumberFieldsOfTheDialogs) {
