@@ -13,7 +13,9 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
+#include <grp.h>
 #include <unistd.h>
 
 #include "html/pageio.h"
@@ -334,6 +336,29 @@ TEST_F(PageSave, SaveKeepsHardLinksAndExtendedAttributes) {
   EXPECT_EQ(std::fread(got, 1, sizeof got - 1, stream), 5u);
   std::fclose(stream);
   EXPECT_EQ(entries(), 2);
+
+  // A user who may write the page but could not give a new file its owner and
+  // group has it written in place (run as another user when we can switch).
+  if (geteuid() == 0) {
+    std::string shared = path("shared.html");
+    write(shared, "old");
+    ASSERT_EQ(chown(shared.c_str(), 0, 4242), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+    pid_t child = fork();
+    if (child == 0) {
+      bool ok = setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0 &&
+                pageSaveFile(shared.c_str(), "new", 3, 0, nullptr, reason, sizeof reason);
+      _exit(ok ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(read(shared), "new");
+    ASSERT_EQ(stat(shared.c_str(), &a), 0);
+    EXPECT_EQ(a.st_uid, 0u);
+    EXPECT_EQ(a.st_gid, 4242u);
+  }
 
   // Extended attributes (access control lists are some) go to the new file.
   std::string q = path("single.html");
