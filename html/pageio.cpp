@@ -412,8 +412,17 @@ int saveInPlace(const std::string &target, const std::string &folder, const std:
   if (why) {
     bool restored = copyContent(copy, fd, nullptr) && ftruncate(fd, oldSize) == 0 && fsync(fd) == 0;
     close(copy);
-    if (restored) unlink(name.data());
-    return finish(why);
+    if (restored) {
+      unlink(name.data());
+      return finish(why);
+    }
+    finish(why);
+    if (reason && reasonSize > 0) {
+      char kept[PATH_MAX + 64];
+      sprintfMax(kept, sizeof kept, "%s (the old content is kept in %s)", std::strerror(why), name.data());
+      strcpyMax(reason, reasonSize, kept);
+    }
+    return 0;
   }
   close(copy);
   unlink(name.data());
