@@ -7,10 +7,12 @@
 #include <cstdio>
 
 // Reads a map file into the hotspot table (its syntax goes to maptype; the
-// comments after the last hotspot to trailingComments). 1 on success, also
-// after "WARNING: Map file not found ..." when it cannot be opened; 0 after a
-// "Line %d: %s" message, with an empty table. *opened (when given) tells
-// whether the file could be opened.
+// comments after the last hotspot to trailingComments). Lines end at LF, the
+// CRs before it are dropped, and a line is cut at 1023 bytes (the rest of it
+// is skipped). 1 on success, also after "WARNING: Map file not found ..." when
+// it cannot be opened, or after a message of its own when it is not a regular
+// file; 0 after a "Line %d: %s" message, with an empty table. *opened (when
+// given) tells whether the file could be opened.
 int LoadServerMap(const char *filename);
 int serverMapRead(const char *filename, int *opened);
 
