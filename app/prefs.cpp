@@ -195,10 +195,10 @@ void readConfigLine(const char *line) {
       {"lastupdatecheck=", &lastUpdateCheck},
   };
   if (startsWith(line, "cern") || startsWith(line, "CERN")) {
-    maptype = mapCERN;
+    serverMapType = mapCERN;
   } else if (startsWith(line, "ncsa") || startsWith(line, "NCSA") || startsWith(line, "clie") ||
              startsWith(line, "CLIE")) {
-    maptype = mapNCSA;
+    serverMapType = mapNCSA;
   } else if (startsWith(line, "sketch=") || startsWith(line, "SKETCH=")) {
     threeNumbers(line + 7, &sketchR, &sketchG, &sketchB);
   } else if (startsWith(line, "custom") || startsWith(line, "CUSTOM")) {
@@ -247,7 +247,7 @@ int configText(char *out, int size) {
   if (!out || size <= 0) return 0;
   std::string t;
   char line[128];
-  t += maptype == mapCERN ? "cern\n" : "ncsa\n";
+  t += serverMapType == mapCERN ? "cern\n" : "ncsa\n";
   sprintfMax(line, sizeof line, "sketch=%d,%d,%d\n", sketchR, sketchG, sketchB);
   t += line;
   for (int i = 0; i < 16; i++) {
@@ -460,11 +460,9 @@ void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency)
 }
 
 int mapTypeBoxAccept(int cern) {
-  if (!cern && maptype != mapNCSA) {
-    maptype = mapNCSA;
-    saveConfig();
-  } else if (cern && maptype != mapCERN) {
-    maptype = mapCERN;
+  int chosen = cern ? mapCERN : mapNCSA;
+  if (serverMapType != chosen) {
+    serverMapType = chosen;
     saveConfig();
   }
   return 1;

@@ -82,7 +82,8 @@ void Preferences(void);
 void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency);
 
 // The "Server Side Map Type" dialog on OK: cern 1 for "CERN Format (IIS)".
-// Saves the settings when the choice changed; returns 1.
+// The choice goes to serverMapType (the document's maptype stays); the
+// settings are saved when it changed. Returns 1.
 int mapTypeBoxAccept(int cern);
 
 // The "Magic Wand Settings" dialog on OK: the three fields' texts read as

@@ -333,7 +333,7 @@ void WriteServerMap(FILE *out, int kind) {
 
 int mapTypeChoose(void) {
   static const char *const options[] = {"NCSA Format (Apache)", "CERN Format (IIS)"};
-  int selected = maptype == mapCERN ? 1 : 0;
+  int selected = serverMapType == mapCERN ? 1 : 0;
   if (!platform->choose(nullptr, "Server Side Map Type",
                         "What type of server side imagemap would you like to export? Most servers "
                         "expect NCSA format. A few servers, including Microsoft IIS, expect CERN "
@@ -393,7 +393,7 @@ void Export(void) {
     LowMemory();
     return;
   }
-  WriteServerMap(mem, maptype == mapCERN ? mapCERN : mapNCSA);
+  WriteServerMap(mem, serverMapType == mapCERN ? mapCERN : mapNCSA);
   std::fclose(mem);
   char reason[256];
   if (!pageSaveFile(file, data, size, 0, nullptr, reason, sizeof reason))

@@ -27,11 +27,13 @@ int serverMapImport(const char *filename);
 void WriteServerMap(FILE *out, int kind);
 
 // The "Server Side Map Type" choice through the platform's choose dialog,
-// used when the window's own dialog is not installed. 1 on OK (maptype then
-// holds the choice and the settings are saved when it changed).
+// used when the window's own dialog is not installed; it starts at the stored
+// choice. 1 on OK (serverMapType then holds the choice and the settings are
+// saved when it changed).
 int mapTypeChoose(void);
 
-// The Import and Export commands of the File menu.
+// The Import and Export commands of the File menu. Export offers, and writes
+// in, the stored server-side syntax (serverMapType).
 void Import(void);
 void Export(void);
 

@@ -22,6 +22,7 @@
 #include "html/docflow.h"
 #include "html/document.h"
 #include "html/pageio.h"
+#include "html/servermap.h"
 #include "html/strhack.h"
 #include "platform/platform_scripted.h"
 #include "tests/documents/doc_fixture.h"
@@ -859,6 +860,24 @@ TEST_F(DocflowTest, StartDialogRunsTheChosenAction) {
   EXPECT_EQ(webPageFlag, 1);
   EXPECT_STREQ(mapfilename, path.c_str());
   webPageOrImageHook = nullptr;
+}
+
+TEST_F(DocflowTest, OpeningAPageKeepsTheStoredServerMapType) {
+  readConfigLine("cern");
+  std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#m\">");
+  ASSERT_EQ(openThroughDialog(path), 1);
+  EXPECT_EQ(maptype, mapClient);
+  // The settings keep the user's choice, and Export offers it.
+  char text[4096];
+  configText(text, sizeof text);
+  EXPECT_EQ(std::string(text).substr(0, 5), "cern\n");
+  scripted.shown.clear();
+  scripted.files = {s.root + "/site/out.map"};
+  scripted.choices = {-1};
+  Export();
+  ASSERT_EQ(scripted.shown.size(), 2u);
+  EXPECT_EQ(scripted.shown[1].kind, "choose");
+  EXPECT_EQ(scripted.shown[1].flags, 1u);  // "CERN Format (IIS)" selected
 }
 
 TEST_F(DocflowTest, RecentFileCommandsReachTheWorkflow) {

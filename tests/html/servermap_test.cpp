@@ -295,11 +295,10 @@ TEST_F(ServerCommands, ExportChoosesAFileAndASyntax) {
 
   // CERN chosen: the choice is kept and the file written.
   forgetShown();
-  maptype = mapClient;
   scripted.files = {out};
   scripted.choices = {1};
   Export();
-  EXPECT_EQ(maptype, mapCERN);
+  EXPECT_EQ(serverMapType, mapCERN);
   EXPECT_EQ(readFile(out), "rect (1,1) (9,9) old.html\r\ndefault old-default.html\r\n");
 
   // An existing file: No keeps it, Yes replaces it (NCSA this time).
@@ -315,7 +314,7 @@ TEST_F(ServerCommands, ExportChoosesAFileAndASyntax) {
   scripted.choices = {0};
   scripted.answers = {IDYES};
   Export();
-  EXPECT_EQ(maptype, mapNCSA);
+  EXPECT_EQ(serverMapType, mapNCSA);
   EXPECT_EQ(readFile(out), "#old\r\nrect old.html 1,1 9,9 \r\ndefault old-default.html\r\n#old tail\r\n");
 
   // A place that cannot be written.
@@ -362,7 +361,7 @@ TEST_F(ServerCommands, ExportUsesTheWindowsDialogWhenThereIsOne) {
   asked = 0;
   seams.mapTypeBox = []() {
     asked++;
-    maptype = mapCERN;
+    serverMapType = mapCERN;
     return 1;
   };
   scripted.files = {file("w.map")};
