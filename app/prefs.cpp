@@ -134,13 +134,14 @@ const char recentSection[] = "recentfiles";
 int unsignedField(const char *text) {
   if (!text) return 0;
   while (*text == ' ' || *text == '\t') text++;
+  if (*text < '0' || *text > '9') return 0;
   long long v = 0;
-  bool any = false;
   for (; *text >= '0' && *text <= '9'; text++) {
-    any = true;
-    if (v < INT_MAX) v = v * 10 + (*text - '0');
+    v = v * 10 + (*text - '0');
+    if (v > UINT_MAX) return 0;
   }
-  if (!any) return 0;
+  while (*text == ' ' || *text == '\t') text++;
+  if (*text) return 0;
   return v > INT_MAX ? INT_MAX : (int)v;
 }
 
@@ -221,10 +222,12 @@ void readConfigLine(const char *line) {
     for (const intKey &k : exactCase) {
       if (startsWith(line, k.key)) {
         *k.value = configNumber(line + strlen(k.key));
-        if (k.value == &magicWandPoints) {
-          if (magicWandPoints <= 2) magicWandPoints = 3;
-          if (magicWandPoints > 256) magicWandPoints = 256;
-        }
+        // The magic wand gets what its dialog would give it: a feathering
+        // beyond 3 would make one trace take minutes, and a tolerance beyond
+        // 765 (the largest colour difference) means the same as 765.
+        if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps) magicWandClampSettings();
+        if (k.value == &magicWandTolerance)
+          magicWandTolerance = magicWandTolerance < 0 ? 0 : magicWandTolerance > 765 ? 765 : magicWandTolerance;
         return;
       }
     }

@@ -243,6 +243,7 @@ class ShellDialogs : public QObject {
       int p, t, f;
     } cases[] = {{"2", "765", "7", 3, 765, 3},
                  {"300", "-5", "abc", 256, 0, 0},
+                 {"40x", "7x", "99999999999", 3, 0, 0},  // not numbers: 0
                  {"40", "10", "1", 40, 10, 1}};
     for (const auto &c : cases) {
       magicWandPoints = 30;

@@ -149,17 +149,27 @@ TEST_F(Settings, CaseRulesOfTheNumberKeys) {
   EXPECT_EQ(firstSeen[5], 0);
 }
 
-TEST_F(Settings, MagicWandPointsClampedWhenRead) {
+TEST_F(Settings, MagicWandSettingsClampedWhenRead) {
   const struct {
     const char *line;
+    int *setting;
     int expected;
-  } cases[] = {{"magicwandpoints=1\n", 3},     {"magicwandpoints=2\n", 3},
-               {"magicwandpoints=3\n", 3},     {"magicwandpoints=256\n", 256},
-               {"magicwandpoints=1000\n", 256}, {"magicwandpoints=-7\n", 3},
-               {"magicwandpoints=99999999999999999999\n", 256}};
+  } cases[] = {{"magicwandpoints=1\n", &magicWandPoints, 3},
+               {"magicwandpoints=2\n", &magicWandPoints, 3},
+               {"magicwandpoints=3\n", &magicWandPoints, 3},
+               {"magicwandpoints=256\n", &magicWandPoints, 256},
+               {"magicwandpoints=1000\n", &magicWandPoints, 256},
+               {"magicwandpoints=-7\n", &magicWandPoints, 3},
+               {"magicwandpoints=99999999999999999999\n", &magicWandPoints, 256},
+               {"magicwandfeathersteps=2147483647\n", &magicWandFeatherSteps, 3},
+               {"magicwandfeathersteps=4\n", &magicWandFeatherSteps, 3},
+               {"magicwandfeathersteps=-1\n", &magicWandFeatherSteps, 0},
+               {"magicwandtolerance=765\n", &magicWandTolerance, 765},
+               {"magicwandtolerance=99999999\n", &magicWandTolerance, 765},
+               {"magicwandtolerance=-3\n", &magicWandTolerance, 0}};
   for (const auto &c : cases) {
     readText(c.line);
-    EXPECT_EQ(magicWandPoints, c.expected) << c.line;
+    EXPECT_EQ(*c.setting, c.expected) << c.line;
   }
 }
 
@@ -303,8 +313,10 @@ TEST_F(Settings, NumberFieldsOfTheDialogs) {
   const struct {
     const char *text;
     int expected;
-  } cases[] = {{"30", 30},  {" 12", 12}, {"", 0},      {"abc", 0},
-               {"-5", 0},   {"+5", 0},   {"7x", 7},    {"99999999999999", 2147483647}};
+  } cases[] = {{"30", 30},          {" 12 ", 12},         {"", 0},
+               {"abc", 0},          {"-5", 0},            {"+5", 0},
+               {"7x", 0},           {"1 2", 0},           {"4294967295", 2147483647},
+               {"4294967296", 0},   {"99999999999999", 0}};
   for (const auto &c : cases) EXPECT_EQ(unsignedField(c.text), c.expected) << c.text;
   EXPECT_EQ(unsignedField(nullptr), 0);
 }
