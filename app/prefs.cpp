@@ -134,13 +134,14 @@ const char recentSection[] = "recentfiles";
 int unsignedField(const char *text) {
   if (!text) return 0;
   while (*text == ' ' || *text == '\t') text++;
+  if (*text < '0' || *text > '9') return 0;
   long long v = 0;
-  bool any = false;
   for (; *text >= '0' && *text <= '9'; text++) {
-    any = true;
-    if (v < INT_MAX) v = v * 10 + (*text - '0');
+    v = v * 10 + (*text - '0');
+    if (v > UINT_MAX) return 0;
   }
-  if (!any) return 0;
+  while (*text == ' ' || *text == '\t') text++;
+  if (*text) return 0;
   return v > INT_MAX ? INT_MAX : (int)v;
 }
 
@@ -195,10 +196,10 @@ void readConfigLine(const char *line) {
       {"lastupdatecheck=", &lastUpdateCheck},
   };
   if (startsWith(line, "cern") || startsWith(line, "CERN")) {
-    maptype = mapCERN;
+    serverMapType = mapCERN;
   } else if (startsWith(line, "ncsa") || startsWith(line, "NCSA") || startsWith(line, "clie") ||
              startsWith(line, "CLIE")) {
-    maptype = mapNCSA;
+    serverMapType = mapNCSA;
   } else if (startsWith(line, "sketch=") || startsWith(line, "SKETCH=")) {
     threeNumbers(line + 7, &sketchR, &sketchG, &sketchB);
   } else if (startsWith(line, "custom") || startsWith(line, "CUSTOM")) {
@@ -221,10 +222,12 @@ void readConfigLine(const char *line) {
     for (const intKey &k : exactCase) {
       if (startsWith(line, k.key)) {
         *k.value = configNumber(line + strlen(k.key));
-        if (k.value == &magicWandPoints) {
-          if (magicWandPoints <= 2) magicWandPoints = 3;
-          if (magicWandPoints > 256) magicWandPoints = 256;
-        }
+        // The magic wand gets what its dialog would give it: a feathering
+        // beyond 3 would make one trace take minutes, and a tolerance beyond
+        // 765 (the largest colour difference) means the same as 765.
+        if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps) magicWandClampSettings();
+        if (k.value == &magicWandTolerance)
+          magicWandTolerance = magicWandTolerance < 0 ? 0 : magicWandTolerance > 765 ? 765 : magicWandTolerance;
         return;
       }
     }
@@ -247,7 +250,7 @@ int configText(char *out, int size) {
   if (!out || size <= 0) return 0;
   std::string t;
   char line[128];
-  t += maptype == mapCERN ? "cern\n" : "ncsa\n";
+  t += serverMapType == mapCERN ? "cern\n" : "ncsa\n";
   sprintfMax(line, sizeof line, "sketch=%d,%d,%d\n", sketchR, sketchG, sketchB);
   t += line;
   for (int i = 0; i < 16; i++) {
@@ -460,11 +463,9 @@ void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency)
 }
 
 int mapTypeBoxAccept(int cern) {
-  if (!cern && maptype != mapNCSA) {
-    maptype = mapNCSA;
-    saveConfig();
-  } else if (cern && maptype != mapCERN) {
-    maptype = mapCERN;
+  int chosen = cern ? mapCERN : mapNCSA;
+  if (serverMapType != chosen) {
+    serverMapType = chosen;
     saveConfig();
   }
   return 1;

@@ -82,15 +82,18 @@ void Preferences(void);
 void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency);
 
 // The "Server Side Map Type" dialog on OK: cern 1 for "CERN Format (IIS)".
-// Saves the settings when the choice changed; returns 1.
+// The choice goes to serverMapType (the document's maptype stays); the
+// settings are saved when it changed. Returns 1.
 int mapTypeBoxAccept(int cern);
 
 // The "Magic Wand Settings" dialog on OK: the three fields' texts read as
-// unsigned decimal numbers (not a number: 0), then clamped.
+// unsigned decimal numbers (unsignedField), then clamped
+// (magicWandClampSettings).
 void magicWandSettingsAccept(const char *points, const char *tolerance, const char *feather);
 
-// The value of a number field as the dialogs read it: the leading decimal
-// digits (none, or a sign: 0), limited to the int range.
+// The value of a number field as the dialogs read it: decimal digits with
+// optional blanks around them. Anything else (letters, a sign, an empty field,
+// a number beyond 32 bits) reads as 0; values beyond the int range are capped.
 int unsignedField(const char *text);
 
 // The reaction to reloadConfigMessage (3025): readConfig(), then repaint(0).

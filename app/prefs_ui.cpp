@@ -174,7 +174,7 @@ int mapTypeBox(QWidget *parent) {
   QButtonGroup group(&dlg);
   group.addButton(ncsa);
   group.addButton(cern);
-  (maptype == mapCERN ? cern : ncsa)->setChecked(true);
+  (serverMapType == mapCERN ? cern : ncsa)->setChecked(true);
   top->addWidget(ncsa);
   top->addWidget(cern);
   QDialogButtonBox *buttons =

@@ -2,6 +2,7 @@
 #include "app/settings.h"
 
 int maptype = mapNCSA;
+int serverMapType = mapNCSA;
 unsigned customColors[16];
 int firstNever = 0;
 int firstSeen[13];
@@ -28,6 +29,7 @@ struct whiteCustomColors {
 
 void settingsDefaults(void) {
   maptype = mapNCSA;
+  serverMapType = mapNCSA;
   for (unsigned &c : customColors) c = 0xFFFFFF;
   firstNever = 0;
   for (int &f : firstSeen) f = 0;

@@ -7,7 +7,10 @@
 // The map kind: the syntax of a server-side map file, or a client-side map.
 enum mapType { mapNCSA = 0, mapCERN = 1, mapClient = 2 };
 
-extern int maptype;                 // mapNCSA; only NCSA or CERN is stored
+extern int maptype;                 // mapNCSA: the open document's map kind (mapClient for a
+                                    // page, the syntax of an imported file); never stored
+extern int serverMapType;           // mapNCSA: the server-side syntax Export offers, the
+                                    // user's stored choice (NCSA or CERN)
 extern unsigned customColors[16];   // colour chooser's custom colours, 0x00BBGGRR; all white
 extern int firstNever;              // no more first-time hints
 extern int firstSeen[13];           // hint n has been shown

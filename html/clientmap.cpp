@@ -20,6 +20,11 @@ const char tokenstr[] = " ,()\r\t\n";
 
 namespace {
 
+// While LoadClientMap reads a map, the messages of its areas are counted so
+// that a map of many bad areas shows only the first few.
+bool readingMap = false;
+messageRun missingY, missingRadius;
+
 void setString(char **field, const char *value) {
   myfreeImpl(*field);
   *field = value ? mystrdupImpl("object", value) : nullptr;
@@ -149,16 +154,22 @@ int LoadClientMap(htmlPtr page, const char *name) {
     objectsEnsure(objectsTotal);
     return 1;
   }
+  readingMap = true;
+  int result = 0;
   for (htmlTagPtr t = map->n; t; t = t->n) {
     if (htmlEq(t->name, "area")) {
       areaToObject(t);
     } else if (htmlEq(t->name, "/map")) {
       objectsEnsure(objectsTotal);
-      return 1;
+      result = 1;
+      break;
     }
   }
-  modalPopup("No closing </map> element in HTML document!", 0, nullptr, nullptr);
-  return 0;
+  readingMap = false;
+  messageRunEnd(&missingY, "areas in this map with a y coordinate missing");
+  messageRunEnd(&missingRadius, "circles in this map with the radius missing");
+  if (!result) modalPopup("No closing </map> element in HTML document!", 0, nullptr, nullptr);
+  return result;
 }
 
 int areaToObject(htmlTagPtr area) {
@@ -196,7 +207,8 @@ int areaToObject(htmlTagPtr area) {
   while (k < words.size()) {
     double x = mapNumber(words[k++]);
     if (k >= words.size()) {
-      modalPopup("Y coordinate missing from shape.", 0, nullptr, nullptr);
+      if (!readingMap || messageRunCount(&missingY))
+        modalPopup("Y coordinate missing from shape.", 0, nullptr, nullptr);
       o->t = notype;
       o->pointsTotal = 0;
       return 0;
@@ -207,7 +219,8 @@ int areaToObject(htmlTagPtr area) {
     if (o->t == rectangle && o->pointsTotal == 2) break;
     if (o->t == circle) {
       if (k >= words.size()) {
-        modalPopup("Radius missing from circle.", 0, nullptr, nullptr);
+        if (!readingMap || messageRunCount(&missingRadius))
+          modalPopup("Radius missing from circle.", 0, nullptr, nullptr);
         o->t = notype;
         o->pointsTotal = 0;
         return 0;

@@ -26,7 +26,9 @@ int mapNumber(const std::string &word);
 // Fills the hotspot table from the map of that name (the first "map" entry
 // whose id, or else whose name attribute, equals it, ignoring case). 1 on
 // success, also when the page has no such map; 0 after "No closing </map>
-// element in HTML document!".
+// element in HTML document!". Of each kind of area message the first
+// readingMessagesShown (html/document.h) are shown, then one box tells how
+// many more there were.
 int LoadClientMap(htmlPtr page, const char *name);
 
 // The map entry LoadClientMap reads for that name, or null.

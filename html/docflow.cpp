@@ -460,6 +460,7 @@ int OpenHtmlDocument(const char *path, const char *image) {
   htmlFilePtr = f;
 
   htmlResult r = pageFeed(hdoc, htmlFilePtr, &htmlFileCRLF);
+  htmlLogErrorsEnd(hdoc);
   if (r != htmlSuccess) {
     const int error = errno;
     std::fclose(htmlFilePtr);
@@ -623,7 +624,9 @@ int New(const char *image, const char *page, const char *name) {
   replaceString(&mapfilename, pagePath.c_str());
 
   const std::string page0 = newPageTemplate(imagePath.c_str(), maplocalname);
-  if (pageFeedBuffer(hdoc, page0.data(), page0.size(), &htmlFileCRLF) != htmlSuccess) {
+  htmlResult fed = pageFeedBuffer(hdoc, page0.data(), page0.size(), &htmlFileCRLF);
+  htmlLogErrorsEnd(hdoc);
+  if (fed != htmlSuccess) {
     LowMemory();
     Close(1);
     return 0;

@@ -1,6 +1,7 @@
 // document.cpp: the open document and its workflow. Owns the globals of document.h.
 #include "html/document.h"
 
+#include <climits>
 #include <cstdlib>
 
 #include "html/strhack.h"
@@ -20,8 +21,42 @@ int opening = 0;
 int openingBox = 0;
 int saving = 0;
 int webPageFlag = 0;
+int readingMessagesShown = 5;
+
+int messageRunCount(messageRun *run) {
+  if (!run) return 1;
+  if (run->seen < INT_MAX) run->seen++;
+  return readingMessagesShown <= 0 || run->seen <= readingMessagesShown;
+}
+
+void messageRunEnd(messageRun *run, const char *what) {
+  if (!run) return;
+  int more = readingMessagesShown > 0 ? run->seen - readingMessagesShown : 0;
+  run->seen = 0;
+  if (more <= 0) return;
+  char text[256];
+  sprintfMax(text, sizeof text, "Tilvane found %d more %s. They are not shown.", more, what);
+  platformMessageBox(nullptr, text, "More Errors", MB_OK | MB_ICONWARNING);
+}
+
+namespace {
+// The parse errors of the document being read.
+messageRun htmlErrors;
+htmlPtr htmlErrorsDocument = nullptr;
+}  // namespace
+
+void htmlLogErrorsEnd(htmlPtr document) {
+  if (document && document == htmlErrorsDocument) messageRunEnd(&htmlErrors, "HTML errors in this page");
+  htmlErrors.seen = 0;
+  htmlErrorsDocument = nullptr;
+}
 
 void htmlLogError(htmlPtr document, const char *message) {
+  if (document != htmlErrorsDocument) {
+    htmlErrors.seen = 0;
+    htmlErrorsDocument = document;
+  }
+  if (!messageRunCount(&htmlErrors)) return;
   const int size = 512;
   char *text = static_cast<char *>(mymallocImpl(size));
   if (!text) {

@@ -1,8 +1,10 @@
 // document.h: the open image-map document: the page's tag list and file, the
 // names of the page, the picture and the map, and the unsaved-changes flag;
-// the tokenizer's error callback. Owns hdoc, htmlFilePtr, htmlFileFd,
+// the tokenizer's error callback, and the count that keeps the messages of
+// one reading from flooding the user. Owns hdoc, htmlFilePtr, htmlFileFd,
 // htmlFileCRLF, mapfilename, imagefilename, maplocalname, trailingComments,
-// htmlFileStamp, newPageSrc, changed, opening, openingBox, saving, webPageFlag.
+// htmlFileStamp, newPageSrc, changed, opening, openingBox, saving, webPageFlag,
+// readingMessagesShown.
 #ifndef TILVANE_DOCUMENT_H
 #define TILVANE_DOCUMENT_H
 
@@ -26,7 +28,27 @@ extern int openingBox;          // the Open dialog is up
 extern int saving;              // a Save As dialog is up
 extern int webPageFlag;         // the start dialog's answer: 1 a web page, 0 an image
 
-// The tokenizer's error callback: shows "Bad HTML at line: ..." titled "HTML Error".
+// The tokenizer's error callback: shows "Bad HTML at line: ..." titled "HTML
+// Error", for the first readingMessagesShown errors of a document; the others
+// are counted until htmlLogErrorsEnd, which tells how many were not shown.
 void htmlLogError(htmlPtr document, const char *message);
+void htmlLogErrorsEnd(htmlPtr document);
+
+// Messages of one kind repeated while one file is read: the first
+// readingMessagesShown of them are shown, the rest only counted, and at the end
+// of the reading one box says how many more there were. 0 shows every message
+// (the companion tool prints them all).
+extern int readingMessagesShown;  // 5
+
+struct messageRun {
+  int seen = 0;  // messages of this kind met during the reading
+};
+
+// Counts one message of the run; 1 when it is to be shown.
+int messageRunCount(messageRun *run);
+
+// Ends the reading: when messages were left out, the box "Tilvane found N more
+// WHAT. They are not shown." titled "More Errors"; then the run starts anew.
+void messageRunEnd(messageRun *run, const char *what);
 
 #endif

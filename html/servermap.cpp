@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/prefs.h"
 #include "app/settings.h"
@@ -21,23 +23,49 @@
 
 namespace {
 
-// Reads one line, ended by CR, LF, or one of each in either order, without
-// its end. Lines are kept whole however long they are. False at the end of
-// the input when nothing of a new line was read.
+// The longest line a map file may have, without its line end; the rest of a
+// longer line is read and dropped.
+const size_t mapLineMax = 1023;
+
+// Reads one line, ended by LF or the end of the file, without the LF and the
+// run of CRs before it (a CR inside a line is left to separate words). At most
+// mapLineMax bytes are kept. False at the end of the input when nothing of a
+// new line was read.
 bool readMapLine(FILE *f, std::string &line) {
   line.clear();
   int c = std::getc(f);
   if (c == EOF) return false;
-  while (c != EOF && c != '\r' && c != '\n') {
-    line += static_cast<char>(c);
+  while (c != EOF && c != '\n') {
+    if (line.size() < mapLineMax) line += static_cast<char>(c);
     c = std::getc(f);
   }
-  if (c != EOF) {
-    int d = std::getc(f);
-    if (d != EOF && !((d == '\r' || d == '\n') && d != c)) std::ungetc(d, f);
-  }
+  while (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
 }
+
+// Opens a map file for reading when it is a regular file: a pipe would block
+// the reader and a device may never end. The open does not wait, so a pipe
+// without a writer is refused at once. Null otherwise; *notRegular is set when
+// the file exists but is not a regular file.
+FILE *openMapFile(const char *filename, bool *notRegular) {
+  *notRegular = false;
+  int fd = open(filename, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    *notRegular = true;
+    close(fd);
+    return nullptr;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FILE *f = fdopen(fd, "rb");
+  if (!f) close(fd);
+  return f;
+}
+
+const char *const notRegularText =
+    "That is not a map file. Tilvane reads map files only from ordinary files, not from "
+    "folders, devices or pipes.";
 
 void setString(char **field, const char *value) {
   myfreeImpl(*field);
@@ -196,10 +224,12 @@ int serverMapRead(const char *filename, int *opened) {
   ReleaseObjects();
   objectsSetup();
   if (!filename || !*filename) return 1;
-  FILE *f = std::fopen(filename, "rb");
+  bool notRegular = false;
+  FILE *f = openMapFile(filename, &notRegular);
   if (!f) {
-    modalPopup("WARNING: Map file not found (or we don't have\npermission to open it).", 0, nullptr,
-               nullptr);
+    modalPopup(notRegular ? notRegularText
+                          : "WARNING: Map file not found (or we don't have\npermission to open it).",
+               0, nullptr, nullptr);
     return 1;
   }
   if (opened) *opened = 1;
@@ -208,11 +238,9 @@ int serverMapRead(const char *filename, int *opened) {
   int lineNumber = 0;
   while (readMapLine(f, line)) {
     lineNumber++;
-    if (line.empty() || line[0] == '\n') continue;
+    if (line.empty()) continue;
     if (line[0] == '#') {
-      std::string rest = line.substr(1);
-      while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n')) rest.pop_back();
-      comments += rest;
+      comments.append(line, 1, std::string::npos);
       comments += "\r\n";
       continue;
     }
@@ -305,7 +333,7 @@ void WriteServerMap(FILE *out, int kind) {
 
 int mapTypeChoose(void) {
   static const char *const options[] = {"NCSA Format (Apache)", "CERN Format (IIS)"};
-  int selected = maptype == mapCERN ? 1 : 0;
+  int selected = serverMapType == mapCERN ? 1 : 0;
   if (!platform->choose(nullptr, "Server Side Map Type",
                         "What type of server side imagemap would you like to export? Most servers "
                         "expect NCSA format. A few servers, including Microsoft IIS, expect CERN "
@@ -345,7 +373,16 @@ void Export(void) {
     return;
   if (!(seams.mapTypeBox ? MapTypeBox() : mapTypeChoose())) return;
   struct stat st;
-  if (stat(file, &st) == 0 &&
+  bool exists = stat(file, &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {
+    // A folder, device or pipe is never replaced by a map file.
+    platformMessageBox(nullptr,
+                       "Tilvane could not write to that file. It may be in use, it may be an "
+                       "invalid path specification, or it may be a read-only file or drive.",
+                       "Can't Write to File", MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (exists &&
       platformMessageBox(nullptr, "That file already exists. Are you sure you want to overwrite it?",
                          "File Already Exists", MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
@@ -356,7 +393,7 @@ void Export(void) {
     LowMemory();
     return;
   }
-  WriteServerMap(mem, maptype == mapCERN ? mapCERN : mapNCSA);
+  WriteServerMap(mem, serverMapType == mapCERN ? mapCERN : mapNCSA);
   std::fclose(mem);
   char reason[256];
   if (!pageSaveFile(file, data, size, 0, nullptr, reason, sizeof reason))

@@ -7,10 +7,12 @@
 #include <cstdio>
 
 // Reads a map file into the hotspot table (its syntax goes to maptype; the
-// comments after the last hotspot to trailingComments). 1 on success, also
-// after "WARNING: Map file not found ..." when it cannot be opened; 0 after a
-// "Line %d: %s" message, with an empty table. *opened (when given) tells
-// whether the file could be opened.
+// comments after the last hotspot to trailingComments). Lines end at LF, the
+// CRs before it are dropped, and a line is cut at 1023 bytes (the rest of it
+// is skipped). 1 on success, also after "WARNING: Map file not found ..." when
+// it cannot be opened, or after a message of its own when it is not a regular
+// file; 0 after a "Line %d: %s" message, with an empty table. *opened (when
+// given) tells whether the file could be opened.
 int LoadServerMap(const char *filename);
 int serverMapRead(const char *filename, int *opened);
 
@@ -25,11 +27,13 @@ int serverMapImport(const char *filename);
 void WriteServerMap(FILE *out, int kind);
 
 // The "Server Side Map Type" choice through the platform's choose dialog,
-// used when the window's own dialog is not installed. 1 on OK (maptype then
-// holds the choice and the settings are saved when it changed).
+// used when the window's own dialog is not installed; it starts at the stored
+// choice. 1 on OK (serverMapType then holds the choice and the settings are
+// saved when it changed).
 int mapTypeChoose(void);
 
-// The Import and Export commands of the File menu.
+// The Import and Export commands of the File menu. Export offers, and writes
+// in, the stored server-side syntax (serverMapType).
 void Import(void);
 void Export(void);
 

@@ -145,23 +145,3 @@ void magicWandClampSettings(void) {
   if (magicWandFeatherSteps > 3) magicWandFeatherSteps = 3;
 }
 
-int magicWandParseField(const char *text) {
-  if (!text) return 0;
-  while (*text == ' ') text++;
-  if (*text < '0' || *text > '9') return 0;
-  long long v = 0;
-  for (; *text >= '0' && *text <= '9'; text++) {
-    v = v * 10 + (*text - '0');
-    if (v > UINT_MAX) return 0;
-  }
-  while (*text == ' ') text++;
-  if (*text) return 0;
-  return v > INT_MAX ? INT_MAX : (int)v;
-}
-
-void magicWandSettingsApply(const char *points, const char *tolerance, const char *feather) {
-  magicWandPoints = magicWandParseField(points);
-  magicWandTolerance = magicWandParseField(tolerance);
-  magicWandFeatherSteps = magicWandParseField(feather);
-  magicWandClampSettings();
-}

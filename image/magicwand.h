@@ -17,17 +17,9 @@ int magicWandPolygon(int x, int y);
 unsigned featheredGetPixel(int x, int y);
 int pixelsDiffer(unsigned a, unsigned b, int tolerance);
 
-// Applies the limits of the settings dialog to the three settings.
+// Applies the limits of the settings dialog to the three settings (the
+// dialog's OK is magicWandSettingsAccept, app/prefs.h).
 void magicWandClampSettings(void);
-
-// A number field of the settings dialog read as an unsigned decimal number:
-// anything else (letters, a sign, an empty field, a number beyond 32 bits)
-// reads as 0; values beyond the int range are capped.
-int magicWandParseField(const char *text);
-
-// The dialog's OK: reads the three fields, applies the limits and stores the
-// settings.
-void magicWandSettingsApply(const char *points, const char *tolerance, const char *feather);
 
 // Runs the "Magic Wand Settings" dialog (through a seam to the window code,
 // editor/seams.h).

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "html/document.h"
 #include "platform/platform.h"
 #include "tools/tool.h"
 
@@ -26,6 +27,7 @@ int toolRegister(const toolCommand *command) {
 
 int main(int argc, char **argv) {
   platformInstall(platformConsole());
+  readingMessagesShown = 0;  // every message of a reading goes to standard error
   if (argc < 2) return usage();
   for (int i = 0; i < commandsTotal; i++)
     if (std::strcmp(argv[1], commands[i]->name) == 0) return commands[i]->run(argc - 1, argv + 1);

@@ -185,7 +185,7 @@ class ShellDialogs : public QObject {
   }
 
   void mapTypeChoice() {
-    maptype = mapClient;
+    serverMapType = mapNCSA;
     whenModal([&](QWidget *w) {
       QCOMPARE(w->windowTitle(), QStringLiteral("Server Side Map Type"));
       QVERIFY(allLabels(w).contains(QStringLiteral("A few servers, including Microsoft IIS, "
@@ -197,7 +197,7 @@ class ShellDialogs : public QObject {
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
     QCOMPARE(MapTypeBox(), 1);
-    QCOMPARE(maptype, int(mapCERN));
+    QCOMPARE(serverMapType, int(mapCERN));
     QCOMPARE(readFile(home->iniFile()).substr(0, 5), std::string("cern\n"));
 
     whenModal([&](QWidget *w) {
@@ -206,7 +206,7 @@ class ShellDialogs : public QObject {
       QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
     });
     QCOMPARE(MapTypeBox(), 0);
-    QCOMPARE(maptype, int(mapCERN));
+    QCOMPARE(serverMapType, int(mapCERN));
   }
 
   void firstHintsOnceAndNoMore() {
@@ -243,6 +243,7 @@ class ShellDialogs : public QObject {
       int p, t, f;
     } cases[] = {{"2", "765", "7", 3, 765, 3},
                  {"300", "-5", "abc", 256, 0, 0},
+                 {"40x", "7x", "99999999999", 3, 0, 0},  // not numbers: 0
                  {"40", "10", "1", 40, 10, 1}};
     for (const auto &c : cases) {
       magicWandPoints = 30;

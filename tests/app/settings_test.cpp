@@ -45,7 +45,7 @@ class Settings : public ::testing::Test {
 
 TEST_F(Settings, DefaultsWhenNoFileAndPensRebuilt) {
   readConfig();
-  EXPECT_EQ(maptype, mapNCSA);
+  EXPECT_EQ(serverMapType, mapNCSA);
   EXPECT_EQ(sketchR, 255);
   EXPECT_EQ(sketchG, 128);
   EXPECT_EQ(sketchB, 128);
@@ -81,9 +81,9 @@ TEST_F(Settings, MapTypeLines) {
   };
   for (const auto &c : cases) {
     settingsDefaults();
-    maptype = mapClient;
+    serverMapType = mapClient;
     readText(c.text);
-    EXPECT_EQ(maptype, c.expected) << c.text;
+    EXPECT_EQ(serverMapType, c.expected) << c.text;
   }
 }
 
@@ -151,17 +151,27 @@ TEST_F(Settings, CaseRulesOfTheNumberKeys) {
   EXPECT_EQ(firstSeen[5], 0);
 }
 
-TEST_F(Settings, MagicWandPointsClampedWhenRead) {
+TEST_F(Settings, MagicWandSettingsClampedWhenRead) {
   const struct {
     const char *line;
+    int *setting;
     int expected;
-  } cases[] = {{"magicwandpoints=1\n", 3},     {"magicwandpoints=2\n", 3},
-               {"magicwandpoints=3\n", 3},     {"magicwandpoints=256\n", 256},
-               {"magicwandpoints=1000\n", 256}, {"magicwandpoints=-7\n", 3},
-               {"magicwandpoints=99999999999999999999\n", 256}};
+  } cases[] = {{"magicwandpoints=1\n", &magicWandPoints, 3},
+               {"magicwandpoints=2\n", &magicWandPoints, 3},
+               {"magicwandpoints=3\n", &magicWandPoints, 3},
+               {"magicwandpoints=256\n", &magicWandPoints, 256},
+               {"magicwandpoints=1000\n", &magicWandPoints, 256},
+               {"magicwandpoints=-7\n", &magicWandPoints, 3},
+               {"magicwandpoints=99999999999999999999\n", &magicWandPoints, 256},
+               {"magicwandfeathersteps=2147483647\n", &magicWandFeatherSteps, 3},
+               {"magicwandfeathersteps=4\n", &magicWandFeatherSteps, 3},
+               {"magicwandfeathersteps=-1\n", &magicWandFeatherSteps, 0},
+               {"magicwandtolerance=765\n", &magicWandTolerance, 765},
+               {"magicwandtolerance=99999999\n", &magicWandTolerance, 765},
+               {"magicwandtolerance=-3\n", &magicWandTolerance, 0}};
   for (const auto &c : cases) {
     readText(c.line);
-    EXPECT_EQ(magicWandPoints, c.expected) << c.line;
+    EXPECT_EQ(*c.setting, c.expected) << c.line;
   }
 }
 
@@ -176,7 +186,7 @@ TEST_F(Settings, HostileLinesAreHarmless) {
 }
 
 TEST_F(Settings, WrittenInOrderAndReadBack) {
-  maptype = mapCERN;
+  serverMapType = mapCERN;
   sketchR = 10;
   sketchG = 20;
   sketchB = 30;
@@ -208,7 +218,7 @@ TEST_F(Settings, WrittenInOrderAndReadBack) {
 
   settingsDefaults();
   readConfig();
-  EXPECT_EQ(maptype, mapCERN);
+  EXPECT_EQ(serverMapType, mapCERN);
   EXPECT_EQ(customColors[3], 1u + 256 * 2 + 65536 * 3);
   EXPECT_EQ(customColors[15], 0u);
   EXPECT_EQ(customColors[4], 0xFFFFFFu);
@@ -239,7 +249,7 @@ TEST_F(Settings, IniFileFallsBackToTheOldPlaceWhenReading) {
   // A file in the old place is read while the new place has none.
   writeFile(home.config + "/Tilvane.ini", "cern\nurlx=77\n");
   readConfig();
-  EXPECT_EQ(maptype, mapCERN);
+  EXPECT_EQ(serverMapType, mapCERN);
   EXPECT_EQ(urlDialogX, 77);
   // Saving writes the new place, which is read from then on.
   urlDialogX = 78;
@@ -327,23 +337,25 @@ TEST_F(Settings, NumberFieldsOfTheDialogs) {
   const struct {
     const char *text;
     int expected;
-  } cases[] = {{"30", 30},  {" 12", 12}, {"", 0},      {"abc", 0},
-               {"-5", 0},   {"+5", 0},   {"7x", 7},    {"99999999999999", 2147483647}};
+  } cases[] = {{"30", 30},          {" 12 ", 12},         {"", 0},
+               {"abc", 0},          {"-5", 0},            {"+5", 0},
+               {"7x", 0},           {"1 2", 0},           {"4294967295", 2147483647},
+               {"4294967296", 0},   {"99999999999999", 0}};
   for (const auto &c : cases) EXPECT_EQ(unsignedField(c.text), c.expected) << c.text;
   EXPECT_EQ(unsignedField(nullptr), 0);
 }
 
 TEST_F(Settings, MapTypeChoiceSavesOnlyWhenChanged) {
-  maptype = mapNCSA;
+  maptype = mapClient;  // the open page's map kind is not the stored choice
   EXPECT_EQ(mapTypeBoxAccept(0), 1);
   EXPECT_FALSE(exists(home.iniFile()));
   EXPECT_EQ(mapTypeBoxAccept(1), 1);
-  EXPECT_EQ(maptype, mapCERN);
+  EXPECT_EQ(serverMapType, mapCERN);
   EXPECT_EQ(readFile(home.iniFile()).substr(0, 5), "cern\n");
-  maptype = mapClient;
   EXPECT_EQ(mapTypeBoxAccept(0), 1);
-  EXPECT_EQ(maptype, mapNCSA);
+  EXPECT_EQ(serverMapType, mapNCSA);
   EXPECT_EQ(readFile(home.iniFile()).substr(0, 5), "ncsa\n");
+  EXPECT_EQ(maptype, mapClient);
 }
 
 TEST_F(Settings, PreferencesAcceptTakesTheAnswersAndSaves) {

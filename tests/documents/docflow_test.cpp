@@ -22,6 +22,7 @@
 #include "html/docflow.h"
 #include "html/document.h"
 #include "html/pageio.h"
+#include "html/servermap.h"
 #include "html/strhack.h"
 #include "platform/platform_scripted.h"
 #include "tests/documents/doc_fixture.h"
@@ -893,6 +894,49 @@ TEST_F(DocflowTest, StartDialogRunsTheChosenAction) {
   EXPECT_EQ(webPageFlag, 1);
   EXPECT_STREQ(mapfilename, path.c_str());
   webPageOrImageHook = nullptr;
+}
+
+TEST_F(DocflowTest, OpeningAPageKeepsTheStoredServerMapType) {
+  readConfigLine("cern");
+  std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#m\">");
+  ASSERT_EQ(openThroughDialog(path), 1);
+  EXPECT_EQ(maptype, mapClient);
+  // The settings keep the user's choice, and Export offers it.
+  char text[4096];
+  configText(text, sizeof text);
+  EXPECT_EQ(std::string(text).substr(0, 5), "cern\n");
+  scripted.shown.clear();
+  scripted.files = {s.root + "/site/out.map"};
+  scripted.choices = {-1};
+  Export();
+  ASSERT_EQ(scripted.shown.size(), 2u);
+  EXPECT_EQ(scripted.shown[1].kind, "choose");
+  EXPECT_EQ(scripted.shown[1].flags, 1u);  // "CERN Format (IIS)" selected
+}
+
+TEST_F(DocflowTest, AFloodOfReadingErrorsShowsFiveOfEachKind) {
+  std::string body;
+  for (int i = 0; i < 8; i++) body += "<a<b>x\n";  // "Tag never closed"
+  body += "<img src=\"p.png\" usemap=\"#m\">\n<map name=\"m\">\n<area shape=\"circle\" coords=\"5,6\">\n";
+  for (int i = 0; i < 7; i++) body += "<area coords=\"1,2,3\">\n";
+  ASSERT_EQ(openThroughDialog(page("site/page.html", body + "</map>")), 1);
+  std::vector<std::string> want(5, "HTML Error");
+  want.push_back("More Errors: Tilvane found 3 more HTML errors in this page. They are not shown.");
+  want.push_back("Tilvane: Radius missing from circle.");
+  for (int i = 0; i < 5; i++) want.push_back("Tilvane: Y coordinate missing from shape.");
+  want.push_back("More Errors: Tilvane found 2 more areas in this map with a y coordinate missing. "
+                 "They are not shown.");
+  std::vector<std::string> got;
+  for (const auto &m : scriptedMessages())
+    got.push_back(m.title == "HTML Error" ? m.title : m.title + ": " + m.text);
+  EXPECT_EQ(got, want);
+
+  // Without a limit (the companion tool) every message is shown.
+  scripted.shown.clear();
+  readingMessagesShown = 0;
+  LoadClientMap(hdoc, "m");
+  readingMessagesShown = 5;
+  EXPECT_EQ(scriptedMessages().size(), 8u);
 }
 
 TEST_F(DocflowTest, RecentFileCommandsReachTheWorkflow) {

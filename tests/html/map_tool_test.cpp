@@ -56,6 +56,16 @@ TEST_F(MapTool, ShowImportExport) {
   EXPECT_EQ(r.out, "<map id=\"M\" name=\"M\">\n"
                    "<area shape=\"circle\" alt=\"C\" coords=\"50,50,10\" href=\"c.html\" title=\"C\" />\n"
                    "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n</map>\n");
+  // Every message of a reading reaches standard error.
+  std::string bad = "<map name=\"b\">";
+  for (int i = 0; i < 7; i++) bad += "<area coords=\"1,2,3\">\n";
+  writeFile(path("bad.html"), bad + "</map>");
+  r = tool("show " + path("bad.html") + " --map b");
+  EXPECT_EQ(r.err, [] {
+    std::string e;
+    for (int i = 0; i < 7; i++) e += "Tilvane: Y coordinate missing from shape.\n";
+    return e;
+  }());
   EXPECT_EQ(tool("show " + path("p.html") + " --map none").out,
             "<map id=\"none\" name=\"none\">\n<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n</map>\n");
 

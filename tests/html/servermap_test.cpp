@@ -71,10 +71,12 @@ TEST_F(ServerMap, ReadsBothSyntaxesAndReportsEveryError) {
         {rectangle, "b.html", {{5, 6}, {7, 8}}},
         {rectangle, "4", {{0, 1}, {2, 3}}}},
        nullptr, mapCERN},
-      // Line ends of every kind, and a line far longer than 1023 bytes.
-      {"rect a 1,2 3,4\rrect b 1,2 3,4\n\rrect c 1,2 3,4",
-       {{rectangle, "a", {{1, 2}, {3, 4}}}, {rectangle, "b", {{1, 2}, {3, 4}}}, {rectangle, "c", {{1, 2}, {3, 4}}}},
-       nullptr, mapNCSA},
+      // Line ends: LF ends a line, the CRs before it are dropped, a CR inside a
+      // line separates words, and the last line needs no LF.
+      {"rect a.html 1,2\r3,4\r\n", {{rectangle, "a.html", {{1, 2}, {3, 4}}}}, nullptr, mapNCSA},
+      {"rect a 1,2 3,4\rrect b 5,6 7,8\n\rrect c 1,2 3,4",
+       {{rectangle, "a", {{1, 2}, {3, 4}}}, {rectangle, "c", {{1, 2}, {3, 4}}}}, nullptr, mapNCSA},
+      {"rect u 1,2 3,4\r\r\n\r\r\npoly\r\n", {}, "Line 3: No URL after poly", mapNCSA},
   };
   for (const mapCase &c : cases) {
     std::string path = file("case.map");
@@ -108,12 +110,29 @@ TEST_F(ServerMap, ReadsBothSyntaxesAndReportsEveryError) {
   }
 
   std::string polygonLine = "poly u";
-  for (int i = 0; i < 500; i++) polygonLine += " " + std::to_string(i) + "," + std::to_string(i * 2);
+  for (int i = 0; i < 100; i++) polygonLine += " " + std::to_string(i) + "," + std::to_string(i * 2);
   writeFile(file("long.map"), polygonLine + "\n");
   EXPECT_EQ(LoadServerMap(file("long.map").c_str()), 1);
   ASSERT_EQ(objectsTotal, 1);
-  EXPECT_EQ(objects[0].pointsTotal, 500);
-  EXPECT_EQ(objects[0].points[499].y, 998);
+  EXPECT_EQ(objects[0].pointsTotal, 100);
+  EXPECT_EQ(objects[0].points[99].y, 198);
+}
+
+TEST_F(ServerMap, LinesAreCutAt1023Bytes) {
+  // CERN rectangles whose URL stands at the end of a padded line: a line of
+  // 1023 bytes is whole, a longer one is cut there and the rest of it skipped
+  // (it is no line of its own), however long it is.
+  auto padded = [](const std::string &tail, size_t length) {
+    std::string head = "rect (1,2) (3,4)";
+    return head + std::string(length - head.size() - tail.size(), ' ') + tail + "\r\n";
+  };
+  writeFile(file("long.map"), padded("u1", 1023) + padded("u2", 1024) +
+                                  padded("u3 rect (5,6) (7,8) u4", 1023 + 22) +
+                                  padded("u5", 3000000) + "rect (9,9) (9,9) last\n");
+  ASSERT_EQ(LoadServerMap(file("long.map").c_str()), 1);
+  std::vector<std::string> urls;
+  for (int i = 0; i < objectsTotal; i++) urls.push_back(objects[i].url);
+  EXPECT_EQ(urls, (std::vector<std::string>{"u1", "u", "", "", "last"}));
 }
 
 TEST_F(ServerMap, CommentsGoToTheNextHotspotAndTheEnd) {
@@ -276,11 +295,10 @@ TEST_F(ServerCommands, ExportChoosesAFileAndASyntax) {
 
   // CERN chosen: the choice is kept and the file written.
   forgetShown();
-  maptype = mapClient;
   scripted.files = {out};
   scripted.choices = {1};
   Export();
-  EXPECT_EQ(maptype, mapCERN);
+  EXPECT_EQ(serverMapType, mapCERN);
   EXPECT_EQ(readFile(out), "rect (1,1) (9,9) old.html\r\ndefault old-default.html\r\n");
 
   // An existing file: No keeps it, Yes replaces it (NCSA this time).
@@ -296,7 +314,7 @@ TEST_F(ServerCommands, ExportChoosesAFileAndASyntax) {
   scripted.choices = {0};
   scripted.answers = {IDYES};
   Export();
-  EXPECT_EQ(maptype, mapNCSA);
+  EXPECT_EQ(serverMapType, mapNCSA);
   EXPECT_EQ(readFile(out), "#old\r\nrect old.html 1,1 9,9 \r\ndefault old-default.html\r\n#old tail\r\n");
 
   // A place that cannot be written.
@@ -323,12 +341,40 @@ TEST_F(ServerCommands, ExportLeavesAReadOnlyFileAlone) {
   EXPECT_EQ(readFile(out), "kept\n");
 }
 
+TEST_F(ServerCommands, ImportAndExportRefuseWhatIsNotARegularFile) {
+  // A folder, a pipe without a writer (it would block the reader) and a
+  // device without end.
+  std::string pipe = file("pipe.map");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string &name : {home.root, pipe, std::string("/dev/zero")}) {
+    forgetShown();
+    scripted.files = {name};
+    Import();
+    ASSERT_EQ(objectsTotal, 1) << name;
+    expectOldMap();
+    EXPECT_EQ(scriptedLastMessage().text,
+              "That is not a map file. Tilvane reads map files only from ordinary files, not "
+              "from folders, devices or pipes.");
+
+    forgetShown();
+    scripted.files = {name};
+    scripted.choices = {0};
+    Export();
+    EXPECT_EQ(titles(), (std::vector<std::string>{"save:Save As", "choose:Server Side Map Type",
+                                                  "message:Can't Write to File"}))
+        << name;
+  }
+  struct stat st;
+  ASSERT_EQ(lstat(pipe.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 TEST_F(ServerCommands, ExportUsesTheWindowsDialogWhenThereIsOne) {
   static int asked;
   asked = 0;
   seams.mapTypeBox = []() {
     asked++;
-    maptype = mapCERN;
+    serverMapType = mapCERN;
     return 1;
   };
   scripted.files = {file("w.map")};

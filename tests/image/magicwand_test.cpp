@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/prefs.h"
 #include "app/settings.h"
 #include "editor/objects.h"
 #include "editor/undo.h"
@@ -228,7 +229,7 @@ TEST(WandSettings, DialogLimits) {
       {"99999999999", "7", "1", 3, 7, 1},
   };
   for (auto &c : cases) {
-    magicWandSettingsApply(c.points, c.tolerance, c.feather);
+    magicWandSettingsAccept(c.points, c.tolerance, c.feather);
     EXPECT_EQ(magicWandPoints, c.wantPoints) << c.points;
     EXPECT_EQ(magicWandTolerance, c.wantTolerance) << c.tolerance;
     EXPECT_EQ(magicWandFeatherSteps, c.wantFeather) << c.feather;
