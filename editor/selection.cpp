@@ -179,6 +179,7 @@ void SelectAll(void) {
   for (int i = 0; objects && i < objectsTotal; i++) objects[i].selected = 1;
   lastObjectSelected = objectsTotal - 1;
   if (lastObjectSelected < -1) lastObjectSelected = -1;
+  if (lastObjectSelected == -1) pointsDeselect(&psel);
   sensitivity(1);
   repaint(0);
 }

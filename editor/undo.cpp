@@ -70,6 +70,8 @@ void restoreContext(const undoStruct *r) {
   if (lastObjectSelected < -1 || lastObjectSelected >= objectsTotal) lastObjectSelected = -1;
   pointSelectionCopy(&psel, &r->psel);
   if (!psel.points) pointSelectionSetup(&psel);
+  // Points belong to the current hotspot; without one none are selected.
+  if (lastObjectSelected == -1) pointsDeselect(&psel);
   undoRestoreGui(r);
 }
 
