@@ -109,6 +109,7 @@ void undoSaveMarkLast(void) {
 }
 
 void undoRestore(void) {
+  editingCancelDrag();
   // A group left open would otherwise point into the redo list.
   undoSaveMarkLast();
   int first = 1, any = 0;
@@ -192,6 +193,7 @@ void undoRestore(void) {
 }
 
 void redoRestore(void) {
+  editingCancelDrag();
   undoSaveMarkLast();
   int any = 0;
   while (redoLast) {

@@ -53,7 +53,8 @@ void undoSaveEx(int t, int offset, int last);
 void undoSave(int t, int offset);
 void undoSaveMarkLast(void);
 
-// Undo and redo one step; nothing when the list is empty.
+// Undo and redo one step; nothing when the list is empty. A drag of the
+// Test+Edit state that is still under way is cancelled first.
 void undoRestore(void);
 void redoRestore(void);
 void undoPurge(void);

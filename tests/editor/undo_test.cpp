@@ -2,7 +2,9 @@
 // zoom and default-link records, and the menu enabling that follows the lists.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "editor/editops.h"
 #include "editor/modes.h"
@@ -26,6 +28,29 @@ int redoDepth() {
   int n = 0;
   for (undoStruct *u = redoLast; u; u = u->p) n++;
   return n;
+}
+
+// The map as text, every coordinate written exactly: the counted hotspots'
+// shapes, points and texts, the default link and the trailing comments.
+std::string mapDump() {
+  std::string d;
+  char number[80];
+  auto text = [&d](const char *s) {
+    d += s ? "\"" + std::string(s) + "\" " : std::string("- ");
+  };
+  for (int i = 0; i < objectsTotal; i++) {
+    const object &o = objects[i];
+    d += std::to_string(o.t) + (o.complete ? "+ " : " ");
+    for (int k = 0; k < o.pointsTotal; k++) {
+      std::snprintf(number, sizeof number, "%a,%a ", o.points[k].x, o.points[k].y);
+      d += number;
+    }
+    for (const char *s : {o.url, o.comments, o.title, o.target, o.onMouseOver, o.onMouseOut, o.onClick}) text(s);
+    d += '\n';
+  }
+  text(defaultUrl);
+  text(trailingComments);
+  return d;
 }
 
 }  // namespace
@@ -307,4 +332,40 @@ TEST_F(EditorTest, PurgesReleaseEverything) {
   EXPECT_EQ(undoLast, nullptr);
   EXPECT_EQ(redoLast, nullptr);
   EXPECT_EQ(groupStart, nullptr);
+}
+
+TEST_F(EditorTest, UndoDuringADragCancelsTheDragFirst) {
+  // Two rectangles; the move handle at (40, 20), the resize handle at (70, 30),
+  // and corner 2 of the first rectangle at (30, 30).
+  struct {
+    const char *what;
+    int x, y;
+    bool both;
+  } cases[] = {{"move", 40, 20, true}, {"resize", 70, 30, true}, {"point", 30, 30, false}};
+  for (const auto &tc : cases) {
+    SCOPED_TRACE(tc.what);
+    undoPurge();
+    redoPurge();
+    ReleaseObjects();
+    objectsSetup();
+    addRect(10, 10, 30, 30);
+    addRect(50, 10, 70, 30);
+    const std::string before = mapDump();
+    Edit(1);
+    if (tc.both)
+      selectOnly({0, 1});
+    else
+      selectOnly({0});
+    imageLeftPress(tc.x, tc.y, 0, 0);
+    imagePointerMove(tc.x + 20, tc.y + 15, 1, 0, 0);
+    undoRestore();  // Ctrl+Z with the button still down
+    EXPECT_EQ(editingState, editingNone);
+    EXPECT_EQ(rfactorx, 1.0);
+    EXPECT_EQ(mfactorx, 0);
+    imagePointerMove(tc.x + 25, tc.y + 20, 1, 0, 0);
+    imageLeftRelease(tc.x + 25, tc.y + 20, 0, 0, 1);
+    EXPECT_EQ(mapDump(), before);
+    EXPECT_EQ(undoLast, nullptr);  // the drag's own step was the one undone
+    EXPECT_EQ(objectsSelected(), tc.both ? 2 : 1);
+  }
 }
