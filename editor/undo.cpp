@@ -3,6 +3,7 @@
 #include "editor/undo.h"
 
 #include <cstring>
+#include <utility>
 
 #include "editor/modes.h"
 #include "editor/seams.h"
@@ -28,7 +29,14 @@ void undoFree(undoStruct *r) {
   objectDataFree(&r->o);
   pointSelectionFree(&r->psel);
   myfreeImpl(r->defaultUrl);
+  for (int i = 0; i < r->mapTotal; i++) objectDataFree(&r->map[i]);
+  myfreeImpl(r->map);
+  myfreeImpl(r->trailingComments);
   myfreeImpl(r);
+}
+
+bool isMapType(int t) {
+  return t == undoPasted || t == undoImported || t == undoUnPasted || t == undoUnImported;
 }
 
 // Makes `r` hold a deep copy of hotspot `offset` (an empty record when the
@@ -58,6 +66,40 @@ void copyDefaultUrl(char **dst, const char *src) {
   *dst = src ? mystrdupImpl("undo", src) : nullptr;
 }
 
+// Makes `r` hold the whole map: deep copies of the counted hotspots, the
+// default link and the trailing comments.
+void snapshotMap(undoStruct *r) {
+  const int total = objects ? objectsTotal : 0;
+  r->map = static_cast<object *>(mycallocImpl(static_cast<size_t>(total > 0 ? total : 1), sizeof(object)));
+  if (!r->map) dieMemory();
+  for (int i = 0; i < total; i++) objectDataCopy(&r->map[i], &objects[i]);
+  r->mapTotal = total;
+  copyDefaultUrl(&r->defaultUrl, defaultUrl);
+  copyDefaultUrl(&r->trailingComments, trailingComments);
+}
+
+// Puts the map held by `r` back. The spare record behind the counted hotspots
+// (a shape under construction) moves along to the new end of the table; the
+// records past the restored hotspots are emptied, each keeping a point buffer.
+void putMap(const undoStruct *r) {
+  if (!objects) objectsSetup();
+  const int old = objectsTotal, total = r->mapTotal;
+  if (total >= objectsSpace) objectsEnsure(total);
+  if (old != total) std::swap(objects[old], objects[total]);
+  for (int i = 0; i < total; i++) objectDataReplace(&objects[i], &r->map[i]);
+  for (int i = total + 1; i <= old; i++) {
+    object *o = &objects[i];
+    objectDataFree(o);
+    pointsEnsure(o, 0);
+    o->t = notype;
+    o->complete = 0;
+    o->selected = 0;
+  }
+  objectsTotal = total;
+  copyDefaultUrl(&defaultUrl, r->defaultUrl);
+  copyDefaultUrl(&trailingComments, r->trailingComments);
+}
+
 // The editing context every record carries.
 void noteContext(undoStruct *r) {
   r->state = state;
@@ -75,28 +117,52 @@ void restoreContext(const undoStruct *r) {
   undoRestoreGui(r);
 }
 
+// Puts a filled-in record on the undo list: last = 1 makes it a step of its
+// own, 0 adds it to the open group (or opens one).
+void push(undoStruct *r, int last) {
+  redoPurge();
+  r->p = undoLast;
+  if (!groupStart) groupStart = r;
+  r->last = last ? 1 : 0;
+  if (last) undoSaveMarkLast();
+  undoLast = r;
+  undoRestoreGui2();
+  changed = 1;
+}
+
 }  // namespace
 
 void undoSaveEx(int t, int offset, int last) {
   undoStruct *r = undoNew();
-  redoPurge();
   r->t = t;
-  r->p = undoLast;
   noteContext(r);
-  if (!groupStart) groupStart = r;
-  r->last = last ? 1 : 0;
-  if (last) undoSaveMarkLast();
   if (t == undoZoomed) {
     r->scale = scale;
   } else if (t == undoDefaultUrl) {
     r->offset = offset;
     copyDefaultUrl(&r->defaultUrl, defaultUrl);
+  } else if (isMapType(t)) {
+    snapshotMap(r);
   } else {
     snapshot(r, offset);
   }
-  undoLast = r;
-  undoRestoreGui2();
-  changed = 1;
+  push(r, last);
+}
+
+undoStruct *undoMapTake(int t) {
+  undoStruct *r = undoNew();
+  r->t = t == undoImported ? undoImported : undoPasted;
+  noteContext(r);
+  snapshotMap(r);
+  return r;
+}
+
+void undoMapKeep(undoStruct *r) {
+  if (r) push(r, 1);
+}
+
+void undoMapDrop(undoStruct *r) {
+  if (r) undoFree(r);
 }
 
 void undoSave(int t, int offset) { undoSaveEx(t, offset, 1); }
@@ -125,6 +191,8 @@ void undoRestore(void) {
     int addedAt = -1;
     if (q->t == undoChanged) {
       snapshot(r, q->offset);
+    } else if (isMapType(q->t)) {
+      snapshotMap(r);
     } else if (q->t == undoAdded && objectsTotal > 0) {
       addedAt = q->offset >= 0 && q->offset < objectsTotal ? q->offset : objectsTotal - 1;
       snapshot(r, addedAt);
@@ -165,6 +233,11 @@ void undoRestore(void) {
       case undoChanged:
         r->t = undoUnChanged;
         putBack(q->offset, &q->o);
+        break;
+      case undoPasted:
+      case undoImported:
+        r->t = q->t == undoPasted ? undoUnPasted : undoUnImported;
+        putMap(q);
         break;
       case undoDefaultUrl:
         r->t = undoUnDefaultUrl;
@@ -219,6 +292,10 @@ void redoRestore(void) {
         break;
       case undoUnDefaultUrl:
         copyDefaultUrl(&defaultUrl, r->defaultUrl);
+        break;
+      case undoUnPasted:
+      case undoUnImported:
+        putMap(r);
         break;
       default:
         break;

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 #include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/props.h"
@@ -13,6 +15,7 @@
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
+#include "html/servermap.h"
 #include "html/strhack.h"
 #include "tests/editor/editor_fixture.h"
 
@@ -51,6 +54,18 @@ std::string mapDump() {
   text(defaultUrl);
   text(trailingComments);
   return d;
+}
+
+// Imports a server map holding text from a temporary file.
+int importText(const std::string &text) {
+  char path[] = "/tmp/tilvane-undo-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return -1;
+  const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  close(fd);
+  const int result = written ? serverMapImport(path) : -1;
+  unlink(path);
+  return result;
 }
 
 }  // namespace
@@ -368,4 +383,27 @@ TEST_F(EditorTest, UndoDuringADragCancelsTheDragFirst) {
     EXPECT_EQ(undoLast, nullptr);  // the drag's own step was the one undone
     EXPECT_EQ(objectsSelected(), tc.both ? 2 : 1);
   }
+}
+
+TEST_F(EditorTest, ImportIsOneUndoStep) {
+  addRect(0, 0, 10, 10, "first.html");
+  defaultUrl = mystrdupImpl("test", "home.html");
+  trailingComments = mystrdupImpl("test", " old notes\r\n");
+  Edit(1);
+  selectOnly({0});
+  UrlOK("second.html", "", "", "", "", "", "");  // an earlier step
+  const std::string before = mapDump();
+  ASSERT_EQ(importText("rect one.html 1,2 3,4\n# circle\ncircle two.html 50,50 60,50\n"
+                       "default elsewhere.html\n# the end\n"),
+            1);
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_EQ(lastObjectSelected, -1);
+  const std::string imported = mapDump();
+  undoRestore();
+  EXPECT_EQ(mapDump(), before);
+  undoRestore();  // the earlier step acts on the table it was made on
+  EXPECT_STREQ(objects[0].url, "first.html");
+  redoRestore();
+  redoRestore();
+  EXPECT_EQ(mapDump(), imported);
 }
