@@ -127,7 +127,7 @@ void push(undoStruct *r, int last) {
   if (last) undoSaveMarkLast();
   undoLast = r;
   undoRestoreGui2();
-  changed = 1;
+  if (r->t != undoZoomed) changed = 1;
 }
 
 }  // namespace
@@ -178,7 +178,7 @@ void undoRestore(void) {
   editingCancelDrag();
   // A group left open would otherwise point into the redo list.
   undoSaveMarkLast();
-  int first = 1, any = 0;
+  int first = 1, any = 0, edited = 0;
   while (undoLast) {
     undoStruct *q = undoLast;
     const int stop = q->last;
@@ -255,12 +255,11 @@ void undoRestore(void) {
     r->p = redoLast;
     redoLast = r;
     any = 1;
+    if (q->t != undoZoomed) edited = 1;
     if (stop) break;
   }
-  if (any) {
-    changed = 1;
-    sensitivity(1);  // the selection and the state may have changed
-  }
+  if (edited) changed = 1;
+  if (any) sensitivity(1);  // the selection and the state may have changed
   repaint(0);
   undoRestoreGui2();
 }
@@ -268,7 +267,7 @@ void undoRestore(void) {
 void redoRestore(void) {
   editingCancelDrag();
   undoSaveMarkLast();
-  int any = 0;
+  int any = 0, edited = 0;
   while (redoLast) {
     undoStruct *r = redoLast;
     const int stop = r->last;
@@ -300,6 +299,7 @@ void redoRestore(void) {
       default:
         break;
     }
+    if (r->t != undoUnZoomed) edited = 1;
     restoreContext(r);
     undoStruct *q = r->undo;
     redoLast = r->p;
@@ -311,10 +311,8 @@ void redoRestore(void) {
     any = 1;
     if (stop) break;
   }
-  if (any) {
-    changed = 1;
-    sensitivity(1);  // the selection and the state may have changed
-  }
+  if (edited) changed = 1;
+  if (any) sensitivity(1);  // the selection and the state may have changed
   repaint(0);
   undoRestoreGui2();
 }

@@ -58,7 +58,8 @@ extern undoStruct *groupStart;
 // Records a snapshot of type t for hotspot offset (the zoom factor or the
 // default link for those types). last = 1 makes it a step of its own (and
 // closes any open group); last = 0 adds it to the open group or opens one.
-// Empties the redo list and marks the document changed.
+// Empties the redo list and marks the document changed (a zoom changes
+// nothing in the document and leaves that mark alone).
 void undoSaveEx(int t, int offset, int last);
 void undoSave(int t, int offset);
 void undoSaveMarkLast(void);
@@ -74,7 +75,8 @@ void undoMapKeep(undoStruct *r);
 void undoMapDrop(undoStruct *r);
 
 // Undo and redo one step; nothing when the list is empty. A drag of the
-// Test+Edit state that is still under way is cancelled first.
+// Test+Edit state that is still under way is cancelled first. Neither a zoom
+// nor its undo or redo marks the document changed.
 void undoRestore(void);
 void redoRestore(void);
 void undoPurge(void);
