@@ -231,8 +231,16 @@ void undoRestore(void) {
         Zoomout(2);
         break;
       case undoChanged:
-        r->t = undoUnChanged;
-        putBack(q->offset, &q->o);
+        if (q->o.t == notype && q->offset >= 0 && q->offset < objectsTotal) {
+          // The empty record saved when a new hotspot was begun, and the
+          // hotspot was counted at once without a record of its own (its
+          // properties dialog was skipped): undoing takes it out of the map.
+          r->t = undoUnAdded;
+          objectRemove(q->offset);
+        } else {
+          r->t = undoUnChanged;
+          putBack(q->offset, &q->o);
+        }
         break;
       case undoPasted:
       case undoImported:

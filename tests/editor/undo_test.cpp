@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "app/settings.h"
 #include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/props.h"
@@ -406,4 +407,25 @@ TEST_F(EditorTest, ImportIsOneUndoStep) {
   redoRestore();
   redoRestore();
   EXPECT_EQ(mapDump(), imported);
+}
+
+TEST_F(EditorTest, UndoOfAHotspotCountedWithoutItsDialogTakesItOut) {
+  defeatUrlDialog = 1;
+  Rect(1);
+  Button1Down(10, 10, 0);
+  Button1Down(40, 30, 0);
+  ASSERT_EQ(objectsTotal, 1);
+  EXPECT_EQ(state, rectPosition);
+  undoRestore();
+  EXPECT_EQ(objectsTotal, 0);
+  EXPECT_EQ(objects[0].t, notype);
+  Edit(1);
+  SelectAll();
+  EXPECT_EQ(lastObjectSelected, -1);
+  redoRestore();
+  ASSERT_EQ(objectsTotal, 1);
+  EXPECT_EQ(objects[0].t, rectangle);
+  EXPECT_EQ(objects[0].points[1].x, 40);
+  undoRestore();
+  EXPECT_EQ(objectsTotal, 0);
 }
