@@ -158,6 +158,9 @@ void Copy(void) {
 }
 
 void Cut(void) {
+  // With nothing selected there is nothing to cut, and the clipboard keeps
+  // what it holds.
+  if (objectsSelected() == 0) return;
   // Hotspots that did not reach the clipboard are kept.
   if (clipboardSaveSelection()) selectionDelete();
   sensitivity(1);

@@ -6,8 +6,8 @@
 #define TILVANE_CLIPBOARD_H
 
 // The commands: Copy (144), Cut (142, and the Delete key 102), Paste (145).
-// Cut deletes the selection only once it is on the clipboard. A paste that
-// adds anything is one undo step.
+// Cut deletes the selection only once it is on the clipboard; with no hotspot
+// selected it does nothing. A paste that adds anything is one undo step.
 void Copy(void);
 void Cut(void);
 void Paste(void);

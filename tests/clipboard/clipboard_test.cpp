@@ -333,6 +333,20 @@ TEST_F(ClipboardTest, CutKeepsTheHotspotsWhenTheTemporaryFileCannotBeMade) {
   EXPECT_EQ(m.text, temp + "/clipboard.htm");
 }
 
+TEST_F(ClipboardTest, CutAndDeleteWithNothingSelectedLeaveTheClipboardAlone) {
+  add(rectangle, {{0, 0}, {5, 5}}, "a.html");
+  scripted.clipboard = "kept";
+  scripted.clipboardHasText = true;
+  for (int tool : {editing, rectPosition}) {
+    state = tool;
+    select({});
+    Cut();
+    EXPECT_EQ(scripted.clipboard, "kept");
+    EXPECT_EQ(objectsTotal, 1);
+    EXPECT_EQ(changed, 0);
+  }
+}
+
 TEST_F(ClipboardTest, SelectionDeleteWithNothingSelectedMakesNoUndoStep) {
   add(rectangle, {{0, 0}, {5, 5}}, "a.html");
   select({});
