@@ -118,19 +118,27 @@ int pasteAreaText(const char *text) {
   if (!objects) objectsSetup();
   const std::string oldDefault = defaultUrl ? defaultUrl : "";
   const bool hadDefault = defaultUrl != nullptr;
+  // The map as it was: the paste is one undo step when it changes anything.
+  undoStruct *before = undoMapTake(undoPasted);
   int added = 0;
   for (htmlTagPtr t = fragment->first; t; t = t->n) {
     if (!t->name || !htmlEq(t->name, "area")) continue;
     if (areaToObject(t)) {
       objects[objectsTotal - 1].selected = 1;
       lastObjectSelected = objectsTotal - 1;
+      pointsDeselect(&psel);
       added++;
     }
   }
   htmlDestroy(fragment);
   const bool defaultChanged = hadDefault != (defaultUrl != nullptr) ||
                               (defaultUrl && !sameText(defaultUrl, oldDefault.c_str()));
-  if (added || defaultChanged) changed = 1;
+  if (added || defaultChanged) {
+    undoMapKeep(before);
+    changed = 1;
+  } else {
+    undoMapDrop(before);
+  }
   return added;
 }
 
@@ -150,6 +158,9 @@ void Copy(void) {
 }
 
 void Cut(void) {
+  // With nothing selected there is nothing to cut, and the clipboard keeps
+  // what it holds.
+  if (objectsSelected() == 0) return;
   // Hotspots that did not reach the clipboard are kept.
   if (clipboardSaveSelection()) selectionDelete();
   sensitivity(1);

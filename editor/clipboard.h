@@ -6,7 +6,8 @@
 #define TILVANE_CLIPBOARD_H
 
 // The commands: Copy (144), Cut (142, and the Delete key 102), Paste (145).
-// Cut deletes the selection only once it is on the clipboard.
+// Cut deletes the selection only once it is on the clipboard; with no hotspot
+// selected it does nothing. A paste that adds anything is one undo step.
 void Copy(void);
 void Cut(void);
 void Paste(void);
@@ -16,8 +17,9 @@ void Paste(void);
 int clipboardSaveSelection(void);
 
 // Adds the hotspots of the <area> elements on the clipboard, each selected; an
-// area with shape="default" sets the default link. Marks the document changed
-// when anything was added or the default link changed. The number of hotspots
+// area with shape="default" sets the default link. When anything was added or
+// the default link changed, records the map as it was for one Undo and marks
+// the document changed. The number of hotspots
 // added; 0 also after "Paste Failed".
 int getSystemClipboard(void);
 

@@ -210,21 +210,35 @@ static void warn(const char *text) {
   platformMessageBox(nullptr, text, "Tilvane", MB_OK | MB_ICONWARNING);
 }
 
+// The point indices that o has: a polygon's vertices, a circle's centre and
+// rim, a rectangle's four corners (its centre, 4, is a handle, not a point).
+// A record without its points (a rectangle read with fewer than two) has none.
+static int pointIndices(const object *o) {
+  if (!o || !o->points) return 0;
+  switch (o->t) {
+    case polygon: return o->pointsTotal;
+    case circle: return o->pointsTotal >= 2 ? 2 : 0;
+    case rectangle: return o->pointsTotal >= 2 ? 4 : 0;
+    default: return 0;
+  }
+}
+
 void Addpoints(int) {
   object *o = currentObject();
   if (!singleSelection() || !o || !o->selected || pointsSelected(&psel) != 2) return;
   const int i1 = psel.points[0], i2 = psel.points[1];
   const int d = std::abs(i2 - i1);
-  const int count = o->t == rectangle ? 4 : o->pointsTotal;
+  const int count = pointIndices(o);
   // A rectangle's centre shares an edge with no corner.
-  const bool centre = o->t == rectangle && (i1 == 4 || i2 == 4);
+  const bool centre = o->t == rectangle && count == 4 && (i1 == 4 || i2 == 4);
+  // Only points the hotspot has are joined; a selection left from another
+  // shape of it names nothing here.
+  if (!centre && (i1 < 0 || i2 < 0 || i1 >= count || i2 >= count || d == 0)) return;
   if ((d > 1 && d + 1 != count) || centre) {
     warn(notConsecutiveText);
     return;
   }
-  if (o->t == circle || (o->t != polygon && o->t != rectangle)) return;
-  if (i1 < 0 || i2 < 0 || i1 >= count || i2 >= count || d == 0) return;
-  if (o->t == polygon && o->pointsTotal < 2) return;
+  if (o->t != polygon && o->t != rectangle) return;
   undoSave(undoChanged, lastObjectSelected);
   o = currentObject();
   promoteToPolygon(o);
@@ -246,7 +260,7 @@ void Removepoints(int) {
   object *o = currentObject();
   if (!singleSelection() || !o || !o->selected || pointsSelected(&psel) < 1) return;
   if (o->t != polygon && o->t != rectangle) return;
-  const int count = o->t == rectangle ? 4 : o->pointsTotal;
+  const int count = pointIndices(o);
   int valid = 0;
   for (int k = 0; k < psel.total; k++)
     if (psel.points[k] >= 0 && psel.points[k] < count) valid++;

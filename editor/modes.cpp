@@ -133,7 +133,8 @@ void SetEditingMode(int mode, int id, int flag) {
 }
 
 void Edit(int flag) {
-  editingState = editingNone;
+  // A drag under way ends here: its pending transform is never applied.
+  editingCancelDrag();
   UrlDismiss();
   SetEditingMode(editing, 304, flag ? 1 : 0);
   sensitivity(1);

@@ -133,6 +133,11 @@ void UrlDelete(int last) {
   changed = 1;
 }
 
+void UrlDismiss(void) {
+  urlIsVisible = 0;
+  if (seams.urlDismiss) seams.urlDismiss();
+}
+
 void UrlDismissWithUndo(void) {
   if (currentObject() && urlIsVisible) undoSave(undoChanged, lastObjectSelected);
   UrlDefaultDismiss();

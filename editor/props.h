@@ -7,8 +7,9 @@
 #ifndef TILVANE_PROPS_H
 #define TILVANE_PROPS_H
 
-// 1 when the last request for a hotspot's properties showed the dialog, 0 when
-// it took the shortcut of defeatUrlDialog.
+// 1 while the dialog shown by the last request for a hotspot's properties is
+// open; 0 when that request took the shortcut of defeatUrlDialog and once the
+// dialog is hidden.
 extern int urlIsVisible;
 
 // 1 while the "Default URL" dialog is open (F1 then opens "help_setdefault").
@@ -29,8 +30,11 @@ void UrlOK(const char *url, const char *alt, const char *title, const char *targ
 void UrlCancel(void);
 void UrlDelete(int last);
 
+// Hides the "Object URL" dialog (it keeps its place for the next showing).
+void UrlDismiss(void);
+
 // A left press in the Test+Edit state: records the current hotspot when its
-// dialog was in use, then closes both dialogs.
+// dialog is open, then closes both dialogs.
 void UrlDismissWithUndo(void);
 
 // The default-URL dialog's OK (empty text: no default link) and Delete.

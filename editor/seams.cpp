@@ -46,11 +46,10 @@ void toolbarRedraw(void) {
 void FirstHint(int index, void *parent) {
   if (seams.firstHint) seams.firstHint(index, parent);
 }
-// Url is defined by editor/props.cpp: it applies the defeatUrlDialog shortcut
-// and the first-run hint, then calls seams.url to show the dialog.
-void UrlDismiss(void) {
-  if (seams.urlDismiss) seams.urlDismiss();
-}
+// Url and UrlDismiss are defined by editor/props.cpp: Url applies the
+// defeatUrlDialog shortcut and the first-run hint, then calls seams.url to show
+// the dialog; UrlDismiss notes that the dialog is hidden, then calls
+// seams.urlDismiss.
 void UrlDefault(void) {
   if (seams.urlDefault) seams.urlDefault();
 }

@@ -63,10 +63,11 @@ void toolbarRedraw(void);
 // The first-time hint number `index`, shown once before the command it explains.
 void FirstHint(int index, void *parent);
 
-// The hotspot properties dialog and the default-URL dialog. Url itself is
-// defined by editor/props.cpp (declared in editor/props.h as well): it takes the
-// defeatUrlDialog shortcut or shows first-run hint 5, then calls the url hook,
-// which fills the dialog from hotspot `index` and shows it.
+// The hotspot properties dialog and the default-URL dialog. Url and UrlDismiss
+// are defined by editor/props.cpp (declared in editor/props.h as well): Url
+// takes the defeatUrlDialog shortcut or shows first-run hint 5, then calls the
+// url hook, which fills the dialog from hotspot `index` and shows it;
+// UrlDismiss clears urlIsVisible, then calls the urlDismiss hook.
 void Url(int index, int show);
 void UrlDismiss(void);
 void UrlDefault(void);

@@ -1,7 +1,8 @@
 // selection.cpp: the hotspot selection and the point selection, picking by
 // click, rubber band and handle, and the press, motion and release logic of
 // the Test+Edit state. Owns psel, lastObjectSelected, editingState,
-// editingSelectionDrag, selectionDragX, selectionDragY, ovx, ovy.
+// editingSelectionDrag, selectionDragX, selectionDragY, ovx, ovy,
+// editingPressHeld, editingPointsDragged, editingDragCancelled.
 #include "editor/selection.h"
 
 #include <algorithm>
@@ -23,6 +24,9 @@ int editingState = editingNone;
 int editingSelectionDrag = 0;
 int selectionDragX = 0, selectionDragY = 0;
 int ovx = 0, ovy = 0;
+int editingPressHeld = 0;
+int editingPointsDragged = 0;
+int editingDragCancelled = 0;
 
 // --- the point-selection list ---------------------------------------------
 
@@ -179,6 +183,7 @@ void SelectAll(void) {
   for (int i = 0; objects && i < objectsTotal; i++) objects[i].selected = 1;
   lastObjectSelected = objectsTotal - 1;
   if (lastObjectSelected < -1) lastObjectSelected = -1;
+  if (lastObjectSelected == -1) pointsDeselect(&psel);
   sensitivity(1);
   repaint(0);
 }
@@ -298,6 +303,9 @@ bounds selectionGetCenterAndBounds(int *cxP, int *cyP, int *wP, int *hP) {
 
 void editingButton1Down(int x, int y) {
   const int shift = keyShift, ctrl = keyCtrl;
+  editingPressHeld = 1;
+  editingPointsDragged = 0;
+  editingDragCancelled = 0;
   UrlDismissWithUndo();
   if (singleSelection() && currentObject()) {
     editingState = editingNone;
@@ -330,9 +338,11 @@ void editingButton1Down(int x, int y) {
 }
 
 void editingPointerMoved(int x, int y) {
+  if (editingDragCancelled) return;
   object *o = currentObject();
   if (singleSelection() && o && pointsSelected(&psel) > 0) {
     editingSelectionDrag = 0;
+    editingPointsDragged = 1;
     if (keyShift) angleConstrainEx(o, &x, &y, psel.points[psel.total - 1]);
     ObjectMoveSelectedPoints(o, x, y);
     changed = 1;
@@ -349,6 +359,12 @@ void editingPointerMoved(int x, int y) {
 }
 
 void editingButton1Up(int x, int y, int dragging, int ctrl) {
+  editingPressHeld = 0;
+  if (editingDragCancelled) {
+    editingDragCancelled = 0;
+    editingState = editingNone;
+    return;
+  }
   if (editingState == editingResizing) {
     SelectionResizeTo(x, y);
     SelectionResizeOfficial();
@@ -357,7 +373,8 @@ void editingButton1Up(int x, int y, int dragging, int ctrl) {
     SelectionResizeOfficial();
   } else {
     int redraw = 0;
-    if (dragging) {
+    // A point drag leaves the hotspot selection as it was.
+    if (dragging && !editingPointsDragged) {
       ObjectSelect(ovx, ovy, x, y, ctrl);
       redraw = 1;
     }
@@ -368,4 +385,19 @@ void editingButton1Up(int x, int y, int dragging, int ctrl) {
     if (redraw) repaint(0);
   }
   editingState = editingNone;
+}
+
+void editingCancelDrag(void) {
+  if (editingState == editingResizing) {
+    rfactorx = rfactory = 1.0;
+    SelectionResizeOfficial();
+  }
+  rfactorx = rfactory = 1.0;
+  mfactorx = mfactory = 0;
+  editingState = editingNone;
+  if (editingSelectionDrag) {
+    editingSelectionDrag = 0;
+    repaint(0);
+  }
+  if (editingPressHeld) editingDragCancelled = 1;
 }

@@ -2,7 +2,8 @@
 // the points of the one current hotspot, the rules by which a click or a rubber
 // band changes them, and the press, motion and release logic of the Test+Edit
 // state. Owns psel, lastObjectSelected, editingState, editingSelectionDrag,
-// selectionDragX, selectionDragY, ovx, ovy.
+// selectionDragX, selectionDragY, ovx, ovy, editingPressHeld,
+// editingPointsDragged, editingDragCancelled.
 #ifndef TILVANE_SELECTION_H
 #define TILVANE_SELECTION_H
 
@@ -27,6 +28,14 @@ extern int editingState;
 extern int editingSelectionDrag;             // the rubber band is shown
 extern int selectionDragX, selectionDragY;   // its moving corner, image pixels
 extern int ovx, ovy;                         // image point of the last left press
+
+// The drag of a left press in the Test+Edit state: the button is held since
+// the press; the motion moves the current hotspot's selected points (so the
+// release selects nothing); the drag was cancelled (motion and release then do
+// nothing until the next press).
+extern int editingPressHeld;
+extern int editingPointsDragged;
+extern int editingDragCancelled;
 
 void pointSelectionSetup(pointSelection *ps);
 void pointSelectionFree(pointSelection *ps);
@@ -66,5 +75,12 @@ object *currentObject(void);
 void editingButton1Down(int x, int y);
 void editingPointerMoved(int x, int y);
 void editingButton1Up(int x, int y, int dragging, int ctrl);
+
+// Cancels a move, resize, point drag or rubber band that is under way: the
+// pending transform goes back to idle (a resize's points, held relative to
+// the selection's centre, become absolute again unscaled), editingState to
+// editingNone, and the rest of the drag does nothing. Undo, Redo and leaving
+// the Test+Edit state call it.
+void editingCancelDrag(void);
 
 #endif

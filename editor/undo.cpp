@@ -3,6 +3,7 @@
 #include "editor/undo.h"
 
 #include <cstring>
+#include <utility>
 
 #include "editor/modes.h"
 #include "editor/seams.h"
@@ -28,7 +29,14 @@ void undoFree(undoStruct *r) {
   objectDataFree(&r->o);
   pointSelectionFree(&r->psel);
   myfreeImpl(r->defaultUrl);
+  for (int i = 0; i < r->mapTotal; i++) objectDataFree(&r->map[i]);
+  myfreeImpl(r->map);
+  myfreeImpl(r->trailingComments);
   myfreeImpl(r);
+}
+
+bool isMapType(int t) {
+  return t == undoPasted || t == undoImported || t == undoUnPasted || t == undoUnImported;
 }
 
 // Makes `r` hold a deep copy of hotspot `offset` (an empty record when the
@@ -58,6 +66,40 @@ void copyDefaultUrl(char **dst, const char *src) {
   *dst = src ? mystrdupImpl("undo", src) : nullptr;
 }
 
+// Makes `r` hold the whole map: deep copies of the counted hotspots, the
+// default link and the trailing comments.
+void snapshotMap(undoStruct *r) {
+  const int total = objects ? objectsTotal : 0;
+  r->map = static_cast<object *>(mycallocImpl(static_cast<size_t>(total > 0 ? total : 1), sizeof(object)));
+  if (!r->map) dieMemory();
+  for (int i = 0; i < total; i++) objectDataCopy(&r->map[i], &objects[i]);
+  r->mapTotal = total;
+  copyDefaultUrl(&r->defaultUrl, defaultUrl);
+  copyDefaultUrl(&r->trailingComments, trailingComments);
+}
+
+// Puts the map held by `r` back. The spare record behind the counted hotspots
+// (a shape under construction) moves along to the new end of the table; the
+// records past the restored hotspots are emptied, each keeping a point buffer.
+void putMap(const undoStruct *r) {
+  if (!objects) objectsSetup();
+  const int old = objectsTotal, total = r->mapTotal;
+  if (total >= objectsSpace) objectsEnsure(total);
+  if (old != total) std::swap(objects[old], objects[total]);
+  for (int i = 0; i < total; i++) objectDataReplace(&objects[i], &r->map[i]);
+  for (int i = total + 1; i <= old; i++) {
+    object *o = &objects[i];
+    objectDataFree(o);
+    pointsEnsure(o, 0);
+    o->t = notype;
+    o->complete = 0;
+    o->selected = 0;
+  }
+  objectsTotal = total;
+  copyDefaultUrl(&defaultUrl, r->defaultUrl);
+  copyDefaultUrl(&trailingComments, r->trailingComments);
+}
+
 // The editing context every record carries.
 void noteContext(undoStruct *r) {
   r->state = state;
@@ -70,31 +112,57 @@ void restoreContext(const undoStruct *r) {
   if (lastObjectSelected < -1 || lastObjectSelected >= objectsTotal) lastObjectSelected = -1;
   pointSelectionCopy(&psel, &r->psel);
   if (!psel.points) pointSelectionSetup(&psel);
+  // Points belong to the current hotspot; without one none are selected.
+  if (lastObjectSelected == -1) pointsDeselect(&psel);
   undoRestoreGui(r);
+}
+
+// Puts a filled-in record on the undo list: last = 1 makes it a step of its
+// own, 0 adds it to the open group (or opens one).
+void push(undoStruct *r, int last) {
+  redoPurge();
+  r->p = undoLast;
+  if (!groupStart) groupStart = r;
+  r->last = last ? 1 : 0;
+  if (last) undoSaveMarkLast();
+  undoLast = r;
+  undoRestoreGui2();
+  if (r->t != undoZoomed) changed = 1;
 }
 
 }  // namespace
 
 void undoSaveEx(int t, int offset, int last) {
   undoStruct *r = undoNew();
-  redoPurge();
   r->t = t;
-  r->p = undoLast;
   noteContext(r);
-  if (!groupStart) groupStart = r;
-  r->last = last ? 1 : 0;
-  if (last) undoSaveMarkLast();
   if (t == undoZoomed) {
     r->scale = scale;
   } else if (t == undoDefaultUrl) {
     r->offset = offset;
     copyDefaultUrl(&r->defaultUrl, defaultUrl);
+  } else if (isMapType(t)) {
+    snapshotMap(r);
   } else {
     snapshot(r, offset);
   }
-  undoLast = r;
-  undoRestoreGui2();
-  changed = 1;
+  push(r, last);
+}
+
+undoStruct *undoMapTake(int t) {
+  undoStruct *r = undoNew();
+  r->t = t == undoImported ? undoImported : undoPasted;
+  noteContext(r);
+  snapshotMap(r);
+  return r;
+}
+
+void undoMapKeep(undoStruct *r) {
+  if (r) push(r, 1);
+}
+
+void undoMapDrop(undoStruct *r) {
+  if (r) undoFree(r);
 }
 
 void undoSave(int t, int offset) { undoSaveEx(t, offset, 1); }
@@ -107,9 +175,10 @@ void undoSaveMarkLast(void) {
 }
 
 void undoRestore(void) {
+  editingCancelDrag();
   // A group left open would otherwise point into the redo list.
   undoSaveMarkLast();
-  int first = 1, any = 0;
+  int first = 1, any = 0, edited = 0;
   while (undoLast) {
     undoStruct *q = undoLast;
     const int stop = q->last;
@@ -122,6 +191,8 @@ void undoRestore(void) {
     int addedAt = -1;
     if (q->t == undoChanged) {
       snapshot(r, q->offset);
+    } else if (isMapType(q->t)) {
+      snapshotMap(r);
     } else if (q->t == undoAdded && objectsTotal > 0) {
       addedAt = q->offset >= 0 && q->offset < objectsTotal ? q->offset : objectsTotal - 1;
       snapshot(r, addedAt);
@@ -160,8 +231,21 @@ void undoRestore(void) {
         Zoomout(2);
         break;
       case undoChanged:
-        r->t = undoUnChanged;
-        putBack(q->offset, &q->o);
+        if (q->o.t == notype && q->offset >= 0 && q->offset < objectsTotal) {
+          // The empty record saved when a new hotspot was begun, and the
+          // hotspot was counted at once without a record of its own (its
+          // properties dialog was skipped): undoing takes it out of the map.
+          r->t = undoUnAdded;
+          objectRemove(q->offset);
+        } else {
+          r->t = undoUnChanged;
+          putBack(q->offset, &q->o);
+        }
+        break;
+      case undoPasted:
+      case undoImported:
+        r->t = q->t == undoPasted ? undoUnPasted : undoUnImported;
+        putMap(q);
         break;
       case undoDefaultUrl:
         r->t = undoUnDefaultUrl;
@@ -179,19 +263,19 @@ void undoRestore(void) {
     r->p = redoLast;
     redoLast = r;
     any = 1;
+    if (q->t != undoZoomed) edited = 1;
     if (stop) break;
   }
-  if (any) {
-    changed = 1;
-    sensitivity(1);  // the selection and the state may have changed
-  }
+  if (edited) changed = 1;
+  if (any) sensitivity(1);  // the selection and the state may have changed
   repaint(0);
   undoRestoreGui2();
 }
 
 void redoRestore(void) {
+  editingCancelDrag();
   undoSaveMarkLast();
-  int any = 0;
+  int any = 0, edited = 0;
   while (redoLast) {
     undoStruct *r = redoLast;
     const int stop = r->last;
@@ -216,9 +300,14 @@ void redoRestore(void) {
       case undoUnDefaultUrl:
         copyDefaultUrl(&defaultUrl, r->defaultUrl);
         break;
+      case undoUnPasted:
+      case undoUnImported:
+        putMap(r);
+        break;
       default:
         break;
     }
+    if (r->t != undoUnZoomed) edited = 1;
     restoreContext(r);
     undoStruct *q = r->undo;
     redoLast = r->p;
@@ -230,10 +319,8 @@ void redoRestore(void) {
     any = 1;
     if (stop) break;
   }
-  if (any) {
-    changed = 1;
-    sensitivity(1);  // the selection and the state may have changed
-  }
+  if (edited) changed = 1;
+  if (any) sensitivity(1);  // the selection and the state may have changed
   repaint(0);
   undoRestoreGui2();
 }

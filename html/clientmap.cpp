@@ -11,6 +11,7 @@
 #include "app/prefs.h"
 #include "app/settings.h"
 #include "editor/seams.h"
+#include "editor/undo.h"
 #include "html/document.h"
 #include "html/pageio.h"
 #include "html/strhack.h"
@@ -426,5 +427,8 @@ int Save(void) {
   // A page without a name (a new page, or one never saved) asks for one.
   if (!mapfilename || !*mapfilename) return SaveAs();
   recentFileAdd(mapfilename);
+  // Every save gives up what could still be redone.
+  redoPurge();
+  undoRestoreGui2();
   return savePage();
 }

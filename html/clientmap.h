@@ -61,7 +61,8 @@ void clientMapWritePage(FILE *out, htmlPtr page, const char *name);
 // Saves the page into its file (mapfilename): the file is replaced whole, or
 // left as it was with a "Can't Save File" message. 1 when saved; clears
 // changed. savePage does the writing; Save adds the page to the recent files
-// first, and returns 0 for a page that has no file name yet.
+// and empties the redo list first, and asks for a name (SaveAs) for a page
+// that has none yet.
 int savePage(void);
 int Save(void);
 

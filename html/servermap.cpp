@@ -15,6 +15,7 @@
 #include "app/settings.h"
 #include "editor/objects.h"
 #include "editor/seams.h"
+#include "editor/undo.h"
 #include "html/clientmap.h"
 #include "html/document.h"
 #include "html/pageio.h"
@@ -289,14 +290,20 @@ int serverMapRead(const char *filename, int *opened) {
 int LoadServerMap(const char *filename) { return serverMapRead(filename, nullptr); }
 
 int serverMapImport(const char *filename) {
+  // The map the import replaces comes back with one Undo.
+  undoStruct *undoRecord = undoMapTake(undoImported);
   savedMap before = setAside();
   int opened = 0;
   int ok = serverMapRead(filename, &opened);
   if (!ok || !opened) {
     settle(before, true);
+    undoMapDrop(undoRecord);
     return 0;
   }
   settle(before, false);
+  undoMapKeep(undoRecord);
+  lastObjectSelected = -1;
+  pointsDeselect(&psel);
   changed = 1;
   return 1;
 }

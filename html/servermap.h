@@ -17,9 +17,11 @@ int LoadServerMap(const char *filename);
 int serverMapRead(const char *filename, int *opened);
 
 // Replaces the hotspot table by the hotspots of a map file and marks the page
-// changed. When the file cannot be read or holds an error, the message is
-// shown and the table, defaultUrl, trailingComments, maptype and changed stay
-// exactly as they were. 1 when imported.
+// changed; one Undo brings back the table, defaultUrl and trailingComments it
+// replaced, and nothing is selected afterwards. When the file cannot be read
+// or holds an error, the message is shown and the table, defaultUrl,
+// trailingComments, maptype and changed stay exactly as they were. 1 when
+// imported.
 int serverMapImport(const char *filename);
 
 // Writes every hotspot, the default line and (NCSA) the trailing comments, in

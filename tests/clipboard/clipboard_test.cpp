@@ -16,6 +16,7 @@
 #include "editor/clipboard.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
+#include "editor/props.h"
 #include "editor/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
@@ -164,8 +165,40 @@ TEST_F(ClipboardTest, CopyThenPasteGivesTheSameHotspotsSelected) {
   // Copying the pasted hotspots gives the clipboard text back unchanged.
   Copy();
   EXPECT_EQ(scripted.clipboard, copied);
-  // Pasting makes no undo step.
-  EXPECT_EQ(undoLast, nullptr);
+  // The paste is a single undo step.
+  ASSERT_NE(undoLast, nullptr);
+  EXPECT_EQ(undoLast->p, nullptr);
+}
+
+TEST_F(ClipboardTest, PasteIsOneUndoStep) {
+  add(rectangle, {{0, 0}, {5, 5}}, "old.html");
+  defaultUrl = mystrdupImpl("t", "home.html");
+  select({0});
+  UrlOK("edited.html", "", "", "", "", "", "");  // an earlier step
+  scripted.clipboard =
+      "<area shape=\"rect\" coords=\"1,2,3,4\" href=\"a.html\">"
+      "<area shape=\"circle\" coords=\"50,50,10\" href=\"b.html\">"
+      "<area shape=\"poly\" coords=\"1,1,9,1,5,8\" href=\"c.html\">"
+      "<area shape=\"default\" href=\"elsewhere.html\">"
+      "<area shape=\"rect\" coords=\"7,7,9,9\" href=\"d.html\">";
+  scripted.clipboardHasText = true;
+  Paste();
+  ASSERT_EQ(objectsTotal, 5);
+  EXPECT_STREQ(defaultUrl, "elsewhere.html");
+  Undo(1);
+  ASSERT_EQ(objectsTotal, 1);
+  EXPECT_STREQ(objects[0].url, "edited.html");
+  EXPECT_STREQ(defaultUrl, "home.html");
+  EXPECT_EQ(objects[1].t, notype);
+  EXPECT_EQ(lastObjectSelected, -1);
+  Redo(1);
+  ASSERT_EQ(objectsTotal, 5);
+  EXPECT_STREQ(objects[4].url, "d.html");
+  EXPECT_EQ(objects[3].t, polygon);
+  EXPECT_STREQ(defaultUrl, "elsewhere.html");
+  Undo(1);
+  Undo(1);
+  EXPECT_STREQ(objects[0].url, "old.html");
 }
 
 TEST_F(ClipboardTest, PasteAmongOtherMarkupAddsEachAreaAndSelectsOnlyThem) {
@@ -298,6 +331,20 @@ TEST_F(ClipboardTest, CutKeepsTheHotspotsWhenTheTemporaryFileCannotBeMade) {
   scriptedShown m = scriptedLastMessage();
   EXPECT_EQ(m.title, "Can't Create Temporary File");
   EXPECT_EQ(m.text, temp + "/clipboard.htm");
+}
+
+TEST_F(ClipboardTest, CutAndDeleteWithNothingSelectedLeaveTheClipboardAlone) {
+  add(rectangle, {{0, 0}, {5, 5}}, "a.html");
+  scripted.clipboard = "kept";
+  scripted.clipboardHasText = true;
+  for (int tool : {editing, rectPosition}) {
+    state = tool;
+    select({});
+    Cut();
+    EXPECT_EQ(scripted.clipboard, "kept");
+    EXPECT_EQ(objectsTotal, 1);
+    EXPECT_EQ(changed, 0);
+  }
 }
 
 TEST_F(ClipboardTest, SelectionDeleteWithNothingSelectedMakesNoUndoStep) {

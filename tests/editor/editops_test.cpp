@@ -294,6 +294,31 @@ TEST_F(EditorTest, AddpointsOnRectanglesAndCircles) {
   EXPECT_EQ(scripted.shown.size(), shown);
 }
 
+TEST_F(EditorTest, AddAndRemovePointsTouchOnlyPointsThatExist) {
+  // A rectangle read with a single corner has no points to join or remove.
+  int r = addShape(rectangle, {{5, 5}});
+  selectOnly({r});
+  pointSelect(&psel, 1);
+  pointSelect(&psel, 2);
+  Addpoints();
+  pointsDeselect(&psel);
+  pointSelect(&psel, 0);
+  Removepoints();
+  EXPECT_EQ(objects[r].t, rectangle);
+  expectPoints(objects[r], {{5, 5}});
+  EXPECT_EQ(undoLast, nullptr);
+  // An Undo that leaves no hotspot current leaves no points selected either.
+  int p = addShape(polygon, {{0, 0}, {40, 0}, {40, 40}, {0, 40}});
+  selectOnly({p});
+  pointSelect(&psel, 1);
+  pointSelect(&psel, 2);
+  undoSave(undoChanged, p);
+  objectRemove(p);
+  undoRestore();
+  EXPECT_EQ(lastObjectSelected, -1);
+  EXPECT_EQ(pointsSelected(&psel), 0);
+}
+
 TEST_F(EditorTest, RemovepointsKeepsAtLeastThreeVertices) {
   int r = addRect(10, 20, 50, 40);
   selectOnly({r});

@@ -71,6 +71,8 @@ void EditorTest::TearDown() {
   undoPurge();
   redoPurge();
   ReleaseObjects();
+  myfreeImpl(trailingComments);
+  trailingComments = nullptr;
   pointSelectionFree(&psel);
   seamsClear();
 }

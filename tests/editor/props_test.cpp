@@ -164,6 +164,20 @@ TEST_F(EditorTest, APressInTestAndEditRecordsTheDialogsHotspot) {
   EXPECT_EQ(undoLast->offset, 0);
 }
 
+TEST_F(EditorTest, ADialogClosedBeforeThePressRecordsNothing) {
+  addRect(0, 0, 10, 10);
+  addRect(20, 0, 30, 10);
+  Edit(1);
+  selectOnly({0});
+  Url(0, 1);
+  UrlCancel();
+  changed = 0;
+  editingButton1Down(25, 5);  // selects the other hotspot
+  EXPECT_EQ(lastObjectSelected, 1);
+  EXPECT_EQ(undoLast, nullptr);
+  EXPECT_EQ(changed, 0);
+}
+
 TEST_F(EditorTest, SameAsPreviousNeedsACountedHotspotAndADrawingTool) {
   state = rectUrl;
   EXPECT_FALSE(urlSameAsPreviousEnabled(objectsTotal));  // the first hotspot

@@ -450,6 +450,20 @@ TEST_F(EditorTest, PressOnAPointOfTheSingleSelectionSavesItForTheDrag) {
   EXPECT_EQ(objects[p].points[1].x, 40);
 }
 
+TEST_F(EditorTest, APointDragLeavesTheHotspotSelectionAsItWas) {
+  int b = addRect(30, 30, 40, 40);
+  int a = addRect(0, 0, 10, 10);
+  selectOnly({a});
+  state = editing;
+  imageLeftPress(10, 10, 0, 0);  // corner 2 of the first rectangle
+  imagePointerMove(35, 35, 1, 0, 0);
+  imageLeftRelease(35, 35, 0, 0, 1);
+  EXPECT_EQ(objects[a].points[1].x, 35);
+  EXPECT_EQ(objects[a].selected, 1);
+  EXPECT_EQ(objects[b].selected, 0);
+  EXPECT_EQ(lastObjectSelected, a);
+}
+
 TEST_F(EditorTest, RubberBandFromAnEmptyPress) {
   addRect(0, 0, 10, 10);
   addRect(20, 20, 30, 30);

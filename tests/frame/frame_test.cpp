@@ -133,6 +133,7 @@ class FrameTest : public QObject {
   void nestedDrainMeetsTheQuitMessage();
   void startUpShowsTheNoticeOnce();
   void pageOpenedEditedSavedAndClosed();
+  void saveGivesUpWhatCouldBeRedone();
 };
 
 void FrameTest::layoutOfTheFrame() {
@@ -797,6 +798,29 @@ void FrameTest::pageOpenedEditedSavedAndClosed() {
   QCOMPARE(sx, 480);
   QVERIFY(!menusEnabled(202));
   QCOMPARE(baseWin->windowTitle(), QStringLiteral("Tilvane 4.05"));
+}
+
+void FrameTest::saveGivesUpWhatCouldBeRedone() {
+  QTemporaryDir dir;
+  const QString top = QStringLiteral(TILVANE_SOURCE_DIR);
+  const QString page = dir.filePath(QStringLiteral("sample.html"));
+  QVERIFY(QFile::copy(top + QStringLiteral("/examples/sample.html"), page));
+  QVERIFY(QFile::copy(top + QStringLiteral("/examples/sample.png"), dir.filePath(QStringLiteral("sample.png"))));
+  const QByteArray path = page.toLocal8Bit();
+  QVERIFY(OpenHtmlDocument(path.constData(), nullptr));
+  QVERIFY(Open(imagefilename, path.constData(), nullptr));
+  toolbarClick(304);
+  click(160, 200);
+  drag(160, 205, 180, 215);  // the house moves by its centre handle
+  key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(objects[0].points[0].x, 90.0);
+  QVERIFY(buttonEnabled(904));
+  menu(202);  // Save
+  QCOMPARE(redoLast, (undoStruct *)nullptr);
+  QVERIFY(!buttonEnabled(904) && !menusEnabled(904));
+  key(Qt::Key_Y, Qt::ControlModifier);
+  QCOMPARE(objects[0].points[0].x, 90.0);
+  menu(111);
 }
 
 QTEST_MAIN(FrameTest)

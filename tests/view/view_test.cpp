@@ -259,6 +259,19 @@ TEST_F(ViewTest, ZoomKeepsTheCentreAndUndoes) {
   EXPECT_EQ(undoLast, before);
 }
 
+TEST_F(ViewTest, ZoomAndItsUndoLeaveTheDocumentUnchanged) {
+  changed = 0;
+  Zoomin(1);
+  viewZoomout(1);
+  EXPECT_EQ(changed, 0);
+  undoRestore();
+  EXPECT_EQ(scale, 2.0);
+  undoRestore();
+  redoRestore();
+  EXPECT_EQ(scale, 2.0);
+  EXPECT_EQ(changed, 0);
+}
+
 TEST_F(ViewTest, ZoomOutNeverLeavesTheViewPastThePicture) {
   // A picture that fits the window after zooming out has no bar, so it cannot
   // stay scrolled.
