@@ -121,6 +121,7 @@ int pasteAreaText(const char *text) {
   // The map as it was: the paste is one undo step when it changes anything.
   undoStruct *before = undoMapTake(undoPasted);
   int added = 0;
+  areaReadingBegin();
   for (htmlTagPtr t = fragment->first; t; t = t->n) {
     if (!t->name || !htmlEq(t->name, "area")) continue;
     if (areaToObject(t)) {
@@ -130,6 +131,7 @@ int pasteAreaText(const char *text) {
       added++;
     }
   }
+  areaReadingEnd();
   htmlDestroy(fragment);
   const bool defaultChanged = hadDefault != (defaultUrl != nullptr) ||
                               (defaultUrl && !sameText(defaultUrl, oldDefault.c_str()));

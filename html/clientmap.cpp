@@ -147,6 +147,14 @@ htmlTagPtr clientMapFind(htmlPtr page, const char *name) {
   return nullptr;
 }
 
+void areaReadingBegin(void) { readingMap = true; }
+
+void areaReadingEnd(void) {
+  readingMap = false;
+  messageRunEnd(&missingY, "areas with a y coordinate missing");
+  messageRunEnd(&missingRadius, "circles with the radius missing");
+}
+
 int LoadClientMap(htmlPtr page, const char *name) {
   ReleaseObjects();
   objectsSetup();
@@ -155,7 +163,7 @@ int LoadClientMap(htmlPtr page, const char *name) {
     objectsEnsure(objectsTotal);
     return 1;
   }
-  readingMap = true;
+  areaReadingBegin();
   int result = 0;
   for (htmlTagPtr t = map->n; t; t = t->n) {
     if (htmlEq(t->name, "area")) {
@@ -166,9 +174,7 @@ int LoadClientMap(htmlPtr page, const char *name) {
       break;
     }
   }
-  readingMap = false;
-  messageRunEnd(&missingY, "areas in this map with a y coordinate missing");
-  messageRunEnd(&missingRadius, "circles in this map with the radius missing");
+  areaReadingEnd();
   if (!result) modalPopup("No closing </map> element in HTML document!", 0, nullptr, nullptr);
   return result;
 }

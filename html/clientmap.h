@@ -38,6 +38,12 @@ htmlTagPtr clientMapFind(htmlPtr page, const char *name);
 // defaultUrl). 1 when a hotspot was added, 0 otherwise.
 int areaToObject(htmlTagPtr area);
 
+// Between these two, areaToObject shows the first readingMessagesShown
+// messages of each kind, and the end tells how many more there were; a reader
+// of many areas (a map, a paste) brackets its loop with them.
+void areaReadingBegin(void);
+void areaReadingEnd(void);
+
 // Writes the whole <map> element with every hotspot and the default area.
 void WriteClientMapTags(FILE *out, const char *name);
 

@@ -284,6 +284,18 @@ TEST_F(ClipboardTest, BadOrEmptyClipboardAddsNothing) {
       EXPECT_TRUE(shown.empty());
     }
   }
+  // Many bad areas: the first five messages, then one that counts the rest.
+  std::string many;
+  for (int i = 0; i < 9; i++) many += "<area shape=\"circle\" coords=\"10,10\">";
+  scripted.shown.clear();
+  scripted.clipboard = many;
+  scripted.clipboardHasText = true;
+  Paste();
+  auto shown = scriptedMessages();
+  ASSERT_EQ(shown.size(), 6u);
+  EXPECT_EQ(shown[4].title, "Tilvane");
+  EXPECT_EQ(shown[5].title, "More Errors");
+  EXPECT_EQ(shown[5].text, "Tilvane found 4 more circles with the radius missing. They are not shown.");
   // No text on the clipboard at all: silently nothing.
   scripted.clipboardHasText = false;
   scripted.shown.clear();

@@ -924,7 +924,7 @@ TEST_F(DocflowTest, AFloodOfReadingErrorsShowsFiveOfEachKind) {
   want.push_back("More Errors: Tilvane found 3 more HTML errors in this page. They are not shown.");
   want.push_back("Tilvane: Radius missing from circle.");
   for (int i = 0; i < 5; i++) want.push_back("Tilvane: Y coordinate missing from shape.");
-  want.push_back("More Errors: Tilvane found 2 more areas in this map with a y coordinate missing. "
+  want.push_back("More Errors: Tilvane found 2 more areas with a y coordinate missing. "
                  "They are not shown.");
   std::vector<std::string> got;
   for (const auto &m : scriptedMessages())
