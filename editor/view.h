@@ -93,6 +93,11 @@ void drawPointSelection(QPainter *p, int x, int y);
 // flag is repaint's (0, or 2 while a selection is moved or resized).
 void viewRender(int flag);
 
+// Drawn over the hotspots at every render, with the painter in scaled picture
+// pixels less the scroll offsets; null draws nothing. Check Map sets it while
+// its list is open.
+extern void (*viewOverlay)(QPainter *p);
+
 // Forgets the picture cache (a new picture was loaded into id) and the layer.
 void viewInvalidate(void);
 
