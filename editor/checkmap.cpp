@@ -174,6 +174,10 @@ bool boxesMeet(const bounds &a, const bounds &b) {
   return a.x1 <= b.x2 && b.x1 <= a.x2 && a.y1 <= b.y2 && b.y1 <= a.y2;
 }
 
+// The most covered runs kept for drawing: a map of thousands of hotspots
+// stacked on one another would otherwise hold hundreds of megabytes of them.
+const size_t checkHiddenLimit = 1u << 20;
+
 // The covering of hotspot i by the candidates (earlier hotspots whose boxes
 // meet its box): its pixels, those left clickable, and which candidates took
 // some.
@@ -194,7 +198,8 @@ long long coverOne(const object *objs, int i, const bounds &box, const std::vect
       taken.clear();
       if (cutRuns(rest, cut, hidden ? &taken : nullptr) > 0) used[c] = 1;
       if (hidden)
-        for (const run &r : taken) hidden->push_back(checkSpan{y, r.x1, r.x2});
+        for (const run &r : taken)
+          if (hidden->size() < checkHiddenLimit) hidden->push_back(checkSpan{y, r.x1, r.x2});
     }
     left += runsLength(rest);
   }

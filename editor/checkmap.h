@@ -71,7 +71,7 @@ struct checkSpan {
 
 // Checks the hotspots of in, appending the findings in hotspot order (the
 // default area last). When hidden is given, the covered runs of every
-// hotspot are appended to it.
+// hotspot are appended to it (at most about a million of them).
 void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vector<checkSpan> *hidden);
 
 // Checks the picture tag that uses the map name and the page's maps: the first
