@@ -288,4 +288,54 @@ TEST_F(CheckTest, PageMapRead) {
   htmlDestroy(doc);
 }
 
+// Real pages: findings judged by hand. The pictures are not in the folder, so
+// the sizes come from the img tags.
+TEST_F(CheckTest, CorpusPages) {
+  const char *corpus = std::getenv("TILVANE_CORPUS_DIR");
+  if (!corpus || access((std::string(corpus) + "/html").c_str(), R_OK) != 0) GTEST_SKIP() << "no corpus";
+  struct {
+    const char *file, *map;
+    const char *expected;  // lines that must be among the findings
+  } cases[] = {
+      // A circle of radius 56 under one of radius 78 at the same centre.
+      {"tidy_case-1282835@0.html", "map1",
+       "notice: hotspot 2 (circle, thecircle.html): only 48% of it can be clicked, hotspot 1 covers the rest\n"},
+      {"tidy_case-1_1_9_1@0.html", "imagemap",
+       "error: hotspot 2 (rect, c.html): the rectangle has no area: its width or height is 0\n"},
+      // A 155 x 10 spacer and the 126 x 17 strip share one map.
+      {"libxml2_wired.html", "navstrip.map",
+       "warning: picture http://static.wired.com/news/images/navstrip_off.gif: uses the same map at 126 x 17, "
+       "but the map fits 155 x 10\n"},
+      // The polygons start at x 699 on a picture shown 666 wide; the links are empty.
+      {"cwps_crab_index.htm", "enter",
+       "error: picture index.jpg: the img tag has no alt attribute\n"
+       "error: hotspot 1 (poly, inindex.htm): no alternative text\n"
+       "error: hotspot 1 (poly, inindex.htm): wholly outside the picture\n"
+       "warning: hotspot 2 (poly): an empty link: a click reloads the page (nohref makes a hotspot without a link)\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.file);
+    std::FILE *f = std::fopen((std::string(corpus) + "/html/" + c.file).c_str(), "rb");
+    ASSERT_TRUE(f);
+    htmlPtr doc = pageDocumentCreate();
+    int crlf = 0;
+    ASSERT_EQ(pageFeed(doc, f, &crlf), htmlSuccess);
+    std::fclose(f);
+    checkInput in;
+    ASSERT_TRUE(checkInputFromPage(doc, c.map, in));
+    checkShownSize(checkPicture(doc, c.map), 0, 0, &in.width, &in.height);
+    std::vector<checkFinding> out;
+    checkPage(doc, c.map, 0, 0, 0, out);
+    checkAreas(in, out, nullptr);
+    std::string all;
+    for (const checkFinding &x : out) all += checkLine(x) + "\n";
+    for (size_t at = 0, next; at < std::strlen(c.expected); at = next + 1) {
+      next = std::string(c.expected).find('\n', at);
+      std::string line = std::string(c.expected).substr(at, next - at + 1);
+      EXPECT_NE(all.find(line), std::string::npos) << line << "in\n" << all;
+    }
+    htmlDestroy(doc);
+  }
+}
+
 }  // namespace
