@@ -564,13 +564,25 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
 
 // --- the page ---------------------------------------------------------------------
 
+int checkUsemapName(const char *usemap, std::string *name) {
+  const char *hash = usemap ? std::strchr(usemap, '#') : nullptr;
+  if (!hash) return 0;
+  if (name) *name = hash + 1;
+  return hash == usemap ? 1 : 2;
+}
+
+namespace {
+// Whether img's usemap names the map.
+bool usesMap(htmlTagPtr img, const char *name) {
+  std::string n;
+  return htmlEq(img->name, "img") && checkUsemapName(htmlTagAttr(img, "usemap"), &n) && htmlEq(n.c_str(), name);
+}
+}  // namespace
+
 htmlTagPtr checkPicture(htmlPtr page, const char *name) {
   if (!page || !name) return nullptr;
-  for (htmlTagPtr t = page->first; t; t = t->n) {
-    if (!htmlEq(t->name, "img")) continue;
-    const char *u = htmlTagAttr(t, "usemap");
-    if (u[0] == '#' && htmlEq(u + 1, name)) return t;
-  }
+  for (htmlTagPtr t = page->first; t; t = t->n)
+    if (usesMap(t, name)) return t;
   return nullptr;
 }
 
@@ -646,9 +658,7 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
   }
   if (!known) return;
   for (htmlTagPtr t = img->n; t; t = t->n) {
-    if (!htmlEq(t->name, "img")) continue;
-    const char *u = htmlTagAttr(t, "usemap");
-    if (u[0] != '#' || !htmlEq(u + 1, name)) continue;
+    if (!usesMap(t, name)) continue;
     const std::string other = htmlTagAttr(t, "src");
     int ow = 0, oh = 0;
     bool same = other == src;

@@ -89,6 +89,11 @@ void checkInputFromTable(checkInput &in);
 // filled from it, as LoadClientMap does). 0 when the page has no such map.
 int checkInputFromPage(htmlPtr page, const char *name, checkInput &in);
 
+// The map name a usemap value gives, as browsers read it: what follows its
+// first '#'. 0 when it has no '#', 1 when the '#' comes first, 2 when text stands
+// before it (browsers pass over that text).
+int checkUsemapName(const char *usemap, std::string *name);
+
 // The first img of the page whose usemap names the map, or null.
 htmlTagPtr checkPicture(htmlPtr page, const char *name);
 

@@ -117,20 +117,23 @@ int runCheck(int argc, char **argv) {
     for (htmlTagPtr t = doc->first; t; t = t->n) {
       if (!htmlEq(t->name, "img") || !htmlTagAttrQuery(t, "usemap")) continue;
       const char *u = htmlTagAttr(t, "usemap");
-      if (u[0] != '#') {
+      std::string name;
+      const int form = checkUsemapName(u, &name);
+      if (form != 1) {
         checked c;
         checkFinding f;
-        f.severity = checkError;
+        f.severity = form == 0 ? checkError : checkWarning;
         f.kind = checkKindPage;
         f.subject = std::string("picture ") + htmlTagAttr(t, "src");
-        f.message = std::string("usemap \"") + u + "\" names no map of this page (it needs a # before the name)";
+        f.message = form == 0 ? std::string("usemap \"") + u + "\" names no map: it needs a # before the name"
+                              : std::string("usemap \"") + u + "\" has text before the #, which browsers pass over";
         c.findings.push_back(f);
         results.push_back(c);
-        continue;
+        if (form == 0) continue;
       }
       bool seen = false;
-      for (const std::string &n : names) seen = seen || htmlEq(n.c_str(), u + 1);
-      if (!seen) names.push_back(u + 1);
+      for (const std::string &n : names) seen = seen || htmlEq(n.c_str(), name.c_str());
+      if (!seen) names.push_back(name);
     }
   }
 

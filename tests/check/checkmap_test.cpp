@@ -238,6 +238,9 @@ TEST_F(CheckTest, Page) {
   } cases[] = {
       {"<img src=\"a.png\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
        "error: picture a.png: the img tag has no alt attribute\n"},
+      // Browsers read the name after the first '#'.
+      {"<img src=\"a.png\" usemap=\"b.html#m\"><map name=\"m\"></map>", 200, 100,
+       "error: picture a.png: the img tag has no alt attribute\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"n\"></map>", 200, 100,
        "error: picture a.png: usemap names the map \"m\", which the page does not have\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\"></map><map id=\"M\"></map>", 200, 100,
