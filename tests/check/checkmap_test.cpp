@@ -291,6 +291,34 @@ TEST_F(CheckTest, PageMapRead) {
   htmlDestroy(doc);
 }
 
+// The editor's table: a hotspot without a link is written with nohref, and
+// the default area with an empty text.
+TEST_F(CheckTest, TableRead) {
+  ReleaseObjects();
+  objectsSetup();
+  const char *page = "<map name=\"m\"><area shape=\"rect\" coords=\"0,0,50,50\" href=\"\">"
+                     "<area shape=\"circle\" coords=\"20,20,10\" href=\"b.html\" alt=\"Bees\">"
+                     "<area shape=\"default\" href=\"c.html\" alt=\"Home\"></map>";
+  htmlPtr doc = pageDocumentCreate();
+  int crlf = 0;
+  ASSERT_EQ(pageFeedBuffer(doc, page, std::strlen(page), &crlf), htmlSuccess);
+  ASSERT_TRUE(LoadClientMap(doc, "m"));
+  htmlDestroy(doc);
+  checkInput in;
+  checkInputFromTable(in);
+  in.width = 100;
+  in.height = 100;
+  ASSERT_EQ(in.areas.size(), 2u);
+  EXPECT_TRUE(in.areas[0].nohref);
+  EXPECT_EQ(in.areas[1].url, "b.html");
+  std::string all;
+  for (const checkFinding &f : run(in)) all += checkLine(f) + "\n";
+  EXPECT_EQ(all,
+            "warning: hotspot 2 (circle, b.html): 20 x 20 pixels, smaller than the 24 x 24 a finger needs\n"
+            "warning: hotspot 2 (circle, b.html): can never be clicked, hotspot 1 covers it\n"
+            "warning: default area (c.html): a link but no text to tell where it leads\n");
+}
+
 // Real pages: findings judged by hand. The pictures are not in the folder, so
 // the sizes come from the img tags.
 TEST_F(CheckTest, CorpusPages) {
