@@ -6,7 +6,7 @@
 // scaledWinHeight, sketchR, sketchG, sketchB, hasVbar, hasHbar, hrange, vrange,
 // scrollNesting, maximized, newImage, colorEditing, the pens, bgColor,
 // hbDouble, hbScrolledBitmap, oldHoffs, oldVoffs, oldScale, pPoints,
-// pPointsAllocated, viewWindow.
+// pPointsAllocated, viewWindow, viewOverlay.
 //
 // Window-side work (showing the buffer, the scroll bars, the frame's size) is
 // done by the image window and the frame through viewWindow and the seams of
