@@ -62,6 +62,7 @@ const commandEntry commandTable[] = {
     {118, commandEditMenu, "P&references...", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways},
 
     {2101, commandViewMenu, "Show HTML &Tags...", 0, {{0, 0}, {0, 0}}, 0, 0, 2104, 2105, "Show Imagemap HTML Tags (in Notepad)", rDoc, rDoc},
+    {2110, commandViewMenu, "&Check Map...\tF7", 0, {{V, VKEY_F1 + 6}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways},
     {900, commandViewMenu, "Zoom &In\t+", 1, {{0, '+'}, {0, '='}}, 0, 0, 800, 818, "Zoom In", rDoc, rDoc},
     {901, commandViewMenu, "Zoom &Out\t-", 0, {{0, '-'}, {0, 0}}, 0, 0, 801, 819, "Zoom Out", rDoc, rDoc},
 

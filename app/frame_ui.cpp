@@ -41,6 +41,7 @@
 #include "app/startup.h"
 #include "app/toolbar.h"
 #include "app/update.h"
+#include "editor/checkmap_ui.h"
 #include "editor/editops.h"
 #include "editor/imagewindow_ui.h"
 #include "editor/modes.h"
@@ -482,6 +483,7 @@ void frameCommand(unsigned id) {
     case 904: Redo(1); break;
     case 118: Preferences(); break;
     case 2101: Show(); break;
+    case 2110: checkMapOpen(baseWin); break;
     case 900: Zoomin(1); break;
     case 901: Zoomout(1); break;
     case 108: Removepoints(1); break;
@@ -504,6 +506,7 @@ void frameCommand(unsigned id) {
 // --- start-up and tear-down -----------------------------------------------------
 
 void frameTearDown(void) {
+  checkMapClose();
   updateCheckWait(2000);
   updateResultHook = nullptr;
   reloadConfigHook = reloadConfigReceived;

@@ -26,6 +26,7 @@
 #include "platform/platform.h"
 
 double scale = 1.0;
+void (*viewOverlay)(QPainter *p) = nullptr;
 int hoffs = 0, voffs = 0;
 int displayWidth = -1, displayHeight = -1;
 int winwidth = 400, winheight = 400;
@@ -674,6 +675,7 @@ void viewRender(int flag) {
     for (int i = 0; i < objectsTotal; i++)
       if (drawnLive(i)) objectDraw(&p, &objects[i], flag);
     if (objectsTotal < objectsSpace) objectDraw(&p, &objects[objectsTotal], flag);
+    if (viewOverlay) viewOverlay(&p);
     if (state == editing && selectionWithHandles()) {
       int cx = 0, cy = 0;
       const bounds b = selectionGetCenterAndBounds(&cx, &cy, nullptr, nullptr);

@@ -6,7 +6,7 @@
 // scaledWinHeight, sketchR, sketchG, sketchB, hasVbar, hasHbar, hrange, vrange,
 // scrollNesting, maximized, newImage, colorEditing, the pens, bgColor,
 // hbDouble, hbScrolledBitmap, oldHoffs, oldVoffs, oldScale, pPoints,
-// pPointsAllocated, viewWindow.
+// pPointsAllocated, viewWindow, viewOverlay.
 //
 // Window-side work (showing the buffer, the scroll bars, the frame's size) is
 // done by the image window and the frame through viewWindow and the seams of
@@ -92,6 +92,11 @@ void drawPointSelection(QPainter *p, int x, int y);
 // change. The other hotspots, the handles and the rubber band are drawn on top.
 // flag is repaint's (0, or 2 while a selection is moved or resized).
 void viewRender(int flag);
+
+// Drawn over the hotspots at every render, with the painter in scaled picture
+// pixels less the scroll offsets; null draws nothing. Check Map sets it while
+// its list is open.
+extern void (*viewOverlay)(QPainter *p);
 
 // Forgets the picture cache (a new picture was loaded into id) and the layer.
 void viewInvalidate(void);

@@ -34,7 +34,7 @@ TEST(CommandTable, PullDownsHoldTheirItemsInOrderWithKeyNames) {
                                       "&Paste\tCtrl+V", "&Edit Default URL...\tCtrl+U",
                                       "&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "P&references..."}));
   EXPECT_EQ(menuTexts(commandViewMenu),
-            (std::vector<std::string>{"Show HTML &Tags...", "Zoom &In\t+", "Zoom &Out\t-"}));
+            (std::vector<std::string>{"Show HTML &Tags...", "&Check Map...\tF7", "Zoom &In\t+", "Zoom &Out\t-"}));
   EXPECT_EQ(menuTexts(commandToolsMenu),
             (std::vector<std::string>{"&Rectangle\tCtrl+R", "&Circle\tCtrl+E", "&Polygon\tCtrl+P",
                                       "Magic &Wand\tCtrl+G", "&Test+Edit\tCtrl+T"}));

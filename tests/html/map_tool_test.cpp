@@ -111,4 +111,31 @@ TEST_F(MapTool, FailuresSayWhyAndChangeNothing) {
   EXPECT_EQ(tool("export " + path("p.html") + " --map m --format ncsa /sys/x.map").status, 1);
 }
 
+TEST_F(MapTool, CheckPrintsFindingsAndFailsOnErrors) {
+  writeFile(path("c.html"), "");
+  writeFile(path("p.html"),
+            "<img src=\"a.png\" alt=\"Map\" width=\"200\" height=\"100\" usemap=\"#m\">\n<map name=\"m\">\n"
+            "<area shape=\"rect\" coords=\"0,0,100,100\" href=\"c.html\">\n"
+            "<area shape=\"circle\" coords=\"50,50,30\" href=\"c.html\" alt=\"Cats\">\n</map>\n");
+  run r = tool("check " + path("p.html"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "error: hotspot 1 (rect, c.html): no alternative text\n"
+            "warning: hotspot 2 (circle, c.html): can never be clicked, hotspot 1 covers it\n");
+  r = tool("check " + path("p.html") + " --map m --json");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out.substr(0, 2), "[\n");
+  EXPECT_NE(r.out.find("\"hotspot\": 1, \"shape\": \"rect\", \"link\": \"c.html\""), std::string::npos);
+  EXPECT_NE(r.out.find("\"message\": \"no alternative text\""), std::string::npos);
+  EXPECT_NE(r.out.find("\"coveredBy\": [1]"), std::string::npos);
+  // Only warnings and notices: the check passes.
+  writeFile(path("q.html"), "<img src=\"a.png\" alt=\"\" width=\"200\" height=\"100\" usemap=\"#m\">"
+                            "<map name=\"m\"><area shape=\"rect\" coords=\"0,0,30,30\" href=\"c.html\" alt=\"Cats\"></map>");
+  r = tool("check " + path("q.html"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "notice: hotspot 1 (rect, c.html): 30 x 30 pixels, smaller than the 44 x 44 that is easy to hit\n");
+  EXPECT_EQ(tool("check " + path("none.html")).status, 2);
+  EXPECT_EQ(tool("check").status, 2);
+}
+
 }  // namespace
