@@ -494,6 +494,7 @@ void frameCommand(unsigned id) {
     case 153: checkForUpdatesForeground(); break;
     case 402: about(baseWin, aboutDefaultText); break;
     case 151:
+      if (EnterKey()) break;
       if (singleSelection() && lastObjectSelected != -1) Url(lastObjectSelected, 1);
       break;
     case 105: Button3Down(); break;
