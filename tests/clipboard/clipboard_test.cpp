@@ -40,6 +40,7 @@ class ClipboardTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder = pattern;
     setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
     scriptedInstall();
     seamsClear();
     settingsDefaults();
@@ -99,7 +100,7 @@ class ClipboardTest : public ::testing::Test {
     return out;
   }
   std::string tempFile() const {
-    std::ifstream in(folder + "/QuarrinDotCom/Tilvane/Temp/clipboard.htm", std::ios::binary);
+    std::ifstream in(folder + "/tilvane/clipboard.htm", std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
@@ -297,7 +298,7 @@ TEST_F(ClipboardTest, CutKeepsTheHotspotsWhenTheTemporaryFileCannotBeMade) {
   add(rectangle, {{0, 0}, {5, 5}}, "a.html");
   select({0});
   // A folder where the file should be: it cannot be opened for writing.
-  std::string temp = folder + "/QuarrinDotCom/Tilvane/Temp";
+  std::string temp = folder + "/tilvane";
   ASSERT_EQ(std::system(("mkdir -p '" + temp + "/clipboard.htm'").c_str()), 0);
   Cut();
   EXPECT_EQ(objectsTotal, 1);
