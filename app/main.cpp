@@ -5,12 +5,36 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "app/frame_ui.h"
 #include "platform/platform_qt.h"
 
+namespace {
+
+const char helpText[] =
+    "Usage: tilvane [PAGE] [PICTURE] [MAPNAME]\n"
+    "       tilvane /new | /open\n"
+    "Draws clickable hotspots over the pictures of HTML pages.\n"
+    "\n"
+    "  PAGE       the HTML page to open\n"
+    "  PICTURE    a picture: the one of PAGE to map, or alone, the picture of a new page\n"
+    "  MAPNAME    the name of the map to edit (a word without a dot)\n"
+    "  /new       start a new page: choose its picture\n"
+    "  /open      choose the page to open\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n";
+
+}  // namespace
+
 int main(int count, char **words) {
+  // --help and --version answer on standard output without a display.
+  if (count == 2 && (std::strcmp(words[1], "--help") == 0 || std::strcmp(words[1], "--version") == 0)) {
+    std::fputs(words[1][2] == 'h' ? helpText : "tilvane 4.05\n", stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   // The embedded web browser refuses to start its sandbox for the superuser
   // and would take the editor down with it; run it without one in that case.
   if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
