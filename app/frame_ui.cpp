@@ -395,9 +395,9 @@ void frameReloadLogo(void) {
   sprintfMax(path, sizeof path, "%s/tilvane.jpg", folder ? folder : dataDir);
   int ok = loadLogoFile(path);
   if (!ok) {
-    // The copy installed beside the program.
+    // The copy installed with the program.
     char exe[1024];
-    if (executableFolder(exe, sizeof exe)) {
+    if (programFileFolder("tilvane.jpg", exe, sizeof exe)) {
       sprintfMax(path, sizeof path, "%s/tilvane.jpg", exe);
       ok = loadLogoFile(path);
     }
