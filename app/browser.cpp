@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -14,11 +15,10 @@
 #include "html/strhack.h"
 #include "platform/platform.h"
 
-int AccessURL(void *owner, const char *address) {
-  if (!address) address = "";
-  // An address with a scheme ("http:", "mailto:") and a local path both go to
-  // the desktop's program registered for them.
-  if (platform->openAddress(address)) return 1;
+namespace {
+
+// Tells the user to open address by hand: no program took it.
+void openManually(void *owner, const char *address) {
   char msg[2048];
   sprintfMax(msg, sizeof msg,
              "You do not have a web browser installed, or your web browser is not installed as "
@@ -26,6 +26,16 @@ int AccessURL(void *owner, const char *address) {
              "with your preferred web browser:\r\n\r\n%s",
              address);
   platformMessageBox(owner, msg, "Open This URL Manually", MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace
+
+int AccessURL(void *owner, const char *address) {
+  if (!address) address = "";
+  // An address with a scheme ("http:", "mailto:") and a local path both go to
+  // the desktop's program registered for them.
+  if (platform->openAddress(address)) return 1;
+  openManually(owner, address);
   return 0;
 }
 
@@ -45,11 +55,42 @@ int executableFolder(char *out, int size) {
   return 1;
 }
 
+#ifndef TILVANE_DATA_FROM_BIN
+#define TILVANE_DATA_FROM_BIN "../share/tilvane"
+#endif
+
+int programFileFolderOf(const char *exeFolder, const char *name, char *out, int size) {
+  if (!out || size <= 0) return 0;
+  out[0] = 0;
+  if (!exeFolder || !*exeFolder) return 0;
+  std::string shared = std::string(exeFolder) + "/" + TILVANE_DATA_FROM_BIN;
+  char real[4096];
+  std::string chosen = exeFolder;
+  if (realpath(shared.c_str(), real) && fileIsDirectory(real) &&
+      fileExists((std::string(real) + "/" + (name ? name : "")).c_str()))
+    chosen = real;
+  if (chosen.size() >= (size_t)size) return 0;
+  strcpyMax(out, size, chosen.c_str());
+  return 1;
+}
+
+int programFileFolder(const char *name, char *out, int size) {
+  char exe[4096];
+  if (!executableFolder(exe, sizeof exe)) {
+    if (out && size > 0) out[0] = 0;
+    return 0;
+  }
+  return programFileFolderOf(exe, name, out, size);
+}
+
 int htmlFileAddress(const char *relative, char *out, int size) {
   if (!out || size <= 0) return 0;
   out[0] = 0;
   char folder[4096];
-  if (!executableFolder(folder, sizeof folder)) return 0;
+  // The folder of the file named before any "#anchor".
+  std::string name = relative ? relative : "";
+  name = name.substr(0, name.find('#'));
+  if (!programFileFolder(name.c_str(), folder, sizeof folder)) return 0;
   // The folder is a file name; characters that would end or change the meaning
   // of a URL (or of the stub's attribute) are percent-encoded.
   std::string a = "file://";
@@ -108,7 +149,11 @@ int htmlFile(void *owner, const char *relative) {
     platformMessageBox(owner, cannot, "Can't Create Temporary File", MB_OK | MB_ICONWARNING);
     return 0;
   }
-  platform->openAddress(stub);
+  // With no program to open it, the user is given the help page's own address.
+  if (!platform->openAddress(stub)) {
+    openManually(owner, address);
+    return 0;
+  }
   return 1;
 }
 

@@ -167,10 +167,25 @@ void applicationGetDataDir(char *path, int size) {
 
 void applicationGetTempDir(char *path, int size) {
   if (!path || size <= 0) return;
-  applicationGetDataDir(path, size);
-  strcatMax(path, size, "/Temp");
-  mkdir(path, 0700);
-  if (fileIsDirectory(path)) return;
+  // Files handed to other programs last only as long as the session: the
+  // session's runtime folder, else the user's cache folder, else the system's
+  // temporary folder.
+  const char *runtime = absoluteEnv("XDG_RUNTIME_DIR");
+  if (runtime && fileIsDirectory(runtime)) {
+    sprintfMax(path, size, "%s/tilvane", runtime);
+    dropDoubledPathCharacters(path);
+    if (makeFolders(path)) return;
+  }
+  const char *cache = absoluteEnv("XDG_CACHE_HOME");
+  const char *home = homeFolder();
+  if (cache || home) {
+    if (cache)
+      sprintfMax(path, size, "%s/tilvane", cache);
+    else
+      sprintfMax(path, size, "%s/.cache/tilvane", home);
+    dropDoubledPathCharacters(path);
+    if (makeFolders(path)) return;
+  }
   const char *t = absoluteEnv("TMPDIR");
   strcpyMax(path, size, t ? t : "/tmp");
   if (strlen(path) > 1) stompLast(path, '/');

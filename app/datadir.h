@@ -1,8 +1,9 @@
 // datadir.h: the program's folders and a few file-system routines. The data
 // folder `dataDir` holds the program's own files and is confirmed by the user
 // on the first start; the settings folder (below the user's configuration
-// folder) holds Tilvane.ini; the temporary folder below it holds files handed
-// to other programs. The "Windows folder" of the original design is the user's
+// folder) holds Tilvane.ini; the temporary folder ("tilvane" in the session's
+// runtime folder, else in the cache folder) holds files handed to other
+// programs. The "Windows folder" of the original design is the user's
 // configuration folder ($XDG_CONFIG_HOME, else ~/.config); it holds the profile
 // file tilvane2.ini. Owns dataDir, theManifest, dirBoxHook.
 #ifndef TILVANE_DATADIR_H
@@ -49,7 +50,9 @@ void stompLast(char *text, char character);
 // Replaces, in place, every run of "/" and "\" characters by one "/".
 void dropDoubledPathCharacters(char *path);
 
-// The settings folder and the temporary folder (both made when missing).
+// The settings folder and the temporary folder (both made when missing). The
+// temporary folder is $XDG_RUNTIME_DIR/tilvane, else $XDG_CACHE_HOME/tilvane
+// (~/.cache/tilvane), else $TMPDIR or /tmp.
 void applicationGetDataDir(char *path, int size);
 void applicationGetTempDir(char *path, int size);
 

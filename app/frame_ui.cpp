@@ -396,9 +396,9 @@ void frameReloadLogo(void) {
   sprintfMax(path, sizeof path, "%s/tilvane.jpg", folder ? folder : dataDir);
   int ok = loadLogoFile(path);
   if (!ok) {
-    // The copy installed beside the program.
+    // The copy installed with the program.
     char exe[1024];
-    if (executableFolder(exe, sizeof exe)) {
+    if (programFileFolder("tilvane.jpg", exe, sizeof exe)) {
       sprintfMax(path, sizeof path, "%s/tilvane.jpg", exe);
       ok = loadLogoFile(path);
     }
@@ -496,6 +496,7 @@ void frameCommand(unsigned id) {
     case 153: checkForUpdatesForeground(); break;
     case 402: about(baseWin, aboutDefaultText); break;
     case 151:
+      if (EnterKey()) break;
       if (singleSelection() && lastObjectSelected != -1) Url(lastObjectSelected, 1);
       break;
     case 105: Button3Down(); break;

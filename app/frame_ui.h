@@ -69,8 +69,8 @@ void frameContextHelp(void);
 void moveWindowTo(QWidget *window, int x, int y);
 
 // Shows the logo: zoom 1, "tilvane.jpg" from TILVANE_FILES (when set) or the
-// data folder, then from the program's own folder, else the built-in picture;
-// the frame sized to it.
+// data folder, then from the program's files (programFileFolder), else the
+// built-in picture; the frame sized to it.
 void frameReloadLogo(void);
 
 // Sizes the frame to the picture (SizeWindows).

@@ -5,12 +5,38 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "app/frame_ui.h"
 #include "platform/platform_qt.h"
 
+namespace {
+
+const char helpText[] =
+    "Usage: tilvane [PAGE] [PICTURE] [MAPNAME]\n"
+    "       tilvane /new | /open\n"
+    "Draws clickable hotspots over the pictures of HTML pages.\n"
+    "\n"
+    "The words may come in any order:\n"
+    "  PAGE       the HTML page to open; a page that does not exist yet is made\n"
+    "  PICTURE    a GIF, JPEG, PNG or BMP picture: the picture of PAGE to map, or\n"
+    "             alone, the picture of a new page\n"
+    "  MAPNAME    a word without a dot: the name of the map to edit\n"
+    "  /new       start a new page from a picture\n"
+    "  /open      choose the page to open\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n";
+
+}  // namespace
+
 int main(int count, char **words) {
+  // --help and --version answer on standard output without a display.
+  if (count == 2 && (std::strcmp(words[1], "--help") == 0 || std::strcmp(words[1], "--version") == 0)) {
+    std::fputs(words[1][2] == 'h' ? helpText : "tilvane 4.05\n", stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   // The embedded web browser refuses to start its sandbox for the superuser
   // and would take the editor down with it; run it without one in that case.
   if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))

@@ -5,6 +5,7 @@
 #include "app/menus_ui.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -57,6 +58,7 @@ QObject *owner() {
 // One action per command with a menu text.
 void actionsSetup() {
   if (!actions.empty()) return;
+  QActionGroup *tools = nullptr;
   for (int i = 0; i < commandTableTotal; i++) {
     const commandEntry &c = commandTable[i];
     if (!c.text) continue;
@@ -65,13 +67,27 @@ void actionsSetup() {
     a->setData(c.id);
     // No shortcut is set: the accelerator filter handles the keys, and the
     // menus show the key name that follows the tab in the text.
-    if (c.checkable) a->setCheckable(true);
+    if (c.checkable) {
+      // The tools form one group: the menu marks the active one as a radio
+      // item. No tool is active before the first is chosen, so the group
+      // allows none.
+      if (!tools) {
+        tools = new QActionGroup(owner());
+        tools->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+      }
+      a->setCheckable(true);
+      a->setActionGroup(tools);
+    }
     const unsigned id = c.id;
     QObject::connect(a, &QAction::triggered, [a, id]() {
-      // The check mark follows the editing mode, not the click.
+      // The check mark follows the editing mode, not the click (the click
+      // may have moved the group's mark too).
       if (a->isCheckable()) {
-        QSignalBlocker block(a);
-        a->setChecked(checkedState[id] != 0);
+        const QList<QAction *> group = a->actionGroup() ? a->actionGroup()->actions() : QList<QAction *>{a};
+        for (QAction *m : group) {
+          QSignalBlocker block(m);
+          m->setChecked(checkedState[m->data().toUInt()] != 0);
+        }
       }
       runCommand(id);
     });
@@ -161,13 +177,15 @@ class AcceleratorFilter : public QObject {
     if (!w || !frame_ || w->window() != frame_->window()) return false;
     QKeyEvent *k = static_cast<QKeyEvent *>(e);
     const unsigned id = menusKeyCommand(k);
-    if (!id) return false;
+    // A grayed command leaves its key to the others: Alt+T with Align grayed
+    // opens the Tools menu by its letter.
+    if (!id || !commandAllowed(id)) return false;
     if (e->type() == QEvent::ShortcutOverride) {
       // Keep the key from the menu bar's letter keys; it arrives as a key press.
       e->accept();
       return true;
     }
-    if (commandAllowed(id)) runCommand(id);
+    runCommand(id);
     return true;
   }
 
@@ -194,6 +212,9 @@ QMenuBar *menusCreate(QWidget *parent) {
   for (int which : order) {
     QMenu *m = subMenu(bar, which);
     pulldowns[which] = m;
+    // Another process may have changed the recent documents: the entries are
+    // read again each time the File menu opens, so each label opens its page.
+    if (which == commandFileMenu) QObject::connect(m, &QMenu::aboutToShow, []() { recentFileMenuUpdate(); });
     if (which == commandActionsMenu) {
       m->addSeparator();
       pulldowns[commandAlignMenu] = subMenu(m, commandAlignMenu);
@@ -230,6 +251,15 @@ void menusEnable(unsigned id, int enabled) {
 void menusCheck(unsigned id, int checked) {
   QAction *a = menusAction(id);
   if (!a) return;
+  // Checking a tool unchecks the others of its group (the group does not see
+  // changes made with signals blocked).
+  if (checked && a->actionGroup()) {
+    for (QAction *other : a->actionGroup()->actions()) {
+      checkedState[other->data().toUInt()] = 0;
+      QSignalBlocker block(other);
+      other->setChecked(false);
+    }
+  }
   checkedState[id] = checked != 0;
   if (!a->isCheckable()) a->setCheckable(true);
   QSignalBlocker block(a);

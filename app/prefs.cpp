@@ -310,6 +310,7 @@ int saveConfig(void) {
 
 void reloadConfigReceived(void) {
   readConfig();
+  recentFileMenuUpdate();
   repaint(0);
 }
 

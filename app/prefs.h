@@ -96,7 +96,8 @@ void magicWandSettingsAccept(const char *points, const char *tolerance, const ch
 // a number beyond 32 bits) reads as 0; values beyond the int range are capped.
 int unsignedField(const char *text);
 
-// The reaction to reloadConfigMessage (3025): readConfig(), then repaint(0).
+// The reaction to reloadConfigMessage (3025): readConfig(), the recent
+// documents' menu entries from the profile file, then repaint(0).
 void reloadConfigReceived(void);
 
 #endif

@@ -1,5 +1,7 @@
 // prefs_ui.cpp: the Preferences, "Server Side Map Type", "First Time Hints" and
 // "Magic Wand Settings" dialogs, and shellUiInstall.
+#include <algorithm>
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -133,8 +135,12 @@ int preferencesBox(QWidget *parent) {
   QComboBox *frequency = new QComboBox(&dlg);
   frequency->setObjectName(QStringLiteral("1079"));
   for (int i = 0; updateFrequencies[i]; i++) frequency->addItem(uiText(updateFrequencies[i]));
-  if (updateFrequency >= 0 && updateFrequency < frequency->count())
-    frequency->setCurrentIndex(updateFrequency);
+  // A stored value beyond the list (a hand-edited file) shows as the nearest
+  // entry, and is kept unless the user picks an entry.
+  frequency->setCurrentIndex(updateFrequency < 0 ? 0 : std::min(updateFrequency, frequency->count() - 1));
+  bool frequencyChosen = false;
+  QObject::connect(frequency, &QComboBox::currentIndexChanged, &dlg, [&frequencyChosen]() { frequencyChosen = true; });
+  QObject::connect(frequency, &QComboBox::activated, &dlg, [&frequencyChosen]() { frequencyChosen = true; });
   grid->addWidget(frequency, 5, 0, Qt::AlignTop);
   grid->addWidget(wrapped("We often update Tilvane to address issues and make new features "
                           "available to you. Tilvane can check for upgrades automatically. How "
@@ -154,7 +160,7 @@ int preferencesBox(QWidget *parent) {
   dlg.setMinimumWidth(560);
   if (dlg.exec() != QDialog::Accepted) return 0;
   preferencesAccept(blue->isChecked(), strict->isChecked(), urlDialog->isChecked(),
-                    frequency->currentIndex());
+                    frequencyChosen ? frequency->currentIndex() : updateFrequency);
   return 1;
 }
 

@@ -73,15 +73,33 @@ bool keyLine(const std::string &line, std::string &key, std::string &value) {
 
 // Holds an exclusive lock on "<path>.lock" while it lives, so the read and
 // rewrite of a profile file by one process is not interleaved with another's.
+// The lock file is removed when the lock is released. A process that waited
+// on a file removed meanwhile finds its file no longer under the name, and
+// takes the lock again on the file now there.
 struct profileLock {
   int fd = -1;
-  explicit profileLock(const char *path) {
-    std::string l = std::string(path) + ".lock";
-    fd = open(l.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0) flock(fd, LOCK_EX);
+  std::string name;
+  explicit profileLock(const char *path) : name(std::string(path) + ".lock") {
+    for (int attempt = 0; attempt < 100; attempt++) {
+      fd = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+      if (fd < 0) return;
+      if (flock(fd, LOCK_EX) != 0) {  // no locks here: work unlocked
+        close(fd);
+        fd = -1;
+        return;
+      }
+      struct stat held, named;
+      if (fstat(fd, &held) == 0 && stat(name.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+          held.st_ino == named.st_ino)
+        return;
+      close(fd);
+      fd = -1;
+    }
   }
   ~profileLock() {
-    if (fd >= 0) close(fd);
+    if (fd < 0) return;
+    unlink(name.c_str());
+    close(fd);
   }
 };
 

@@ -103,7 +103,13 @@ int fetch(const char *address, char *body, int size) {
 
 }  // namespace
 
-const char updateNewsAddress[] = "http://update.tilvane.invalid/tilvane/news.html";
+const char *updateNewsAddress(void) {
+  static thread_local char address[1200];
+  char server[1024];
+  updateServer(server, sizeof server);
+  sprintfMax(address, sizeof address, "%s/tilvane/news.html", server);
+  return address;
+}
 
 const char *updateCheckAddress(void) {
   static thread_local char address[1200];
@@ -159,7 +165,7 @@ void checkForUpdatesBody(void) {
   // The day of this attempt is recorded before the result is posted, so the
   // frame window saves it when it handles the result.
   __atomic_store_n(&lastUpdateCheck, today(), __ATOMIC_RELEASE);
-  if (ok) post(strstr(body, "updated=1") ? uupdated : ucurrent);
+  post(!ok ? ufailed : strstr(body, "updated=1") ? uupdated : ucurrent);
   checkingForUpdates = 0;
 }
 
@@ -196,10 +202,15 @@ void updateResultReceived(int code) {
         "updated version now?\r\n\r\nIf you say no, you can still learn about the updated "
         "version later by selecting \"Check For Updates\" from the Help menu.",
         "An Update Is Available", MB_YESNO | MB_ICONQUESTION);
-    if (a == IDYES) AccessURL(nullptr, updateNewsAddress);
+    if (a == IDYES) AccessURL(nullptr, updateNewsAddress());
   } else if (code == ucurrent && checkingForUpdatesForeground) {
     platformMessageBox(nullptr, "Your version of Tilvane is fully up to date.",
                        "No New Updates Available", MB_OK | MB_ICONINFORMATION);
+  } else if (code == ufailed && checkingForUpdatesForeground) {
+    platformMessageBox(nullptr,
+                       "Tilvane could not reach its update server. Check your connection to the "
+                       "Internet, then choose \"Check For Updates\" from the Help menu again.",
+                       "Can't Check For Updates", MB_OK | MB_ICONWARNING);
   }
   checkingForUpdatesForeground = 0;
 }

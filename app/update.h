@@ -20,7 +20,8 @@ enum updateCode {
   unever = 5,
   ustarted = 6,
   uupdated = 7,
-  ucurrent = 8
+  ucurrent = 8,
+  ufailed = 9   // the server could not be reached or gave no answer
 };
 
 #include "app/commands.h"  // updateResultMessage (3026)
@@ -70,10 +71,12 @@ void checkForUpdatesBody(void);
 // runs any more.
 int updateCheckWait(int ms);
 
-// The frame window's reaction to updateResultMessage with code.
+// The frame window's reaction to updateResultMessage with code. A failed check
+// tells the user only when the user asked for it.
 void updateResultReceived(int code);
 
-// The news page opened when an update is available.
-extern const char updateNewsAddress[];
+// The news page opened when an update is available, on the same server as the
+// check (TILVANE_UPDATE_URL when set).
+const char *updateNewsAddress(void);
 
 #endif

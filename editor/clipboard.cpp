@@ -22,7 +22,8 @@
 
 namespace {
 
-// The selected hotspots' area lines with CR LF line ends.
+// The selected hotspots' area lines with the platform's text line ends: CR LF
+// on Windows, LF elsewhere (a CR there shows as ^M in editors and terminals).
 std::string selectionMarkup(void) {
   char *data = nullptr;
   size_t size = 0;
@@ -33,7 +34,11 @@ std::string selectionMarkup(void) {
   std::string text;
   text.reserve(size + size / 16);
   for (size_t i = 0; i < size; i++) {
+#ifdef _WIN32
     if (data[i] == '\n' && (i == 0 || data[i - 1] != '\r')) text += '\r';
+#else
+    if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') continue;
+#endif
     text += data[i];
   }
   std::free(data);

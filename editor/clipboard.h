@@ -12,8 +12,8 @@ void Copy(void);
 void Cut(void);
 void Paste(void);
 
-// Puts the selected hotspots on the clipboard: one <area .../> line each (CR LF
-// line ends), as the map writer writes them. 1 when the clipboard took them.
+// Puts the selected hotspots on the clipboard: one <area .../> line each (the
+// platform's line ends: LF, CR LF on Windows), as the map writer writes them. 1 when the clipboard took them.
 int clipboardSaveSelection(void);
 
 // Adds the hotspots of the <area> elements on the clipboard, each selected; an

@@ -300,6 +300,12 @@ void Button2Down(int x, int y) {
   }
 }
 
+int EnterKey(void) {
+  if (state != polyAddpoints) return 0;
+  Button2Down(0, 0);
+  return 1;
+}
+
 void Button3Down(void) {
   switch (state) {
     case polyAddpoints:

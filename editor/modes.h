@@ -65,6 +65,11 @@ void Button1DoubleClick(int x, int y);
 void Button2Down(int x, int y);
 void Button3Down(void);
 
+// The Enter key: while a polygon is being drawn it closes the polygon as the
+// right button does (when it has at least three vertices) and returns 1;
+// otherwise it does nothing and returns 0 (the key then opens the properties).
+int EnterKey(void);
+
 // The image point of window position (wx, wy) under the current zoom and scroll.
 int imageXFromWindow(int wx);
 int imageYFromWindow(int wy);

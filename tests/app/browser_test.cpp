@@ -3,6 +3,7 @@
 // anchors.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <regex>
 #include <set>
@@ -24,7 +25,7 @@ class Browser : public ::testing::Test {
     EXPECT_EQ(executableFolder(f, sizeof f), 1);
     return f;
   }
-  std::string stubPath() { return home.settingsDir() + "/Temp/helpstub.htm"; }
+  std::string stubPath() { return home.runtime + "/tilvane/helpstub.htm"; }
 };
 
 TEST_F(Browser, StubPageText) {
@@ -39,7 +40,7 @@ TEST_F(Browser, StubPageText) {
 }
 
 TEST_F(Browser, HelpOnWritesAFreshStubAndOpensIt) {
-  makeFolders((home.settingsDir() + "/Temp").c_str());
+  makeFolders((home.runtime + "/tilvane").c_str());
   writeFile(stubPath(), "an older stub");
   for (const char *anchor : {"help_contents", "help_color", "help_new_4"}) {
     scripted.addresses.clear();
@@ -52,6 +53,13 @@ TEST_F(Browser, HelpOnWritesAFreshStubAndOpensIt) {
     EXPECT_EQ(readFile(stubPath()), expected);
   }
   EXPECT_TRUE(scripted.shown.empty());
+  // With no program to open it, the user is told the help page's address.
+  scripted.addressesOpen = false;
+  EXPECT_EQ(htmlFile(nullptr, "help.htm#help_contents"), 0);
+  auto m = scriptedLastMessage();
+  EXPECT_EQ(m.title, "Open This URL Manually");
+  const std::string tail = "\r\n\r\nfile://" + exeFolder() + "/help.htm#help_contents";
+  EXPECT_EQ(m.text.substr(m.text.size() - tail.size()), tail);
 }
 
 TEST_F(Browser, AddressesOfOddFolderNamesStayValid) {
@@ -67,10 +75,11 @@ TEST_F(Browser, AddressesOfOddFolderNamesStayValid) {
 }
 
 TEST_F(Browser, StubThatCannotBeWritten) {
-  // The temporary folder is taken by a file: the stub cannot be made there, and
-  // the fallback is the system's temporary folder, made unusable as well.
-  makeFolders(home.settingsDir().c_str());
-  writeFile(home.settingsDir() + "/Temp", "in the way");
+  // The temporary folders are taken by files: the stub cannot be made there,
+  // and the fallback is the system's temporary folder, made unusable as well.
+  writeFile(home.runtime + "/tilvane", "in the way");
+  makeFolders((home.home + "/.cache").c_str());
+  writeFile(home.home + "/.cache/tilvane", "in the way");
   setenv("TMPDIR", (home.root + "/missing").c_str(), 1);
   scripted.addresses.clear();
   EXPECT_EQ(htmlFile(nullptr, "help.htm#help_contents"), 0);
@@ -109,6 +118,33 @@ TEST_F(Browser, AccessUrlHandsAddressesOnAndReportsFailure) {
 TEST_F(Browser, WithoutTheEmbeddedBrowser) {
   EXPECT_EQ(urlBrowseUnavailable(nullptr), -1);
   EXPECT_EQ(scriptedLastMessage().title, "Can't Browse Web Pages");
+}
+
+TEST(Install, DataFilesGoToShareWhereTheProgramFindsThem) {
+  tempHome home;
+  const std::string prefix = home.root + "/prefix";
+  const std::string install = std::string(TILVANE_CMAKE) + " --install \"" + TILVANE_BUILD_DIR +
+                              "\" --prefix \"" + prefix + "\" --component tilvane_data >/dev/null";
+  ASSERT_EQ(std::system(install.c_str()), 0);
+  for (const char *name : {"help.htm", "tilvane.jpg"}) {
+    EXPECT_TRUE(exists(prefix + "/share/tilvane/" + name)) << name;
+    EXPECT_FALSE(exists(prefix + "/bin/" + name)) << name;
+  }
+  EXPECT_TRUE(exists(prefix + "/share/icons/hicolor/48x48/apps/tilvane.png"));
+  // From bin/ the program finds its files in share/tilvane, else beside itself.
+  makeFolders((prefix + "/bin").c_str());
+  char folder[4096];
+  ASSERT_EQ(programFileFolderOf((prefix + "/bin").c_str(), "help.htm", folder, sizeof folder), 1);
+  EXPECT_EQ(std::string(folder), prefix + "/share/tilvane");
+  ASSERT_EQ(programFileFolderOf((prefix + "/bin").c_str(), "other.htm", folder, sizeof folder), 1);
+  EXPECT_EQ(std::string(folder), prefix + "/bin");
+  // The desktop entry passes the validator without a word, where it is installed.
+  const std::string entry = prefix + "/share/applications/tilvane.desktop";
+  ASSERT_TRUE(exists(entry));
+  if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0) return;
+  const std::string said = home.root + "/validate.txt";
+  EXPECT_EQ(std::system(("desktop-file-validate \"" + entry + "\" >\"" + said + "\" 2>&1").c_str()), 0);
+  EXPECT_EQ(readFile(said), "");
 }
 
 TEST(HelpPage, CarriesEveryAnchorTheProgramOpens) {

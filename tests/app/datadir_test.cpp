@@ -242,9 +242,22 @@ TEST_F(DataDir, SettingsTemporaryAndConfigurationFolders) {
   applicationGetDataDir(p, sizeof p);
   EXPECT_EQ(std::string(p), home.settingsDir());
   EXPECT_TRUE(isDir(p));
+  // The temporary folder: in the session's runtime folder, else in the cache
+  // folder, never below the settings.
   applicationGetTempDir(p, sizeof p);
-  EXPECT_EQ(std::string(p), home.settingsDir() + "/Temp");
+  EXPECT_EQ(std::string(p), home.runtime + "/tilvane");
   EXPECT_TRUE(isDir(p));
+  for (const char *missing : {"", "relative", "/nowhere/run"}) {
+    setenv("XDG_RUNTIME_DIR", missing, 1);
+    setenv("XDG_CACHE_HOME", (home.root + "/cache").c_str(), 1);
+    applicationGetTempDir(p, sizeof p);
+    EXPECT_EQ(std::string(p), home.root + "/cache/tilvane") << missing;
+    unsetenv("XDG_CACHE_HOME");
+    applicationGetTempDir(p, sizeof p);
+    EXPECT_EQ(std::string(p), home.home + "/.cache/tilvane") << missing;
+  }
+  EXPECT_FALSE(isDir("/nowhere"));
+  setenv("XDG_RUNTIME_DIR", home.runtime.c_str(), 1);
   myGetWindowsDirectory(p, sizeof p);
   EXPECT_EQ(std::string(p), home.config);
 
@@ -254,18 +267,23 @@ TEST_F(DataDir, SettingsTemporaryAndConfigurationFolders) {
   EXPECT_EQ(std::string(p), home.home + "/.config");
 
   // A settings folder that cannot be made falls back to the configuration
-  // folder; the temporary folder then falls back to the system's.
+  // folder; a temporary folder that cannot be made falls back to the system's.
   setenv("XDG_CONFIG_HOME", (home.root + "/cfg").c_str(), 1);
   makeFolders((home.root + "/cfg").c_str());
   writeFile(home.root + "/cfg/QuarrinDotCom", "a file in the way");
   applicationGetDataDir(p, sizeof p);
   EXPECT_EQ(std::string(p), home.root + "/cfg");
   setenv("TMPDIR", (home.root + "/tmp/").c_str(), 1);
-  writeFile(home.root + "/cfg2", "x");
-  setenv("XDG_CONFIG_HOME", (home.root + "/cfg2").c_str(), 1);
+  for (const char *taken : {"/run2", "/cache2"}) {
+    makeFolders((home.root + taken).c_str());
+    writeFile(home.root + taken + "/tilvane", "a file in the way");
+  }
+  setenv("XDG_RUNTIME_DIR", (home.root + "/run2").c_str(), 1);
+  setenv("XDG_CACHE_HOME", (home.root + "/cache2").c_str(), 1);
   applicationGetTempDir(p, sizeof p);
   EXPECT_EQ(std::string(p), home.root + "/tmp");
   unsetenv("TMPDIR");
+  unsetenv("XDG_CACHE_HOME");
 
   // Tiny buffers are cut, never overrun.
   char small[6];

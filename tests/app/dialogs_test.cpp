@@ -143,6 +143,23 @@ class ShellDialogs : public QObject {
     QVERIFY(t.find("updatefrequency=2\n") != std::string::npos);
   }
 
+  void preferencesKeepAHandEditedFrequencyUnlessChosen() {
+    const struct {
+      int stored, shown;
+    } cases[] = {{9, 5}, {-3, 0}, {3, 3}};
+    for (const auto &c : cases) {
+      updateFrequency = c.stored;
+      whenModal([&](QWidget *w) {
+        QCOMPARE(child<QComboBox>(w, "1079")->currentIndex(), c.shown);
+        QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+      });
+      QCOMPARE(preferencesBox(nullptr), 1);
+      QCOMPARE(updateFrequency, c.stored);
+      QVERIFY(readFile(home->iniFile()).find("updatefrequency=" + std::to_string(c.stored) + "\n") !=
+              std::string::npos);
+    }
+  }
+
   void preferencesCancelKeepsColourButNotTheBoxes() {
     scripted.colors.push_back(0x302010);
     whenModal([&](QWidget *w) {

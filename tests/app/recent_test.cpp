@@ -107,6 +107,8 @@ TEST_F(Recent, NewestFirstWithoutDuplicatesAndTheTenthDropsTheOldest) {
   EXPECT_NE(text.find("[recentfiles]\n"), std::string::npos);
   EXPECT_NE(text.find("file-0=/docs/page10.html\n"), std::string::npos);
   EXPECT_EQ(text.find("file-9"), std::string::npos);
+  // The lock taken for each rewrite leaves no file behind.
+  EXPECT_FALSE(exists(home.profile() + ".lock"));
 }
 
 TEST_F(Recent, MenuLabels) {

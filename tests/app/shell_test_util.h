@@ -54,6 +54,7 @@ struct tempHome {
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     setenv("XDG_DATA_HOME", data.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    setenv("XDG_CACHE_HOME", (home + "/.cache").c_str(), 1);
     char cwd[4096];
     if (getcwd(cwd, sizeof cwd)) savedCwd = cwd;
   }

@@ -159,26 +159,26 @@ TEST_F(Update, OnlyTheFirst1023BytesCount) {
   EXPECT_EQ(takeResults(), (std::vector<int>{ustarted, ucurrent}));
 }
 
-TEST_F(Update, FailuresPostNothingButTheDayAdvances) {
+TEST_F(Update, FailuresPostFailedAndTheDayAdvances) {
   setenv("TILVANE_UPDATE_URL", ("http://127.0.0.1:" + std::to_string(closedPort())).c_str(), 1);
   lastUpdateCheck = 100;
   checkForUpdatesForeground();
-  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted}));
+  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted, ufailed}));
   EXPECT_EQ(lastUpdateCheck, 13149);
   EXPECT_TRUE(scripted.shown.empty());
 
-  // An empty reply body, a server error and a malformed address also fail quietly.
+  // An empty reply body, a server error and a malformed address also fail.
   {
     testServer empty(okReply(""));
     setenv("TILVANE_UPDATE_URL", empty.url().c_str(), 1);
     checkForUpdatesForeground();
-    EXPECT_EQ(takeResults(), (std::vector<int>{ustarted}));
+    EXPECT_EQ(takeResults(), (std::vector<int>{ustarted, ufailed}));
   }
   {
     testServer error("HTTP/1.1 500 Oops\r\nContent-Length: 9\r\n\r\nupdated=1");
     setenv("TILVANE_UPDATE_URL", error.url().c_str(), 1);
     checkForUpdatesForeground();
-    EXPECT_EQ(takeResults(), (std::vector<int>{ustarted}));
+    EXPECT_EQ(takeResults(), (std::vector<int>{ustarted, ufailed}));
   }
   {
     testServer garbage("this is not HTTP at all\r\n\r\n");
@@ -191,7 +191,7 @@ TEST_F(Update, FailuresPostNothingButTheDayAdvances) {
   }
   setenv("TILVANE_UPDATE_URL", "::not a url::", 1);
   checkForUpdatesForeground();
-  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted}));
+  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted, ufailed}));
   EXPECT_EQ(checkingForUpdates, 0);
 }
 
@@ -232,7 +232,7 @@ TEST_F(Update, TimerStartsABackgroundCheckOnlyWhenDue) {
   lastUpdateCheck = 0;
   updateCheckTimer();
   ASSERT_EQ(updateCheckWait(20000), 1);
-  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted}));
+  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted, ufailed}));
   EXPECT_EQ(lastUpdateCheck, 13149);
   // Started again the same day: nothing.
   updateCheckTimer();
@@ -242,7 +242,7 @@ TEST_F(Update, TimerStartsABackgroundCheckOnlyWhenDue) {
   scripted.nowSeconds = noonOfDay(13150);
   updateCheckTimer();
   ASSERT_EQ(updateCheckWait(20000), 1);
-  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted}));
+  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted, ufailed}));
 
   updateFrequency = uweekly;
   lastUpdateCheck = 13000;
@@ -253,7 +253,7 @@ TEST_F(Update, TimerStartsABackgroundCheckOnlyWhenDue) {
   scripted.nowSeconds = noonOfDay(13007);
   updateCheckTimer();
   ASSERT_EQ(updateCheckWait(20000), 1);
-  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted}));
+  EXPECT_EQ(takeResults(), (std::vector<int>{ustarted, ufailed}));
 }
 
 TEST_F(Update, ResultReactions) {
@@ -284,7 +284,19 @@ TEST_F(Update, ResultReactions) {
             "the updated version now?\r\n\r\nIf you say no, you can still learn about the "
             "updated version later by selecting \"Check For Updates\" from the Help menu.");
   ASSERT_EQ(scripted.addresses.size(), 1u);
-  EXPECT_EQ(scripted.addresses[0], updateNewsAddress);
+  EXPECT_EQ(scripted.addresses[0], "http://update.tilvane.invalid/tilvane/news.html");
+  // The news page is on the server the check asks.
+  setenv("TILVANE_UPDATE_URL", "http://127.0.0.1:8080/base/", 1);
+  EXPECT_EQ(std::string(updateNewsAddress()), "http://127.0.0.1:8080/base/tilvane/news.html");
+
+  // A failed check: silent in the background, a message when asked for.
+  scripted.shown.clear();
+  updateResultReceived(ufailed);
+  EXPECT_TRUE(scripted.shown.empty());
+  checkingForUpdatesForeground = 1;
+  updateResultReceived(ufailed);
+  EXPECT_EQ(scriptedLastMessage().title, "Can't Check For Updates");
+  EXPECT_EQ(checkingForUpdatesForeground, 0);
 
   // The start of a check changes nothing.
   scripted.shown.clear();

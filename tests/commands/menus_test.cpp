@@ -1,6 +1,7 @@
 // The menu bar, context menus, accelerator keys, enable rules on the menus and
 // toolbar, and the About box, on real widgets.
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDialog>
 #include <QMenu>
@@ -13,11 +14,15 @@
 
 #include "app/about_ui.h"
 #include "app/commands.h"
+#include "app/datadir.h"
 #include "app/menus_ui.h"
+#include "app/prefs.h"
+#include "app/profile.h"
 #include "app/toolbar.h"
 #include "editor/modes.h"
 #include "editor/seams.h"
 #include "platform/platform_scripted.h"
+#include "tests/app/shell_test_util.h"
 
 namespace {
 
@@ -125,7 +130,19 @@ class MenusTest : public QObject {
     menusCheck(302, 1);
     menusAction(302)->trigger();
     QCOMPARE(menusChecked(302), 1);
-    QCOMPARE(received, (std::vector<unsigned>{201, 302, 302}));
+    // The tools are one radio group: checking one unchecks the others, and a
+    // click does not move the mark.
+    QActionGroup *tools = menusAction(302)->actionGroup();
+    QVERIFY(tools && tools->isExclusive());
+    for (unsigned id : {302u, 303u, 301u, 902u, 304u}) QCOMPARE(menusAction(id)->actionGroup(), tools);
+    menusCheck(301, 1);
+    QCOMPARE(menusChecked(302), 0);
+    QCOMPARE(menusChecked(301), 1);
+    menusAction(303)->trigger();
+    QCOMPARE(menusChecked(303), 0);
+    QCOMPARE(menusChecked(301), 1);
+    menusCheck(301, 0);
+    QCOMPARE(received, (std::vector<unsigned>{201, 302, 302, 303}));
     // Through the seam: menu and toolbar together.
     commandCheck(304, 1);
     QCOMPARE(menusChecked(304), 1);
@@ -177,7 +194,7 @@ class MenusTest : public QObject {
     menusApplySensitivity(tb, &in);
     client->setFocus();
     QTest::keyClick(client, Qt::Key_Z, Qt::ControlModifier);
-    QTest::keyClick(client, Qt::Key_Y, Qt::ControlModifier);  // nothing to redo: grayed, eaten
+    QTest::keyClick(client, Qt::Key_Y, Qt::ControlModifier);  // nothing to redo: grayed
     QTest::keyClick(client, Qt::Key_T, Qt::AltModifier);      // Align Top, not the Tools menu
     QTest::keyClick(client, Qt::Key_T, Qt::AltModifier | Qt::ShiftModifier);
     QTest::keyClick(client, Qt::Key_Delete);
@@ -195,10 +212,31 @@ class MenusTest : public QObject {
     menusApplySensitivity(tb, &in);
     received.clear();
     QTest::keyClick(client, Qt::Key_S, Qt::ControlModifier);
-    QTest::keyClick(client, Qt::Key_T, Qt::AltModifier);
     QTest::keyClick(client, Qt::Key_O, Qt::ControlModifier);
     QTest::keyClick(client, Qt::Key_Escape);
     QCOMPARE(received, (std::vector<unsigned>{201, 105}));
+  }
+
+  void grayedAcceleratorsLeaveTheKeyToTheMenuBar() {
+    sensitivityInputs in = {};
+    in.setting = 1;
+    in.state = editing;
+    in.objectsTotal = 1;
+    in.lastObjectSelected = 0;
+    in.objectsSelected = 1;
+    menusApplySensitivity(tb, &in);  // Align (Alt+T) and Add Point (Alt+A) grayed
+    const struct {
+      Qt::Key key;
+      int menu;
+    } cases[] = {{Qt::Key_T, commandToolsMenu}, {Qt::Key_A, commandActionsMenu}};
+    for (const auto &c : cases) {
+      client->setFocus();
+      QTest::keyClick(client, c.key, Qt::AltModifier);
+      QTRY_COMPARE(QApplication::activePopupWidget(), (QWidget *)menusPulldown(c.menu));
+      QVERIFY(received.empty());
+      menusPulldown(c.menu)->close();
+      QTRY_VERIFY(!QApplication::activePopupWidget());
+    }
   }
 
   void keysInOtherWindowsAreLeftAlone() {
@@ -288,6 +326,22 @@ class MenusTest : public QObject {
     QCOMPARE(file->actions().size(), base + 2);
     menusRecentFiles(0, nullptr, nullptr);
     QCOMPARE(file->actions().size(), base);
+  }
+
+  void recentEntriesFollowWhatAnotherProcessWrote() {
+    tempHome home;
+    recentFileAdd("/tmp/one.html");
+    QMenu *file = menusPulldown(commandFileMenu);
+    QCOMPARE(file->actions().last()->text(), QStringLiteral("&1 /tmp/one.html"));
+    // Another process puts its page first, then tells the others to reload.
+    profileWriteString("recentfiles", "file-0", "/tmp/two.html", theManifest.iniFileName);
+    reloadConfigReceived();
+    QCOMPARE(file->actions().last()->text(), QStringLiteral("&1 /tmp/two.html"));
+    // Without a notice the entries are read again when the File menu opens.
+    profileWriteString("recentfiles", "file-0", "/tmp/three.html", theManifest.iniFileName);
+    emit file->aboutToShow();
+    QCOMPARE(file->actions().last()->text(), QStringLiteral("&1 /tmp/three.html"));
+    menusRecentFiles(0, nullptr, nullptr);
   }
 
   void aboutBox() {

@@ -85,6 +85,7 @@ void docScratch::setUp() {
   setenv("XDG_DATA_DIRS", (root + "/sysdata").c_str(), 1);
   setenv("XDG_CONFIG_DIRS", (root + "/sysconfig").c_str(), 1);
   setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
+  mkdir((root + "/runtime").c_str(), 0700);
   if (chdir(cwd.c_str()) != 0) std::abort();
   docReset();
 }

@@ -839,7 +839,7 @@ TEST_F(DocflowTest, ShowUsesTheDesktopsProgramForPlainText) {
 TEST_F(DocflowTest, ShowReportsAFileItCannotCreate) {
   std::string pic = s.picture("pics/photo.png");
   ASSERT_EQ(New(pic.c_str(), nullptr, nullptr), 1);
-  std::string temp = s.root + "/config/QuarrinDotCom/Tilvane/Temp";
+  std::string temp = s.root + "/runtime/tilvane";
   ASSERT_EQ(std::system(("mkdir -p '" + temp + "/temporary.htm'").c_str()), 0);
   EXPECT_EQ(Show(), 0);
   EXPECT_EQ(scriptedLastMessage().title, "Can't Create Temporary File");

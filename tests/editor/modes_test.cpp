@@ -152,15 +152,27 @@ TEST_F(EditorTest, PolygonVerticesAndTheFloatingVertex) {
   EXPECT_EQ(o.pointsTotal, 4);
 }
 
-TEST_F(EditorTest, RightPressNeedsThreeVertices) {
-  Poly(1);
-  Button1Down(0, 0, 0);
-  Button1Down(10, 0, 0);
-  Button2Down(5, 5);
-  EXPECT_EQ(state, polyAddpoints);
-  Button1Down(10, 10, 0);
-  Button2Down(5, 5);
-  EXPECT_EQ(state, polyUrl);
+TEST_F(EditorTest, RightPressAndEnterNeedThreeVertices) {
+  for (int enter = 0; enter < 2; enter++) {
+    SCOPED_TRACE(enter ? "Enter" : "right press");
+    Poly(1);
+    Button1Down(0, 0, 0);
+    Button1Down(10, 0, 0);
+    if (enter)
+      EXPECT_EQ(EnterKey(), 1);
+    else
+      Button2Down(5, 5);
+    EXPECT_EQ(state, polyAddpoints);
+    Button1Down(10, 10, 0);
+    if (enter)
+      EXPECT_EQ(EnterKey(), 1);
+    else
+      Button2Down(5, 5);
+    EXPECT_EQ(state, polyUrl);
+    EXPECT_EQ(objects[objectsTotal].pointsTotal, 3);
+    EXPECT_EQ(EnterKey(), 0);  // outside the drawing it is the properties key
+    unstate();
+  }
 }
 
 TEST_F(EditorTest, CircleAndRectangleByClickMoveClickOrByDrag) {

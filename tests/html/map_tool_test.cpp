@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -136,6 +137,49 @@ TEST_F(MapTool, CheckPrintsFindingsAndFailsOnErrors) {
   EXPECT_EQ(r.out, "notice: hotspot 1 (rect, c.html): 30 x 30 pixels, smaller than the 44 x 44 that is easy to hit\n");
   EXPECT_EQ(tool("check " + path("none.html")).status, 2);
   EXPECT_EQ(tool("check").status, 2);
+}
+
+TEST_F(MapTool, HelpAndVersionGoToStandardOutput) {
+  const struct {
+    const char *args;
+    const char *starts;
+  } cases[] = {
+      {"--help", "usage: tilvane-map COMMAND ...\n"},
+      {"help", "usage: tilvane-map COMMAND ...\n"},
+      {"--version", "tilvane-map 4.05\n"},
+      {"help decode", "usage: tilvane-map decode PICTURE "},
+  };
+  for (const auto &c : cases) {
+    run r = tool(c.args);
+    EXPECT_EQ(r.status, 0) << c.args;
+    EXPECT_EQ(r.out.substr(0, strlen(c.starts)), c.starts) << c.args;
+    EXPECT_EQ(r.err, "") << c.args;
+  }
+  run r = tool("help nosuch");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(tool("--nosuch").status, 2);
+}
+
+TEST_F(MapTool, DecodeWritesPngByTheNameOfItsOutput) {
+  // A 2 x 1 picture, 24-bit BMP: a red and a blue pixel (stored blue, green, red).
+  std::string bmp = "BM";
+  auto le = [&bmp](unsigned v, int bytes) {
+    for (int i = 0; i < bytes; i++) bmp += (char)((v >> (8 * i)) & 0xff);
+  };
+  le(62, 4), le(0, 4), le(54, 4), le(40, 4), le(2, 4), le(1, 4), le(1, 2), le(24, 2);
+  le(0, 4), le(8, 4), le(2835, 4), le(2835, 4), le(0, 4), le(0, 4);
+  bmp += std::string("\x00\x00\xff\xff\x00\x00\x00\x00", 8);
+  writeFile(path("in.bmp"), bmp);
+  EXPECT_EQ(tool("decode " + path("in.bmp") + " " + path("out.ppm") + " --depth 24").status, 0);
+  EXPECT_EQ(readFile(path("out.ppm")), std::string("P6\n2 1\n255\n\xff\x00\x00\x00\x00\xff", 17));
+  for (const char *name : {"out.png", "OUT.PNG"}) {
+    EXPECT_EQ(tool("decode " + path("in.bmp") + " " + path(name) + " --depth 24").status, 0);
+    const std::string png = readFile(path(name));
+    ASSERT_GE(png.size(), 24u) << name;
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8)) << name;
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\x02\0\0\0\x01", 8)) << name;  // 2 x 1
+  }
 }
 
 }  // namespace
