@@ -36,6 +36,7 @@
 #include "app/browser.h"
 #include "app/commands.h"
 #include "app/datadir.h"
+#include "app/dialogfolder.h"
 #include "app/ipc.h"
 #include "app/menus_ui.h"
 #include "app/prefs.h"
@@ -281,6 +282,7 @@ int menuBarHeight(int width) {
 
 void installHooks(void) {
   imageWindowInstall();
+  dialogFolderInstall();
   seams.sizeWindows = frameSizeWindows;
   seams.reloadLogo = frameReloadLogo;
   seams.setTitle = frameSetTitle;
@@ -574,6 +576,8 @@ void frameTearDown(void) {
   }
   menusCommandHook = nullptr;
   imagePointerHook = nullptr;
+  platformDialogStartHook = nullptr;
+  platformDialogUsedHook = nullptr;
   seamsClear();
 }
 

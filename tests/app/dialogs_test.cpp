@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,6 +24,7 @@
 
 #include "app/browser.h"
 #include "app/datadir.h"
+#include "app/dialogfolder.h"
 #include "app/prefs.h"
 #include "app/settings.h"
 #include "app/shell_ui.h"
@@ -30,6 +32,7 @@
 #include "editor/view.h"
 #include "html/document.h"
 #include "image/magicwand.h"
+#include "platform/platform_qt.h"
 #include "platform/platform_scripted.h"
 #include "tests/app/shell_test_util.h"
 
@@ -311,6 +314,53 @@ class ShellDialogs : public QObject {
       QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
     });
     QCOMPARE(DirBox(nullptr), 0);
+  }
+
+  void fileDialogsStartInAUsefulFolder() {
+    platformInstall(platformQt());
+    dialogFolderInstall();
+    const std::string site = home->root + "/site", documents = home->home + "/Documents";
+    makeFolders(site.c_str());
+    writeFile(site + "/page.html", "<html></html>");
+    const platformFileFilter filter = {"Web Pages", "*.html"};
+    char chosen[1024];
+    QString startedIn;
+    auto openOnce = [&](const std::string &pick) {
+      startedIn.clear();
+      whenModal([&](QWidget *w) {
+        QFileDialog *d = qobject_cast<QFileDialog *>(w);
+        QVERIFY(d);
+        startedIn = d->directory().absolutePath();
+        if (pick.empty()) {
+          d->reject();
+        } else {
+          d->selectFile(QString::fromStdString(pick));
+          QMetaObject::invokeMethod(d, "accept");
+        }
+      });
+      return platform->openFileDialog(nullptr, "Open", &filter, 1, nullptr, PLATFORM_FILE_MUST_EXIST,
+                                      chosen, sizeof chosen);
+    };
+    // Nothing open, nothing remembered: the Documents folder, else home.
+    QCOMPARE(openOnce(""), 0);
+    QCOMPARE(startedIn, QString::fromStdString(home->home));
+    makeFolders(documents.c_str());
+    QCOMPARE(openOnce(""), 0);
+    QCOMPARE(startedIn, QString::fromStdString(documents));
+    // The open page's folder; a file chosen there is remembered.
+    char page[] = "/nonexistent/page.html";
+    std::string pagePath = site + "/other.html";
+    mapfilename = &pagePath[0];
+    QCOMPARE(openOnce(site + "/page.html"), 1);
+    QCOMPARE(startedIn, QString::fromStdString(site));
+    // No page open: the folder last used, by this or another process.
+    mapfilename = page;  // a page whose folder is gone counts as none
+    QCOMPARE(openOnce(""), 0);
+    QCOMPARE(startedIn, QString::fromStdString(site));
+    mapfilename = nullptr;
+    QVERIFY(readFile(home->profile()).find("lastFolder=" + site) != std::string::npos);
+    platformDialogStartHook = nullptr;
+    platformDialogUsedHook = nullptr;
   }
 
   void webPageSelection() {
