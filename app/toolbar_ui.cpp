@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QPalette>
 #include <QToolTip>
 #include <QWidget>
@@ -26,6 +27,9 @@ int tooltipValid = 0;
 QFont *tooltipFont = nullptr;
 
 namespace {
+
+// The space between the tooltip's frame and its text.
+const int tooltipPadX = 4, tooltipPadY = 2;
 
 // The tooltip window: a one-pixel black frame around the text, never active.
 class TooltipWindow : public QWidget {
@@ -59,7 +63,7 @@ class TooltipWindow : public QWidget {
       p.setFont(*tooltipFont);
       p.setPen(pal.color(QPalette::ToolTipText));
       QFontMetrics fm(*tooltipFont);
-      p.drawText(1, 1 + fm.ascent(), QString::fromUtf8(tooltipText));
+      p.drawText(1 + tooltipPadX, 1 + tooltipPadY + fm.ascent(), QString::fromUtf8(tooltipText));
     }
   }
 };
@@ -311,7 +315,19 @@ void tooltipShow(toolbar *t) {
   if (!tooltipFont) tooltipFont = makeTooltipFont();
   QFontMetrics fm(*tooltipFont);
   const QString text = QString::fromUtf8(tooltipText);
-  t->tooltipWnd->setGeometry(tooltipX, tooltipY, fm.horizontalAdvance(text) + 2, fm.height() + 2);
+  QRect place(tooltipX, tooltipY, fm.horizontalAdvance(text) + 2 + 2 * tooltipPadX,
+              fm.height() + 2 + 2 * tooltipPadY);
+  // Kept on the screen the frame is on: a tooltip of the last button would
+  // otherwise float past the screen's right edge.
+  QScreen *screen = t->w->window()->screen();
+  if (screen) {
+    const QRect desk = screen->availableGeometry();
+    if (place.right() > desk.right()) place.moveRight(desk.right());
+    if (place.bottom() > desk.bottom()) place.moveBottom(desk.bottom());
+    if (place.left() < desk.left()) place.moveLeft(desk.left());
+    if (place.top() < desk.top()) place.moveTop(desk.top());
+  }
+  t->tooltipWnd->setGeometry(place);
   t->tooltipWnd->show();
   t->tooltipWnd->update();
 }
