@@ -15,6 +15,7 @@
 #include <QPalette>
 #include <QToolTip>
 #include <QWidget>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -224,7 +225,18 @@ void toolbarPaint(const toolbar *t, QPainter *p) {
       vpix(p, x + w - 3, y + 3, y + 18, lr);
       hpix(p, x + 4, x + w - 3, y + 19, lr);
       const QImage *pic = disabled ? it.bitmapDisabled : it.bitmap;
-      if (pic) p->drawImage(QPoint(x + 3, y + 3), *pic);
+      if (pic) {
+        // On a high-density screen the picture is drawn for the device's
+        // pixels, at a place on the device's pixel grid, so it stays sharp.
+        const double ratio = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+        if (ratio > 1.0) {
+          const QImage fine = toolbarIconAtScale(*pic, ratio);
+          const QPointF at(std::floor((x + 3) * ratio) / ratio, std::floor((y + 3) * ratio) / ratio);
+          p->drawImage(at, fine);
+        } else {
+          p->drawImage(QPoint(x + 3, y + 3), *pic);
+        }
+      }
     }
     x += w;
   }
