@@ -435,6 +435,59 @@ class ShellDialogs : public QObject {
 #endif
   }
 
+  void webPageSelectionKeepsARelativeLink() {
+#ifndef TILVANE_HAVE_WEBENGINE
+    QSKIP("built without Qt WebEngine");
+#else
+    const std::string dir = home->root + "/site";
+    makeFolders((dir + "/sub").c_str());
+    writeFile(dir + "/target.html", "<html><body>target</body></html>");
+    writeFile(dir + "/sub/b.html", "<html><body>page b</body></html>");
+    static char page[1024];
+    strcpy(page, (dir + "/sub/index.html").c_str());
+    mapfilename = page;
+    // OK without going anywhere keeps the link as it was written.
+    char buffer[1024] = "../target.html";
+    whenModal([&](QWidget *w) {
+      QWebEngineView *view = child<QWebEngineView>(w, "browser");
+      QTRY_COMPARE_WITH_TIMEOUT(view->url(), QUrl::fromLocalFile(QString::fromStdString(dir + "/target.html")),
+                                20000);
+      QTRY_VERIFY_WITH_TIMEOUT(!view->page()->isLoading(), 20000);
+      QCOMPARE(child<QLineEdit>(w, "27000")->text(), QStringLiteral("../target.html"));
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), 0);
+    QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("../target.html"));
+    // Return in the selection goes there and leaves the dialog open; a local
+    // page the user goes to is offered relative to the open page; Back returns.
+    strcpy(buffer, "");
+    bool stayed = false;
+    whenModal([&](QWidget *w) {
+      QWebEngineView *view = child<QWebEngineView>(w, "browser");
+      QLineEdit *sel = child<QLineEdit>(w, "27000");
+      QTRY_COMPARE_WITH_TIMEOUT(view->url().toLocalFile(), QString::fromStdString(dir + "/sub/"), 20000);
+      QCOMPARE(sel->text(), QString());
+      QTest::keyClicks(sel, QStringLiteral("../target.html"));
+      QTest::keyClick(sel, Qt::Key_Return);
+      stayed = w->isVisible();
+      QTRY_COMPARE_WITH_TIMEOUT(view->url().toLocalFile(), QString::fromStdString(dir + "/target.html"), 20000);
+      QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QStringLiteral("../target.html"), 20000);
+      sel->clear();
+      QTest::keyClicks(sel, QStringLiteral("b.html"));
+      QTest::keyClick(sel, Qt::Key_Return);
+      QTRY_COMPARE_WITH_TIMEOUT(view->url().toLocalFile(), QString::fromStdString(dir + "/sub/b.html"), 20000);
+      QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QStringLiteral("b.html"), 20000);
+      QTest::mouseClick(child<QPushButton>(w, "back"), Qt::LeftButton);
+      QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QStringLiteral("../target.html"), 20000);
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), 0);
+    mapfilename = nullptr;
+    QVERIFY(stayed);
+    QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("../target.html"));
+#endif
+  }
+
   void helpStubLeadsToTheAnchor() {
 #ifndef TILVANE_HAVE_WEBENGINE
     QSKIP("built without Qt WebEngine");
