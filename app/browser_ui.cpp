@@ -86,6 +86,7 @@ QString offeredLink(const QUrl &u) {
   const QByteArray file = u.toLocalFile().toLocal8Bit(), from = page.toLocal8Bit();
   if (!urlRelativeLink(from.constData(), file.constData(), link, sizeof link)) return address;
   QString offered = QString::fromLocal8Bit(link);
+  if (offered.isEmpty()) offered = QStringLiteral("./");  // the page's own folder
   if (u.hasFragment()) offered += QLatin1Char('#') + u.fragment(QUrl::FullyEncoded);
   return offered;
 }

@@ -61,7 +61,7 @@ void dialogFolderUsed(const char *path) {
     strcpyMax(folder, sizeof folder, path);
   else
     folderOf(path, folder, sizeof folder);
-  if (!folder[0]) return;
+  if (!folder[0] || !fileIsDirectory(folder)) return;
   char old[1024];
   profileGetString("Options", "lastFolder", "", old, sizeof old, theManifest.iniFileName);
   if (std::strcmp(old, folder) != 0)
