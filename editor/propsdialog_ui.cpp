@@ -167,16 +167,13 @@ void createUrlDialog(void) {
   uw.onClick = field("1076", 0, scripts);
   uw.sameAsMouseOut = new QCheckBox(QStringLiteral("Same As OnMouseOut"), scripts);
   uw.sameAsMouseOut->setObjectName(QStringLiteral("1077"));
-  QLabel *scriptLabels[] = {new QLabel(QStringLiteral("OnMouseOver"), scripts),
-                            new QLabel(QStringLiteral("OnMouseOut"), scripts),
-                            new QLabel(QStringLiteral("OnClick"), scripts)};
-  sg->addWidget(scriptLabels[0], 0, 0);
+  sg->addWidget(new QLabel(QStringLiteral("OnMouseOver"), scripts), 0, 0);
   sg->addWidget(uw.onMouseOver, 0, 1);
   sg->addWidget(helpButton("help_javascript", "helpOnMouseOver", scripts), 0, 3);
-  sg->addWidget(scriptLabels[1], 1, 0);
+  sg->addWidget(new QLabel(QStringLiteral("OnMouseOut"), scripts), 1, 0);
   sg->addWidget(uw.onMouseOut, 1, 1);
   sg->addWidget(helpButton("help_javascript", "helpOnMouseOut", scripts), 1, 3);
-  sg->addWidget(scriptLabels[2], 2, 0);
+  sg->addWidget(new QLabel(QStringLiteral("OnClick"), scripts), 2, 0);
   sg->addWidget(uw.onClick, 2, 1);
   sg->addWidget(uw.sameAsMouseOut, 2, 2);
   sg->addWidget(helpButton("help_javascript", "helpOnClick", scripts), 2, 3);
@@ -190,8 +187,7 @@ void createUrlDialog(void) {
   const QMargins frame = scripts->contentsMargins(), inner = sg->contentsMargins();
   grid->setContentsMargins(frame.left() + inner.left(), 0, frame.right() + inner.right(), 0);
   int labelWidth = 0, checkWidth = 0, helpWidth = 0;
-  for (QLayout *l : {static_cast<QLayout *>(grid), static_cast<QLayout *>(sg)}) {
-    QGridLayout *g = static_cast<QGridLayout *>(l);
+  for (QGridLayout *g : {grid, sg}) {
     for (int i = 0; i < g->count(); i++) {
       int r, c, rs, cs;
       g->getItemPosition(i, &r, &c, &rs, &cs);
@@ -255,7 +251,8 @@ int placeable(int x, int y) {
   return x >= v.left() && y >= v.top() && x < v.left() + v.width() - 100 && y < v.top() + v.height() - 100;
 }
 
-// Where the dialog was put by default (null: it was put where the user left it).
+// Where the dialog was last put beside the picture, and whether it was put
+// there (rather than where the user had left it).
 QPoint placedAt;
 bool placedByDefault = false;
 
@@ -301,7 +298,8 @@ void placeBesideFrame(QDialog *d, const object *o) {
     }
   }
   if (!found) {
-    const QPoint corners[] = {desk.topRight() - QPoint(size.width() - 1, 0), desk.bottomLeft() - QPoint(0, size.height() - 1),
+    const QPoint corners[] = {desk.topRight() - QPoint(size.width() - 1, 0),
+                              desk.bottomLeft() - QPoint(0, size.height() - 1),
                               desk.bottomRight() - QPoint(size.width() - 1, size.height() - 1), desk.topLeft()};
     QPoint candidates[8];
     int n = 0;
