@@ -66,11 +66,15 @@ QPushButton *button(const char *text, const char *name, QWidget *parent) {
   return b;
 }
 
+// The fields' width: 320 pixels, less on a screen too narrow for the dialog
+// at that width (a small screen, or a large scale factor).
+int fieldWidth = 320;
+
 QLineEdit *field(const char *name, int limit, QWidget *parent) {
   QLineEdit *e = new QLineEdit(parent);
   e->setObjectName(QString::fromLatin1(name));
   if (limit > 0) e->setMaxLength(limit);
-  e->setMinimumWidth(320);
+  e->setMinimumWidth(fieldWidth);
   return e;
 }
 
@@ -114,6 +118,11 @@ void browseFiles(void) {
 }
 
 void createUrlDialog(void) {
+  QWidget *owner = dialogOwner ? dialogOwner->window() : nullptr;
+  QScreen *screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+  const int room = screen ? screen->availableGeometry().width() : 1024;
+  // The dialog is about 560 pixels wider than one field.
+  fieldWidth = qBound(160, room - 16 - 560, 320);
   uw.dlg = new cancellingDialog(dialogOwner ? dialogOwner.data() : QApplication::activeWindow(), urlCancelled);
   QDialog *d = uw.dlg;
   d->setObjectName(QStringLiteral("objectUrl"));
@@ -244,6 +253,7 @@ void createUrlDialog(void) {
   uw.previous->setEnabled(urlSameAsPreviousEnabled(uw.index) != 0);
 }
 
+
 int placeable(int x, int y) {
   QScreen *screen = QGuiApplication::primaryScreen();
   if (!screen) return 0;
@@ -328,11 +338,11 @@ void urlDialogShow(int index, int) {
   }
   // A place the user chose is kept; the first place is beside the picture.
   const bool chosenByUser = !(urlDialogX == 200 && urlDialogY == 0) && placeable(urlDialogX, urlDialogY);
+  uw.dlg->adjustSize();
   if (chosenByUser) {
     uw.dlg->move(urlDialogX, urlDialogY);
     placedByDefault = false;
   } else {
-    uw.dlg->adjustSize();
     placeBesideFrame(uw.dlg, named);
     placedAt = uw.dlg->pos();
     placedByDefault = true;
