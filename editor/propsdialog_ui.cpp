@@ -338,7 +338,7 @@ void urlDialogShow(int index, int) {
   }
   // A place the user chose is kept; the first place is beside the picture.
   const bool chosenByUser = !(urlDialogX == 200 && urlDialogY == 0) && placeable(urlDialogX, urlDialogY);
-  uw.dlg->adjustSize();
+  if (firstUse) uw.dlg->adjustSize();  // its size is known before it is placed
   if (chosenByUser) {
     uw.dlg->move(urlDialogX, urlDialogY);
     placedByDefault = false;
