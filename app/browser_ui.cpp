@@ -55,13 +55,16 @@ QUrl linkAddress(const QString &link) {
 
 // Where the browser starts: the link when it names an address or a file that
 // exists beside the page; else (an empty link, or one not found) the listing
-// of the page's folder; else a blank page.
+// of the page's folder (or its picture's, for a page not saved yet); else a
+// blank page.
 QUrl startAddress(const QString &link) {
   if (!link.isEmpty()) {
     const QUrl u = linkAddress(link);
     if (u.isValid() && (!u.isLocalFile() || QFileInfo::exists(u.toLocalFile()))) return u;
   }
-  const QString page = pagePath();
+  // A page not saved yet has no folder of its own: its picture's is used.
+  QString page = pagePath();
+  if (page.isEmpty() && imagefilename && imagefilename[0] == '/') page = QString::fromLocal8Bit(imagefilename);
   if (!page.isEmpty()) {
     const QString folder = QFileInfo(page).absolutePath();
     if (QFileInfo(folder).isDir()) return QUrl::fromLocalFile(folder + QLatin1Char('/'));
