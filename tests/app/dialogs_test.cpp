@@ -329,13 +329,19 @@ class ShellDialogs : public QObject {
       startedIn.clear();
       whenModal([&](QWidget *w) {
         QFileDialog *d = qobject_cast<QFileDialog *>(w);
-        QVERIFY(d);
+        QLineEdit *name = d ? d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!d || !name) {
+          static_cast<QDialog *>(w)->reject();
+          QFAIL("not the file dialog");
+        }
         startedIn = d->directory().absolutePath();
         if (pick.empty()) {
           d->reject();
         } else {
-          d->selectFile(QString::fromStdString(pick));
-          QMetaObject::invokeMethod(d, "accept");
+          // Typed in full, as a user may: the choice does not wait for the
+          // folder's listing.
+          name->setText(QString::fromStdString(pick));
+          QTest::keyClick(name, Qt::Key_Return);
         }
       });
       return platform->openFileDialog(nullptr, "Open", &filter, 1, nullptr, PLATFORM_FILE_MUST_EXIST,
