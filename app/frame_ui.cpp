@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QIcon>
 #include <QImage>
@@ -20,7 +21,9 @@
 #include <QPointer>
 #include <QScreen>
 #include <QStyle>
+#include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <cstdio>
@@ -33,6 +36,7 @@
 #include "app/browser.h"
 #include "app/commands.h"
 #include "app/datadir.h"
+#include "app/dialogfolder.h"
 #include "app/ipc.h"
 #include "app/menus_ui.h"
 #include "app/prefs.h"
@@ -279,6 +283,7 @@ int menuBarHeight(int width) {
 
 void installHooks(void) {
   imageWindowInstall();
+  dialogFolderInstall();
   seams.sizeWindows = frameSizeWindows;
   seams.reloadLogo = frameReloadLogo;
   seams.setTitle = frameSetTitle;
@@ -382,6 +387,36 @@ void frameSizeWindows(void) {
   }
   baseWin->resize(w - decoW, h - decoH);
   baseWin->move(x, y);
+}
+
+void framePlaceFirst(void) {
+  if (!baseWin) return;
+  QScreen *screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect desk = screen->availableGeometry();
+  const QSize size = baseWin->size();
+  int x = desk.x() + (desk.width() - size.width()) / 2;
+  int y = desk.y() + (desk.height() - size.height()) / 2;
+  if (x < desk.x()) x = desk.x();
+  if (y < desk.y()) y = desk.y();
+  baseWin->move(x, y);
+}
+
+void frameWaitPlaced(void) {
+  if (!baseWin) return;
+  // The window manager maps the frame and adds its decoration some moments
+  // after show(); boxes opened before then would be centred over a window
+  // that is not there yet. A second is the most this waits.
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 1000) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    QWindow *w = baseWin->windowHandle();
+    const bool exposed = w && w->isExposed();
+    const bool decorated = baseWin->frameGeometry() != baseWin->geometry();
+    if (exposed && (decorated || clock.elapsed() > 250)) break;
+    QThread::msleep(5);
+  }
 }
 
 void frameReloadLogo(void) {
@@ -545,6 +580,8 @@ void frameTearDown(void) {
   }
   menusCommandHook = nullptr;
   imagePointerHook = nullptr;
+  platformDialogStartHook = nullptr;
+  platformDialogUsedHook = nullptr;
   seamsClear();
 }
 
@@ -598,12 +635,17 @@ int WinMain(int count, const char *const *words) {
   commandLineSlots cmd;
   commandLineClassify(&cmd, startFolder[0] ? startFolder : nullptr);
 
+  // The frame is sized for the logo and placed before it is first shown, so
+  // the window manager maps it once, whole and on the screen.
+  ReloadLogo();
+  framePlaceFirst();
   imageWin->show();
   baseWin->showNormal();
   // The new window takes the keyboard at once, so the accelerators work
   // before the first click.
   baseWin->activateWindow();
-  ReloadLogo();
+  frameWaitPlaced();
+  SizeWindows();
   repaint(0);
   recentFileMenuUpdate();
 

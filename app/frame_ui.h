@@ -76,6 +76,11 @@ void frameReloadLogo(void);
 // Sizes the frame to the picture (SizeWindows).
 void frameSizeWindows(void);
 
+// Centres the frame, at its present size, on the screen's work area (before
+// it is first shown), and waits until the window manager has shown it.
+void framePlaceFirst(void);
+void frameWaitPlaced(void);
+
 // The frame's title.
 void frameSetTitle(const char *title);
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/datadir.h"
+#include "app/dialogfolder.h"
 #include "app/ipc.h"
 #include "app/profile.h"
 #include "app/settings.h"
@@ -327,6 +328,7 @@ void recentFileGet(int i, char *out, int size) {
 
 void recentFileAdd(const char *path) {
   if (!path || !*path || strlen(path) >= 1024) return;
+  dialogFolderUsed(path);  // file dialogs of every process start here next
   std::string entries[9];
   for (int k = 0; k < 9; k++) {
     char v[1024];

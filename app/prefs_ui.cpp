@@ -8,7 +8,10 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QFormLayout>
+#include <QPalette>
+#include <QTextDocument>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -202,8 +205,22 @@ void firstHintBox(int index, QWidget *parent) {
   QPlainTextEdit *text = new QPlainTextEdit(uiText(firstText[hint]), &dlg);
   text->setObjectName(QStringLiteral("1000"));
   text->setReadOnly(true);
-  text->setMinimumSize(420, 160);
+  // The box is as tall as its text: the hint reads as a message, with no
+  // empty field below a one-line hint and no scroll bar.
+  text->setFrameShape(QFrame::NoFrame);
+  text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  QPalette look = text->palette();
+  look.setColor(QPalette::Base, look.color(QPalette::Window));
+  text->setPalette(look);
+  const QFontMetrics metrics(text->font());
+  const int margin = 2 * static_cast<int>(text->document()->documentMargin() + 1);
+  const int width = qMax(360, metrics.averageCharWidth() * 64);
+  const QRect needed = metrics.boundingRect(QRect(0, 0, width - margin, 100000),
+                                            Qt::TextWordWrap, text->toPlainText());
+  text->setFixedSize(width, needed.height() + margin + metrics.descent());
   top->addWidget(text);
+  top->setSizeConstraint(QLayout::SetFixedSize);
   QDialogButtonBox *buttons = new QDialogButtonBox(&dlg);
   QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
   ok->setObjectName(QStringLiteral("1"));

@@ -11,9 +11,11 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QPalette>
 #include <QToolTip>
 #include <QWidget>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -26,6 +28,9 @@ int tooltipValid = 0;
 QFont *tooltipFont = nullptr;
 
 namespace {
+
+// The space between the tooltip's frame and its text.
+const int tooltipPadX = 4, tooltipPadY = 2;
 
 // The tooltip window: a one-pixel black frame around the text, never active.
 class TooltipWindow : public QWidget {
@@ -59,7 +64,7 @@ class TooltipWindow : public QWidget {
       p.setFont(*tooltipFont);
       p.setPen(pal.color(QPalette::ToolTipText));
       QFontMetrics fm(*tooltipFont);
-      p.drawText(1, 1 + fm.ascent(), QString::fromUtf8(tooltipText));
+      p.drawText(1 + tooltipPadX, 1 + tooltipPadY + fm.ascent(), QString::fromUtf8(tooltipText));
     }
   }
 };
@@ -220,7 +225,18 @@ void toolbarPaint(const toolbar *t, QPainter *p) {
       vpix(p, x + w - 3, y + 3, y + 18, lr);
       hpix(p, x + 4, x + w - 3, y + 19, lr);
       const QImage *pic = disabled ? it.bitmapDisabled : it.bitmap;
-      if (pic) p->drawImage(QPoint(x + 3, y + 3), *pic);
+      if (pic) {
+        // On a high-density screen the picture is drawn for the device's
+        // pixels, at a place on the device's pixel grid, so it stays sharp.
+        const double ratio = p->device() ? p->device()->devicePixelRatioF() : 1.0;
+        if (ratio > 1.0) {
+          const QImage fine = toolbarIconAtScale(*pic, ratio);
+          const QPointF at(std::floor((x + 3) * ratio) / ratio, std::floor((y + 3) * ratio) / ratio);
+          p->drawImage(at, fine);
+        } else {
+          p->drawImage(QPoint(x + 3, y + 3), *pic);
+        }
+      }
     }
     x += w;
   }
@@ -311,7 +327,19 @@ void tooltipShow(toolbar *t) {
   if (!tooltipFont) tooltipFont = makeTooltipFont();
   QFontMetrics fm(*tooltipFont);
   const QString text = QString::fromUtf8(tooltipText);
-  t->tooltipWnd->setGeometry(tooltipX, tooltipY, fm.horizontalAdvance(text) + 2, fm.height() + 2);
+  QRect place(tooltipX, tooltipY, fm.horizontalAdvance(text) + 2 + 2 * tooltipPadX,
+              fm.height() + 2 + 2 * tooltipPadY);
+  // Kept on the screen the frame is on: a tooltip of the last button would
+  // otherwise float past the screen's right edge.
+  QScreen *screen = t->w->window()->screen();
+  if (screen) {
+    const QRect desk = screen->availableGeometry();
+    if (place.right() > desk.right()) place.moveRight(desk.right());
+    if (place.bottom() > desk.bottom()) place.moveBottom(desk.bottom());
+    if (place.left() < desk.left()) place.moveLeft(desk.left());
+    if (place.top() < desk.top()) place.moveTop(desk.top());
+  }
+  t->tooltipWnd->setGeometry(place);
   t->tooltipWnd->show();
   t->tooltipWnd->update();
 }

@@ -614,6 +614,22 @@ QImage toolbarIconGrayed(const QImage &normal) {
   return out;
 }
 
+QImage toolbarIconAtScale(const QImage &picture, double ratio) {
+  const QImage src = picture.convertToFormat(QImage::Format_ARGB32);
+  if (ratio <= 1.0 || src.isNull()) return src;
+  const int side = static_cast<int>(std::lround(N * ratio));
+  const int w = src.width() * side / N, h = src.height() * side / N;
+  QImage out(w, h, QImage::Format_ARGB32);
+  for (int y = 0; y < h; y++) {
+    const int sy = y * src.height() / h;
+    const QRgb *from = reinterpret_cast<const QRgb *>(src.constScanLine(sy));
+    QRgb *to = reinterpret_cast<QRgb *>(out.scanLine(y));
+    for (int x = 0; x < w; x++) to[x] = from[x * src.width() / w];
+  }
+  out.setDevicePixelRatio(static_cast<double>(side) / N);
+  return out;
+}
+
 QImage *toolbarIconLoad(int id) {
   for (const iconRow &row : iconTable) {
     if (row.id != id && row.disabledId != id) continue;

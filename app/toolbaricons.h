@@ -12,6 +12,12 @@ enum { toolbarIconSize = 16 };
 // or null when the id names no picture. The caller owns it.
 QImage *toolbarIconLoad(int id);
 
+// A picture drawn for a screen of `ratio` device pixels per logical pixel:
+// round(16 * ratio) device pixels a side, each taking the colour of the
+// logical pixel it lies in, so that edges stay sharp (no blending) at 1.25,
+// 1.5 or 2; its device pixel ratio makes it 16 by 16 logical pixels.
+QImage toolbarIconAtScale(const QImage &picture, double ratio);
+
 // The grayed twin of a picture: every pixel faded to a light gray of its
 // lightness, transparency kept.
 QImage toolbarIconGrayed(const QImage &normal);

@@ -21,6 +21,8 @@
 #include "editor/objects.h"
 #include "editor/props.h"
 #include "editor/seams.h"
+#include "editor/imagewindow_ui.h"
+#include "editor/view.h"
 
 
 namespace {
@@ -64,11 +66,15 @@ QPushButton *button(const char *text, const char *name, QWidget *parent) {
   return b;
 }
 
+// The fields' width: 320 pixels, less on a screen too narrow for the dialog
+// at that width (a small screen, or a large scale factor).
+int fieldWidth = 320;
+
 QLineEdit *field(const char *name, int limit, QWidget *parent) {
   QLineEdit *e = new QLineEdit(parent);
   e->setObjectName(QString::fromLatin1(name));
   if (limit > 0) e->setMaxLength(limit);
-  e->setMinimumWidth(320);
+  e->setMinimumWidth(fieldWidth);
   return e;
 }
 
@@ -112,6 +118,11 @@ void browseFiles(void) {
 }
 
 void createUrlDialog(void) {
+  QWidget *owner = dialogOwner ? dialogOwner->window() : nullptr;
+  QScreen *screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+  const int room = screen ? screen->availableGeometry().width() : 1024;
+  // The dialog is about 560 pixels wider than one field.
+  fieldWidth = qBound(160, room - 16 - 560, 320);
   uw.dlg = new cancellingDialog(dialogOwner ? dialogOwner.data() : QApplication::activeWindow(), urlCancelled);
   QDialog *d = uw.dlg;
   d->setObjectName(QStringLiteral("objectUrl"));
@@ -177,6 +188,33 @@ void createUrlDialog(void) {
   sg->addWidget(helpButton("help_javascript", "helpOnClick", scripts), 2, 3);
   top->addWidget(scripts);
 
+  // The two grids share their columns: the same widths for the labels, the
+  // check boxes and the Help! buttons, and the fields above are inset as far
+  // as the group's frame insets those inside it, so every field and button
+  // lines up with the one above it.
+  scripts->ensurePolished();
+  const QMargins frame = scripts->contentsMargins(), inner = sg->contentsMargins();
+  grid->setContentsMargins(frame.left() + inner.left(), 0, frame.right() + inner.right(), 0);
+  int labelWidth = 0, checkWidth = 0, helpWidth = 0;
+  for (QGridLayout *g : {grid, sg}) {
+    for (int i = 0; i < g->count(); i++) {
+      int r, c, rs, cs;
+      g->getItemPosition(i, &r, &c, &rs, &cs);
+      QWidget *w = g->itemAt(i)->widget();
+      if (!w) continue;
+      const int width = w->sizeHint().width();
+      if (c == 0) labelWidth = qMax(labelWidth, width);
+      if (c == 2) checkWidth = qMax(checkWidth, width);
+      if (c == 3) helpWidth = qMax(helpWidth, width);
+    }
+  }
+  for (QGridLayout *g : {grid, sg}) {
+    g->setColumnMinimumWidth(0, labelWidth);
+    g->setColumnMinimumWidth(2, checkWidth);
+    g->setColumnMinimumWidth(3, helpWidth);
+    g->setHorizontalSpacing(grid->horizontalSpacing());
+  }
+
   QHBoxLayout *buttons = new QHBoxLayout;
   uw.ok = button("OK", "1", d);
   uw.ok->setDefault(true);
@@ -215,11 +253,76 @@ void createUrlDialog(void) {
   uw.previous->setEnabled(urlSameAsPreviousEnabled(uw.index) != 0);
 }
 
+
 int placeable(int x, int y) {
   QScreen *screen = QGuiApplication::primaryScreen();
   if (!screen) return 0;
   const QRect v = screen->virtualGeometry();
   return x >= v.left() && y >= v.top() && x < v.left() + v.width() - 100 && y < v.top() + v.height() - 100;
+}
+
+// Where the dialog was last put beside the picture, and whether it was put
+// there (rather than where the user had left it).
+QPoint placedAt;
+bool placedByDefault = false;
+
+// The hotspot's rectangle on the screen: its image bounds through the zoom and
+// the scroll offsets, from the view's corner (or the owner's, without a view).
+QRect hotspotOnScreen(const object *o) {
+  QWidget *view = imageView ? imageView : dialogOwner.data();
+  if (!o || !view || o->pointsTotal < 1) return QRect();
+  const bounds b = objectGetBounds(o);
+  const QPoint a(static_cast<int>(b.x1 * scale) - hoffs, static_cast<int>(b.y1 * scale) - voffs);
+  const QPoint z(static_cast<int>(b.x2 * scale) - hoffs, static_cast<int>(b.y2 * scale) - voffs);
+  return QRect(view->mapToGlobal(a), view->mapToGlobal(z)).normalized().adjusted(-4, -4, 4, 4);
+}
+
+// Puts the dialog beside the frame: right of it when there is room, else
+// below it, else left or above it; else the first of those places, pushed
+// onto the screen, that leaves the hotspot being named in sight.
+void placeBesideFrame(QDialog *d, const object *o) {
+  QWidget *frame = dialogOwner ? dialogOwner->window() : nullptr;
+  QScreen *screen = frame && frame->screen() ? frame->screen() : QGuiApplication::primaryScreen();
+  if (!frame || !screen) return;
+  const QRect desk = screen->availableGeometry(), f = frame->frameGeometry();
+  // The size with the window manager's decoration, once it is known.
+  QSize size = d->isVisible() ? d->frameGeometry().size() : d->sizeHint();
+  if (!d->isVisible()) size += QSize(8, 32);
+  const QRect hot = hotspotOnScreen(o);
+  const int gap = 4;
+  const QPoint tries[] = {QPoint(f.right() + 1 + gap, f.top()), QPoint(f.left(), f.bottom() + 1 + gap),
+                          QPoint(f.left() - size.width() - gap, f.top()),
+                          QPoint(f.left(), f.top() - size.height() - gap)};
+  auto onScreen = [&](QPoint p) {
+    p.setX(qMax(desk.left(), qMin(p.x(), desk.right() + 1 - size.width())));
+    p.setY(qMax(desk.top(), qMin(p.y(), desk.bottom() + 1 - size.height())));
+    return p;
+  };
+  QPoint chosen = onScreen(tries[0]);
+  bool found = false;
+  for (const QPoint &p : tries) {
+    if (onScreen(p) == p && !QRect(p, size).intersects(hot)) {
+      chosen = p;
+      found = true;
+      break;
+    }
+  }
+  if (!found) {
+    const QPoint corners[] = {desk.topRight() - QPoint(size.width() - 1, 0),
+                              desk.bottomLeft() - QPoint(0, size.height() - 1),
+                              desk.bottomRight() - QPoint(size.width() - 1, size.height() - 1), desk.topLeft()};
+    QPoint candidates[8];
+    int n = 0;
+    for (const QPoint &p : tries) candidates[n++] = onScreen(p);
+    for (const QPoint &p : corners) candidates[n++] = onScreen(p);
+    for (int i = 0; i < n; i++) {
+      if (!QRect(candidates[i], size).intersects(hot)) {
+        chosen = candidates[i];
+        break;
+      }
+    }
+  }
+  d->move(chosen);
 }
 
 }  // namespace
@@ -228,7 +331,22 @@ void urlDialogShow(int index, int) {
   const bool firstUse = uw.dlg == nullptr;
   uw.index = index;
   if (firstUse) createUrlDialog();
-  if (placeable(urlDialogX, urlDialogY)) uw.dlg->move(urlDialogX, urlDialogY);
+  const object *named = objects && index >= 0 && index < objectsSpace ? &objects[index] : nullptr;
+  if (uw.dlg->isVisible() && (!placedByDefault || (uw.dlg->pos() - placedAt).manhattanLength() > 8)) {
+    urlDialogX = uw.dlg->pos().x();
+    urlDialogY = uw.dlg->pos().y();
+  }
+  // A place the user chose is kept; the first place is beside the picture.
+  const bool chosenByUser = !(urlDialogX == 200 && urlDialogY == 0) && placeable(urlDialogX, urlDialogY);
+  if (firstUse) uw.dlg->adjustSize();  // its size is known before it is placed
+  if (chosenByUser) {
+    uw.dlg->move(urlDialogX, urlDialogY);
+    placedByDefault = false;
+  } else {
+    placeBesideFrame(uw.dlg, named);
+    placedAt = uw.dlg->pos();
+    placedByDefault = true;
+  }
 
   const object *o = objects && index >= 0 && index < objectsSpace ? &objects[index] : nullptr;
   uw.url->setText(fromText(o ? o->url : nullptr));
@@ -259,9 +377,12 @@ void urlDialogShow(int index, int) {
 void urlDialogDismiss(void) {
   if (!uw.dlg) return;
   if (uw.dlg->isVisible()) {
+    // A dialog the user has not moved keeps coming up beside the picture.
     const QPoint p = uw.dlg->pos();
-    urlDialogX = p.x();
-    urlDialogY = p.y();
+    if (!placedByDefault || (p - placedAt).manhattanLength() > 8) {
+      urlDialogX = p.x();
+      urlDialogY = p.y();
+    }
   }
   uw.dlg->hide();
 }

@@ -14,8 +14,9 @@ class QWidget;
 // Installs both dialogs; owner (may be null) is the window they belong to.
 void propsDialogInstall(QWidget *owner);
 
-// The seams' work: fill and show the "Object URL" dialog for hotspot index;
-// remember its position and hide it; open the "Default URL" dialog unless it
+// The seams' work: fill and show the "Object URL" dialog for hotspot index
+// (where the user last put it, else beside the frame, clear of the hotspot);
+// remember a position the user chose and hide it; open the "Default URL" dialog unless it
 // is open; close and destroy it.
 void urlDialogShow(int index, int show);
 void urlDialogDismiss(void);

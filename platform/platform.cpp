@@ -6,6 +6,9 @@
 #include <cstring>
 #include <string>
 
+void (*platformDialogStartHook)(char *out, int size) = nullptr;
+void (*platformDialogUsedHook)(const char *path) = nullptr;
+
 namespace {
 
 std::string consoleClipboard;

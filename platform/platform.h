@@ -103,6 +103,12 @@ struct platformTable {
   void (*progressClose)(platformProgress progress);
 };
 
+// Where the Qt file dialogs open when their caller names no start (filled
+// into out, "" for the toolkit's choice), and whom they tell of every path the
+// user chose. Installed by the program; null does nothing.
+extern void (*platformDialogStartHook)(char *out, int size);
+extern void (*platformDialogUsedHook)(const char *path);
+
 // The table in use; never null.
 extern const platformTable *platform;
 

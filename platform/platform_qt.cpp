@@ -110,14 +110,37 @@ QString qtFilters(const platformFileFilter *filters, int count) {
   return list.join(QStringLiteral(";;"));
 }
 
+// Where a file dialog opens: the caller's start when it names a folder, else
+// the program's start folder (with the caller's bare file name in it).
+QString dialogStart(const char *initial) {
+  QString start = uiText(initial);
+  if (start.contains(QLatin1Char('/')) || !platformDialogStartHook) return start;
+  char folder[1024];
+  folder[0] = 0;
+  platformDialogStartHook(folder, sizeof folder);
+  if (!folder[0]) return start;
+  QString f = QString::fromLocal8Bit(folder);
+  return start.isEmpty() ? f : f + QLatin1Char('/') + start;
+}
+
+void dialogUsed(const QString &path) {
+  if (platformDialogUsedHook) platformDialogUsedHook(path.toLocal8Bit().constData());
+}
+
+// The file dialogs are the desktop's own (a portal, GTK or KDE dialog, as the
+// platform theme offers), else Qt's.
 int qtOpenFile(void *owner, const char *title, const platformFileFilter *filters, int count,
                const char *initial, unsigned options, char *out, int outSize) {
+  QString start = dialogStart(initial);
   for (;;) {
-    QString f = QFileDialog::getOpenFileName(ownerWidget(owner), uiText(title), uiText(initial),
-                                             qtFilters(filters, count), nullptr,
-                                             QFileDialog::DontUseNativeDialog);
+    QString f = QFileDialog::getOpenFileName(ownerWidget(owner), uiText(title), start,
+                                             qtFilters(filters, count));
     if (f.isEmpty()) return 0;
-    if ((options & PLATFORM_FILE_MUST_EXIST) && !QFileInfo::exists(f)) continue;
+    if ((options & PLATFORM_FILE_MUST_EXIST) && !QFileInfo::exists(f)) {
+      start = f;
+      continue;
+    }
+    dialogUsed(f);
     copyOut(f, out, outSize);
     return 1;
   }
@@ -126,23 +149,22 @@ int qtOpenFile(void *owner, const char *title, const platformFileFilter *filters
 int qtSaveFile(void *owner, const char *title, const platformFileFilter *filters, int count,
                const char *initial, const char *defaultExt, unsigned options, char *out,
                int outSize) {
-  QFileDialog dlg(ownerWidget(owner), uiText(title), uiText(initial), qtFilters(filters, count));
-  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+  const QString start = dialogStart(initial);
+  QFileDialog dlg(ownerWidget(owner), uiText(title), start, qtFilters(filters, count));
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   dlg.setFileMode(QFileDialog::AnyFile);
   if (!(options & PLATFORM_OVERWRITE_PROMPT)) dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
   if (defaultExt && *defaultExt) dlg.setDefaultSuffix(QString::fromLatin1(defaultExt));
-  QString init = uiText(initial);
-  if (!init.isEmpty()) dlg.selectFile(init);
+  if (!start.isEmpty() && !QFileInfo(start).isDir()) dlg.selectFile(start);
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return 0;
+  dialogUsed(dlg.selectedFiles().first());
   copyOut(dlg.selectedFiles().first(), out, outSize);
   return 1;
 }
 
 int qtChooseFolder(void *owner, const char *title, const char *start, char *out, int outSize) {
   QString d = QFileDialog::getExistingDirectory(
-      ownerWidget(owner), uiText(title), uiText(start),
-      QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+      ownerWidget(owner), uiText(title), dialogStart(start), QFileDialog::ShowDirsOnly);
   if (d.isEmpty()) return 0;
   copyOut(d, out, outSize);
   return 1;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -23,6 +24,7 @@
 
 #include "app/browser.h"
 #include "app/datadir.h"
+#include "app/dialogfolder.h"
 #include "app/prefs.h"
 #include "app/settings.h"
 #include "app/shell_ui.h"
@@ -30,6 +32,7 @@
 #include "editor/view.h"
 #include "html/document.h"
 #include "image/magicwand.h"
+#include "platform/platform_qt.h"
 #include "platform/platform_scripted.h"
 #include "tests/app/shell_test_util.h"
 
@@ -330,6 +333,59 @@ class ShellDialogs : public QObject {
     QCOMPARE(DirBox(nullptr), 0);
   }
 
+  void fileDialogsStartInAUsefulFolder() {
+    platformInstall(platformQt());
+    dialogFolderInstall();
+    const std::string site = home->root + "/site", documents = home->home + "/Documents";
+    makeFolders(site.c_str());
+    writeFile(site + "/page.html", "<html></html>");
+    const platformFileFilter filter = {"Web Pages", "*.html"};
+    char chosen[1024];
+    QString startedIn;
+    auto openOnce = [&](const std::string &pick) {
+      startedIn.clear();
+      whenModal([&](QWidget *w) {
+        QFileDialog *d = qobject_cast<QFileDialog *>(w);
+        QLineEdit *name = d ? d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!d || !name) {
+          static_cast<QDialog *>(w)->reject();
+          QFAIL("not the file dialog");
+        }
+        startedIn = d->directory().absolutePath();
+        if (pick.empty()) {
+          d->reject();
+        } else {
+          // Typed in full, as a user may: the choice does not wait for the
+          // folder's listing.
+          name->setText(QString::fromStdString(pick));
+          QTest::keyClick(name, Qt::Key_Return);
+        }
+      });
+      return platform->openFileDialog(nullptr, "Open", &filter, 1, nullptr, PLATFORM_FILE_MUST_EXIST,
+                                      chosen, sizeof chosen);
+    };
+    // Nothing open, nothing remembered: the Documents folder, else home.
+    QCOMPARE(openOnce(""), 0);
+    QCOMPARE(startedIn, QString::fromStdString(home->home));
+    makeFolders(documents.c_str());
+    QCOMPARE(openOnce(""), 0);
+    QCOMPARE(startedIn, QString::fromStdString(documents));
+    // The open page's folder; a file chosen there is remembered.
+    char page[] = "/nonexistent/page.html";
+    std::string pagePath = site + "/other.html";
+    mapfilename = &pagePath[0];
+    QCOMPARE(openOnce(site + "/page.html"), 1);
+    QCOMPARE(startedIn, QString::fromStdString(site));
+    // No page open: the folder last used, by this or another process.
+    mapfilename = page;  // a page whose folder is gone counts as none
+    QCOMPARE(openOnce(""), 0);
+    QCOMPARE(startedIn, QString::fromStdString(site));
+    mapfilename = nullptr;
+    QVERIFY(readFile(home->profile()).find("lastFolder=" + site) != std::string::npos);
+    platformDialogStartHook = nullptr;
+    platformDialogUsedHook = nullptr;
+  }
+
   void webPageSelection() {
 #ifndef TILVANE_HAVE_WEBENGINE
     char buffer[64] = "keep.html";
@@ -399,6 +455,59 @@ class ShellDialogs : public QObject {
     QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), -1);
     QCOMPARE(QString::fromLatin1(buffer), QString::fromStdString(a));
     QVERIFY(dialog.isNull());
+#endif
+  }
+
+  void webPageSelectionKeepsARelativeLink() {
+#ifndef TILVANE_HAVE_WEBENGINE
+    QSKIP("built without Qt WebEngine");
+#else
+    const std::string dir = home->root + "/site";
+    makeFolders((dir + "/sub").c_str());
+    writeFile(dir + "/target.html", "<html><body>target</body></html>");
+    writeFile(dir + "/sub/b.html", "<html><body>page b</body></html>");
+    static char page[1024];
+    strcpy(page, (dir + "/sub/index.html").c_str());
+    mapfilename = page;
+    // OK without going anywhere keeps the link as it was written.
+    char buffer[1024] = "../target.html";
+    whenModal([&](QWidget *w) {
+      QWebEngineView *view = child<QWebEngineView>(w, "browser");
+      QTRY_COMPARE_WITH_TIMEOUT(view->url(), QUrl::fromLocalFile(QString::fromStdString(dir + "/target.html")),
+                                20000);
+      QTRY_VERIFY_WITH_TIMEOUT(!view->page()->isLoading(), 20000);
+      QCOMPARE(child<QLineEdit>(w, "27000")->text(), QStringLiteral("../target.html"));
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), 0);
+    QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("../target.html"));
+    // Return in the selection goes there and leaves the dialog open; a local
+    // page the user goes to is offered relative to the open page; Back returns.
+    strcpy(buffer, "");
+    bool stayed = false;
+    whenModal([&](QWidget *w) {
+      QWebEngineView *view = child<QWebEngineView>(w, "browser");
+      QLineEdit *sel = child<QLineEdit>(w, "27000");
+      QTRY_COMPARE_WITH_TIMEOUT(view->url().toLocalFile(), QString::fromStdString(dir + "/sub/"), 20000);
+      QCOMPARE(sel->text(), QString());
+      QTest::keyClicks(sel, QStringLiteral("../target.html"));
+      QTest::keyClick(sel, Qt::Key_Return);
+      stayed = w->isVisible();
+      QTRY_COMPARE_WITH_TIMEOUT(view->url().toLocalFile(), QString::fromStdString(dir + "/target.html"), 20000);
+      QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QStringLiteral("../target.html"), 20000);
+      sel->clear();
+      QTest::keyClicks(sel, QStringLiteral("b.html"));
+      QTest::keyClick(sel, Qt::Key_Return);
+      QTRY_COMPARE_WITH_TIMEOUT(view->url().toLocalFile(), QString::fromStdString(dir + "/sub/b.html"), 20000);
+      QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QStringLiteral("b.html"), 20000);
+      QTest::mouseClick(child<QPushButton>(w, "back"), Qt::LeftButton);
+      QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QStringLiteral("../target.html"), 20000);
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), 0);
+    mapfilename = nullptr;
+    QVERIFY(stayed);
+    QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("../target.html"));
 #endif
   }
 

@@ -24,6 +24,7 @@
 #include "editor/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
+#include "editor/view.h"
 #include "html/document.h"
 #include "html/strhack.h"
 #include "platform/platform_scripted.h"
@@ -171,6 +172,38 @@ class PropsDialogTest : public QObject {
     QVERIFY(!push("1014")->isVisible());
     // In Test+Edit, "Same As Previous" is off.
     QVERIFY(!push("2005")->isEnabled());
+  }
+
+  void opensBesideThePictureNotOverTheHotspot() {
+    // A frame in the top left corner of the screen, and a hotspot where a
+    // dialog at the stored default place would cover it.
+    QWidget frame;
+    frame.setGeometry(0, 0, 360, 240);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    propsDialogInstall(&frame);
+    scale = 1.0;
+    hoffs = voffs = 0;
+    const int i = addRect(220, 20, 340, 120, "a.html");
+    Url(i, 1);
+    QDialog *d = urlDialog();
+    QVERIFY(d && d->isVisible());
+    const QRect hot(frame.mapToGlobal(QPoint(220, 20)), frame.mapToGlobal(QPoint(340, 120)));
+    QVERIFY(!d->frameGeometry().intersects(hot));
+    QVERIFY(d->screen()->availableGeometry().contains(d->frameGeometry().topLeft()));
+    // Not moved by the user, it is not remembered: it comes up beside the
+    // picture again; moved, it comes back where the user put it.
+    urlDialogDismiss();
+    QCOMPARE(urlDialogX, 200);
+    QCOMPARE(urlDialogY, 0);
+    Url(i, 1);
+    d->move(150, 170);
+    urlDialogDismiss();
+    Url(i, 1);
+    QCOMPARE(d->pos(), QPoint(150, 170));
+    urlDialogDismiss();
+    propsDialogDestroy();
+    propsDialogInstall(nullptr);
   }
 
   void absentTextsShowAsEmptyFields() {

@@ -312,8 +312,10 @@ class ToolbarTest : public QObject {
     QFontMetrics fm(*tooltipFont);
     QCOMPARE(tooltipFont->pixelSize(), 12);
     const QString text = QString::fromUtf8(tb->items[0].tooltipText);
-    QCOMPARE(tb->tooltipWnd->geometry(),
-             QRect(tooltipX, tooltipY, fm.horizontalAdvance(text) + 2, fm.height() + 2));
+    // The text keeps a little space from the frame.
+    QCOMPARE(tb->tooltipWnd->pos(), QPoint(tooltipX, tooltipY));
+    QVERIFY(tb->tooltipWnd->width() >= fm.horizontalAdvance(text) + 2 + 6);
+    QVERIFY(tb->tooltipWnd->height() >= fm.height() + 2 + 2);
     // Staying on the button neither moves the mark nor shows the tooltip again.
     tb->tooltipWnd->move(3, 3);
     QCOMPARE(toolbarMove(tb, 15, 18), 0);
@@ -343,6 +345,16 @@ class ToolbarTest : public QObject {
     QCOMPARE(toolbarMove(tb, 5, 30), 0);
     QCOMPARE(overIndex(tb), -1);
     QVERIFY(!tb->tooltipWnd->isVisible());
+    // Against the screen's right edge, the last button's tooltip stays on it.
+    const QRect desk = host->screen()->availableGeometry();
+    const QPoint was = host->pos();
+    host->move(desk.right() + 1 - host->frameGeometry().width(), 30);
+    const int last = tb->itemsTotal - 1;
+    QCOMPARE(toolbarMove(tb, leftOf(tb, last) + 10, 10), 1);
+    QVERIFY(tb->tooltipWnd->isVisible());
+    QVERIFY(desk.contains(tb->tooltipWnd->geometry()));
+    toolbarMove(tb, 5, 30);
+    host->move(was);
   }
 
   void tooltipOnlyWhileTheWindowIsActive() {
