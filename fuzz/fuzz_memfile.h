@@ -1,6 +1,9 @@
 // fuzz_memfile.h: one file in memory (memfd_create) for the readers that take
 // a path: its contents are replaced on every run and its name,
 // /proc/self/fd/N, opens it like any regular file. Nothing reaches a disk.
+// For the readers that find their file in the configuration folder, a scratch
+// folder made once stands in for it ($XDG_CONFIG_HOME), with the file there a
+// symbolic link to the file in memory; the folder is removed at exit.
 #ifndef TILVANE_FUZZ_MEMFILE_H
 #define TILVANE_FUZZ_MEMFILE_H
 
@@ -10,6 +13,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace fuzzmem {
@@ -44,6 +48,34 @@ class memFile {
 inline memFile &file() {
   static memFile f;
   return f;
+}
+
+namespace detail {
+inline std::string &scratch() {
+  static std::string folder;
+  return folder;
+}
+inline void removeScratch() {
+  std::error_code ignored;
+  if (!scratch().empty()) std::filesystem::remove_all(scratch(), ignored);
+}
+}  // namespace detail
+
+// Makes a scratch configuration folder the process's $XDG_CONFIG_HOME (once).
+inline void useScratchConfig() {
+  if (!detail::scratch().empty()) return;
+  const char *tmp = std::getenv("TMPDIR");
+  std::string name = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/tilvane-fuzz-XXXXXX";
+  if (!mkdtemp(&name[0])) std::abort();
+  detail::scratch() = name;
+  std::atexit(detail::removeScratch);
+  if (setenv("XDG_CONFIG_HOME", name.c_str(), 1) != 0) std::abort();
+}
+
+// Makes path a symbolic link to the file in memory.
+inline void linkToFile(const char *path) {
+  unlink(path);
+  if (symlink(file().path(), path) != 0) std::abort();
 }
 
 }  // namespace fuzzmem
