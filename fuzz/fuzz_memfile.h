@@ -61,15 +61,21 @@ inline void removeScratch() {
 }
 }  // namespace detail
 
-// Makes a scratch configuration folder the process's $XDG_CONFIG_HOME (once).
+// A scratch folder made once for this process and removed at exit.
+inline const std::string &scratchFolder() {
+  if (detail::scratch().empty()) {
+    const char *tmp = std::getenv("TMPDIR");
+    std::string name = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/tilvane-fuzz-XXXXXX";
+    if (!mkdtemp(&name[0])) std::abort();
+    detail::scratch() = name;
+    std::atexit(detail::removeScratch);
+  }
+  return detail::scratch();
+}
+
+// Makes the scratch folder the process's $XDG_CONFIG_HOME.
 inline void useScratchConfig() {
-  if (!detail::scratch().empty()) return;
-  const char *tmp = std::getenv("TMPDIR");
-  std::string name = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/tilvane-fuzz-XXXXXX";
-  if (!mkdtemp(&name[0])) std::abort();
-  detail::scratch() = name;
-  std::atexit(detail::removeScratch);
-  if (setenv("XDG_CONFIG_HOME", name.c_str(), 1) != 0) std::abort();
+  if (setenv("XDG_CONFIG_HOME", scratchFolder().c_str(), 1) != 0) std::abort();
 }
 
 // Makes path a symbolic link to the file in memory.
