@@ -1,9 +1,10 @@
 // fuzz_memfile.h: one file in memory (memfd_create) for the readers that take
 // a path: its contents are replaced on every run and its name,
 // /proc/self/fd/N, opens it like any regular file. Nothing reaches a disk.
-// For the readers that find their file in the configuration folder, a scratch
-// folder made once stands in for it ($XDG_CONFIG_HOME), with the file there a
-// symbolic link to the file in memory; the folder is removed at exit.
+// A scratch folder, made once and removed at exit, holds what a target needs
+// beside: for the readers that find their file in the configuration folder it
+// stands in for that folder ($XDG_CONFIG_HOME), with the file there a symbolic
+// link to the file in memory.
 #ifndef TILVANE_FUZZ_MEMFILE_H
 #define TILVANE_FUZZ_MEMFILE_H
 
