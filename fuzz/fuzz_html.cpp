@@ -1,8 +1,9 @@
-// fuzz_html.cpp: feeds arbitrary bytes to the HTML reader, in runs whose
-// lengths come from the input, and checks what the writer promises: the same
-// output for any chunking, and output that reads back as itself. Every map
-// of the page then goes through the map reader, the map writer and the page
-// rewrite, and the rewritten page must read back to the same hotspot count.
+// fuzz_html.cpp: feeds arbitrary bytes to the HTML reader, whole and in
+// chunks of random sizes (single bytes partly through htmlAppendChar), and
+// checks what the writer promises: the same output for any chunking, and
+// output that reads back as itself. Every map of the page then goes through
+// the map reader, the map writer and the page rewrite, and the rewritten page
+// must read back to the same hotspot count. Everything is written to memory.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -20,24 +21,57 @@ namespace {
 
 void ignoreError(htmlPtr, const char *) {}
 
-std::string readAndWrite(const char *data, size_t size, size_t runSeed) {
+// The chunk sizes of one feed: a generator seeded from the input, so that a
+// saved input replays the same feed. Mostly short chunks, whose boundaries
+// fall inside tags, attributes and text runs; now and then a long one.
+struct chunker {
+  uint64_t state;
+  explicit chunker(const uint8_t *data, size_t size) : state(1469598103934665603ull) {
+    for (size_t i = 0; i < size; i++) state = (state ^ data[i]) * 1099511628211ull;
+    state |= 1;
+  }
+  uint64_t next() {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  }
+  // The next chunk's length (0: one byte through htmlAppendChar).
+  size_t length() {
+    uint64_t r = next();
+    switch (r % 8) {
+      case 0: return 0;
+      case 1: return 1;
+      case 6: return 33 + (r >> 3) % 480;
+      case 7: return 513 + (r >> 3) % 3584;
+      default: return 2 + (r >> 3) % 31;
+    }
+  }
+};
+
+// Reads size bytes (whole, or in chunks from chunks) and writes the page back;
+// *maps (when given) tells whether the page has a map entry.
+std::string readAndWrite(const char *data, size_t size, chunker *chunks, bool *maps = nullptr) {
   htmlPtr doc = pageDocumentCreate();
   if (!doc) std::abort();
   doc->LogError = ignoreError;
-  size_t at = 0, run = runSeed;
-  if (runSeed == 1) {
-    // One byte at a time, through the machine alone.
-    for (; at < size; at++)
-      if (htmlAppendChar(doc, static_cast<unsigned char>(data[at])) != htmlSuccess) std::abort();
-  }
+  size_t at = 0;
   while (at < size) {
-    size_t n = runSeed ? 1 + run % 17 : size - at;
-    run = run * 31 + 7;
+    size_t n = chunks ? chunks->length() : size - at;
+    if (n == 0) {
+      if (htmlAppendChar(doc, static_cast<unsigned char>(data[at])) != htmlSuccess) std::abort();
+      at++;
+      continue;
+    }
     if (n > size - at) n = size - at;
     if (htmlAppendText(doc, data + at, static_cast<int>(n)) != htmlSuccess) std::abort();
     at += n;
   }
   if (htmlFlushText(doc) != htmlSuccess) std::abort();
+  if (maps) {
+    *maps = false;
+    for (htmlTagPtr t = doc->first; t && !*maps; t = t->n) *maps = htmlEq(t->name, "map");
+  }
   char *out = nullptr;
   size_t outSize = 0;
   FILE *mem = open_memstream(&out, &outSize);
@@ -75,37 +109,51 @@ htmlPtr readPage(const std::string &page, int *crlf) {
   return doc;
 }
 
+// The map name of doc is loaded: its saved page reads back to the same hotspots,
+// and after one save the file stays the same.
+void checkSaved(htmlPtr doc, const std::string &name, int crlf) {
+  int total = objectsTotal;
+  char *mapText = nullptr;
+  size_t mapSize = 0;
+  FILE *mem = open_memstream(&mapText, &mapSize);
+  WriteClientMapTags(mem, name.c_str());
+  std::fclose(mem);
+  std::free(mapText);
+  std::string first = savedFile(doc, name.c_str(), crlf);
+  int crlf2 = 0, crlf3 = 0;
+  htmlPtr second = readPage(first, &crlf2);
+  if (!LoadClientMap(second, name.c_str()) || objectsTotal != total) std::abort();
+  std::string again = savedFile(second, name.c_str(), crlf2);
+  htmlDestroy(second);
+  // When the first save gave the same file, that file already reads and
+  // saves as itself.
+  if (again == first) return;
+  htmlPtr third = readPage(again, &crlf3);
+  if (!LoadClientMap(third, name.c_str()) || objectsTotal != total) std::abort();
+  if (savedFile(third, name.c_str(), crlf3) != again) std::abort();
+  htmlDestroy(third);
+}
+
 // Saving a page and opening it again gives the same hotspots, and after the
-// first save (which may settle the line ends) the same file.
-void checkMaps(const std::string &page) {
+// first save (which may settle the line ends) the same file. One map a run is
+// checked, the one of the first four that pick chooses.
+void checkMaps(const std::string &page, uint64_t pick) {
   fuzzquiet::install();
   int crlf = 0;
   htmlPtr doc = readPage(page, &crlf);
-  int maps = 0;
-  for (htmlTagPtr t = doc->first; t && maps < 4; t = t->n) {
-    if (!htmlEq(t->name, "map")) continue;
-    maps++;
+  htmlTagPtr found[4];
+  size_t maps = 0;
+  for (htmlTagPtr t = doc->first; t && maps < 4; t = t->n)
+    if (htmlEq(t->name, "map")) found[maps++] = t;
+  if (maps) {
+    htmlTagPtr t = found[pick % maps];
     std::string name = htmlTagAttr(t, "name");
-    // A name that cannot stand inside double quotation marks is not written back as itself.
-    if (name.find_first_of("\"<") != std::string::npos) continue;
-    if (!LoadClientMap(doc, name.c_str())) continue;
-    int total = objectsTotal;
-    char *mapText = nullptr;
-    size_t mapSize = 0;
-    FILE *mem = open_memstream(&mapText, &mapSize);
-    WriteClientMapTags(mem, name.c_str());
-    std::fclose(mem);
-    std::free(mapText);
-    std::string first = savedFile(doc, name.c_str(), crlf);
-    int crlf2 = 0, crlf3 = 0;
-    htmlPtr second = readPage(first, &crlf2);
-    if (!LoadClientMap(second, name.c_str()) || objectsTotal != total) std::abort();
-    std::string again = savedFile(second, name.c_str(), crlf2);
-    htmlPtr third = readPage(again, &crlf3);
-    if (!LoadClientMap(third, name.c_str()) || objectsTotal != total) std::abort();
-    if (savedFile(third, name.c_str(), crlf3) != again) std::abort();
-    htmlDestroy(second);
-    htmlDestroy(third);
+    // A name that cannot stand inside double quotation marks is not written back
+    // as itself. Nor may a name with a line break be read back as itself: the
+    // line ends of a page follow its first line end, and when that lies in a
+    // broken tag the reader drops, the saved page's first line end may differ.
+    if (name.find_first_of("\"<\r\n") == std::string::npos && LoadClientMap(doc, name.c_str()))
+      checkSaved(doc, name, crlf);
   }
   htmlDestroy(doc);
   ReleaseObjects();
@@ -116,11 +164,13 @@ void checkMaps(const std::string &page) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size > 1 << 16) return 0;
   const char *bytes = reinterpret_cast<const char *>(data);
-  std::string once = readAndWrite(bytes, size, 0);
-  size_t seed = size ? data[0] + 2u : 2u;
-  if (readAndWrite(bytes, size, seed) != once) std::abort();
-  if (readAndWrite(bytes, size, 1) != once) std::abort();
-  if (readAndWrite(once.data(), once.size(), 0) != once) std::abort();
-  checkMaps(std::string(bytes, size));
+  bool maps = false;
+  std::string once = readAndWrite(bytes, size, nullptr, &maps);
+  chunker chunks(data, size);
+  if (readAndWrite(bytes, size, &chunks) != once) std::abort();
+  if (readAndWrite(once.data(), once.size(), nullptr) != once) std::abort();
+  // Pages without a map have nothing more to check (the map pass reads the
+  // page once more, which would take most of the time of such a run).
+  if (maps) checkMaps(std::string(bytes, size), chunks.next());
   return 0;
 }

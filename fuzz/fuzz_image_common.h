@@ -1,6 +1,6 @@
 // fuzz_image_common.h: what the picture fuzz targets share: a silent platform
-// table, a picture limit that keeps each run small, and one decode over a
-// memory stream in the display mode the input's last byte picks.
+// table, a picture limit that keeps each run small (64K pixels), and one
+// decode over a memory stream in the display mode the input's last byte picks.
 #ifndef TILVANE_FUZZ_IMAGE_COMMON_H
 #define TILVANE_FUZZ_IMAGE_COMMON_H
 
@@ -19,15 +19,20 @@ namespace fuzzimage {
 
 inline void setUp() {
   fuzzquiet::install();
-  imageDataPixelLimit = 1 << 20;
+  imageDataPixelLimit = 1 << 16;
 }
 
+// The display palettes of the three modes are made once; the one the last
+// byte picks is copied into the display palette (which then shares its cube).
 inline void setMode(const uint8_t *data, size_t size) {
   static const int depths[3] = {24, 8, 4};
-  int depth = depths[size ? data[size - 1] % 3 : 0];
-  paletteRelease(&palette);
-  palette = paletteInfo();
-  paletteSetupDepth(&palette, depth);
+  static paletteInfo modes[3];
+  static bool made = false;
+  if (!made) {
+    for (int i = 0; i < 3; i++) paletteSetupDepth(&modes[i], depths[i]);
+    made = true;
+  }
+  palette = modes[size ? data[size - 1] % 3 : 0];
 }
 
 // Runs loader over the bytes and checks what it made.

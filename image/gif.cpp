@@ -29,12 +29,22 @@ int readOK(gifSource *s, void *buffer, int length) {
   return 1;
 }
 
-void resetTable(gifSource *s) {
-  for (int i = 0; i < s->clearCode && i < lzwTableSize; i++) {
-    s->table[0][i] = 0;
-    s->table[1][i] = i;
+// The table after a clear code: the roots stand for themselves, every other
+// entry is empty. It is copied in whole blocks, since data may clear the table
+// every few bits.
+struct clearedTables {
+  int identity[lzwTableSize];
+  clearedTables() {
+    for (int i = 0; i < lzwTableSize; i++) identity[i] = i;
   }
-  for (int i = s->clearCode; i < lzwTableSize; i++) s->table[0][i] = s->table[1][i] = 0;
+};
+
+void resetTable(gifSource *s) {
+  static const clearedTables cleared;
+  const int roots = s->clearCode < lzwTableSize ? s->clearCode : lzwTableSize;
+  std::memset(s->table[0], 0, sizeof s->table[0]);
+  std::memcpy(s->table[1], cleared.identity, sizeof(int) * (size_t)roots);
+  std::memset(s->table[1] + roots, 0, sizeof(int) * (size_t)(lzwTableSize - roots));
   s->codeSize = s->setCodeSize + 1;
   s->maxCodeSize = 2 * s->clearCode;
   s->maxCode = s->clearCode + 2;

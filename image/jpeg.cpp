@@ -27,6 +27,7 @@ struct jpegWfileSource {
   wfileStruct *in;
   JOCTET *buffer;
   boolean startOfFile;
+  boolean atEnd;  // the input is used up: the buffer holds the inserted end marker
 };
 
 // The error manager with its recovery point.
@@ -37,6 +38,7 @@ struct jpegErrorManager {
 
 void init_source(j_decompress_ptr cinfo) {
   ((jpegWfileSource *)cinfo->src)->startOfFile = TRUE;
+  ((jpegWfileSource *)cinfo->src)->atEnd = FALSE;
 }
 
 boolean fill_input_buffer(j_decompress_ptr cinfo) {
@@ -54,6 +56,7 @@ boolean fill_input_buffer(j_decompress_ptr cinfo) {
     src->buffer[0] = (JOCTET)0xFF;
     src->buffer[1] = (JOCTET)JPEG_EOI;
     got = 2;
+    src->atEnd = TRUE;
   }
   src->pub.next_input_byte = src->buffer;
   src->pub.bytes_in_buffer = (size_t)got;
@@ -67,6 +70,9 @@ void skip_input_data(j_decompress_ptr cinfo, long n) {
   while (n > (long)src->pub.bytes_in_buffer) {
     n -= (long)src->pub.bytes_in_buffer;
     fill_input_buffer(cinfo);
+    // A skip past the end stops at the inserted end marker instead of
+    // skipping end markers two bytes at a time.
+    if (src->atEnd) return;
   }
   src->pub.next_input_byte += n;
   src->pub.bytes_in_buffer -= (size_t)n;
@@ -124,6 +130,7 @@ void jpeg_wfile_src(j_decompress_ptr cinfo, wfileStruct *in) {
   src->pub.resync_to_restart = jpeg_resync_to_restart;
   src->pub.term_source = term_source;
   src->in = in;
+  src->atEnd = FALSE;
   src->pub.bytes_in_buffer = 0;
   src->pub.next_input_byte = nullptr;
 }
