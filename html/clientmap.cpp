@@ -39,6 +39,48 @@ void copyAttribute(char **field, htmlTagPtr area, const char *name) {
 
 bool nonEmpty(const char *s) { return s && *s; }
 
+// Appends the bytes of a stored name or value; a zero byte in one is left out,
+// since the result is kept as a C string.
+void appendBytes(std::string &out, const char *s, int length) {
+  if (!s) return;
+  if (length <= 0) length = static_cast<int>(std::strlen(s));
+  for (int i = 0; i < length; i++)
+    if (s[i]) out += s[i];
+}
+
+bool isNamed(htmlAttrPtr a, const char *const *names) {
+  for (const char *const *n = names; *n; n++)
+    if (htmlEq(a->name, *n)) return true;
+  return false;
+}
+
+// The attributes of an entry other than those named, as markup in their order:
+// each a space, its name as written, and its value as read ("=\"v\"" when it
+// was double-quoted, "=v" otherwise). A nameless bare attribute has nothing to
+// write, and one the page ended in is left out. Null when none remain.
+char *otherAttributesOf(htmlTagPtr tag, const char *const *modelled) {
+  std::string out;
+  for (htmlAttrPtr a = tag ? tag->first : nullptr; a; a = a->n) {
+    if (!a->name || a->openAtEnd || isNamed(a, modelled)) continue;
+    std::string name;
+    appendBytes(name, a->name, a->nameLength);
+    if (name.empty() && !a->value) continue;
+    out += ' ';
+    out += name;
+    if (!a->value) continue;
+    out += '=';
+    if (a->quoted) out += '"';
+    appendBytes(out, a->value, a->valueLength);
+    if (a->quoted) out += '"';
+  }
+  if (out.empty()) return nullptr;
+  return mystrdupImpl("object", out.c_str());
+}
+
+const char *const areaModelled[] = {"shape", "coords", "href", "nohref", "alt", "title",
+                                    "target", "onmouseover", "onmouseout", "onclick", nullptr};
+const char *const mapModelled[] = {"id", "name", nullptr};
+
 // Whether the server-side blocks of a value close, as the reader counts them:
 // "<%" or "<?" opens one, "%>" or "?>" closes it.
 bool blocksClose(const char *s) {
@@ -163,6 +205,7 @@ int LoadClientMap(htmlPtr page, const char *name) {
     objectsEnsure(objectsTotal);
     return 1;
   }
+  mapAttributes = otherAttributesOf(map, mapModelled);
   areaReadingBegin();
   int result = 0;
   for (htmlTagPtr t = map->n; t; t = t->n) {
@@ -183,6 +226,7 @@ int areaToObject(htmlTagPtr area) {
   if (!area) return 0;
   objectsEnsure(objectsTotal);
   object *o = &objects[objectsTotal];
+  setString(&o->otherAttributes, nullptr);
 
   // An area with no shape, or one that names none of these, is a rectangle,
   // as browsers take it.
@@ -241,6 +285,7 @@ int areaToObject(htmlTagPtr area) {
   }
 
   setString(&o->url, htmlTagAttr(area, "href"));
+  o->otherAttributes = otherAttributesOf(area, areaModelled);
   objectsTotal++;
   objectsEnsure(objectsTotal);
   return 1;
@@ -318,6 +363,7 @@ void WriteClientAreaTags(FILE *out, int selected) {
     } else if (nonEmpty(o->onClick)) {
       writeAttribute(out, "onClick", o->onClick);
     }
+    if (o->otherAttributes) std::fputs(o->otherAttributes, out);
     std::fputs(" />\n", out);
   }
   if (!selected) {
@@ -337,7 +383,9 @@ void WriteClientMapTags(FILE *out, const char *name) {
   writeValue(out, name, false);
   std::fputs("\" name=\"", out);
   writeValue(out, name, false);
-  std::fputs("\">\n", out);
+  std::fputc('"', out);
+  if (mapAttributes) std::fputs(mapAttributes, out);
+  std::fputs(">\n", out);
   WriteClientAreaTags(out, 0);
   std::fputs("</map>\n", out);
 }

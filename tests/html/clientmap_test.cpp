@@ -264,6 +264,34 @@ TEST_F(ClientMap, PageRewritePlacesTheMap) {
   }
 }
 
+TEST_F(ClientMap, OtherAttributesOfAreasAndTheMapStayWhereTheyWere) {
+  const std::string in =
+      "<body>\n<map class=\"nav\" NAME=m data-k='a b' id=\"m\">\n"
+      "<area class=\"hot\" shape=rect coords=\"1,2,3,4\" data-id=3 href=\"a.html\" ARIA-label=\"A &amp; B\" download>\n"
+      "<area shape=poly coords=\"1,2,3\" rel=\"bad\">\n"
+      "<area shape=circle coords=\"9,9,2\" onKeyDown=\"k()\" nohref alt=\"\" title=\"C\">\n"
+      "<area shape=\"default\" href=\"d.html\" class=\"dflt\">\n"
+      "</map>\n</body>";
+  ASSERT_EQ(loadPage(in, "m"), 1);
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_STREQ(objects[0].otherAttributes, " class=\"hot\" data-id=3 ARIA-label=\"A &amp; B\" download");
+  EXPECT_STREQ(objects[1].otherAttributes, " onKeyDown=\"k()\"");
+  EXPECT_STREQ(mapAttributes, " class=\"nav\" data-k='a b'");
+  // One hotspot edited: both keep what they carried.
+  objects[1].points[0].x = 19;
+  objects[1].points[1].x = 21;
+  EXPECT_EQ(capture([](FILE *f) { clientMapWritePage(f, hdoc, "m"); }),
+            "<body>\n<map id=\"m\" name=\"m\" class=\"nav\" data-k='a b'>\n"
+            "<area shape=\"rect\" alt=\"\" coords=\"1,2,3,4\" href=\"a.html\" title=\"\""
+            " class=\"hot\" data-id=3 ARIA-label=\"A &amp; B\" download />\n"
+            "<area shape=\"circle\" alt=\"\" coords=\"19,9,2\" nohref title=\"\" onKeyDown=\"k()\" />\n"
+            "<area shape=\"default\" href=\"d.html\" alt=\"\" />\n</map>\n</body>");
+  // A page without them writes none.
+  ASSERT_EQ(loadPage(page("<area coords=\"1,2,3,4\">\n"), "m"), 1);
+  EXPECT_EQ(objects[0].otherAttributes, nullptr);
+  EXPECT_EQ(mapAttributes, nullptr);
+}
+
 class ClientSave : public MapTest {
  protected:
   std::string pagePath;
