@@ -426,6 +426,74 @@ void clientMapWritePage(FILE *out, htmlPtr page, const char *name) {
   }
 }
 
+namespace {
+
+// Writes what a writer produces, its line ends as the page's (CR LF when crlf).
+// false when memory ran out.
+bool writeConverted(FILE *out, int crlf, void (*write)(FILE *, const char *), const char *name) {
+  char *data = nullptr;
+  size_t size = 0;
+  FILE *mem = open_memstream(&data, &size);
+  if (!mem) return false;
+  write(mem, name);
+  bool ok = !std::ferror(mem);
+  if (std::fclose(mem) != 0) ok = false;
+  if (ok) pageWriteBuffer(out, data, size, crlf);
+  std::free(data);
+  return ok;
+}
+
+void writeMap(FILE *out, const char *name) { WriteClientMapTags(out, name); }
+
+void writeMapInDiv(FILE *out, const char *name) {
+  std::fputs("<div>\n", out);
+  WriteClientMapTags(out, name);
+  std::fputs("</div>\n", out);
+}
+
+}  // namespace
+
+int clientMapWritePageExact(FILE *out, htmlPtr page, const char *name, int crlf) {
+  if (!out || !page || !htmlSourceComplete(page)) return 0;
+  if (!name) name = "";
+  htmlTagPtr found = clientMapFind(page, name);
+  bool ok = htmlLeadingWriteExact(page, out) == htmlSuccess;
+  int written = 0;
+  for (htmlTagPtr t = page->first; t && ok; t = t->n) {
+    if (t == found) {
+      ok = writeConverted(out, crlf, writeMap, name);
+      written = 1;
+      while (t->n && !htmlEq(t->n->name, "/map")) t = t->n;
+      if (!t->n) break;
+      t = t->n;
+      // The text after the old </map>, as read; the new map already ends its
+      // last line.
+      const char *text = nullptr;
+      long long length = 0;
+      htmlTagTextExact(t, &text, &length);
+      if (length > 1 && text[0] == '\r' && text[1] == '\n' && crlf) {
+        text += 2;
+        length -= 2;
+      } else if (length > 0 && text[0] == '\n') {
+        text++;
+        length--;
+      }
+      if (length > 0) std::fwrite(text, 1, static_cast<size_t>(length), out);
+      continue;
+    }
+    if (!written && !found && (htmlEq(t->name, "/body") || htmlEq(t->name, "/html"))) {
+      ok = writeConverted(out, crlf, writeMapInDiv, name);
+      written = 1;
+    }
+    if (ok) ok = htmlTagWriteExact(t, out) == htmlSuccess;
+  }
+  if (ok && !written) {
+    if (page->sourceLength > 0 && page->source[page->sourceLength - 1] != '\n') std::fputs(crlf ? "\r\n" : "\n", out);
+    ok = writeConverted(out, crlf, writeMapInDiv, name);
+  }
+  return ok ? 1 : 0;
+}
+
 int savePage(void) {
   if (!hdoc || !mapfilename || !*mapfilename) return 0;
   // The page lock binds only other copies of this program: another program may
@@ -447,8 +515,14 @@ int savePage(void) {
     LowMemory();
     return 0;
   }
-  clientMapWritePage(mem, hdoc, maplocalname);
-  bool ok = !std::ferror(mem);
+  // The exact page comes with its own line ends.
+  const bool exact = exactPage && htmlSourceComplete(hdoc);
+  bool ok = true;
+  if (exact)
+    ok = clientMapWritePageExact(mem, hdoc, maplocalname, htmlFileCRLF) != 0;
+  else
+    clientMapWritePage(mem, hdoc, maplocalname);
+  if (std::ferror(mem)) ok = false;
   if (std::fclose(mem) != 0) ok = false;
   if (!ok) {
     std::free(data);
@@ -456,7 +530,7 @@ int savePage(void) {
     return 0;
   }
   char reason[256];
-  int saved = pageSaveFile(mapfilename, data, size, htmlFileCRLF, &htmlFilePtr, reason, sizeof reason);
+  int saved = pageSaveFile(mapfilename, data, size, exact ? 0 : htmlFileCRLF, &htmlFilePtr, reason, sizeof reason);
   std::free(data);
   if (!saved) {
     char *text = static_cast<char *>(mymallocImpl(16384));

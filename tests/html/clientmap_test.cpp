@@ -352,6 +352,53 @@ TEST_F(ClientSave, SavesWithThePagesLineEndsAndLeavesNoTrace) {
   EXPECT_EQ(named.st_ino, held.st_ino);
 }
 
+TEST_F(ClientSave, WithExactPageOnlyTheMapAndTheImagesBorderChange) {
+  const std::string before = "<HTML>\r\n<body  bgcolor = white >\r\n<p>a > b<br/>\nc</P>\r\n"
+                             "<img src=a.png  usemap=\"#m\" />\r\n<SCRIPT>if (a > b) x();</SCRIPT>\r\n";
+  const std::string after = "<p class=x>last</p>\r\n</body>\r\n</HTML>";
+  const std::string newMap = "<map id=\"m\" name=\"m\" class=\"nav\">\r\n"
+                             "<area shape=\"rect\" alt=\"\" coords=\"5,2,8,4\" href=\"x\" title=\"\" data-n=1 />\r\n"
+                             "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n";
+  const struct {
+    int exact;
+    std::string page, saved;
+  } cases[] = {
+      {1, before + "<map name=\"m\" class=\"nav\">\r\n<area coords=\"1,2,3,4\" href=\"x\" data-n=1>\r\n</map>\r\n" + after,
+       "<HTML>\r\n<body  bgcolor = white >\r\n<p>a > b<br/>\nc</P>\r\n"
+       "<img src=a.png  usemap=\"#m\" border=\"0\" />\r\n<SCRIPT>if (a > b) x();</SCRIPT>\r\n" +
+           newMap + after},
+      // Without a map the new one goes before </body>, everything else as read.
+      {1, "<body >\r\n<img src=a.png usemap=#m>\r\n</body >\r\n",
+       "<body >\r\n<img src=a.png usemap=#m border=\"0\">\r\n<div>\r\n"
+       "<map id=\"m\" name=\"m\">\r\n<area shape=\"rect\" coords=\"5,2,8,4\" href=\"x\" title=\"\" />\r\n"
+       "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n</div>\r\n</body >\r\n"},
+      // Off, the page is tidied as before.
+      {0, "<body >\r\n<img src=a.png usemap=#m>\r\n</body >\r\n",
+       "<body>\r\n<img src=a.png usemap=#m border=\"0\">\r\n<div>\r\n"
+       "<map id=\"m\" name=\"m\">\r\n<area shape=\"rect\" coords=\"5,2,8,4\" href=\"x\" title=\"\" />\r\n"
+       "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n</div>\r\n</body>\r\n"},
+  };
+  for (const auto &c : cases) {
+    exactPage = c.exact;
+    openSaved(c.page);
+    if (objectsTotal == 0) addShape(rectangle, {{1, 2}, {3, 4}}, "x");
+    objects[0].points[0].x = 5;
+    objects[0].points[1].x = 8;
+    htmlTagPtr img = hdoc->first;
+    while (img && !htmlEq(img->name, "img")) img = img->n;
+    ASSERT_TRUE(img);
+    htmlTagAttrSet(img, "border", "0", 1);
+    changed = 1;
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(readFile(pagePath), c.saved);
+    htmlDestroy(hdoc);
+    hdoc = nullptr;
+    std::fclose(htmlFilePtr);
+    htmlFilePtr = nullptr;
+  }
+  exactPage = 0;
+}
+
 TEST_F(ClientSave, AnLfPageStaysLf) {
   openSaved("<body>\n<p>a\r\nb</p>\n</body>\n");
   EXPECT_EQ(htmlFileCRLF, 0);
