@@ -1,7 +1,7 @@
 // objects.cpp: the hotspot table, the record of one hotspot and its geometry
 // (hit tests, bounds, nearest point, rectangle to polygon), the pending
 // transform and the angle helpers. Owns objects, objectsTotal, objectsSpace,
-// defaultUrl, rfactorx, rfactory, mfactorx, mfactory.
+// defaultUrl, mapAttributes, rfactorx, rfactory, mfactorx, mfactory.
 #include "editor/objects.h"
 
 #include <climits>

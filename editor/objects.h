@@ -1,7 +1,8 @@
 // objects.h: the hotspot table and the geometry of one hotspot (hit tests,
 // bounds, nearest point, rectangle to polygon), the pending transform of a
 // selection being moved or resized, and the angle helpers. Owns objects,
-// objectsTotal, objectsSpace, defaultUrl, mapAttributes, rfactorx, rfactory, mfactorx, mfactory.
+// objectsTotal, objectsSpace, defaultUrl, mapAttributes, rfactorx, rfactory,
+// mfactorx, mfactory.
 //
 // Coordinates are image pixels held as doubles; every conversion to an integer
 // truncates toward zero.
@@ -42,7 +43,7 @@ struct object {
   int lead;             // 0 when set up, carried by every copy, read by nothing
   char *otherAttributes;  // the <area> attributes the editor does not model, as
                           // markup in their order and quoting (' class="hot" id=a');
-                          // null = none             // 0 when set up, carried by every copy, read by nothing
+                          // null = none; copied and freed with the other strings
 };
 
 // The table. Invariants: every one of the objectsSpace records is set up (has its
