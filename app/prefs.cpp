@@ -186,6 +186,7 @@ void readConfigLine(const char *line) {
       {"titleasalt=", &titleAsAlt},
       {"upgradenoticedisplayed35=", &upgradeNoticeDisplayed},
       {"clickasmouseout=", &clickAsMouseOut},
+      {"exactpage=", &exactPage},
   };
   static const intKey exactCase[] = {
       {"urlx=", &urlDialogX},
@@ -287,6 +288,12 @@ int configText(char *out, int size) {
   };
   for (const auto &r : rest) {
     sprintfMax(line, sizeof line, r.format, r.value);
+    t += line;
+  }
+  // Written only when chosen, so that the file of a user who never chose it
+  // stays as it was.
+  if (exactPage) {
+    sprintfMax(line, sizeof line, "exactpage=%d\n", exactPage);
     t += line;
   }
   strcpyMax(out, size, t.c_str());

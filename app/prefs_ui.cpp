@@ -151,6 +151,16 @@ int preferencesBox(QWidget *parent) {
                           &dlg),
                   5, 1);
 
+  QCheckBox *exact = new QCheckBox(QStringLiteral("Leave the rest of the page exactly as it was"), &dlg);
+  exact->setObjectName(QStringLiteral("exactpage"));
+  exact->setChecked(exactPage != 0);
+  grid->addWidget(exact, 6, 0, Qt::AlignTop);
+  grid->addWidget(wrapped("When checked, saving a page rewrites only its map (and the border "
+                          "attribute of the mapped image): everything else keeps the bytes it was "
+                          "read with, spacing inside tags included.",
+                          &dlg),
+                  6, 1);
+
   QDialogButtonBox *buttons =
       new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
   QVBoxLayout *top = new QVBoxLayout(&dlg);
@@ -162,6 +172,7 @@ int preferencesBox(QWidget *parent) {
   QObject::connect(wand, &QPushButton::clicked, &dlg, []() { MagicWandSettings(); });
   dlg.setMinimumWidth(560);
   if (dlg.exec() != QDialog::Accepted) return 0;
+  exactPage = exact->isChecked() ? 1 : 0;
   preferencesAccept(blue->isChecked(), strict->isChecked(), urlDialog->isChecked(),
                     frequencyChosen ? frequency->currentIndex() : updateFrequency);
   return 1;

@@ -12,6 +12,7 @@ int defeatUrlDialog = 0;
 int titleAsAlt = 1;
 int upgradeNoticeDisplayed = 0;
 int clickAsMouseOut = 0;
+int exactPage = 0;
 int urlDialogX = 200, urlDialogY = 0;
 int magicWandTolerance = 32;
 int magicWandFeatherSteps = 2;
@@ -39,6 +40,7 @@ void settingsDefaults(void) {
   titleAsAlt = 1;
   upgradeNoticeDisplayed = 0;
   clickAsMouseOut = 0;
+  exactPage = 0;
   urlDialogX = 200;
   urlDialogY = 0;
   magicWandTolerance = 32;

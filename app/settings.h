@@ -26,6 +26,8 @@ extern int magicWandFeatherSteps;   // 2: feathering radius (0-3)
 extern int magicWandPoints;         // 30: rays of the magic wand (3-256)
 extern int updateFrequency;         // 1 (weekly): index into updateFrequencies
 extern int lastUpdateCheck;         // 0: day number of the last update check
+extern int exactPage;               // 0: 1 writes the page outside its map with the bytes it
+                                    // was read from
 
 // Puts every setting back to its default.
 void settingsDefaults(void);

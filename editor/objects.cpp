@@ -1,7 +1,7 @@
 // objects.cpp: the hotspot table, the record of one hotspot and its geometry
 // (hit tests, bounds, nearest point, rectangle to polygon), the pending
 // transform and the angle helpers. Owns objects, objectsTotal, objectsSpace,
-// defaultUrl, rfactorx, rfactory, mfactorx, mfactory.
+// defaultUrl, mapAttributes, rfactorx, rfactory, mfactorx, mfactory.
 #include "editor/objects.h"
 
 #include <climits>
@@ -18,6 +18,7 @@ object *objects = nullptr;
 int objectsTotal = 0;
 int objectsSpace = 0;
 char *defaultUrl = nullptr;
+char *mapAttributes = nullptr;
 
 double rfactorx = 1.0, rfactory = 1.0;
 int mfactorx = 0, mfactory = 0;
@@ -121,6 +122,7 @@ void ReleaseObjects(void) {
   objectsSpace = 0;
   objectsTotal = 0;
   freeString(&defaultUrl);
+  freeString(&mapAttributes);
 }
 
 void unCopyStringBody(char **dst, const char *s) { *dst = s ? mystrdupImpl("object", s) : nullptr; }
@@ -147,6 +149,7 @@ void objectDataCopy(object *dst, const object *src) {
   unCopyStringBody(&dst->onMouseOver, src->onMouseOver);
   unCopyStringBody(&dst->onMouseOut, src->onMouseOut);
   unCopyStringBody(&dst->onClick, src->onClick);
+  unCopyStringBody(&dst->otherAttributes, src->otherAttributes);
 }
 
 void objectDataFree(object *o) {
@@ -160,6 +163,7 @@ void objectDataFree(object *o) {
   freeString(&o->onMouseOver);
   freeString(&o->onMouseOut);
   freeString(&o->onClick);
+  freeString(&o->otherAttributes);
 }
 
 void objectDataReplace(object *dst, const object *src) {
@@ -179,6 +183,7 @@ int objectRemove(int index) {
   freeString(&gone.onMouseOver);
   freeString(&gone.onMouseOut);
   freeString(&gone.onClick);
+  freeString(&gone.otherAttributes);
   gone.t = notype;
   gone.complete = 0;
   gone.pointsTotal = 0;

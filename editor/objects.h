@@ -1,7 +1,8 @@
 // objects.h: the hotspot table and the geometry of one hotspot (hit tests,
 // bounds, nearest point, rectangle to polygon), the pending transform of a
 // selection being moved or resized, and the angle helpers. Owns objects,
-// objectsTotal, objectsSpace, defaultUrl, rfactorx, rfactory, mfactorx, mfactory.
+// objectsTotal, objectsSpace, defaultUrl, mapAttributes, rfactorx, rfactory,
+// mfactorx, mfactory.
 //
 // Coordinates are image pixels held as doubles; every conversion to an integer
 // truncates toward zero.
@@ -40,6 +41,9 @@ struct object {
   char *onMouseOut;
   char *onClick;
   int lead;             // 0 when set up, carried by every copy, read by nothing
+  char *otherAttributes;  // the <area> attributes the editor does not model, as
+                          // markup in their order and quoting (' class="hot" id=a');
+                          // null = none; copied and freed with the other strings
 };
 
 // The table. Invariants: every one of the objectsSpace records is set up (has its
@@ -49,6 +53,9 @@ extern object *objects;
 extern int objectsTotal;
 extern int objectsSpace;
 extern char *defaultUrl;
+// The attributes of the map element beyond its id and name, as markup in their
+// order and quoting; null = none. Released with the table.
+extern char *mapAttributes;
 
 // The pending transform: a point p of a selected hotspot is shown at
 // p * rfactor + mfactor (per axis). Idle: factors 1.0, offsets 0.
@@ -96,7 +103,7 @@ int objectFirstPixelIn(const object *o, int x1, int y1, int x2, int y2, int *xP,
 // dst, then objectDataCopy).
 void objectDataReplace(object *dst, const object *src);
 
-// Deletes hotspot index: its seven strings are released and its fields cleared
+// Deletes hotspot index: its strings are released and its fields cleared
 // (shape notype, no points, not selected, not complete); the record keeps its
 // point buffer, pointsSpace, lastState and lead. The later records, the spare one
 // at objectsTotal included, move down by one and the emptied record is parked

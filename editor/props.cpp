@@ -101,6 +101,9 @@ void UrlOK(const char *url, const char *alt, const char *title, const char *targ
     if (urlIsVisible) undoSave(undoAdded, objectsTotal);
     object *o = &objects[objectsTotal];
     setTexts(o, url, alt, title, target, onMouseOver, onMouseOut, onClick);
+    // A new hotspot has no attributes beyond those of the dialog.
+    myfreeImpl(o->otherAttributes);
+    o->otherAttributes = nullptr;
     o->complete = 1;
     objectsTotal++;
     objectsEnsure(objectsTotal);

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSizePolicy>
 #include <QVBoxLayout>
 
 #include "app/browser.h"
@@ -53,6 +54,7 @@ struct urlWindow {
   QCheckBox *sameAsAlt = nullptr, *sameAsMouseOut = nullptr;
   QPushButton *ok = nullptr, *cancel = nullptr, *remove = nullptr, *previous = nullptr;
   QPushButton *browseFiles = nullptr, *browseWeb = nullptr;
+  QLabel *otherAttributes = nullptr;
   int index = -1;
 };
 urlWindow uw;
@@ -215,6 +217,17 @@ void createUrlDialog(void) {
     g->setHorizontalSpacing(grid->horizontalSpacing());
   }
 
+  // The attributes of the hotspot's area that the fields above do not cover,
+  // shown so that the user knows they are kept; one line that never widens
+  // the dialog, the whole of it in the tooltip.
+  uw.otherAttributes = new QLabel(d);
+  uw.otherAttributes->setObjectName(QStringLiteral("otherAttributes"));
+  uw.otherAttributes->setTextFormat(Qt::PlainText);
+  uw.otherAttributes->setWordWrap(false);
+  uw.otherAttributes->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  uw.otherAttributes->hide();
+  top->addWidget(uw.otherAttributes);
+
   QHBoxLayout *buttons = new QHBoxLayout;
   uw.ok = button("OK", "1", d);
   uw.ok->setDefault(true);
@@ -356,6 +369,19 @@ void urlDialogShow(int index, int) {
   uw.onMouseOver->setText(fromText(o ? o->onMouseOver : nullptr));
   uw.onMouseOut->setText(fromText(o ? o->onMouseOut : nullptr));
   uw.onClick->setText(fromText(o ? o->onClick : nullptr));
+  // Only a hotspot of the map has them: a new one gets none, not even through
+  // "Same As Previous".
+  const char *other = state == editing && o ? o->otherAttributes : nullptr;
+  if (other && *other) {
+    const QString line = QStringLiteral("Other attributes:") + fromText(other);
+    uw.otherAttributes->setText(line);
+    uw.otherAttributes->setToolTip(line);
+    uw.otherAttributes->show();
+  } else {
+    uw.otherAttributes->clear();
+    uw.otherAttributes->setToolTip(QString());
+    uw.otherAttributes->hide();
+  }
   // The two options hold for every hotspot.
   uw.sameAsAlt->setChecked(titleAsAlt != 0);
   uw.sameAsMouseOut->setChecked(clickAsMouseOut != 0);

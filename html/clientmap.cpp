@@ -39,6 +39,48 @@ void copyAttribute(char **field, htmlTagPtr area, const char *name) {
 
 bool nonEmpty(const char *s) { return s && *s; }
 
+// Appends the bytes of a stored name or value; a zero byte in one is left out,
+// since the result is kept as a C string.
+void appendBytes(std::string &out, const char *s, int length) {
+  if (!s) return;
+  if (length <= 0) length = static_cast<int>(std::strlen(s));
+  for (int i = 0; i < length; i++)
+    if (s[i]) out += s[i];
+}
+
+bool isNamed(htmlAttrPtr a, const char *const *names) {
+  for (const char *const *n = names; *n; n++)
+    if (htmlEq(a->name, *n)) return true;
+  return false;
+}
+
+// The attributes of an entry other than those named, as markup in their order:
+// each a space, its name as written, and its value as read ("=\"v\"" when it
+// was double-quoted, "=v" otherwise). A nameless bare attribute has nothing to
+// write, and one the page ended in is left out. Null when none remain.
+char *otherAttributesOf(htmlTagPtr tag, const char *const *modelled) {
+  std::string out;
+  for (htmlAttrPtr a = tag ? tag->first : nullptr; a; a = a->n) {
+    if (!a->name || a->openAtEnd || isNamed(a, modelled)) continue;
+    std::string name;
+    appendBytes(name, a->name, a->nameLength);
+    if (name.empty() && !a->value) continue;
+    out += ' ';
+    out += name;
+    if (!a->value) continue;
+    out += '=';
+    if (a->quoted) out += '"';
+    appendBytes(out, a->value, a->valueLength);
+    if (a->quoted) out += '"';
+  }
+  if (out.empty()) return nullptr;
+  return mystrdupImpl("object", out.c_str());
+}
+
+const char *const areaModelled[] = {"shape", "coords", "href", "nohref", "alt", "title",
+                                    "target", "onmouseover", "onmouseout", "onclick", nullptr};
+const char *const mapModelled[] = {"id", "name", nullptr};
+
 // Whether the server-side blocks of a value close, as the reader counts them:
 // "<%" or "<?" opens one, "%>" or "?>" closes it.
 bool blocksClose(const char *s) {
@@ -163,6 +205,7 @@ int LoadClientMap(htmlPtr page, const char *name) {
     objectsEnsure(objectsTotal);
     return 1;
   }
+  mapAttributes = otherAttributesOf(map, mapModelled);
   areaReadingBegin();
   int result = 0;
   for (htmlTagPtr t = map->n; t; t = t->n) {
@@ -183,6 +226,7 @@ int areaToObject(htmlTagPtr area) {
   if (!area) return 0;
   objectsEnsure(objectsTotal);
   object *o = &objects[objectsTotal];
+  setString(&o->otherAttributes, nullptr);
 
   // An area with no shape, or one that names none of these, is a rectangle,
   // as browsers take it.
@@ -241,6 +285,7 @@ int areaToObject(htmlTagPtr area) {
   }
 
   setString(&o->url, htmlTagAttr(area, "href"));
+  o->otherAttributes = otherAttributesOf(area, areaModelled);
   objectsTotal++;
   objectsEnsure(objectsTotal);
   return 1;
@@ -318,6 +363,7 @@ void WriteClientAreaTags(FILE *out, int selected) {
     } else if (nonEmpty(o->onClick)) {
       writeAttribute(out, "onClick", o->onClick);
     }
+    if (o->otherAttributes) std::fputs(o->otherAttributes, out);
     std::fputs(" />\n", out);
   }
   if (!selected) {
@@ -337,7 +383,9 @@ void WriteClientMapTags(FILE *out, const char *name) {
   writeValue(out, name, false);
   std::fputs("\" name=\"", out);
   writeValue(out, name, false);
-  std::fputs("\">\n", out);
+  std::fputc('"', out);
+  if (mapAttributes) std::fputs(mapAttributes, out);
+  std::fputs(">\n", out);
   WriteClientAreaTags(out, 0);
   std::fputs("</map>\n", out);
 }
@@ -378,6 +426,74 @@ void clientMapWritePage(FILE *out, htmlPtr page, const char *name) {
   }
 }
 
+namespace {
+
+// Writes what a writer produces, its line ends as the page's (CR LF when crlf).
+// false when memory ran out.
+bool writeConverted(FILE *out, int crlf, void (*write)(FILE *, const char *), const char *name) {
+  char *data = nullptr;
+  size_t size = 0;
+  FILE *mem = open_memstream(&data, &size);
+  if (!mem) return false;
+  write(mem, name);
+  bool ok = !std::ferror(mem);
+  if (std::fclose(mem) != 0) ok = false;
+  if (ok) pageWriteBuffer(out, data, size, crlf);
+  std::free(data);
+  return ok;
+}
+
+void writeMap(FILE *out, const char *name) { WriteClientMapTags(out, name); }
+
+void writeMapInDiv(FILE *out, const char *name) {
+  std::fputs("<div>\n", out);
+  WriteClientMapTags(out, name);
+  std::fputs("</div>\n", out);
+}
+
+}  // namespace
+
+int clientMapWritePageExact(FILE *out, htmlPtr page, const char *name, int crlf) {
+  if (!out || !page || !htmlSourceComplete(page)) return 0;
+  if (!name) name = "";
+  htmlTagPtr found = clientMapFind(page, name);
+  bool ok = htmlLeadingWriteExact(page, out) == htmlSuccess;
+  int written = 0;
+  for (htmlTagPtr t = page->first; t && ok; t = t->n) {
+    if (t == found) {
+      ok = writeConverted(out, crlf, writeMap, name);
+      written = 1;
+      while (t->n && !htmlEq(t->n->name, "/map")) t = t->n;
+      if (!t->n) break;
+      t = t->n;
+      // The text after the old </map>, as read; the new map already ends its
+      // last line.
+      const char *text = nullptr;
+      long long length = 0;
+      htmlTagTextExact(t, &text, &length);
+      if (length > 1 && text[0] == '\r' && text[1] == '\n' && crlf) {
+        text += 2;
+        length -= 2;
+      } else if (length > 0 && text[0] == '\n') {
+        text++;
+        length--;
+      }
+      if (length > 0) std::fwrite(text, 1, static_cast<size_t>(length), out);
+      continue;
+    }
+    if (!written && !found && (htmlEq(t->name, "/body") || htmlEq(t->name, "/html"))) {
+      ok = writeConverted(out, crlf, writeMapInDiv, name);
+      written = 1;
+    }
+    if (ok) ok = htmlTagWriteExact(t, out) == htmlSuccess;
+  }
+  if (ok && !written) {
+    if (page->sourceLength > 0 && page->source[page->sourceLength - 1] != '\n') std::fputs(crlf ? "\r\n" : "\n", out);
+    ok = writeConverted(out, crlf, writeMapInDiv, name);
+  }
+  return ok ? 1 : 0;
+}
+
 int savePage(void) {
   if (!hdoc || !mapfilename || !*mapfilename) return 0;
   // The page lock binds only other copies of this program: another program may
@@ -399,8 +515,14 @@ int savePage(void) {
     LowMemory();
     return 0;
   }
-  clientMapWritePage(mem, hdoc, maplocalname);
-  bool ok = !std::ferror(mem);
+  // The exact page comes with its own line ends.
+  const bool exact = exactPage && htmlSourceComplete(hdoc);
+  bool ok = true;
+  if (exact)
+    ok = clientMapWritePageExact(mem, hdoc, maplocalname, htmlFileCRLF) != 0;
+  else
+    clientMapWritePage(mem, hdoc, maplocalname);
+  if (std::ferror(mem)) ok = false;
   if (std::fclose(mem) != 0) ok = false;
   if (!ok) {
     std::free(data);
@@ -408,7 +530,7 @@ int savePage(void) {
     return 0;
   }
   char reason[256];
-  int saved = pageSaveFile(mapfilename, data, size, htmlFileCRLF, &htmlFilePtr, reason, sizeof reason);
+  int saved = pageSaveFile(mapfilename, data, size, exact ? 0 : htmlFileCRLF, &htmlFilePtr, reason, sizeof reason);
   std::free(data);
   if (!saved) {
     char *text = static_cast<char *>(mymallocImpl(16384));

@@ -64,9 +64,16 @@ void orderRectangle(object *o);
 // page has none, the map inserted before </body> or </html>, or appended.
 void clientMapWritePage(FILE *out, htmlPtr page, const char *name);
 
+// The same, but every entry outside the replaced map is written with the bytes
+// it was read from (html.h, exact writing) and the new map with the page's line
+// ends (CR LF when crlf), so that the result is written as it is. 0, writing
+// nothing, when the page was not read by pageFeed (htmlSourceComplete); 0 too
+// when memory ran out on the way.
+int clientMapWritePageExact(FILE *out, htmlPtr page, const char *name, int crlf);
 // Saves the page into its file (mapfilename): the file is replaced whole, or
 // left as it was with a "Can't Save File" message. 1 when saved; clears
-// changed. savePage does the writing; Save adds the page to the recent files
+// changed. With exactPage set, the page is written by
+// clientMapWritePageExact when it can be. savePage does the writing; Save adds the page to the recent files
 // and empties the redo list first, and asks for a name (SaveAs) for a page
 // that has none yet.
 int savePage(void);

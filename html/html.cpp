@@ -279,6 +279,9 @@ htmlResult tagAppendN(htmlPtr d, const char *name, int length) {
   tag->row = d->row;
   tag->col = d->col;
   tag->parent = d;
+  tag->sourceStart = d->pendingStart;
+  tag->sourceTagEnd = -1;
+  d->pendingStart = -1;
   tag->p = d->last;
   if (d->last)
     d->last->n = tag;
@@ -370,6 +373,7 @@ void tagEnd(htmlPtr d) {
   if (t) {
     t->closed = 1;
     t->xhtmlSlash = d->xhtmlSlash;
+    if (!d->flushing) t->sourceTagEnd = d->stepOffset + 1;
   }
   d->xhtmlSlash = 0;
   d->bufferPos = 0;
@@ -377,6 +381,7 @@ void tagEnd(htmlPtr d) {
 }
 
 void beginTag(htmlPtr d) {
+  d->pendingStart = d->stepOffset;
   d->bufferPos = 0;
   d->reportedNeverClosed = 0;
   d->xhtmlSlash = 0;
@@ -435,6 +440,7 @@ htmlResult stepBlock(htmlPtr d, unsigned c) {
     d->bufferPos--;
     TRY(tagAppendN(d, d->buffer, d->bufferPos));
     d->last->closed = 1;
+    d->last->sourceTagEnd = d->stepOffset + 1;
     d->bufferPos = 0;
     d->state = htmlParseText;
   }
@@ -588,7 +594,9 @@ htmlResult stepScriptBody(htmlPtr d, unsigned c) {
   int n = d->bufferPos;
   if (c == '>' && n > 8 && sameNoCase(d->buffer + n - 9, "</script>", 9)) {
     if (!d->ignoreScripts && d->last) TRY(textAppend(d->last, d->buffer, n - 9));
+    d->pendingStart = d->stepOffset - 8;
     TRY(tagAppendN(d, "/script", 7));
+    d->last->sourceTagEnd = d->stepOffset + 1;
     d->bufferPos = 0;
     d->state = htmlParseText;
   }
@@ -611,6 +619,7 @@ htmlResult step(htmlPtr d, unsigned c) {
       } else {
         d->bufferPos = 0;
         TRY(bufferPut(d, c));
+        d->pendingStart = d->stepOffset;
         TRY(tagAppendN(d, "P", 1));
         d->state = htmlParseText;
       }
@@ -631,6 +640,7 @@ htmlResult step(htmlPtr d, unsigned c) {
         tagEnd(d);
       } else if (c == '<') {
         reportNeverClosed(d);
+        d->pendingStart = d->stepOffset;
         d->bufferPos = 0;
         d->xhtmlSlash = 0;
         d->state = htmlParseName;
@@ -1024,6 +1034,7 @@ htmlResult htmlCreate(htmlPtr *out) {
   d->row = 1;
   d->col = 0;
   d->arenaNext = arenaFirstBlock;
+  d->pendingStart = -1;
   *out = d;
   return htmlSuccess;
 }
@@ -1045,6 +1056,7 @@ htmlResult htmlDestroy(htmlPtr d) {
   }
   myfreeImpl(d->buffer);
   myfreeImpl(d->leadingComments);
+  myfreeImpl(d->source);
   myfreeImpl(d->url);
   myfreeImpl(d->base);
   myfreeImpl(d);
@@ -1090,7 +1102,10 @@ int htmlLineEndKept(htmlPtr d) {
 htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
   if (!d || (!text && length > 0)) return htmlBadArguments;
   const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
+  const unsigned char *start = p;
   const unsigned char *end = p + (length > 0 ? length : 0);
+  const long long base = d->fed + d->sourceSkew;
+  d->fed += end - p;
   while (p < end) {
     if (!d->flushing) {
       if (d->state == htmlParseAttrLead && d->last) {
@@ -1113,6 +1128,7 @@ htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
         }
       }
     }
+    d->stepOffset = base + (p - start);
     TRY(step(d, *p++));
   }
   return htmlSuccess;
@@ -1120,6 +1136,8 @@ htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
 
 htmlResult htmlAppendChar(htmlPtr d, int c) {
   if (!d) return htmlBadArguments;
+  d->stepOffset = d->fed + d->sourceSkew;
+  d->fed++;
   return step(d, static_cast<unsigned>(c) & 0xff);
 }
 
@@ -1134,6 +1152,7 @@ htmlResult htmlAppendString(htmlPtr d, const char *s) {
 htmlResult htmlFlushText(htmlPtr d) {
   if (!d) return htmlBadArguments;
   d->flushing = 1;
+  d->stepOffset = d->fed + d->sourceSkew;
   htmlResult r = step(d, ' ');
   d->flushing = 0;
   if (r != htmlSuccess) return r;
@@ -1145,10 +1164,19 @@ htmlResult htmlFlushText(htmlPtr d) {
 
 // ---- entries and attributes ----
 
+namespace {
+
+void markEdited(htmlTagPtr tag, int how) {
+  if (tag->edited < how) tag->edited = how;
+}
+
+}  // namespace
+
 htmlResult htmlTagAppend(htmlPtr d, const char *name) {
   if (!d || !name) return htmlBadArguments;
   size_t n = std::strlen(name);
   if (n > static_cast<size_t>(INT_MAX)) return htmlMemory;
+  d->pendingStart = -1;
   return tagAppendN(d, name, static_cast<int>(n));
 }
 
@@ -1157,6 +1185,8 @@ htmlResult htmlTagAttrAppend(htmlTagPtr tag, const char *name) {
   htmlAttrPtr a = attrMake(tag->parent, name, static_cast<int>(std::strlen(name)));
   if (!a) return htmlMemory;
   linkAttr(tag, a, lastAttrOf(tag));
+  a->added = 1;
+  markEdited(tag, 1);
   return htmlSuccess;
 }
 
@@ -1164,17 +1194,23 @@ htmlResult htmlTagLastAttrSet(htmlTagPtr tag, const char *value, int quoted) {
   if (!tag || !tag->parent) return htmlBadArguments;
   htmlAttrPtr a = lastAttrOf(tag);
   if (!a) return htmlBadArguments;
+  markEdited(tag, a->added ? 1 : 2);
   return attrValueSet(tag->parent, a, value, value ? static_cast<int>(std::strlen(value)) : 0, quoted);
 }
 
 htmlResult htmlTagAttrSet(htmlTagPtr tag, const char *name, const char *value, int quoted) {
   if (!tag || !tag->parent || !name) return htmlBadArguments;
   int length = value ? static_cast<int>(std::strlen(value)) : 0;
-  for (htmlAttrPtr a = tag->first; a; a = a->n)
-    if (htmlEq(a->name, name)) return attrValueSet(tag->parent, a, value, length, quoted);
+  for (htmlAttrPtr a = tag->first; a; a = a->n) {
+    if (!htmlEq(a->name, name)) continue;
+    markEdited(tag, a->added ? 1 : 2);
+    return attrValueSet(tag->parent, a, value, length, quoted);
+  }
   htmlAttrPtr a = attrMake(tag->parent, name, static_cast<int>(std::strlen(name)));
   if (!a) return htmlMemory;
   linkAttr(tag, a, lastAttrOf(tag));
+  a->added = 1;
+  markEdited(tag, 1);
   return attrValueSet(tag->parent, a, value, length, quoted);
 }
 
@@ -1183,6 +1219,7 @@ htmlResult htmlTagAttrDestroy(htmlTagPtr tag, const char *name) {
   htmlAttrPtr prev = nullptr;
   for (htmlAttrPtr a = tag->first; a; prev = a, a = a->n) {
     if (!htmlEq(a->name, name)) continue;
+    markEdited(tag, a->added ? 1 : 2);
     if (prev)
       prev->n = a->n;
     else
@@ -1209,11 +1246,11 @@ int htmlTagAttrQuery(htmlTagPtr tag, const char *name) {
   return 0;
 }
 
-htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out) {
-  if (!tag || !tag->name || !out) return htmlBadArguments;
-  for (htmlAttrPtr a = tag->first; a; a = a->n)
-    if (!a->name) return htmlBadArguments;
-  tagOutput w(out);
+namespace {
+
+// The tag of an entry, '<' to '>', as htmlTagWrite writes it. false when the
+// page ended inside a value or a block of it (nothing may follow then).
+bool writeTagHead(htmlTagPtr tag, tagOutput &w) {
   w.put('<');
   w.put(tag->name, static_cast<size_t>(storedLength(tag->name, tag->nameLength)));
   bool open = false;
@@ -1238,7 +1275,130 @@ htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out) {
     if (tag->xhtmlSlash) w.put(" /", 2);
     w.put('>');
   }
+  return !open;
+}
+
+bool badAttributes(htmlTagPtr tag) {
+  for (htmlAttrPtr a = tag->first; a; a = a->n)
+    if (!a->name) return true;
+  return false;
+}
+
+// Where the source of an entry ends: the start of the next entry read, or the
+// end of the source.
+long long sourceEndOf(htmlTagPtr tag) {
+  for (htmlTagPtr t = tag->n; t; t = t->n)
+    if (t->sourceStart >= 0) return t->sourceStart;
+  return tag->parent->sourceLength;
+}
+
+void putSource(tagOutput &w, htmlPtr d, long long from, long long to) {
+  if (from < 0) from = 0;
+  if (to > d->sourceLength) to = d->sourceLength;
+  if (to > from) w.put(d->source + from, static_cast<size_t>(to - from));
+}
+
+}  // namespace
+
+htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out) {
+  if (!tag || !tag->name || !out) return htmlBadArguments;
+  if (badAttributes(tag)) return htmlBadArguments;
+  tagOutput w(out);
+  writeTagHead(tag, w);
   if (tag->text) w.put(tag->text, static_cast<size_t>(storedLength(tag->text, tag->textLength)));
+  w.flush();
+  return htmlSuccess;
+}
+
+htmlResult htmlSourceAppend(htmlPtr d, const char *bytes, long long length) {
+  if (!d || (!bytes && length > 0) || length < 0) return htmlBadArguments;
+  if (d->sourceLength + length + 1 > d->sourceSpace) {
+    long long space = d->sourceSpace > 0 ? d->sourceSpace : 4096;
+    while (space < d->sourceLength + length + 1) space *= 2;
+    char *grown = static_cast<char *>(myreallocImpl(d->source, static_cast<size_t>(space)));
+    if (!grown) return htmlMemory;
+    d->source = grown;
+    d->sourceSpace = space;
+  }
+  if (length > 0) std::memcpy(d->source + d->sourceLength, bytes, static_cast<size_t>(length));
+  d->sourceLength += length;
+  d->source[d->sourceLength] = 0;
+  return htmlSuccess;
+}
+
+void htmlSourceSkip(htmlPtr d) {
+  if (d) d->sourceSkew++;
+}
+
+int htmlSourceComplete(htmlPtr d) {
+  return d && d->source && d->sourceLength == d->fed + d->sourceSkew;
+}
+
+htmlResult htmlLeadingWriteExact(htmlPtr d, FILE *out) {
+  if (!d || !out || !htmlSourceComplete(d)) return htmlBadArguments;
+  long long end = d->sourceLength;
+  for (htmlTagPtr t = d->first; t; t = t->n)
+    if (t->sourceStart >= 0) {
+      end = t->sourceStart;
+      break;
+    }
+  tagOutput w(out);
+  putSource(w, d, 0, end);
+  w.flush();
+  return htmlSuccess;
+}
+
+void htmlTagTextExact(htmlTagPtr tag, const char **bytes, long long *length) {
+  *bytes = "";
+  *length = 0;
+  if (!tag || !tag->parent || !htmlSourceComplete(tag->parent) || tag->sourceTagEnd < 0) {
+    if (tag && tag->text) {
+      *bytes = tag->text;
+      *length = storedLength(tag->text, tag->textLength);
+    }
+    return;
+  }
+  long long end = sourceEndOf(tag);
+  if (end > tag->sourceTagEnd) {
+    *bytes = tag->parent->source + tag->sourceTagEnd;
+    *length = end - tag->sourceTagEnd;
+  }
+}
+
+htmlResult htmlTagWriteExact(htmlTagPtr tag, FILE *out) {
+  if (!tag || !tag->name || !out) return htmlBadArguments;
+  htmlPtr d = tag->parent;
+  if (tag->sourceStart < 0 || !d || !htmlSourceComplete(d)) return htmlTagWrite(tag, out);
+  if (badAttributes(tag)) return htmlBadArguments;
+  const long long end = sourceEndOf(tag);
+  tagOutput w(out);
+  if (!tag->edited) {
+    putSource(w, d, tag->sourceStart, end);
+  } else if (tag->sourceTagEnd < 0) {
+    w.flush();
+    return htmlTagWrite(tag, out);
+  } else if (tag->edited == 1) {
+    // The new attributes go where the tag's own end begins: before its '>',
+    // its self-closing '/' and the white space before them.
+    long long close = tag->sourceTagEnd - 1;
+    if (tag->xhtmlSlash && close > tag->sourceStart && d->source[close - 1] == '/') close--;
+    while (close > tag->sourceStart + 1 && isWhite(static_cast<unsigned char>(d->source[close - 1]))) close--;
+    putSource(w, d, tag->sourceStart, close);
+    for (htmlAttrPtr a = tag->first; a; a = a->n) {
+      if (!a->added) continue;
+      w.put(' ');
+      w.put(a->name, static_cast<size_t>(storedLength(a->name, a->nameLength)));
+      if (!a->value) continue;
+      w.put('=');
+      if (a->quoted) w.put('"');
+      w.put(a->value, static_cast<size_t>(storedLength(a->value, a->valueLength)));
+      if (a->quoted) w.put('"');
+    }
+    putSource(w, d, close, end);
+  } else {
+    writeTagHead(tag, w);
+    putSource(w, d, tag->sourceTagEnd, end);
+  }
   w.flush();
   return htmlSuccess;
 }

@@ -46,6 +46,7 @@ struct attrStruct {
   int nameLength;   // bytes in name (a name may hold zero bytes)
   int openAtEnd;    // the input ended inside this value while it was still open (inside an
                     // unclosed <% or <? block): it is written back as read, with nothing after it
+  int added;        // 1 when the program appended it after reading
 };
 
 // One entry of a document's list.
@@ -66,6 +67,12 @@ struct tagStruct {
   int nameLength;       // bytes in name (a name may hold zero bytes)
   int textLength;       // bytes in text (text may hold zero bytes)
   int textSpace;        // bytes reserved for text (at least textLength + 1)
+  long long sourceStart;   // offset in the page's source of the byte that began the entry
+                           // (its '<', or the first text byte of a "P" entry); -1 when
+                           // the program added it
+  long long sourceTagEnd;  // offset just past the '>' that ended the tag; -1 when none did
+  int edited;              // 1 once the program appended attributes, 2 once it changed or
+                           // removed attributes that were read
 };
 
 typedef void (*htmlLogErrorFn)(htmlPtr document, const char *message);
@@ -99,6 +106,16 @@ struct htmlStruct {
   int blockCloser;              // '%' or '?': the byte before '>' that ends the block being read
   int lastIsStyle;              // the last entry is a style element: '>' in its text stays as it is
   htmlAttrPtr parserLastAttr;   // the last attribute of the last entry, while the reader adds them
+  // The page's source: the bytes of the file as read, kept by the page reader
+  // (html/pageio.h) so that entries can be written back exactly; offsets of
+  // entries count in these bytes.
+  char *source;
+  long long sourceLength, sourceSpace;
+  long long fed;                // bytes the reader has been given
+  long long sourceSkew;         // source bytes the reader was not given (the CR of a CR LF
+                                // pair that reached it as one LF)
+  long long stepOffset;         // source offset of the byte being handled
+  long long pendingStart;       // source offset of the '<' of the entry being read, or -1
 };
 
 // Memory: the entries, their attributes and all their strings live in the
@@ -137,6 +154,27 @@ htmlResult htmlTagAttrDestroy(htmlTagPtr tag, const char *name);
 const char *htmlTagAttr(htmlTagPtr tag, const char *name);  // "" for bare or missing
 int htmlTagAttrQuery(htmlTagPtr tag, const char *name);
 htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out);
+
+// The page's source (see htmlStruct). htmlSourceAppend keeps bytes of the file
+// as they are read; htmlSourceSkip tells the reader that one byte of the
+// source, a CR, is not given to it. htmlSourceComplete is 1 when the source
+// holds every byte the reader was given, so that the exact writers below can
+// be used.
+htmlResult htmlSourceAppend(htmlPtr document, const char *bytes, long long length);
+void htmlSourceSkip(htmlPtr document);
+int htmlSourceComplete(htmlPtr document);
+
+// Exact writing, from the source: what stood before the first entry; one
+// entry with the text that followed it, up to the next entry read (an entry
+// the program added is written as htmlTagWrite writes it; one whose
+// attributes the program only appended to keeps its bytes, the new attributes
+// written before its closing "/" or ">"; one whose read attributes changed
+// has its tag written as htmlTagWrite writes it, its text as read); and the
+// text of an entry alone, as read (the bytes and their count through the
+// pointers). Each needs htmlSourceComplete.
+htmlResult htmlLeadingWriteExact(htmlPtr document, FILE *out);
+htmlResult htmlTagWriteExact(htmlTagPtr tag, FILE *out);
+void htmlTagTextExact(htmlTagPtr tag, const char **bytes, long long *length);
 
 // Case-insensitive comparisons of whole strings, beginnings and endings.
 int htmlEq(const char *a, const char *b);

@@ -57,6 +57,7 @@ htmlResult feedUndecided(htmlPtr doc, lineEnds &le, const char *data, size_t n, 
       if (kept) {
         le.mode = 1;
         i = j + 2;
+        htmlSourceSkip(doc);
         return htmlAppendText(doc, "\n", 1);
       }
       i = j + 2;
@@ -79,6 +80,7 @@ htmlResult feedChunk(htmlPtr doc, lineEnds &le, const char *data, size_t n) {
     if (data[0] == '\n' && (le.mode == 1 || (le.mode < 0 && le.pendingKept))) {
       le.mode = 1;
       i = 1;
+      htmlSourceSkip(doc);
       htmlResult r = htmlAppendText(doc, "\n", 1);
       if (r != htmlSuccess) return r;
     } else if (le.mode < 0 && data[0] == '\n') {
@@ -96,20 +98,22 @@ htmlResult feedChunk(htmlPtr doc, lineEnds &le, const char *data, size_t n) {
     if (r != htmlSuccess || le.mode < 0) return r;
   }
   if (le.mode == 0) return htmlAppendText(doc, data + i, static_cast<int>(n - i));
-  le.out.clear();
-  le.out.reserve(n - i);
+  // Each CR LF pair reaches the reader as its LF; the reader is told of every
+  // CR left out, so that its offsets count in the bytes of the file.
+  size_t run = i;
   for (; i < n; i++) {
-    char c = data[i];
-    if (c == '\r') {
-      if (i + 1 == n) {
-        le.pendingCR = true;
-        break;
-      }
-      if (data[i + 1] == '\n') continue;  // the LF that follows stands for the pair
+    if (data[i] != '\r') continue;
+    if (i + 1 == n) {
+      le.pendingCR = true;
+      break;
     }
-    le.out.push_back(c);
+    if (data[i + 1] != '\n') continue;
+    htmlResult r = htmlAppendText(doc, data + run, static_cast<int>(i - run));
+    if (r != htmlSuccess) return r;
+    htmlSourceSkip(doc);
+    run = i + 1;  // the LF that follows stands for the pair
   }
-  return htmlAppendText(doc, le.out.data(), static_cast<int>(le.out.size()));
+  return htmlAppendText(doc, data + run, static_cast<int>(i - run));
 }
 
 htmlResult feedEnd(htmlPtr doc, lineEnds &le, int *crlf) {
@@ -183,6 +187,8 @@ htmlResult pageFeed(htmlPtr doc, FILE *in, int *crlf) {
   for (;;) {
     size_t got = std::fread(chunk.data(), 1, chunk.size(), in);
     if (got > 0) {
+      htmlResult kept = htmlSourceAppend(doc, chunk.data(), static_cast<long long>(got));
+      if (kept != htmlSuccess) return kept;
       htmlResult r = feedChunk(doc, le, chunk.data(), got);
       if (r != htmlSuccess) return r;
     }
@@ -200,10 +206,21 @@ htmlResult pageFeedBuffer(htmlPtr doc, const char *data, size_t length, int *crl
   for (size_t at = 0; at < length; at += static_cast<size_t>(pageChunkSize)) {
     size_t chunk = static_cast<size_t>(pageChunkSize);
     size_t n = length - at < chunk ? length - at : chunk;
+    htmlResult kept = htmlSourceAppend(doc, data + at, static_cast<long long>(n));
+    if (kept != htmlSuccess) return kept;
     htmlResult r = feedChunk(doc, le, data + at, n);
     if (r != htmlSuccess) return r;
   }
   return feedEnd(doc, le, crlf);
+}
+
+htmlResult pageWriteExact(htmlPtr doc, FILE *out) {
+  if (!doc || !out) return htmlBadArguments;
+  if (!htmlSourceComplete(doc)) return pageWrite(doc, out);
+  htmlResult r = htmlLeadingWriteExact(doc, out);
+  for (htmlTagPtr t = doc->first; t && r == htmlSuccess; t = t->n) r = htmlTagWriteExact(t, out);
+  if (r != htmlSuccess) return r;
+  return std::ferror(out) ? htmlIO : htmlSuccess;
 }
 
 htmlResult pageWrite(htmlPtr doc, FILE *out) {

@@ -15,8 +15,9 @@
 // The size of the runs in which a page is fed to the reader.
 enum { pageChunkSize = 1 << 20 };
 
-// Feeds a whole page to the reader (htmlAppendText in large chunks, then
-// htmlFlushText). The first line end that the reader keeps as read (one outside
+// Feeds a whole page to the reader (htmlAppendText in large chunks, cut at the
+// CR LF pairs it shortens, then htmlFlushText), keeping its bytes as the
+// document's source (htmlSourceAppend, html.h). The first line end that the reader keeps as read (one outside
 // the tags, see htmlLineEndKept) decides the page's convention, so that the
 // page written back decides the same way: when it is CR LF, *crlf is set and
 // from there on every CR LF pair reaches the reader as one LF (the page is
@@ -32,6 +33,11 @@ htmlPtr pageDocumentCreate(void);
 
 // Writes leadingComments and every entry. htmlIO when the stream reports an error.
 htmlResult pageWrite(htmlPtr doc, FILE *out);
+// Writes the page with the bytes it was read from (html.h, exact writing): a
+// page read by pageFeed comes out byte for byte, its own line ends included,
+// so the result is written without line-end conversion. A document not read
+// by pageFeed is written as pageWrite writes it.
+htmlResult pageWriteExact(htmlPtr doc, FILE *out);
 
 // Writes bytes held in memory to a stream, every LF as CR LF when crlf is set.
 // 1 when the stream took them all.

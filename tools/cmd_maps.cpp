@@ -1,7 +1,9 @@
 // cmd_maps.cpp: the map commands of tilvane-map.
 //   show PAGE --map NAME                       prints the map as the editor writes it
-//   import PAGE MAPFILE --map NAME [-o OUT]    replaces the map by a server-side map file
-//                                              and saves the page (to OUT when given)
+//   import PAGE MAPFILE --map NAME [-o OUT] [--exact]
+//                                              replaces the map by a server-side map file
+//                                              and saves the page (to OUT when given); with
+//                                              --exact the rest of the page keeps its bytes
 //   export PAGE --map NAME --format ncsa|cern OUT
 //                                              writes the map as a server-side map file
 // Each takes --title-as-alt 0|1 and --click-as-mouseout 0|1. Parse errors go
@@ -50,6 +52,10 @@ int parseArgs(int argc, char **argv, mapArgs &a, const char *usage) {
     std::string arg = argv[i];
     bool valued = arg == "--map" || arg == "-o" || arg == "--format" || arg == "--title-as-alt" ||
                   arg == "--click-as-mouseout";
+    if (arg == "--exact") {
+      exactPage = 1;
+      continue;
+    }
     if (!valued) {
       a.plain.push_back(arg);
       continue;
@@ -145,7 +151,7 @@ int runShow(int argc, char **argv) {
 }
 
 int runImport(int argc, char **argv) {
-  const char *usage = "import PAGE MAPFILE --map NAME [-o OUT]";
+  const char *usage = "import PAGE MAPFILE --map NAME [-o OUT] [--exact]";
   mapArgs a;
   if (!parseArgs(argc, argv, a, usage)) return 2;
   if (a.plain.size() != 2) {
@@ -196,5 +202,5 @@ int runExport(int argc, char **argv) {
 }  // namespace
 
 TOOL_COMMAND(show, "show", "PAGE --map NAME", runShow);
-TOOL_COMMAND(import, "import", "PAGE MAPFILE --map NAME [-o OUT]", runImport);
+TOOL_COMMAND(import, "import", "PAGE MAPFILE --map NAME [-o OUT] [--exact]", runImport);
 TOOL_COMMAND(export, "export", "PAGE --map NAME --format ncsa|cern OUT", runExport);

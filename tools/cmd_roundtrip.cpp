@@ -1,6 +1,7 @@
-// cmd_roundtrip.cpp: `tilvane-map roundtrip PAGE [OUT]` reads PAGE as the editor
-// does (comments and scripts kept) and writes it back, to OUT or to standard
-// output, with the page's own line ends. Each parse error is printed on
+// cmd_roundtrip.cpp: `tilvane-map roundtrip PAGE [OUT] [--exact]` reads PAGE as
+// the editor does (comments and scripts kept) and writes it back, to OUT or to
+// standard output, with the page's own line ends; with --exact every entry is
+// written with the bytes it was read from. Each parse error is printed on
 // standard error as "line N: MESSAGE".
 #include <cerrno>
 #include <cstdio>
@@ -17,8 +18,17 @@ void printParseError(htmlPtr doc, const char *message) {
 }
 
 int runRoundtrip(int argc, char **argv) {
+  bool exact = false;
+  int kept = 1;
+  for (int i = 1; i < argc; i++) {
+    if (std::strcmp(argv[i], "--exact") == 0)
+      exact = true;
+    else
+      argv[kept++] = argv[i];
+  }
+  argc = kept;
   if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: tilvane-map roundtrip PAGE [OUT]\n");
+    std::fprintf(stderr, "usage: tilvane-map roundtrip PAGE [OUT] [--exact]\n");
     return 2;
   }
   FILE *in = std::fopen(argv[1], "rb");
@@ -45,7 +55,9 @@ int runRoundtrip(int argc, char **argv) {
   char *data = nullptr;
   size_t size = 0;
   FILE *mem = open_memstream(&data, &size);
-  int ok = mem && pageWrite(doc, mem) == htmlSuccess;
+  int ok = mem && (exact ? pageWriteExact(doc, mem) : pageWrite(doc, mem)) == htmlSuccess;
+  // The exact page carries its own line ends.
+  if (exact && htmlSourceComplete(doc)) crlf = 0;
   if (mem) std::fclose(mem);
   htmlDestroy(doc);
   if (!ok) {
@@ -68,4 +80,4 @@ int runRoundtrip(int argc, char **argv) {
 
 }  // namespace
 
-TOOL_COMMAND(roundtrip, "roundtrip", "PAGE [OUT]", runRoundtrip);
+TOOL_COMMAND(roundtrip, "roundtrip", "PAGE [OUT] [--exact]", runRoundtrip);

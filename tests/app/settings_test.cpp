@@ -229,6 +229,21 @@ TEST_F(Settings, WrittenInOrderAndReadBack) {
   EXPECT_EQ(lastUpdateCheck, 15);
 }
 
+TEST_F(Settings, ExactPageIsOffByDefaultAndWrittenOnlyWhenChosen) {
+  EXPECT_EQ(exactPage, 0);
+  ASSERT_EQ(saveConfig(), 1);
+  EXPECT_EQ(readFile(home.iniFile()).find("exactpage"), std::string::npos);
+  readText("ExactPage=1\n");
+  EXPECT_EQ(exactPage, 1);
+  ASSERT_EQ(saveConfig(), 1);
+  std::string t = readFile(home.iniFile());
+  EXPECT_EQ(t.substr(t.size() - 12), "exactpage=1\n");
+  settingsDefaults();
+  EXPECT_EQ(exactPage, 0);
+  readConfig();
+  EXPECT_EQ(exactPage, 1);
+}
+
 TEST_F(Settings, ClientMapTypeIsStoredAsNcsaAndWhiteIsNotWritten) {
   maptype = mapClient;
   customColors[1] = 0xFFFFFF;

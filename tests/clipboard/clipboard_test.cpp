@@ -178,6 +178,37 @@ TEST_F(ClipboardTest, CopyThenPasteGivesTheSameHotspotsSelected) {
   EXPECT_EQ(undoLast->p, nullptr);
 }
 
+TEST_F(ClipboardTest, OtherAttributesTravelThroughCopyPasteEditCutUndoAndRedo) {
+  int r = add(rectangle, {{1, 2}, {3, 4}}, "r.html", "R");
+  objects[r].otherAttributes = mystrdupImpl("t", " class=\"hot\" data-id='3' download");
+  add(circle, {{50, 50}, {60, 50}}, "c.html");
+  select({r});
+  Copy();
+  EXPECT_NE(scripted.clipboard.find("title=\"R\" class=\"hot\" data-id='3' download />"), std::string::npos);
+  Paste();
+  ASSERT_EQ(objectsTotal, 3);
+  EXPECT_STREQ(objects[2].otherAttributes, " class=\"hot\" data-id='3' download");
+  EXPECT_EQ(objects[1].otherAttributes, nullptr);
+  // Editing the pasted hotspot's texts keeps them, and so does undoing it.
+  select({2});
+  UrlOK("edited.html", "E", "", "", "", "", "");
+  EXPECT_STREQ(objects[2].otherAttributes, " class=\"hot\" data-id='3' download");
+  Undo(1);
+  EXPECT_STREQ(objects[2].url, "r.html");
+  EXPECT_STREQ(objects[2].otherAttributes, " class=\"hot\" data-id='3' download");
+  // Cut, undone and redone.
+  select({0});
+  Cut();
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_EQ(objects[0].otherAttributes, nullptr);
+  Undo(1);
+  ASSERT_EQ(objectsTotal, 3);
+  EXPECT_STREQ(objects[0].otherAttributes, " class=\"hot\" data-id='3' download");
+  Redo(1);
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_STREQ(objects[1].otherAttributes, " class=\"hot\" data-id='3' download");
+}
+
 TEST_F(ClipboardTest, PasteIsOneUndoStep) {
   add(rectangle, {{0, 0}, {5, 5}}, "old.html");
   defaultUrl = mystrdupImpl("t", "home.html");

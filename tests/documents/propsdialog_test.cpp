@@ -322,6 +322,30 @@ class PropsDialogTest : public QObject {
     QVERIFY(!push("2005")->isEnabled());
   }
 
+  void otherAttributesShowReadOnlyAndStayWithTheirHotspot() {
+    int i = addRect(0, 0, 5, 5, "a.html", "A");
+    objects[i].otherAttributes = mystrdupImpl("t", " class=\"hot\" data-id=\"3\"");
+    lastObjectSelected = i;
+    objects[i].selected = 1;
+    Url(i, 1);
+    QLabel *line = child<QLabel>(urlDialog(), "otherAttributes");
+    QVERIFY(line && line->isVisible());
+    QCOMPARE(line->text(), QStringLiteral("Other attributes: class=\"hot\" data-id=\"3\""));
+    typeInto(edit("1011"), QStringLiteral("b.html"));
+    QTest::mouseClick(push("1"), Qt::LeftButton);
+    QCOMPARE(QString::fromLatin1(objects[i].otherAttributes), QStringLiteral(" class=\"hot\" data-id=\"3\""));
+
+    // A new hotspot shows none and "Same As Previous" copies none.
+    drawNewRect();
+    Url(objectsTotal, 1);
+    QVERIFY(!line->isVisible());
+    QTest::mouseClick(push("2005"), Qt::LeftButton);
+    QVERIFY(!line->isVisible());
+    QTest::mouseClick(push("1"), Qt::LeftButton);
+    QCOMPARE(objectsTotal, 2);
+    QCOMPARE(objects[1].otherAttributes, nullptr);
+  }
+
   void checkBoxesDisableTheirFieldsAndSetTheOptions() {
     titleAsAlt = 1;
     clickAsMouseOut = 0;

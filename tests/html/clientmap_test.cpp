@@ -264,6 +264,34 @@ TEST_F(ClientMap, PageRewritePlacesTheMap) {
   }
 }
 
+TEST_F(ClientMap, OtherAttributesOfAreasAndTheMapStayWhereTheyWere) {
+  const std::string in =
+      "<body>\n<map class=\"nav\" NAME=m data-k='a b' id=\"m\">\n"
+      "<area class=\"hot\" shape=rect coords=\"1,2,3,4\" data-id=3 href=\"a.html\" ARIA-label=\"A &amp; B\" download>\n"
+      "<area shape=poly coords=\"1,2,3\" rel=\"bad\">\n"
+      "<area shape=circle coords=\"9,9,2\" onKeyDown=\"k()\" nohref alt=\"\" title=\"C\">\n"
+      "<area shape=\"default\" href=\"d.html\" class=\"dflt\">\n"
+      "</map>\n</body>";
+  ASSERT_EQ(loadPage(in, "m"), 1);
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_STREQ(objects[0].otherAttributes, " class=\"hot\" data-id=3 ARIA-label=\"A &amp; B\" download");
+  EXPECT_STREQ(objects[1].otherAttributes, " onKeyDown=\"k()\"");
+  EXPECT_STREQ(mapAttributes, " class=\"nav\" data-k='a b'");
+  // One hotspot edited: both keep what they carried.
+  objects[1].points[0].x = 19;
+  objects[1].points[1].x = 21;
+  EXPECT_EQ(capture([](FILE *f) { clientMapWritePage(f, hdoc, "m"); }),
+            "<body>\n<map id=\"m\" name=\"m\" class=\"nav\" data-k='a b'>\n"
+            "<area shape=\"rect\" alt=\"\" coords=\"1,2,3,4\" href=\"a.html\" title=\"\""
+            " class=\"hot\" data-id=3 ARIA-label=\"A &amp; B\" download />\n"
+            "<area shape=\"circle\" alt=\"\" coords=\"19,9,2\" nohref title=\"\" onKeyDown=\"k()\" />\n"
+            "<area shape=\"default\" href=\"d.html\" alt=\"\" />\n</map>\n</body>");
+  // A page without them writes none.
+  ASSERT_EQ(loadPage(page("<area coords=\"1,2,3,4\">\n"), "m"), 1);
+  EXPECT_EQ(objects[0].otherAttributes, nullptr);
+  EXPECT_EQ(mapAttributes, nullptr);
+}
+
 class ClientSave : public MapTest {
  protected:
   std::string pagePath;
@@ -322,6 +350,53 @@ TEST_F(ClientSave, SavesWithThePagesLineEndsAndLeavesNoTrace) {
   ASSERT_EQ(stat(pagePath.c_str(), &named), 0);
   ASSERT_EQ(fstat(fileno(htmlFilePtr), &held), 0);
   EXPECT_EQ(named.st_ino, held.st_ino);
+}
+
+TEST_F(ClientSave, WithExactPageOnlyTheMapAndTheImagesBorderChange) {
+  const std::string before = "<HTML>\r\n<body  bgcolor = white >\r\n<p>a > b<br/>\nc</P>\r\n"
+                             "<img src=a.png  usemap=\"#m\" />\r\n<SCRIPT>if (a > b) x();</SCRIPT>\r\n";
+  const std::string after = "<p class=x>last</p>\r\n</body>\r\n</HTML>";
+  const std::string newMap = "<map id=\"m\" name=\"m\" class=\"nav\">\r\n"
+                             "<area shape=\"rect\" alt=\"\" coords=\"5,2,8,4\" href=\"x\" title=\"\" data-n=1 />\r\n"
+                             "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n";
+  const struct {
+    int exact;
+    std::string page, saved;
+  } cases[] = {
+      {1, before + "<map name=\"m\" class=\"nav\">\r\n<area coords=\"1,2,3,4\" href=\"x\" data-n=1>\r\n</map>\r\n" + after,
+       "<HTML>\r\n<body  bgcolor = white >\r\n<p>a > b<br/>\nc</P>\r\n"
+       "<img src=a.png  usemap=\"#m\" border=\"0\" />\r\n<SCRIPT>if (a > b) x();</SCRIPT>\r\n" +
+           newMap + after},
+      // Without a map the new one goes before </body>, everything else as read.
+      {1, "<body >\r\n<img src=a.png usemap=#m>\r\n</body >\r\n",
+       "<body >\r\n<img src=a.png usemap=#m border=\"0\">\r\n<div>\r\n"
+       "<map id=\"m\" name=\"m\">\r\n<area shape=\"rect\" coords=\"5,2,8,4\" href=\"x\" title=\"\" />\r\n"
+       "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n</div>\r\n</body >\r\n"},
+      // Off, the page is tidied as before.
+      {0, "<body >\r\n<img src=a.png usemap=#m>\r\n</body >\r\n",
+       "<body>\r\n<img src=a.png usemap=#m border=\"0\">\r\n<div>\r\n"
+       "<map id=\"m\" name=\"m\">\r\n<area shape=\"rect\" coords=\"5,2,8,4\" href=\"x\" title=\"\" />\r\n"
+       "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n</div>\r\n</body>\r\n"},
+  };
+  for (const auto &c : cases) {
+    exactPage = c.exact;
+    openSaved(c.page);
+    if (objectsTotal == 0) addShape(rectangle, {{1, 2}, {3, 4}}, "x");
+    objects[0].points[0].x = 5;
+    objects[0].points[1].x = 8;
+    htmlTagPtr img = hdoc->first;
+    while (img && !htmlEq(img->name, "img")) img = img->n;
+    ASSERT_TRUE(img);
+    htmlTagAttrSet(img, "border", "0", 1);
+    changed = 1;
+    ASSERT_EQ(Save(), 1);
+    EXPECT_EQ(readFile(pagePath), c.saved);
+    htmlDestroy(hdoc);
+    hdoc = nullptr;
+    std::fclose(htmlFilePtr);
+    htmlFilePtr = nullptr;
+  }
+  exactPage = 0;
 }
 
 TEST_F(ClientSave, AnLfPageStaysLf) {

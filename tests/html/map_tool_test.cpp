@@ -89,6 +89,28 @@ TEST_F(MapTool, ShowImportExport) {
   EXPECT_EQ(readFile(path("p.html")), readFile(path("out.html")));
 }
 
+TEST_F(MapTool, RoundtripAndImportTakeExact) {
+  const std::string odd = "<html >\r\n<p  class = x>a > b<br/>\nc</P>\r\n<SCRIPT>x();</SCRIPT>\r\n"
+                          "<img src=a.png usemap=\"#m\" />\r\n<map name=m>\r\n<area coords=\"1,2,3,4\">\r\n</map>\r\n"
+                          "<p>after</p >\r\n</html>";
+  writeFile(path("odd.html"), odd);
+  run r = tool("roundtrip --exact " + path("odd.html"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out == odd) << r.out;
+  r = tool("roundtrip " + path("odd.html") + " " + path("o.html") + " --exact");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(readFile(path("o.html")) == odd);
+
+  writeFile(path("in.map"), "rect r.html 1,2 3,4\n");
+  r = tool("import " + path("odd.html") + " " + path("in.map") + " --map m --exact -o " + path("out.html"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(path("out.html")),
+            "<html >\r\n<p  class = x>a > b<br/>\nc</P>\r\n<SCRIPT>x();</SCRIPT>\r\n"
+            "<img src=a.png usemap=\"#m\" />\r\n<map id=\"m\" name=\"m\">\r\n"
+            "<area shape=\"rect\" alt=\"\" coords=\"1,2,3,4\" href=\"r.html\" title=\"\" />\r\n"
+            "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n<p>after</p >\r\n</html>");
+}
+
 TEST_F(MapTool, FailuresSayWhyAndChangeNothing) {
   writeFile(path("p.html"), page);
   writeFile(path("bad.map"), "rect r.html 1,2 3,4\npoly\n");
