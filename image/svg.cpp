@@ -36,7 +36,8 @@ void svgMessage(const std::string &reason) {
 std::string errorReason(GError *error, const char *otherwise) {
   std::string text = error && error->message && *error->message ? error->message : otherwise;
   while (!text.empty() && std::isspace((unsigned char)text.back())) text.pop_back();
-  if (!text.empty()) text[0] = (char)std::tolower((unsigned char)text[0]);
+  // A sentence starts lower-case after the colon, unless it starts with an acronym.
+  if (text.size() > 1 && !std::isupper((unsigned char)text[1])) text[0] = (char)std::tolower((unsigned char)text[0]);
   return text;
 }
 
