@@ -97,6 +97,8 @@ int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
   if (status == VP8_STATUS_OK)
     for (; pushed < height; pushed++) rgbaRowsPut(&rows, pushed, nullptr, 0, 0);
   if (decoder) WebPIDelete(decoder);
+  // The decoded frame lives in the configuration's output, which is ours to free.
+  WebPFreeDecBuffer(&config.output);
   WebPDemuxReleaseIterator(&frame);
   WebPDemuxDelete(demux);
   if (status != VP8_STATUS_OK) {
