@@ -775,3 +775,72 @@ TEST_F(Loaders, SvgHostileFilesFailOrStayInside) {
     EXPECT_EQ(scriptedLastMessage().text.rfind("The SVG picture cannot be shown: ", 0), 0u) << c.what;
   }
 }
+
+// Lossy pictures, and an SVG drawn at a size its view box does not divide,
+// decode as the libraries' own command-line tools show them (over white).
+TEST_F(Loaders, ModernPicturesMatchTheReferenceTools) {
+  const int w = 37, h = 23;
+  bytes px;
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++) px.insert(px.end(), {(uint8_t)(x * 7), (uint8_t)(y * 11), (uint8_t)(x * y), 255});
+  uint8_t *out = nullptr;
+  size_t n = WebPEncodeRGBA(px.data(), w, h, w * 4, 60, &out);
+  bytes webp(out, out + n);
+  WebPFree(out);
+  bytes avif;
+  if (avifCodecName(AVIF_CODEC_CHOICE_AUTO, AVIF_CODEC_FLAG_CAN_ENCODE)) {
+    avifImage *image = avifImageCreate(w, h, 8, AVIF_PIXEL_FORMAT_YUV420);
+    avifRGBImage rgbImage;
+    avifRGBImageSetDefaults(&rgbImage, image);
+    rgbImage.format = AVIF_RGB_FORMAT_RGBA;
+    rgbImage.pixels = px.data();
+    rgbImage.rowBytes = w * 4;
+    avifEncoder *enc = avifEncoderCreate();
+    enc->speed = AVIF_SPEED_FASTEST;
+    avifRWData data = AVIF_DATA_EMPTY;
+    if (avifImageRGBToYUV(image, &rgbImage) == AVIF_RESULT_OK && avifEncoderWrite(enc, image, &data) == AVIF_RESULT_OK)
+      avif.assign(data.data, data.data + data.size);
+    avifRWDataFree(&data);
+    avifEncoderDestroy(enc);
+    avifImageDestroy(image);
+  }
+  bytes svg = text(
+      "<svg xmlns='http://www.w3.org/2000/svg' width='41' height='29' viewBox='0 0 40 20'><defs>"
+      "<linearGradient id='g'><stop offset='0' stop-color='red'/><stop offset='1' stop-color='blue' "
+      "stop-opacity='0.5'/></linearGradient></defs><rect width='40' height='20' fill='url(#g)'/>"
+      "<circle cx='10' cy='10' r='6.3' fill='#3a7'/><path d='M0 0 L40 20 Q 20 0 0 20z' stroke='green' "
+      "fill='none'/></svg>");
+  struct {
+    const char *tool;
+    bytes file;
+    int decoder;
+    const char *command;  // %1 the input, %2 the output
+  } cases[] = {
+      {"dwebp", webp, decoderWebp, "dwebp -quiet %1 -ppm -o %2"},
+      {"avifdec", avif, decoderAvif, "avifdec %1 %2"},
+      {"rsvg-convert", svg, decoderSvg, "rsvg-convert --background-color=white %1 -o %2"},
+  };
+  int compared = 0;
+  for (auto &c : cases) {
+    std::string probe = std::string("command -v ") + c.tool + " >/dev/null 2>&1";
+    if (c.file.empty() || std::system(probe.c_str()) != 0) continue;
+    std::string input = tempFile(c.file, ".in");
+    std::string output = tempFile({}, c.decoder == decoderWebp ? ".ppm" : ".png");
+    QString command = QString(c.command).arg(QString::fromStdString(input), QString::fromStdString(output));
+    ASSERT_EQ(std::system((command + " >/dev/null 2>&1").toLocal8Bit().constData()), 0) << c.tool;
+    QImage reference(QString::fromStdString(output));
+    ASSERT_FALSE(reference.isNull()) << c.tool;
+    imageData *d = decodeMemory(c.file, c.decoder);
+    ASSERT_TRUE(d) << c.tool;
+    ASSERT_EQ(d->width, reference.width()) << c.tool;
+    ASSERT_EQ(d->height, reference.height()) << c.tool;
+    for (int y = 0; y < d->height; y++)
+      for (int x = 0; x < d->width; x++) {
+        QRgb p = reference.pixel(x, y);
+        ASSERT_EQ(pixelAt(d, x, y), rgb(qRed(p), qGreen(p), qBlue(p))) << c.tool << " " << x << "," << y;
+      }
+    imageDataDestroy(d);
+    compared++;
+  }
+  if (!compared) GTEST_SKIP() << "none of dwebp, avifdec and rsvg-convert is installed";
+}
