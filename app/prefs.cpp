@@ -410,7 +410,8 @@ namespace {
 
 int isImageName(const char *name) {
   if (recentFileDocument.filenameIsImage) return recentFileDocument.filenameIsImage(name);
-  static const char *const tails[] = {"gif", "jpg", "jpe", "jpeg", "bmp", "png"};
+  static const char *const tails[] = {"gif", "jpg",  "jpe",  "jpeg", "bmp",
+                                      "png", "webp", "avif", "svg",  "svgz"};
   int n = (int)strlen(name);
   for (const char *t : tails) {
     int m = (int)strlen(t);

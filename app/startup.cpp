@@ -91,7 +91,8 @@ void likeRealMainWords(int count, const char *const *list) {
 
 int filenameIsImage(const char *name) {
   if (!name) return 0;
-  static const char *const tails[] = {"gif", "jpg", "jpe", "jpeg", "bmp", "png"};
+  static const char *const tails[] = {"gif", "jpg",  "jpe",  "jpeg", "bmp",
+                                      "png", "webp", "avif", "svg",  "svgz"};
   const size_t n = std::strlen(name);
   for (const char *t : tails) {
     const size_t k = std::strlen(t);

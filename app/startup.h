@@ -34,7 +34,8 @@ void likeRealMain(const char *commandLine);
 void likeRealMainWords(int count, const char *const *words);
 
 // Whether name ends, without regard to case, in "gif", "jpg", "jpe", "jpeg",
-// "bmp" or "png" (a plain suffix test: no dot is needed).
+// "bmp", "png", "webp", "avif", "svg" or "svgz" (a plain suffix test: no dot is
+// needed).
 int filenameIsImage(const char *name);
 
 // The command line sorted: exactly one word "/new" or "/open" (any case) sets

@@ -41,7 +41,8 @@ foreach(mod html wfile editor image app)
   list(APPEND TILVANE_LOGIC_LIBS tilvane_${mod})
 endforeach()
 
-target_link_libraries(tilvane_image PUBLIC PNG::PNG JPEG::JPEG ZLIB::ZLIB Qt6::Gui)
+target_link_libraries(tilvane_image PUBLIC PNG::PNG JPEG::JPEG ZLIB::ZLIB Qt6::Gui PkgConfig::WEBP
+                      PkgConfig::AVIF PkgConfig::RSVG)
 target_link_libraries(tilvane_editor PUBLIC Qt6::Gui)
 target_link_libraries(tilvane_app PUBLIC Qt6::Gui Qt6::Network Threads::Threads)
 

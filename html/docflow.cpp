@@ -39,8 +39,10 @@ namespace {
 const platformFileFilter pageFilter = {
     "HTML, PHP, Cold Fusion and ASP Pages (*.HTM;*.HTML;*.SHTM;*.SHTML;*.ASP;*.ASPX;*.PHP;*.CFM)",
     "*.htm;*.html;*.shtm;*.shtml;*.asp;*.php;*.cfm;*.aspx"};
-const platformFileFilter imageFilter = {"GIF, JPEG, PNG and BMP Files (*.GIF;*.JPG;*.JPEG;*.PNG;*.BMP)",
-                                        "*.gif;*.jpg;*.jpe;*.jpeg;*.png;*.bmp"};
+const platformFileFilter imageFilter = {
+    "GIF, JPEG, PNG, BMP, WebP, AVIF and SVG Files "
+    "(*.GIF;*.JPG;*.JPEG;*.PNG;*.BMP;*.WEBP;*.AVIF;*.SVG;*.SVGZ)",
+    "*.gif;*.jpg;*.jpe;*.jpeg;*.png;*.bmp;*.webp;*.avif;*.svg;*.svgz"};
 
 const char *const inUseText =
     "Tilvane cannot open the requested HTML document. You may already have this document open in "

@@ -47,10 +47,79 @@ int imageDecoderForName(const char *filename) {
     const char *extension;
     int decoder;
   } table[] = {{".gif", decoderGif}, {".jpg", decoderJpeg}, {".jpe", decoderJpeg},
-               {".jpeg", decoderJpeg}, {".png", decoderPng},  {".bmp", decoderBmp}};
+               {".jpeg", decoderJpeg}, {".png", decoderPng},  {".bmp", decoderBmp},
+               {".webp", decoderWebp}, {".avif", decoderAvif}, {".svg", decoderSvg},
+               {".svgz", decoderSvg}};
   for (const auto &e : table)
     if (strncmpNoCase(dot, e.extension, 1 << 30) == 0) return e.decoder;
   return decoderGif;
+}
+
+int loadWholeStream(wfileStruct *in, std::vector<unsigned char> *data, size_t limit) {
+  data->clear();
+  unsigned char chunk[65536];
+  for (;;) {
+    int n = wfileReadPartial(in, (char *)chunk, (int)sizeof chunk);
+    if (n < 0) return 1;  // the end of the stream
+    if (n == 0) continue;
+    if (data->size() + (size_t)n > limit) return 0;
+    try {
+      data->insert(data->end(), chunk, chunk + n);
+    } catch (const std::bad_alloc &) {
+      return 0;
+    }
+  }
+}
+
+int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa) {
+  std::memset(r, 0, sizeof *r);
+  if (width <= 0 || height <= 0 || width > 16384 || height > 16384 ||
+      (long long)width * height > imageDataPixelLimit)
+    return 0;
+  r->pa = pa;
+  r->width = width;
+  r->height = height;
+  r->header = imageHeaderCreate(width, height, pa);
+  r->rgb = (unsigned char *)std::malloc((size_t)width * 3 + 4);
+  r->scratch = (unsigned char *)std::malloc((size_t)width * 3 + 4);
+  if (r->header && r->rgb && r->scratch) r->made = imageDataCreateFromDIB(nullptr, r->header, imageHeaderSize);
+  if (!r->made) {
+    rgbaRowsEnd(r, 0);
+    return 0;
+  }
+  return 1;
+}
+
+void rgbaRowsPut(rgbaRows *r, int y, const unsigned char *rgba, int x0, int n) {
+  std::memset(r->rgb, 255, (size_t)r->width * 3);
+  if (rgba) {
+    if (x0 < 0) {
+      rgba -= 4 * x0;
+      n += x0;
+      x0 = 0;
+    }
+    if (n > r->width - x0) n = r->width - x0;
+    unsigned char *out = r->rgb + 3 * x0;
+    for (int x = 0; x < n; x++, rgba += 4, out += 3) {
+      unsigned a = rgba[3], back = 255 * (255 - a) + 127;
+      out[0] = (unsigned char)((rgba[0] * a + back) / 255);
+      out[1] = (unsigned char)((rgba[1] * a + back) / 255);
+      out[2] = (unsigned char)((rgba[2] * a + back) / 255);
+    }
+  }
+  unsigned char *target = imageDataRowPointer(r->made, y);
+  ditherRow(r->pa, rowRGB, target ? target : r->scratch, r->rgb, r->width, nullptr);
+  imageDataPushRow(r->made, y, target ? target : r->scratch);
+}
+
+imageData *rgbaRowsEnd(rgbaRows *r, int keep) {
+  imageData *made = r->made;
+  if (!keep) imageDataDestroy(made);
+  std::free(r->header);
+  std::free(r->rgb);
+  std::free(r->scratch);
+  std::memset(r, 0, sizeof *r);
+  return keep ? made : nullptr;
 }
 
 int LoadBmp(const char *filename, imageData **idP) {
@@ -117,6 +186,9 @@ int LoadMyImage(const char *filename) {
     case decoderJpeg: ok = LoadJpeg(in, nullptr, &palette, &id); break;
     case decoderPng: ok = LoadPng(in, nullptr, &palette, &id); break;
     case decoderBmp: ok = LoadBmp(info.path, &id); break;
+    case decoderWebp: ok = LoadWebp(in, nullptr, &palette, &id); break;
+    case decoderAvif: ok = LoadAvif(in, nullptr, &palette, &id); break;
+    case decoderSvg: ok = LoadSvg(in, nullptr, &palette, &id); break;
     default: ok = LoadGif(in, nullptr, &palette, &id); break;
   }
   wfileClose(in);

@@ -1,9 +1,12 @@
 // loadimg.h: turning a picture file into the document's picture (id): the
 // decoder chosen by the file name's extension, the "Loading Image..." window,
-// the JPEG, PNG and BMP loaders, and loadfiles, which loads a page's map and
-// picture together. Owns sx, sy.
+// the JPEG, PNG, BMP, WebP, AVIF and SVG loaders, and loadfiles, which loads a
+// page's map and picture together. Owns sx, sy.
 #ifndef TILVANE_LOADIMG_H
 #define TILVANE_LOADIMG_H
+
+#include <cstddef>
+#include <vector>
 
 struct imageData;
 struct paletteInfo;
@@ -13,8 +16,10 @@ extern int sx, sy;  // the picture's width and height in pixels; 0 without one
 
 // The decoders, as chosen by the text after the last "." of a file name
 // (compared without regard to case): .gif GIF, .jpg/.jpe/.jpeg JPEG, .png PNG,
-// .bmp BMP, anything else (or no extension) GIF.
-enum { decoderGif = 0, decoderJpeg = 1, decoderPng = 2, decoderBmp = 3 };
+// .bmp BMP, .webp WebP, .avif AVIF, .svg/.svgz SVG, anything else (or no
+// extension) GIF.
+enum { decoderGif = 0, decoderJpeg = 1, decoderPng = 2, decoderBmp = 3, decoderWebp = 4, decoderAvif = 5,
+       decoderSvg = 6 };
 int imageDecoderForName(const char *filename);
 
 // Loads the page's map named localname (unless newFlag) and the picture
@@ -31,6 +36,37 @@ int LoadMyImage(const char *filename);
 int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
 int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
 int LoadBmp(const char *filename, imageData **idP);
+int LoadWebp(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
+int LoadAvif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
+// An SVG is rendered at displayWidth x displayHeight when the page gives them
+// (not -1), else at its own width and height, else at its view box, against
+// white. It never reads anything but the stream: no outside files or addresses.
+int LoadSvg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
+
+// What the WebP, AVIF and SVG loaders share.
+// Reads the whole of `in` into *data; 0 (data partial) when the stream fails
+// or holds more than `limit` bytes.
+int loadWholeStream(wfileStruct *in, std::vector<unsigned char> *data, size_t limit);
+
+// A picture being filled row by row from straight RGBA pixels: each row is
+// composited against white and converted for the display mode of pa into the
+// tiles.
+struct rgbaRows {
+  imageData *made;
+  unsigned char *header;
+  unsigned char *rgb;      // one composited row
+  unsigned char *scratch;  // one converted row when the tiles give no pointer
+  paletteInfo *pa;
+  int width, height;
+};
+// Sets up a width x height picture. 0 when it is too large or memory fails
+// (r then holds nothing to release).
+int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa);
+// Row y: pixels x0 .. x0 + n - 1 from rgba (4 bytes each), white elsewhere
+// (all white for a null rgba).
+void rgbaRowsPut(rgbaRows *r, int y, const unsigned char *rgba, int x0, int n);
+// Hands the picture over (the caller owns it), or with keep == 0 destroys it.
+imageData *rgbaRowsEnd(rgbaRows *r, int keep);
 
 // Reports how far a decoder has got (done of total) to the "Loading Image..."
 // window while one is open.

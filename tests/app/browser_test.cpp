@@ -141,6 +141,8 @@ TEST(Install, DataFilesGoToShareWhereTheProgramFindsThem) {
   // The desktop entry passes the validator without a word, where it is installed.
   const std::string entry = prefix + "/share/applications/tilvane.desktop";
   ASSERT_TRUE(exists(entry));
+  for (const char *type : {"image/webp;", "image/avif;", "image/svg+xml;"})
+    EXPECT_NE(readFile(entry).find(type), std::string::npos) << type;
   if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0) return;
   const std::string said = home.root + "/validate.txt";
   EXPECT_EQ(std::system(("desktop-file-validate \"" + entry + "\" >\"" + said + "\" 2>&1").c_str()), 0);

@@ -370,7 +370,9 @@ TEST_F(DocflowTest, MissingPictureIsLocatedOrTheOpeningEnds) {
   const scriptedShown &locate = scripted.shown[2];
   EXPECT_EQ(locate.kind, "open");
   EXPECT_EQ(locate.text,
-            "GIF, JPEG, PNG and BMP Files (*.GIF;*.JPG;*.JPEG;*.PNG;*.BMP)=*.gif;*.jpg;*.jpe;*.jpeg;*.png;*.bmp");
+            "GIF, JPEG, PNG, BMP, WebP, AVIF and SVG Files "
+            "(*.GIF;*.JPG;*.JPEG;*.PNG;*.BMP;*.WEBP;*.AVIF;*.SVG;*.SVGZ)="
+            "*.gif;*.jpg;*.jpe;*.jpeg;*.png;*.bmp;*.webp;*.avif;*.svg;*.svgz");
   EXPECT_EQ(locate.flags & PLATFORM_FILE_MUST_EXIST, (unsigned)PLATFORM_FILE_MUST_EXIST);
   // The page's src stays as written.
   ASSERT_EQ(Save(), 1);

@@ -77,9 +77,10 @@ TEST(CommandLine, WordsGivenBySystemKeepTheirSpacesAndQuotes) {
 }
 
 TEST(CommandLine, PictureNamesBySuffix) {
-  for (const char *yes : {"a.gif", "A.JPG", "x.jpe", "photo.JPEG", "b.bmp", "c.Png", "nodotgif", "png"})
+  for (const char *yes : {"a.gif", "A.JPG", "x.jpe", "photo.JPEG", "b.bmp", "c.Png", "nodotgif", "png",
+                          "a.webp", "b.AVIF", "c.svg", "d.svgz"})
     EXPECT_TRUE(filenameIsImage(yes)) << yes;
-  for (const char *no : {"a.html", "a.gi", "", "jpeg.txt", "gif.", "a.tiff"}) EXPECT_FALSE(filenameIsImage(no)) << no;
+  for (const char *no : {"a.html", "a.gi", "", "jpeg.txt", "gif.", "a.tiff", "a.svg.txt"}) EXPECT_FALSE(filenameIsImage(no)) << no;
   EXPECT_FALSE(filenameIsImage(nullptr));
 }
 

@@ -202,6 +202,12 @@ TEST_F(MapTool, DecodeWritesPngByTheNameOfItsOutput) {
     EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8)) << name;
     EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\x02\0\0\0\x01", 8)) << name;  // 2 x 1
   }
+  // An SVG is chosen by its extension and drawn at its own size.
+  writeFile(path("in.svg"), "<svg xmlns='http://www.w3.org/2000/svg' width='2' height='1'>"
+                            "<rect width='1' height='1' fill='red'/><rect x='1' width='1' height='1' "
+                            "fill='blue'/></svg>");
+  EXPECT_EQ(tool("decode " + path("in.svg") + " " + path("svg.ppm") + " --depth 24").status, 0);
+  EXPECT_EQ(readFile(path("svg.ppm")), std::string("P6\n2 1\n255\n\xff\x00\x00\x00\x00\xff", 17));
 }
 
 }  // namespace

@@ -277,6 +277,9 @@ imageData *decodeMemory(const bytes &data, int decoder) {
   switch (decoder) {
     case decoderJpeg: ok = LoadJpeg(in, nullptr, &palette, &im); break;
     case decoderPng: ok = LoadPng(in, nullptr, &palette, &im); break;
+    case decoderWebp: ok = LoadWebp(in, nullptr, &palette, &im); break;
+    case decoderAvif: ok = LoadAvif(in, nullptr, &palette, &im); break;
+    case decoderSvg: ok = LoadSvg(in, nullptr, &palette, &im); break;
     default: ok = LoadGif(in, nullptr, &palette, &im); break;
   }
   wfileClose(in);

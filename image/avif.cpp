@@ -1,0 +1,99 @@
+// avif.cpp: the AVIF loader: the file read whole and parsed, its first image
+// decoded and converted to 8-bit RGBA, and the rows composited against white
+// and pushed into the tiles.
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <avif/avif.h>
+
+#include "image/imagedata.h"
+#include "image/loadimg.h"
+#include "platform/platform.h"
+#include "wfile/wfile.h"
+
+namespace {
+
+const char *const avifTitle = "Unable to Load AVIF";
+const size_t avifFileLimit = 1024u << 20;
+
+void avifMessage(const std::string &reason) {
+  std::string text = "The AVIF picture cannot be shown: " + reason + ".";
+  platformMessageBox(nullptr, text.c_str(), avifTitle, MB_OK | MB_ICONWARNING);
+}
+
+std::string avifReason(avifResult result) {
+  switch (result) {
+    case AVIF_RESULT_OUT_OF_MEMORY: return "there is not enough memory";
+    case AVIF_RESULT_TRUNCATED_DATA: return "the file ends before the picture is complete";
+    case AVIF_RESULT_NO_CODEC_AVAILABLE: return "no AV1 decoder is available";
+    default: break;
+  }
+  std::string text = avifResultToString(result);
+  for (char &c : text) c = (char)std::tolower((unsigned char)c);
+  return "the file is damaged or is not an AVIF file (" + text + ")";
+}
+
+}  // namespace
+
+int LoadAvif(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
+  *idP = nullptr;
+  std::vector<unsigned char> file;
+  if (!loadWholeStream(in, &file, avifFileLimit)) {
+    avifMessage("the file could not be read whole");
+    return 0;
+  }
+  avifDecoder *decoder = avifDecoderCreate();
+  if (!decoder) {
+    avifMessage("there is not enough memory");
+    return 0;
+  }
+  decoder->maxThreads = 1;
+  long long limit = imageDataPixelLimit < (long long)AVIF_DEFAULT_IMAGE_SIZE_LIMIT
+                        ? imageDataPixelLimit
+                        : (long long)AVIF_DEFAULT_IMAGE_SIZE_LIMIT;
+  decoder->imageSizeLimit = (uint32_t)(limit > 0 ? limit : 1);
+  decoder->imageDimensionLimit = 16384;
+  avifResult result = avifDecoderSetIOMemory(decoder, file.data(), file.size());
+  if (result == AVIF_RESULT_OK) result = avifDecoderParse(decoder);
+  if (result == AVIF_RESULT_OK &&
+      ((long long)decoder->image->width * decoder->image->height > imageDataPixelLimit ||
+       decoder->image->width > 16384 || decoder->image->height > 16384)) {
+    avifDecoderDestroy(decoder);
+    avifMessage("it is too large");
+    return 0;
+  }
+  if (result == AVIF_RESULT_OK) result = avifDecoderNextImage(decoder);
+  avifRGBImage rgb;
+  std::memset(&rgb, 0, sizeof rgb);
+  if (result == AVIF_RESULT_OK) {
+    avifRGBImageSetDefaults(&rgb, decoder->image);
+    rgb.format = AVIF_RGB_FORMAT_RGBA;
+    rgb.depth = 8;
+    avifRGBImageAllocatePixels(&rgb);
+    result = rgb.pixels ? avifImageYUVToRGB(decoder->image, &rgb) : AVIF_RESULT_OUT_OF_MEMORY;
+  }
+  if (result != AVIF_RESULT_OK) {
+    avifRGBImageFreePixels(&rgb);
+    avifDecoderDestroy(decoder);
+    avifMessage(avifReason(result));
+    return 0;
+  }
+  int width = (int)rgb.width, height = (int)rgb.height;
+  rgbaRows rows;
+  if (!rgbaRowsBegin(&rows, width, height, pa)) {
+    avifRGBImageFreePixels(&rgb);
+    avifDecoderDestroy(decoder);
+    avifMessage("there is not enough memory");
+    return 0;
+  }
+  for (int y = 0; y < height; y++) {
+    rgbaRowsPut(&rows, y, rgb.pixels + (size_t)y * rgb.rowBytes, 0, width);
+    loadProgress(y + 1, height);
+  }
+  avifRGBImageFreePixels(&rgb);
+  avifDecoderDestroy(decoder);
+  *idP = rgbaRowsEnd(&rows, 1);
+  return 1;
+}

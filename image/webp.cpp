@@ -1,0 +1,112 @@
+// webp.cpp: the WebP loader: the file read whole, split by the demultiplexer,
+// and its first frame decoded incrementally; rows are composited against white
+// and pushed into the tiles as the decoder finishes them.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include "image/imagedata.h"
+#include "image/loadimg.h"
+#include "platform/platform.h"
+#include "wfile/wfile.h"
+
+namespace {
+
+const char *const webpTitle = "Unable to Load WebP";
+// A WebP file holds at most 4 GiB; far less is enough for 16384 x 16384.
+const size_t webpFileLimit = 1024u << 20;
+const size_t webpFeed = 64u << 10;
+
+void webpMessage(const std::string &reason) {
+  std::string text = "The WebP picture cannot be shown: " + reason + ".";
+  platformMessageBox(nullptr, text.c_str(), webpTitle, MB_OK | MB_ICONWARNING);
+}
+
+const char *webpReason(VP8StatusCode status) {
+  switch (status) {
+    case VP8_STATUS_OUT_OF_MEMORY: return "there is not enough memory";
+    case VP8_STATUS_UNSUPPORTED_FEATURE: return "it uses a feature the decoder does not support";
+    case VP8_STATUS_SUSPENDED:
+    case VP8_STATUS_NOT_ENOUGH_DATA: return "the file ends before the picture is complete";
+    default: return "the file is damaged or is not a WebP file";
+  }
+}
+
+}  // namespace
+
+int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
+  *idP = nullptr;
+  std::vector<unsigned char> file;
+  if (!loadWholeStream(in, &file, webpFileLimit)) {
+    webpMessage("the file could not be read whole");
+    return 0;
+  }
+  WebPData data = {file.data(), file.size()};
+  WebPDemuxer *demux = WebPDemux(&data);
+  if (!demux) {
+    webpMessage("the file is damaged or is not a WebP file");
+    return 0;
+  }
+  int width = (int)WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH);
+  int height = (int)WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT);
+  WebPIterator frame;
+  std::memset(&frame, 0, sizeof frame);
+  if (!WebPDemuxGetFrame(demux, 1, &frame)) {
+    WebPDemuxDelete(demux);
+    webpMessage("the file holds no picture");
+    return 0;
+  }
+  rgbaRows rows;
+  if (!rgbaRowsBegin(&rows, width, height, pa)) {
+    WebPDemuxReleaseIterator(&frame);
+    WebPDemuxDelete(demux);
+    webpMessage((long long)width * height > imageDataPixelLimit || width > 16384 || height > 16384
+                    ? "it is too large"
+                    : "there is not enough memory");
+    return 0;
+  }
+  // The first frame of an animation lies at its offset on a transparent canvas,
+  // so white around it; a still picture fills the canvas.
+  int x0 = frame.x_offset, y0 = frame.y_offset;
+  WebPDecoderConfig config;
+  WebPInitDecoderConfig(&config);
+  config.output.colorspace = MODE_RGBA;
+  WebPIDecoder *decoder = WebPIDecode(nullptr, 0, &config);
+  VP8StatusCode status = decoder ? VP8_STATUS_SUSPENDED : VP8_STATUS_OUT_OF_MEMORY;
+  int pushed = 0;  // canvas rows already in the tiles
+  for (; pushed < y0 && pushed < height; pushed++) rgbaRowsPut(&rows, pushed, nullptr, 0, 0);
+  const uint8_t *bytes = frame.fragment.bytes;
+  size_t left = frame.fragment.size, frameRows = 0;
+  while (status == VP8_STATUS_SUSPENDED && left > 0) {
+    size_t n = left < webpFeed ? left : webpFeed;
+    status = WebPIAppend(decoder, bytes, n);
+    bytes += n;
+    left -= n;
+    int lastY = 0, w = 0, h = 0, stride = 0;
+    const uint8_t *rgba = WebPIDecGetRGB(decoder, &lastY, &w, &h, &stride);
+    if (rgba && (status == VP8_STATUS_OK || status == VP8_STATUS_SUSPENDED)) {
+      for (; (int)frameRows < lastY && y0 + (int)frameRows < height; frameRows++, pushed++)
+        rgbaRowsPut(&rows, y0 + (int)frameRows, rgba + frameRows * (size_t)stride, x0, w);
+      loadProgress(pushed, height);
+    }
+  }
+  if (status == VP8_STATUS_OK)
+    for (; pushed < height; pushed++) rgbaRowsPut(&rows, pushed, nullptr, 0, 0);
+  if (decoder) WebPIDelete(decoder);
+  // The decoded frame lives in the configuration's output, which is ours to free.
+  WebPFreeDecBuffer(&config.output);
+  WebPDemuxReleaseIterator(&frame);
+  WebPDemuxDelete(demux);
+  if (status != VP8_STATUS_OK) {
+    rgbaRowsEnd(&rows, 0);
+    webpMessage(webpReason(status));
+    return 0;
+  }
+  loadProgress(height, height);
+  *idP = rgbaRowsEnd(&rows, 1);
+  return 1;
+}
