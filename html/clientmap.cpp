@@ -62,6 +62,9 @@ char *otherAttributesOf(htmlTagPtr tag, const char *const *modelled) {
   std::string out;
   for (htmlAttrPtr a = tag ? tag->first : nullptr; a; a = a->n) {
     if (!a->name || a->openAtEnd || isNamed(a, modelled)) continue;
+    // A name holding a zero byte cannot be written as it was read; without
+    // the zero it could read back as another attribute ("COOR\0DS" as coords).
+    if (std::memchr(a->name, 0, static_cast<size_t>(a->nameLength))) continue;
     std::string name;
     appendBytes(name, a->name, a->nameLength);
     if (name.empty() && !a->value) continue;

@@ -286,6 +286,10 @@ TEST_F(ClientMap, OtherAttributesOfAreasAndTheMapStayWhereTheyWere) {
             " class=\"hot\" data-id=3 ARIA-label=\"A &amp; B\" download />\n"
             "<area shape=\"circle\" alt=\"\" coords=\"19,9,2\" nohref title=\"\" onKeyDown=\"k()\" />\n"
             "<area shape=\"default\" href=\"d.html\" alt=\"\" />\n</map>\n</body>");
+  // A name with a zero byte in it is not kept: written without the zero it
+  // would read back as the hotspot's coordinates.
+  ASSERT_EQ(loadPage(page(std::string("<area coords=\"1,2,3,4\" COOR\0DS=\"5,6,7,8\">\n", 42)), "m"), 1);
+  EXPECT_EQ(objects[0].otherAttributes, nullptr);
   // A page without them writes none.
   ASSERT_EQ(loadPage(page("<area coords=\"1,2,3,4\">\n"), "m"), 1);
   EXPECT_EQ(objects[0].otherAttributes, nullptr);
