@@ -26,15 +26,6 @@ struct run {
 
 long long sq(long long v) { return v * v; }
 
-// floor(sqrt(v)) for v >= 0, exact.
-long long isqrt(long long v) {
-  if (v <= 0) return 0;
-  long long r = static_cast<long long>(std::sqrt(static_cast<double>(v)));
-  while (r > 0 && static_cast<__int128>(r) * r > v) r--;
-  while (static_cast<__int128>(r + 1) * (r + 1) <= v) r++;
-  return r;
-}
-
 // Clips the columns xs..xe (doubles, possibly huge or NaN) to lo..hi and adds
 // the run when something is left.
 void addRun(double xs, double xe, int lo, int hi, std::vector<run> &runs) {

@@ -320,6 +320,15 @@ double sind(double a) { return std::sin(a * 0.0174532925); }
 double cosd(double a) { return std::cos(a * 0.0174532925); }
 double fsign(double v) { return v >= 0 ? 1.0 : -1.0; }
 
+// floor(sqrt(v)) for v >= 0, exact.
+long long isqrt(long long v) {
+  if (v <= 0) return 0;
+  long long r = static_cast<long long>(std::sqrt(static_cast<double>(v)));
+  while (r > 0 && static_cast<__int128>(r) * r > v) r--;
+  while (static_cast<__int128>(r + 1) * (r + 1) <= v) r++;
+  return r;
+}
+
 namespace {
 
 // The first v in lo..hi for which pred holds, pred being false up to some point
@@ -335,15 +344,6 @@ long long firstTrue(long long lo, long long hi, Pred pred) {
       a = mid + 1;
   }
   return a;
-}
-
-// floor(sqrt(v)) for v >= 0, exact.
-long long isqrt(long long v) {
-  if (v <= 0) return 0;
-  long long r = static_cast<long long>(std::sqrt(static_cast<double>(v)));
-  while (r > 0 && static_cast<__int128>(r) * r > v) r--;
-  while (static_cast<__int128>(r + 1) * (r + 1) <= v) r++;
-  return r;
 }
 
 int firstPixelRectangle(const object *o, int x1, int y1, int x2, int y2, int *xP, int *yP) {

@@ -115,4 +115,8 @@ int objectRemove(int index);
 // one. An index past the end appends. Returns the index used.
 int objectInsertCopy(int index, const object *src);
 
+// floor(sqrt(v)) for v >= 0, exact; 0 for v <= 0. The hit test and the map
+// checker count a circle's pixels by it, row by row.
+long long isqrt(long long v);
+
 #endif
