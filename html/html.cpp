@@ -13,6 +13,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -1365,6 +1367,152 @@ void htmlTagTextExact(htmlTagPtr tag, const char **bytes, long long *length) {
   }
 }
 
+namespace {
+
+// One attribute as written in a tag's source: the white space before it, and
+// its name and value as they stand.
+struct sourceAttr {
+  long long gap, start, end;     // gap..start is white space, start..end the attribute
+  long long nameEnd;             // start..nameEnd is the name
+  long long valueStart, valueEnd;  // the value without its quotation marks; -1 when bare
+  bool quoted;
+};
+
+// Splits the source of a plainly written tag ("<name", attributes of letters
+// with plain quoted or unquoted values, white space, an optional '/', '>')
+// into its attributes. False for anything else (server-side blocks, a '/' or
+// '<' inside a name, a tag name other than the entry's): such a tag is not
+// edited in place.
+bool splitSourceTag(htmlTagPtr tag, std::vector<sourceAttr> &attrs, long long &close) {
+  htmlPtr d = tag->parent;
+  const char *s = d->source;
+  long long i = tag->sourceStart, end = tag->sourceTagEnd;
+  const int nameLength = storedLength(tag->name, tag->nameLength);
+  if (end - i < nameLength + 2 || s[i] != '<' || std::memcmp(s + i + 1, tag->name, nameLength) != 0)
+    return false;
+  i += 1 + nameLength;
+  auto white = [&](long long at) { return isWhite(static_cast<unsigned char>(s[at])); };
+  auto nameByte = [&](long long at) {
+    unsigned char c = static_cast<unsigned char>(s[at]);
+    return !isWhite(c) && c != '=' && c != '>' && c != '/' && c != '<' && c != '"' && c != 0;
+  };
+  if (!white(i) && s[i] != '/' && s[i] != '>') return false;
+  for (;;) {
+    const long long gap = i;
+    while (i < end && white(i)) i++;
+    if (i >= end) return false;
+    if (s[i] == '>' || s[i] == '/') {
+      close = gap;
+      if (s[i] == '/') i++;
+      while (i < end && white(i)) i++;
+      return i == end - 1 && s[i] == '>';
+    }
+    sourceAttr a{gap, i, 0, 0, -1, -1, false};
+    while (i < end && nameByte(i)) i++;
+    if (i == a.start || i >= end) return false;
+    a.nameEnd = a.end = i;
+    long long j = i;
+    while (j < end && white(j)) j++;
+    if (j < end && s[j] == '=') {
+      j++;
+      while (j < end && white(j)) j++;
+      if (j >= end) return false;
+      if (s[j] == '"') {
+        a.quoted = true;
+        a.valueStart = ++j;
+        while (j < end && s[j] != '"') {
+          if (s[j] == '<' || s[j] == 0) return false;
+          j++;
+        }
+        if (j >= end) return false;
+        a.valueEnd = j++;
+      } else {
+        a.valueStart = j;
+        while (j < end && !white(j) && s[j] != '>') {
+          if (s[j] == '<' || s[j] == 0) return false;
+          j++;
+        }
+        if (j == a.valueStart) return false;
+        a.valueEnd = j;
+      }
+      a.end = i = j;
+    }
+    attrs.push_back(a);
+  }
+}
+
+bool sameBytes(const char *a, long long n, const char *b, int m) { return n == m && std::memcmp(a, b, n) == 0; }
+
+// "=value", quoted as read, after an attribute's name; nothing for a bare one.
+void putValue(htmlAttrPtr a, tagOutput &w) {
+  if (!a->value) return;
+  w.put('=');
+  if (a->quoted) w.put('"');
+  w.put(a->value, static_cast<size_t>(storedLength(a->value, a->valueLength)));
+  if (a->quoted) w.put('"');
+}
+
+// The attributes the program appended, each after a space.
+void putAppended(htmlTagPtr tag, tagOutput &w) {
+  for (htmlAttrPtr a = tag->first; a; a = a->n) {
+    if (!a->added) continue;
+    w.put(' ');
+    w.put(a->name, static_cast<size_t>(storedLength(a->name, a->nameLength)));
+    putValue(a, w);
+  }
+}
+
+// Writes the head of a tag whose attributes the program changed or removed,
+// from its source: every attribute left as it was keeps its bytes and the
+// white space before it, a changed one keeps its name and gets its new value,
+// a removed one goes with the white space before it, and the appended ones
+// follow the last. False, with nothing written, when the source cannot be
+// matched with the attributes.
+bool writeEditedHead(htmlTagPtr tag, tagOutput &w) {
+  std::vector<sourceAttr> attrs;
+  long long close = 0;
+  if (!splitSourceTag(tag, attrs, close)) return false;
+  const char *s = tag->parent->source;
+  std::vector<std::pair<const sourceAttr *, htmlAttrPtr>> plan;  // null attribute: removed
+  htmlAttrPtr a = tag->first;
+  auto nextRead = [](htmlAttrPtr from) {
+    while (from && from->added) from = from->n;
+    return from;
+  };
+  a = nextRead(a);
+  for (const sourceAttr &src : attrs) {
+    if (a && !a->openAtEnd &&
+        sameBytes(s + src.start, src.nameEnd - src.start, a->name, storedLength(a->name, a->nameLength))) {
+      plan.emplace_back(&src, a);
+      a = nextRead(a->n);
+    } else {
+      plan.emplace_back(&src, nullptr);
+    }
+  }
+  if (a) return false;
+  putSource(w, tag->parent, tag->sourceStart, attrs.empty() ? close : attrs.front().gap);
+  for (const auto &step : plan) {
+    const sourceAttr &src = *step.first;
+    htmlAttrPtr at = step.second;
+    if (!at) continue;
+    const bool same = at->value ? src.valueStart >= 0 && at->quoted == src.quoted &&
+                                      sameBytes(s + src.valueStart, src.valueEnd - src.valueStart, at->value,
+                                                storedLength(at->value, at->valueLength))
+                                : src.valueStart < 0;
+    if (same) {
+      putSource(w, tag->parent, src.gap, src.end);
+      continue;
+    }
+    putSource(w, tag->parent, src.gap, src.nameEnd);
+    putValue(at, w);
+  }
+  putAppended(tag, w);
+  putSource(w, tag->parent, close, tag->sourceTagEnd);
+  return true;
+}
+
+}  // namespace
+
 htmlResult htmlTagWriteExact(htmlTagPtr tag, FILE *out) {
   if (!tag || !tag->name || !out) return htmlBadArguments;
   htmlPtr d = tag->parent;
@@ -1384,19 +1532,10 @@ htmlResult htmlTagWriteExact(htmlTagPtr tag, FILE *out) {
     if (tag->xhtmlSlash && close > tag->sourceStart && d->source[close - 1] == '/') close--;
     while (close > tag->sourceStart + 1 && isWhite(static_cast<unsigned char>(d->source[close - 1]))) close--;
     putSource(w, d, tag->sourceStart, close);
-    for (htmlAttrPtr a = tag->first; a; a = a->n) {
-      if (!a->added) continue;
-      w.put(' ');
-      w.put(a->name, static_cast<size_t>(storedLength(a->name, a->nameLength)));
-      if (!a->value) continue;
-      w.put('=');
-      if (a->quoted) w.put('"');
-      w.put(a->value, static_cast<size_t>(storedLength(a->value, a->valueLength)));
-      if (a->quoted) w.put('"');
-    }
+    putAppended(tag, w);
     putSource(w, d, close, end);
   } else {
-    writeTagHead(tag, w);
+    if (!writeEditedHead(tag, w)) writeTagHead(tag, w);
     putSource(w, d, tag->sourceTagEnd, end);
   }
   w.flush();

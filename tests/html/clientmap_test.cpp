@@ -363,9 +363,13 @@ TEST_F(ClientSave, WithExactPageOnlyTheMapAndTheImagesBorderChange) {
   const std::string newMap = "<map id=\"m\" name=\"m\" class=\"nav\">\r\n"
                              "<area shape=\"rect\" alt=\"\" coords=\"5,2,8,4\" href=\"x\" title=\"\" data-n=1 />\r\n"
                              "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n";
+  const std::string plainMap = "<div>\r\n<map id=\"m\" name=\"m\">\r\n"
+                               "<area shape=\"rect\" coords=\"5,2,8,4\" href=\"x\" title=\"\" />\r\n"
+                               "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n</div>\r\n";
   const struct {
     int exact;
     std::string page, saved;
+    int removeBorder = 0;  // the image's border goes instead of becoming 0, as for strict XHTML
   } cases[] = {
       {1, before + "<map name=\"m\" class=\"nav\">\r\n<area coords=\"1,2,3,4\" href=\"x\" data-n=1>\r\n</map>\r\n" + after,
        "<HTML>\r\n<body  bgcolor = white >\r\n<p>a > b<br/>\nc</P>\r\n"
@@ -376,6 +380,11 @@ TEST_F(ClientSave, WithExactPageOnlyTheMapAndTheImagesBorderChange) {
        "<body >\r\n<img src=a.png usemap=#m border=\"0\">\r\n<div>\r\n"
        "<map id=\"m\" name=\"m\">\r\n<area shape=\"rect\" coords=\"5,2,8,4\" href=\"x\" title=\"\" />\r\n"
        "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\r\n</map>\r\n</div>\r\n</body >\r\n"},
+      // An attribute the image had is changed, or removed, where it stands.
+      {1, "<body>\r\n<img  BORDER = '2'\tsrc=a.png\r\n usemap=\"#m\" alt=\"\"/>\r\n</body>\r\n",
+       "<body>\r\n<img  BORDER=\"0\"\tsrc=a.png\r\n usemap=\"#m\" alt=\"\"/>\r\n" + plainMap + "</body>\r\n"},
+      {1, "<body>\r\n<img src=a.png border=2  usemap=#m>\r\n</body>\r\n",
+       "<body>\r\n<img src=a.png  usemap=#m>\r\n" + plainMap + "</body>\r\n", 1},
       // Off, the page is tidied as before.
       {0, "<body >\r\n<img src=a.png usemap=#m>\r\n</body >\r\n",
        "<body>\r\n<img src=a.png usemap=#m border=\"0\">\r\n<div>\r\n"
@@ -391,7 +400,10 @@ TEST_F(ClientSave, WithExactPageOnlyTheMapAndTheImagesBorderChange) {
     htmlTagPtr img = hdoc->first;
     while (img && !htmlEq(img->name, "img")) img = img->n;
     ASSERT_TRUE(img);
-    htmlTagAttrSet(img, "border", "0", 1);
+    if (c.removeBorder)
+      htmlTagAttrDestroy(img, "border");
+    else
+      htmlTagAttrSet(img, "border", "0", 1);
     changed = 1;
     ASSERT_EQ(Save(), 1);
     EXPECT_EQ(readFile(pagePath), c.saved);
