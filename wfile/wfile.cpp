@@ -20,6 +20,7 @@ char wfileUserAgent[17] = "4.05 for Windows";
 int wfileOpenCount = 0;
 const wfileMimeEntry wfileMimeMap[] = {
     {"gif", "image/gif"},  {"jpg", "image/jpeg"}, {"jpeg", "image/jpeg"}, {"png", "image/png"},
+    {"webp", "image/webp"}, {"avif", "image/avif"}, {"svg", "image/svg+xml"}, {"svgz", "image/svg+xml"},
     {"html", "text/html"}, {"htm", "text/html"},  {"txt", "text/plain"},  {nullptr, nullptr}};
 int wfileProxyServerFlag = 0;
 char wfileProxyServerHost[256] = "";
