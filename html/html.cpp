@@ -141,6 +141,8 @@ struct byteTables {
   stopSet nameStop;    // tag names past their first byte
   stopSet plainValueStop;  // a double-quoted value as long as no block opens in it
   stopSet lineStop;        // CR and LF
+  stopSet quoteStop;       // the end of a double-quoted value in a plain tag, or a '<' in it
+  stopSet plainAttrStop;   // attribute names in a plain tag (table only)
   byteTables() {
     std::memset(this, 0, sizeof *this);
     const char whiteBytes[] = {' ', '\t', '\n', '\v', '\f', '\r'};
@@ -155,6 +157,8 @@ struct byteTables {
     for (int c = 0; c < 256; c++) nameStop.table[c] = !graphic[c] || c == '<' || c == '>' || c == '/';
     plainValueStop.mark("\"<\r\n", 4);
     lineStop.mark("\r\n", 2);
+    quoteStop.mark("\"<", 2);
+    for (const char *c = "=/<> \t\v\f\r\n"; *c; c++) plainAttrStop.table[static_cast<unsigned char>(*c)] = 1;
   }
 };
 
@@ -967,6 +971,201 @@ htmlResult fastAttributes(htmlPtr d, const unsigned char *&p, const unsigned cha
   return r;
 }
 
+// ---- tags in their plain form ----
+
+// A tag in its plain form: a name that needs no byte-by-byte decision (no
+// declaration, comment or block), then attributes written as names, "=" and
+// values either double-quoted without a '<' or plain, up to the tag's '>'.
+// The state machine reads such a tag without a message and with nothing
+// carried over from before it, so that the same bytes read again give the
+// same attributes: they can be built later, from the page's source.
+struct plainTag {
+  const unsigned char *made;   // the byte at which the state machine makes the entry
+  const unsigned char *close;  // the tag's '>'
+  int nameLength;
+  int slash;                   // a self-closing '/' stood in it
+  int tidy;                    // htmlTagWrite writes it, '<' to '>', as it stands
+  int attrs;                   // it has attributes
+};
+
+// What a scan does with the attributes it finds: nothing, or build them.
+struct attrIgnore {
+  bool attr(const unsigned char *, int) { return true; }
+  bool value(const unsigned char *, int, int) { return true; }
+};
+
+struct attrBuilder {
+  htmlPtr d;
+  htmlTagPtr tag;
+  htmlAttrPtr tail;
+  bool failed;
+  bool attr(const unsigned char *s, int n) {
+    htmlAttrPtr a = attrMake(d, reinterpret_cast<const char *>(s), n);
+    if (!a) {
+      failed = true;
+      return false;
+    }
+    linkAttr(tag, a, tail);
+    tail = a;
+    return true;
+  }
+  bool value(const unsigned char *s, int n, int quoted) {
+    if (!tail || attrValueSet(d, tail, reinterpret_cast<const char *>(s), n, quoted) != htmlSuccess) {
+      failed = true;
+      return false;
+    }
+    return true;
+  }
+};
+
+// Reads the tag whose name begins at p, as the state machine would, handing
+// its attributes to sink. false when it is not in the plain form or the input
+// ends first.
+template <class Sink>
+bool plainTagScan(const unsigned char *p, const unsigned char *end, plainTag &t, Sink &sink) {
+  const unsigned char *q = p;
+  if (q == end) return false;
+  unsigned c = *q;
+  if (!isGraphic(c) || c == '<' || c == '>' || c == '!' || c == '%' || c == '?') return false;
+  q++;
+  while (q < end && !bytes.nameStop.table[*q]) q++;
+  if (q == end) return false;
+  t.nameLength = static_cast<int>(q - p);
+  t.slash = 0;
+  t.tidy = 1;
+  t.attrs = 0;
+  c = *q;
+  if (c == '>') {
+    t.made = t.close = q;
+    return true;
+  }
+  if (c == '/') {
+    // "<br/>": the name ends at the '>' that follows; anything else continues it.
+    if (end - q < 2 || q[1] != '>') return false;
+    t.slash = 1;
+    t.tidy = 0;
+    t.made = t.close = q + 1;
+    return true;
+  }
+  if (!isWhite(c)) return false;  // '<', or a control byte
+  t.made = q;
+  bool afterName = false;  // a bare name and white space were read: '=' gives it a value
+  for (;;) {
+    const unsigned char *w = q;
+    while (q < end && isWhite(*q)) q++;
+    if (q == end) return false;
+    c = *q;
+    const bool oneSpace = q - w == 1 && *w == ' ';
+    if (c == '>') {
+      if (q != w) t.tidy = 0;
+      t.close = q;
+      return true;
+    }
+    if (c == '/') {
+      if (!oneSpace || end - q < 2 || q[1] != '>' || t.slash) t.tidy = 0;
+      t.slash = 1;
+      q++;
+      continue;
+    }
+    if (c == '<') return false;
+    if (c == '=') {
+      if (!afterName) return false;
+      t.tidy = 0;
+      q++;
+    } else {
+      if (!oneSpace || t.slash) t.tidy = 0;
+      const unsigned char *n = q++;
+      while (q < end && !bytes.plainAttrStop.table[*q]) q++;
+      if (q == end) return false;
+      c = *q;
+      if (c == '<' || c == '/') return false;
+      t.attrs = 1;
+      if (!sink.attr(n, static_cast<int>(q - n))) return false;
+      if (c == '>') {
+        t.close = q;
+        return true;
+      }
+      if (c != '=') {
+        afterName = true;
+        continue;
+      }
+      q++;
+    }
+    afterName = false;
+    const unsigned char *v = q;
+    while (q < end && isWhite(*q)) q++;
+    if (q == end) return false;
+    if (q != v) t.tidy = 0;
+    c = *q;
+    if (c == '>' || c == '<') return false;
+    if (c == '"') {
+      v = ++q;
+      q = findStop(bytes.quoteStop, q, end);
+      if (q == end || *q == '<') return false;
+      if (!sink.value(v, static_cast<int>(q - v), 1)) return false;
+      q++;
+    } else {
+      v = q;
+      q = findStop(bytes.wordStop, q, end);
+      if (q == end || *q == '<') return false;
+      if (!sink.value(v, static_cast<int>(q - v), 0)) return false;
+    }
+  }
+}
+
+// Builds the attributes the reader left in the source. false when memory ran out.
+bool attrsBuild(htmlTagPtr tag) {
+  if (!tag->attrsPending) return true;
+  htmlPtr d = tag->parent;
+  const unsigned char *s = reinterpret_cast<const unsigned char *>(d->source);
+  attrBuilder b = {d, tag, nullptr, false};
+  plainTag t;
+  if (!plainTagScan(s + tag->sourceStart + 1, s + tag->sourceTagEnd, t, b) || b.failed) {
+    tag->first = nullptr;
+    return false;
+  }
+  tag->attrsPending = 0;
+  return true;
+}
+
+// A tag in its plain form, read at once from p, the byte after its '<'. *done
+// is false when the tag is not in that form; nothing has changed then. When
+// the tag's bytes are in the page's source, its attributes are left there
+// until they are asked for.
+htmlResult plainTagRead(htmlPtr d, const unsigned char *&p, const unsigned char *end,
+                        const unsigned char *start, long long base, bool *done) {
+  plainTag t;
+  attrIgnore none;
+  *done = false;
+  if (!plainTagScan(p, end, t, none)) return htmlSuccess;
+  *done = true;
+  const long long lt = base + (p - start) - 1;
+  const long long closeAt = base + (t.close - start);
+  const bool inSource = d->source && d->pendingStart == lt && lt >= 0 && closeAt < d->sourceLength &&
+                        d->source[lt] == '<' && d->source[closeAt] == '>';
+  countSpan(d, p, t.made + 1);
+  TRY(tagAppendN(d, reinterpret_cast<const char *>(p), t.nameLength));
+  htmlTagPtr tag = d->last;
+  if (t.attrs) {
+    if (inSource) {
+      tag->attrsPending = 1;
+    } else {
+      attrBuilder b = {d, tag, nullptr, false};
+      plainTag again;
+      plainTagScan(p, end, again, b);
+      if (b.failed) return htmlMemory;
+      d->parserLastAttr = b.tail;
+    }
+  }
+  tag->sourceForm = inSource && t.tidy;
+  countSpan(d, t.made + 1, t.close + 1);
+  d->xhtmlSlash = t.slash;
+  d->stepOffset = closeAt;
+  tagEnd(d);
+  p = t.close + 1;
+  return htmlSuccess;
+}
+
 // ---- writing ----
 
 // Collects one entry's output and hands it to the stream in few calls.
@@ -1108,6 +1307,11 @@ htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
   d->fed += end - p;
   while (p < end) {
     if (!d->flushing) {
+      if (d->state == htmlParseName && d->bufferPos == 0) {
+        bool done = false;
+        TRY(plainTagRead(d, p, end, start, base, &done));
+        if (done) continue;
+      }
       if (d->state == htmlParseAttrLead && d->last) {
         TRY(fastAttributes(d, p, end));
         if (p == end) break;
@@ -1180,8 +1384,14 @@ htmlResult htmlTagAppend(htmlPtr d, const char *name) {
   return tagAppendN(d, name, static_cast<int>(n));
 }
 
+htmlAttrPtr htmlTagAttrFirst(htmlTagPtr tag) {
+  if (!tag || !attrsBuild(tag)) return nullptr;
+  return tag->first;
+}
+
 htmlResult htmlTagAttrAppend(htmlTagPtr tag, const char *name) {
   if (!tag || !tag->parent || !name) return htmlBadArguments;
+  if (!attrsBuild(tag)) return htmlMemory;
   htmlAttrPtr a = attrMake(tag->parent, name, static_cast<int>(std::strlen(name)));
   if (!a) return htmlMemory;
   linkAttr(tag, a, lastAttrOf(tag));
@@ -1192,6 +1402,7 @@ htmlResult htmlTagAttrAppend(htmlTagPtr tag, const char *name) {
 
 htmlResult htmlTagLastAttrSet(htmlTagPtr tag, const char *value, int quoted) {
   if (!tag || !tag->parent) return htmlBadArguments;
+  if (!attrsBuild(tag)) return htmlMemory;
   htmlAttrPtr a = lastAttrOf(tag);
   if (!a) return htmlBadArguments;
   markEdited(tag, a->added ? 1 : 2);
@@ -1200,6 +1411,7 @@ htmlResult htmlTagLastAttrSet(htmlTagPtr tag, const char *value, int quoted) {
 
 htmlResult htmlTagAttrSet(htmlTagPtr tag, const char *name, const char *value, int quoted) {
   if (!tag || !tag->parent || !name) return htmlBadArguments;
+  if (!attrsBuild(tag)) return htmlMemory;
   int length = value ? static_cast<int>(std::strlen(value)) : 0;
   for (htmlAttrPtr a = tag->first; a; a = a->n) {
     if (!htmlEq(a->name, name)) continue;
@@ -1216,6 +1428,7 @@ htmlResult htmlTagAttrSet(htmlTagPtr tag, const char *name, const char *value, i
 
 htmlResult htmlTagAttrDestroy(htmlTagPtr tag, const char *name) {
   if (!tag || !name) return htmlBadArguments;
+  if (!attrsBuild(tag)) return htmlMemory;
   htmlAttrPtr prev = nullptr;
   for (htmlAttrPtr a = tag->first; a; prev = a, a = a->n) {
     if (!htmlEq(a->name, name)) continue;
@@ -1233,14 +1446,14 @@ htmlResult htmlTagAttrDestroy(htmlTagPtr tag, const char *name) {
 }
 
 const char *htmlTagAttr(htmlTagPtr tag, const char *name) {
-  if (!tag || !name) return "";
+  if (!tag || !name || !attrsBuild(tag)) return "";
   for (htmlAttrPtr a = tag->first; a; a = a->n)
     if (htmlEq(a->name, name)) return a->value ? a->value : "";
   return "";
 }
 
 int htmlTagAttrQuery(htmlTagPtr tag, const char *name) {
-  if (!tag || !name) return 0;
+  if (!tag || !name || !attrsBuild(tag)) return 0;
   for (htmlAttrPtr a = tag->first; a; a = a->n)
     if (htmlEq(a->name, name)) return 1;
   return 0;
@@ -1251,6 +1464,11 @@ namespace {
 // The tag of an entry, '<' to '>', as htmlTagWrite writes it. false when the
 // page ended inside a value or a block of it (nothing may follow then).
 bool writeTagHead(htmlTagPtr tag, tagOutput &w) {
+  if (tag->attrsPending) {
+    // Left in the source only when the tag stands there as written.
+    w.put(tag->parent->source + tag->sourceStart, static_cast<size_t>(tag->sourceTagEnd - tag->sourceStart));
+    return true;
+  }
   w.put('<');
   w.put(tag->name, static_cast<size_t>(storedLength(tag->name, tag->nameLength)));
   bool open = false;
@@ -1302,12 +1520,36 @@ void putSource(tagOutput &w, htmlPtr d, long long from, long long to) {
 
 htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out) {
   if (!tag || !tag->name || !out) return htmlBadArguments;
+  if (tag->attrsPending && !tag->sourceForm && !attrsBuild(tag)) return htmlMemory;
   if (badAttributes(tag)) return htmlBadArguments;
   tagOutput w(out);
   writeTagHead(tag, w);
   if (tag->text) w.put(tag->text, static_cast<size_t>(storedLength(tag->text, tag->textLength)));
   w.flush();
   return htmlSuccess;
+}
+
+htmlResult htmlSourceReserve(htmlPtr d, long long length) {
+  if (!d || length < 0) return htmlBadArguments;
+  long long need = d->sourceLength + length + 1;
+  if (need <= d->sourceSpace) return htmlSuccess;
+  char *grown = static_cast<char *>(myreallocImpl(d->source, static_cast<size_t>(need)));
+  if (!grown) return htmlMemory;
+  d->source = grown;
+  d->sourceSpace = need;
+  return htmlSuccess;
+}
+
+long long htmlTagSourceOutputEnd(htmlTagPtr tag) {
+  if (!tag || !tag->sourceForm || tag->edited || !tag->name) return -1;
+  htmlPtr d = tag->parent;
+  if (!d || tag->sourceStart < 0 || tag->sourceTagEnd < 0 || !htmlSourceComplete(d)) return -1;
+  const long long end = tag->n ? tag->n->sourceStart : d->sourceLength;
+  const long long length = storedLength(tag->text, tag->textLength);
+  if (end - tag->sourceTagEnd != length) return -1;
+  if (length > 0 && std::memcmp(tag->text, d->source + tag->sourceTagEnd, static_cast<size_t>(length)) != 0)
+    return -1;
+  return end;
 }
 
 htmlResult htmlSourceAppend(htmlPtr d, const char *bytes, long long length) {
@@ -1369,6 +1611,7 @@ htmlResult htmlTagWriteExact(htmlTagPtr tag, FILE *out) {
   if (!tag || !tag->name || !out) return htmlBadArguments;
   htmlPtr d = tag->parent;
   if (tag->sourceStart < 0 || !d || !htmlSourceComplete(d)) return htmlTagWrite(tag, out);
+  if (tag->edited && !attrsBuild(tag)) return htmlMemory;
   if (badAttributes(tag)) return htmlBadArguments;
   const long long end = sourceEndOf(tag);
   tagOutput w(out);

@@ -73,6 +73,11 @@ struct tagStruct {
   long long sourceTagEnd;  // offset just past the '>' that ended the tag; -1 when none did
   int edited;              // 1 once the program appended attributes, 2 once it changed or
                            // removed attributes that were read
+  int sourceForm;          // 1 when the tag, '<' to '>', stands in the source exactly as
+                           // htmlTagWrite writes it (single spaces, double-quoted or plain
+                           // values, " />")
+  int attrsPending;        // 1 while the tag's attributes are still only in the source:
+                           // htmlTagAttrFirst (and every operation below) builds them
 };
 
 typedef void (*htmlLogErrorFn)(htmlPtr document, const char *message);
@@ -155,12 +160,18 @@ const char *htmlTagAttr(htmlTagPtr tag, const char *name);  // "" for bare or mi
 int htmlTagAttrQuery(htmlTagPtr tag, const char *name);
 htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out);
 
+// The first attribute of an entry, its list built first if the reader left it
+// in the source (attrsPending). Read the list through this, never through
+// `first` directly. Null when the entry has none (or memory ran out).
+htmlAttrPtr htmlTagAttrFirst(htmlTagPtr tag);
+
 // The page's source (see htmlStruct). htmlSourceAppend keeps bytes of the file
 // as they are read; htmlSourceSkip tells the reader that one byte of the
 // source, a CR, is not given to it. htmlSourceComplete is 1 when the source
 // holds every byte the reader was given, so that the exact writers below can
 // be used.
 htmlResult htmlSourceAppend(htmlPtr document, const char *bytes, long long length);
+htmlResult htmlSourceReserve(htmlPtr document, long long length);  // room for length more bytes
 void htmlSourceSkip(htmlPtr document);
 int htmlSourceComplete(htmlPtr document);
 
@@ -175,6 +186,12 @@ int htmlSourceComplete(htmlPtr document);
 htmlResult htmlLeadingWriteExact(htmlPtr document, FILE *out);
 htmlResult htmlTagWriteExact(htmlTagPtr tag, FILE *out);
 void htmlTagTextExact(htmlTagPtr tag, const char **bytes, long long *length);
+
+// Where the source bytes from the entry's sourceStart up to the returned offset
+// are exactly what htmlTagWrite writes for it (a read entry in its written
+// form, unchanged, followed by its text as read); -1 when they are not.
+// Needs htmlSourceComplete.
+long long htmlTagSourceOutputEnd(htmlTagPtr tag);
 
 // Case-insensitive comparisons of whole strings, beginnings and endings.
 int htmlEq(const char *a, const char *b);
