@@ -996,8 +996,7 @@ struct attrIgnore {
 
 struct attrBuilder {
   htmlPtr d;
-  htmlTagPtr tag;
-  htmlAttrPtr tail;
+  htmlAttrPtr head, tail;  // the list built, not yet given to an entry
   bool failed;
   bool attr(const unsigned char *s, int n) {
     htmlAttrPtr a = attrMake(d, reinterpret_cast<const char *>(s), n);
@@ -1005,7 +1004,10 @@ struct attrBuilder {
       failed = true;
       return false;
     }
-    linkAttr(tag, a, tail);
+    if (tail)
+      tail->n = a;
+    else
+      head = a;
     tail = a;
     return true;
   }
@@ -1118,12 +1120,10 @@ bool attrsBuild(htmlTagPtr tag) {
   if (!tag->attrsPending) return true;
   htmlPtr d = tag->parent;
   const unsigned char *s = reinterpret_cast<const unsigned char *>(d->source);
-  attrBuilder b = {d, tag, nullptr, false};
+  attrBuilder b = {d, nullptr, nullptr, false};
   plainTag t;
-  if (!plainTagScan(s + tag->sourceStart + 1, s + tag->sourceTagEnd, t, b) || b.failed) {
-    tag->first = nullptr;
-    return false;
-  }
+  if (!plainTagScan(s + tag->sourceStart + 1, s + tag->sourceTagEnd, t, b) || b.failed) return false;
+  tag->first = b.head;
   tag->attrsPending = 0;
   return true;
 }
@@ -1134,30 +1134,40 @@ bool attrsBuild(htmlTagPtr tag) {
 // until they are asked for.
 htmlResult plainTagRead(htmlPtr d, const unsigned char *&p, const unsigned char *end,
                         const unsigned char *start, long long base, bool *done) {
-  plainTag t;
-  attrIgnore none;
   *done = false;
-  if (!plainTagScan(p, end, t, none)) return htmlSuccess;
-  *done = true;
   const long long lt = base + (p - start) - 1;
-  const long long closeAt = base + (t.close - start);
-  const bool inSource = d->source && d->pendingStart == lt && lt >= 0 && closeAt < d->sourceLength &&
-                        d->source[lt] == '<' && d->source[closeAt] == '>';
-  countSpan(d, p, t.made + 1);
-  TRY(tagAppendN(d, reinterpret_cast<const char *>(p), t.nameLength));
-  htmlTagPtr tag = d->last;
-  if (t.attrs) {
-    if (inSource) {
-      tag->attrsPending = 1;
-    } else {
-      attrBuilder b = {d, tag, nullptr, false};
-      plainTag again;
-      plainTagScan(p, end, again, b);
-      if (b.failed) return htmlMemory;
-      d->parserLastAttr = b.tail;
+  const bool lazy = d->source && lt >= 0 && d->pendingStart == lt && base + (end - start) <= d->sourceLength &&
+                    d->source[lt] == '<';
+  plainTag t;
+  if (lazy) {
+    attrIgnore none;
+    if (!plainTagScan(p, end, t, none)) return htmlSuccess;
+  } else {
+    // The attributes are built as they are found; when the tag turns out not
+    // to be plain, the memory they took in the current block is given back.
+    htmlArenaBlock *block = d->arena;
+    const size_t used = block ? block->used : 0;
+    attrBuilder b = {d, nullptr, nullptr, false};
+    const bool plain = plainTagScan(p, end, t, b);
+    if (b.failed) return htmlMemory;
+    if (!plain) {
+      if (block && d->arena == block) block->used = used;
+      return htmlSuccess;
     }
+    countSpan(d, p, t.made + 1);
+    TRY(tagAppendN(d, reinterpret_cast<const char *>(p), t.nameLength));
+    d->last->first = b.head;
+    d->parserLastAttr = b.tail;
   }
-  tag->sourceForm = inSource && t.tidy;
+  *done = true;
+  const long long closeAt = base + (t.close - start);
+  if (lazy) {
+    countSpan(d, p, t.made + 1);
+    TRY(tagAppendN(d, reinterpret_cast<const char *>(p), t.nameLength));
+    d->last->attrsPending = t.attrs;
+  }
+  htmlTagPtr tag = d->last;
+  tag->sourceForm = lazy && t.tidy && d->source[closeAt] == '>';
   countSpan(d, t.made + 1, t.close + 1);
   d->xhtmlSlash = t.slash;
   d->stepOffset = closeAt;
