@@ -1,6 +1,7 @@
 // html.cpp: the forgiving HTML reader, a byte-driven state machine that builds a
 // document's flat list of entries, the entry and attribute operations, and the
-// entry writer. Owns no globals.
+// entry writer. Owns no globals; keeps the memory of the last document
+// destroyed for the next one (one page is read after another).
 //
 // Every byte of the input ends up in the output: text, comments, declarations,
 // server-side blocks and script bodies are stored as read (zero bytes included;
@@ -10,6 +11,7 @@
 // handled on its own.
 #include "html/html.h"
 
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -37,6 +39,47 @@ const int arenaLargestBlock = 1 << 20;
 
 char *blockData(htmlArenaBlock *b) { return reinterpret_cast<char *>(b) + arenaHeader; }
 
+// The memory of the last document destroyed: its blocks, and its source (a
+// buffer whose first bytes hold its size while it waits). Taking memory that
+// is already the process's spares the system the work of handing out fresh
+// pages. Builds that check memory use leave it out, so that every document's
+// memory goes back when it is destroyed.
+#if defined(__SANITIZE_ADDRESS__)
+const bool keepSpares = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+const bool keepSpares = false;
+#else
+const bool keepSpares = true;
+#endif
+#else
+const bool keepSpares = true;
+#endif
+const size_t spareBlocksLimit = static_cast<size_t>(128) << 20;
+const long long spareSourceLimit = 64LL << 20;
+std::atomic<htmlArenaBlock *> spareBlocks{nullptr};
+std::atomic<char *> spareSource{nullptr};
+
+void blocksFree(htmlArenaBlock *b) {
+  while (b) {
+    htmlArenaBlock *next = b->next;
+    myfreeImpl(b);
+    b = next;
+  }
+}
+
+// A spare block with at least n bytes, taken out of the document's spares.
+htmlArenaBlock *spareTake(htmlPtr d, size_t n) {
+  for (htmlArenaBlock **at = &d->spare; *at; at = &(*at)->next) {
+    htmlArenaBlock *b = *at;
+    if (b->size >= n) {
+      *at = b->next;
+      return b;
+    }
+  }
+  return nullptr;
+}
+
 void *arenaAllocSlow(htmlPtr d, size_t n) {
   htmlArenaBlock *b = d->arena;
   size_t regular = d->arenaNext > 0 ? static_cast<size_t>(d->arenaNext) : arenaFirstBlock;
@@ -44,9 +87,12 @@ void *arenaAllocSlow(htmlPtr d, size_t n) {
     // A block of its own, kept behind the current one so that the current
     // block goes on serving small requests.
     if (n > SIZE_MAX - arenaHeader) return nullptr;
-    htmlArenaBlock *big = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + n));
-    if (!big) return nullptr;
-    big->size = n;
+    htmlArenaBlock *big = spareTake(d, n);
+    if (!big) {
+      big = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + n));
+      if (!big) return nullptr;
+      big->size = n;
+    }
     big->used = n;
     if (b) {
       big->next = b->next;
@@ -57,9 +103,12 @@ void *arenaAllocSlow(htmlPtr d, size_t n) {
     }
     return blockData(big);
   }
-  htmlArenaBlock *fresh = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + regular));
-  if (!fresh) return nullptr;
-  fresh->size = regular;
+  htmlArenaBlock *fresh = spareTake(d, regular);
+  if (!fresh) {
+    fresh = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + regular));
+    if (!fresh) return nullptr;
+    fresh->size = regular;
+  }
   fresh->used = n;
   fresh->next = d->arena;
   d->arena = fresh;
@@ -141,7 +190,6 @@ struct byteTables {
   stopSet nameStop;    // tag names past their first byte
   stopSet plainValueStop;  // a double-quoted value as long as no block opens in it
   stopSet lineStop;        // CR and LF
-  stopSet quoteStop;       // the end of a double-quoted value in a plain tag, or a '<' in it
   stopSet plainAttrStop;   // attribute names in a plain tag (table only)
   byteTables() {
     std::memset(this, 0, sizeof *this);
@@ -157,7 +205,6 @@ struct byteTables {
     for (int c = 0; c < 256; c++) nameStop.table[c] = !graphic[c] || c == '<' || c == '>' || c == '/';
     plainValueStop.mark("\"<\r\n", 4);
     lineStop.mark("\r\n", 2);
-    quoteStop.mark("\"<", 2);
     for (const char *c = "=/<> \t\v\f\r\n"; *c; c++) plainAttrStop.table[static_cast<unsigned char>(*c)] = 1;
   }
 };
@@ -381,7 +428,7 @@ void tagEnd(htmlPtr d) {
   }
   d->xhtmlSlash = 0;
   d->bufferPos = 0;
-  d->state = (t && htmlEq(t->name, "script")) ? htmlParseScriptBody : htmlParseText;
+  d->state = (t && (t->name[0] | 0x20) == 's' && htmlEq(t->name, "script")) ? htmlParseScriptBody : htmlParseText;
 }
 
 void beginTag(htmlPtr d) {
@@ -986,6 +1033,7 @@ struct plainTag {
   int slash;                   // a self-closing '/' stood in it
   int tidy;                    // htmlTagWrite writes it, '<' to '>', as it stands
   int attrs;                   // it has attributes
+  int lines;                   // a CR or LF stands in it
 };
 
 // What a scan does with the attributes it finds: nothing, or build them.
@@ -1036,6 +1084,7 @@ bool plainTagScan(const unsigned char *p, const unsigned char *end, plainTag &t,
   t.slash = 0;
   t.tidy = 1;
   t.attrs = 0;
+  t.lines = 0;
   c = *q;
   if (c == '>') {
     t.made = t.close = q;
@@ -1054,7 +1103,8 @@ bool plainTagScan(const unsigned char *p, const unsigned char *end, plainTag &t,
   bool afterName = false;  // a bare name and white space were read: '=' gives it a value
   for (;;) {
     const unsigned char *w = q;
-    while (q < end && isWhite(*q)) q++;
+    for (; q < end && isWhite(*q); q++)
+      if (*q == '\n' || *q == '\r') t.lines = 1;
     if (q == end) return false;
     c = *q;
     const bool oneSpace = q - w == 1 && *w == ' ';
@@ -1095,14 +1145,20 @@ bool plainTagScan(const unsigned char *p, const unsigned char *end, plainTag &t,
     }
     afterName = false;
     const unsigned char *v = q;
-    while (q < end && isWhite(*q)) q++;
+    for (; q < end && isWhite(*q); q++)
+      if (*q == '\n' || *q == '\r') t.lines = 1;
     if (q == end) return false;
     if (q != v) t.tidy = 0;
     c = *q;
     if (c == '>' || c == '<') return false;
     if (c == '"') {
       v = ++q;
-      q = findStop(bytes.quoteStop, q, end);
+      for (;;) {
+        q = findStop(bytes.plainValueStop, q, end);
+        if (q == end || (*q != '\r' && *q != '\n')) break;
+        t.lines = 1;
+        q++;
+      }
       if (q == end || *q == '<') return false;
       if (!sink.value(v, static_cast<int>(q - v), 1)) return false;
       q++;
@@ -1126,6 +1182,14 @@ bool attrsBuild(htmlTagPtr tag) {
   tag->first = b.head;
   tag->attrsPending = 0;
   return true;
+}
+
+// Counts the bytes of a plain tag up to the one at which its entry is made.
+inline void countTagHead(htmlPtr d, const unsigned char *p, const plainTag &t) {
+  if (t.lines)
+    countSpan(d, p, t.made + 1);
+  else
+    countRun(d, static_cast<int>(t.made + 1 - p));
 }
 
 // A tag in its plain form, read at once from p, the byte after its '<'. *done
@@ -1154,7 +1218,7 @@ htmlResult plainTagRead(htmlPtr d, const unsigned char *&p, const unsigned char 
       if (block && d->arena == block) block->used = used;
       return htmlSuccess;
     }
-    countSpan(d, p, t.made + 1);
+    countTagHead(d, p, t);
     TRY(tagAppendN(d, reinterpret_cast<const char *>(p), t.nameLength));
     d->last->first = b.head;
     d->parserLastAttr = b.tail;
@@ -1162,13 +1226,16 @@ htmlResult plainTagRead(htmlPtr d, const unsigned char *&p, const unsigned char 
   *done = true;
   const long long closeAt = base + (t.close - start);
   if (lazy) {
-    countSpan(d, p, t.made + 1);
+    countTagHead(d, p, t);
     TRY(tagAppendN(d, reinterpret_cast<const char *>(p), t.nameLength));
     d->last->attrsPending = t.attrs;
   }
   htmlTagPtr tag = d->last;
   tag->sourceForm = lazy && t.tidy && d->source[closeAt] == '>';
-  countSpan(d, t.made + 1, t.close + 1);
+  if (t.lines)
+    countSpan(d, t.made + 1, t.close + 1);
+  else if (t.close > t.made)
+    countRun(d, static_cast<int>(t.close - t.made));
   d->xhtmlSlash = t.slash;
   d->stepOffset = closeAt;
   tagEnd(d);
@@ -1244,6 +1311,7 @@ htmlResult htmlCreate(htmlPtr *out) {
   d->col = 0;
   d->arenaNext = arenaFirstBlock;
   d->pendingStart = -1;
+  if (keepSpares) d->spare = spareBlocks.exchange(nullptr);
   *out = d;
   return htmlSuccess;
 }
@@ -1257,15 +1325,31 @@ htmlResult htmlDestroy(htmlPtr d) {
       t->hooks = nullptr;
     }
   }
-  htmlArenaBlock *b = d->arena;
-  while (b) {
-    htmlArenaBlock *next = b->next;
-    myfreeImpl(b);
-    b = next;
+  // The blocks, and the source, are kept for the next document while they
+  // are not too large; what they replace is released.
+  htmlArenaBlock *chain = d->arena;
+  if (chain) {
+    htmlArenaBlock *tail = chain;
+    while (tail->next) tail = tail->next;
+    tail->next = d->spare;
+  } else {
+    chain = d->spare;
   }
+  size_t total = 0;
+  for (htmlArenaBlock *b = chain; b && total <= spareBlocksLimit; b = b->next) total += b->size;
+  if (keepSpares && chain && total <= spareBlocksLimit)
+    blocksFree(spareBlocks.exchange(chain));
+  else
+    blocksFree(chain);
   myfreeImpl(d->buffer);
   myfreeImpl(d->leadingComments);
-  myfreeImpl(d->source);
+  if (keepSpares && d->source && d->sourceSpace >= static_cast<long long>(sizeof(long long)) &&
+      d->sourceSpace <= spareSourceLimit) {
+    std::memcpy(d->source, &d->sourceSpace, sizeof(long long));
+    myfreeImpl(spareSource.exchange(d->source));
+  } else {
+    myfreeImpl(d->source);
+  }
   myfreeImpl(d->url);
   myfreeImpl(d->base);
   myfreeImpl(d);
@@ -1539,8 +1623,26 @@ htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out) {
   return htmlSuccess;
 }
 
+namespace {
+
+// Gives a document without a source the source buffer a destroyed one left.
+void sourceFromSpare(htmlPtr d) {
+  if (!keepSpares || d->source) return;
+  char *kept = spareSource.exchange(nullptr);
+  if (!kept) return;
+  long long space = 0;
+  std::memcpy(&space, kept, sizeof space);
+  d->source = kept;
+  d->sourceSpace = space;
+  d->sourceLength = 0;
+  d->source[0] = 0;
+}
+
+}  // namespace
+
 htmlResult htmlSourceReserve(htmlPtr d, long long length) {
   if (!d || length < 0) return htmlBadArguments;
+  sourceFromSpare(d);
   long long need = d->sourceLength + length + 1;
   if (need <= d->sourceSpace) return htmlSuccess;
   char *grown = static_cast<char *>(myreallocImpl(d->source, static_cast<size_t>(need)));
@@ -1564,6 +1666,7 @@ long long htmlTagSourceOutputEnd(htmlTagPtr tag) {
 
 htmlResult htmlSourceAppend(htmlPtr d, const char *bytes, long long length) {
   if (!d || (!bytes && length > 0) || length < 0) return htmlBadArguments;
+  sourceFromSpare(d);
   if (d->sourceLength + length + 1 > d->sourceSpace) {
     long long space = d->sourceSpace > 0 ? d->sourceSpace : 4096;
     while (space < d->sourceLength + length + 1) space *= 2;

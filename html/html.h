@@ -121,6 +121,7 @@ struct htmlStruct {
                                 // pair that reached it as one LF)
   long long stepOffset;         // source offset of the byte being handled
   long long pendingStart;       // source offset of the '<' of the entry being read, or -1
+  struct htmlArenaBlock *spare; // memory a destroyed document left, used before new blocks
 };
 
 // Memory: the entries, their attributes and all their strings live in the
