@@ -1068,6 +1068,29 @@ struct attrBuilder {
   }
 };
 
+// The end of an attribute name in a plain tag: '=', '/', '<', '>' or white space.
+inline const unsigned char *plainAttrNameEnd(const unsigned char *q, const unsigned char *end) {
+#ifdef __SSE2__
+  const __m128i eq = _mm_set1_epi8('='), slash = _mm_set1_epi8('/'), lt = _mm_set1_epi8('<'),
+                gt = _mm_set1_epi8('>'), space = _mm_set1_epi8(' '), nine = _mm_set1_epi8(9),
+                four = _mm_set1_epi8(4);
+  while (end - q >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+    __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, eq), _mm_cmpeq_epi8(v, slash)),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt)));
+    // Tab, LF, VT, FF and CR are the bytes 9 to 13.
+    __m128i control = _mm_sub_epi8(v, nine);
+    m = _mm_or_si128(m, _mm_or_si128(_mm_cmpeq_epi8(v, space),
+                                     _mm_cmpeq_epi8(_mm_max_epu8(control, four), four)));
+    int mask = _mm_movemask_epi8(m);
+    if (mask) return q + __builtin_ctz(static_cast<unsigned>(mask));
+    q += 16;
+  }
+#endif
+  while (q < end && !bytes.plainAttrStop.table[*q]) q++;
+  return q;
+}
+
 // Reads the tag whose name begins at p, as the state machine would, handing
 // its attributes to sink. false when it is not in the plain form or the input
 // ends first.
@@ -1127,7 +1150,7 @@ bool plainTagScan(const unsigned char *p, const unsigned char *end, plainTag &t,
     } else {
       if (!oneSpace || t.slash) t.tidy = 0;
       const unsigned char *n = q++;
-      while (q < end && !bytes.plainAttrStop.table[*q]) q++;
+      q = plainAttrNameEnd(q, end);
       if (q == end) return false;
       c = *q;
       if (c == '<' || c == '/') return false;
