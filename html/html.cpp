@@ -1427,7 +1427,24 @@ htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
       if (d->state == htmlParseName && d->bufferPos == 0) {
         bool done = false;
         TRY(plainTagRead(d, p, end, start, base, &done));
-        if (done) continue;
+        if (done) {
+          // The text that follows, when a '<' ends it, goes straight to the
+          // entry, and that '<' begins the next tag, as step would have it.
+          if (d->state == htmlParseText && d->bufferPos == 0 && p < end) {
+            const unsigned char *q = scanRun(d, p, end, bytes.textStop, true);
+            if (q < end && *q == '<') {
+              if (q > p) TRY(textAppend(d->last, reinterpret_cast<const char *>(p), static_cast<int>(q - p)));
+              d->stepOffset = base + (q - start);
+              countByte(d, '<');
+              beginTag(d);
+              p = q + 1;
+            } else if (q > p) {
+              TRY(bufferPutRun(d, reinterpret_cast<const char *>(p), static_cast<int>(q - p)));
+              p = q;
+            }
+          }
+          continue;
+        }
       }
       if (d->state == htmlParseAttrLead && d->last) {
         TRY(fastAttributes(d, p, end));
@@ -1680,10 +1697,15 @@ long long htmlTagSourceOutputEnd(htmlTagPtr tag) {
   htmlPtr d = tag->parent;
   if (!d || tag->sourceStart < 0 || tag->sourceTagEnd < 0 || !htmlSourceComplete(d)) return -1;
   const long long end = tag->n ? tag->n->sourceStart : d->sourceLength;
-  const long long length = storedLength(tag->text, tag->textLength);
+  const long long length = tag->textLength > 0 ? tag->textLength : storedLength(tag->text, 0);
   if (end - tag->sourceTagEnd != length) return -1;
-  if (length > 0 && std::memcmp(tag->text, d->source + tag->sourceTagEnd, static_cast<size_t>(length)) != 0)
+  const char *source = d->source + tag->sourceTagEnd;
+  if (length <= 8) {
+    for (long long i = 0; i < length; i++)
+      if (tag->text[i] != source[i]) return -1;
+  } else if (std::memcmp(tag->text, source, static_cast<size_t>(length)) != 0) {
     return -1;
+  }
   return end;
 }
 
