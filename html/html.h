@@ -125,8 +125,11 @@ struct htmlStruct {
 };
 
 // Memory: the entries, their attributes and all their strings live in the
-// document's own memory and are released together by htmlDestroy. Change them
-// only through the operations below; never free or reallocate them yourself.
+// document's own memory and are released together by htmlDestroy (which keeps
+// the blocks of one document, up to a limit, for the next document created).
+// Change them only through the operations below; never free or reallocate them
+// yourself. Attributes of a tag read in its plain form are built from the
+// source when first asked for (htmlTagAttrFirst).
 //
 // Server-side blocks: "<% ... %>" and "<? ... ?>" (except "<?xml", which is read
 // as a tag) are kept verbatim as entries whose name is the block without its
@@ -190,8 +193,8 @@ void htmlTagTextExact(htmlTagPtr tag, const char **bytes, long long *length);
 
 // Where the source bytes from the entry's sourceStart up to the returned offset
 // are exactly what htmlTagWrite writes for it (a read entry in its written
-// form, unchanged, followed by its text as read); -1 when they are not.
-// Needs htmlSourceComplete.
+// form, unchanged, followed by its text as read); -1 when they are not, or
+// when the source is not complete (htmlSourceComplete).
 long long htmlTagSourceOutputEnd(htmlTagPtr tag);
 
 // Case-insensitive comparisons of whole strings, beginnings and endings.
