@@ -60,7 +60,7 @@ bool isNamed(htmlAttrPtr a, const char *const *names) {
 // write, and one the page ended in is left out. Null when none remain.
 char *otherAttributesOf(htmlTagPtr tag, const char *const *modelled) {
   std::string out;
-  for (htmlAttrPtr a = tag ? tag->first : nullptr; a; a = a->n) {
+  for (htmlAttrPtr a = htmlTagAttrFirst(tag); a; a = a->n) {
     if (!a->name || a->openAtEnd || isNamed(a, modelled)) continue;
     // A name holding a zero byte cannot be written as it was read; without
     // the zero it could read back as another attribute ("COOR\0DS" as coords).

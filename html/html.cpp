@@ -1,6 +1,7 @@
 // html.cpp: the forgiving HTML reader, a byte-driven state machine that builds a
 // document's flat list of entries, the entry and attribute operations, and the
-// entry writer. Owns no globals.
+// entry writer. Owns no globals; keeps the memory of the last document
+// destroyed for the next one (one page is read after another).
 //
 // Every byte of the input ends up in the output: text, comments, declarations,
 // server-side blocks and script bodies are stored as read (zero bytes included;
@@ -10,6 +11,7 @@
 // handled on its own.
 #include "html/html.h"
 
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -39,6 +41,47 @@ const int arenaLargestBlock = 1 << 20;
 
 char *blockData(htmlArenaBlock *b) { return reinterpret_cast<char *>(b) + arenaHeader; }
 
+// The memory of the last document destroyed: its blocks, and its source (a
+// buffer whose first bytes hold its size while it waits). Taking memory that
+// is already the process's spares the system the work of handing out fresh
+// pages. Builds that check memory use leave it out, so that every document's
+// memory goes back when it is destroyed.
+#if defined(__SANITIZE_ADDRESS__)
+const bool keepSpares = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+const bool keepSpares = false;
+#else
+const bool keepSpares = true;
+#endif
+#else
+const bool keepSpares = true;
+#endif
+const size_t spareBlocksLimit = static_cast<size_t>(128) << 20;
+const long long spareSourceLimit = 64LL << 20;
+std::atomic<htmlArenaBlock *> spareBlocks{nullptr};
+std::atomic<char *> spareSource{nullptr};
+
+void blocksFree(htmlArenaBlock *b) {
+  while (b) {
+    htmlArenaBlock *next = b->next;
+    myfreeImpl(b);
+    b = next;
+  }
+}
+
+// A spare block with at least n bytes, taken out of the document's spares.
+htmlArenaBlock *spareTake(htmlPtr d, size_t n) {
+  for (htmlArenaBlock **at = &d->spare; *at; at = &(*at)->next) {
+    htmlArenaBlock *b = *at;
+    if (b->size >= n) {
+      *at = b->next;
+      return b;
+    }
+  }
+  return nullptr;
+}
+
 void *arenaAllocSlow(htmlPtr d, size_t n) {
   htmlArenaBlock *b = d->arena;
   size_t regular = d->arenaNext > 0 ? static_cast<size_t>(d->arenaNext) : arenaFirstBlock;
@@ -46,9 +89,12 @@ void *arenaAllocSlow(htmlPtr d, size_t n) {
     // A block of its own, kept behind the current one so that the current
     // block goes on serving small requests.
     if (n > SIZE_MAX - arenaHeader) return nullptr;
-    htmlArenaBlock *big = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + n));
-    if (!big) return nullptr;
-    big->size = n;
+    htmlArenaBlock *big = spareTake(d, n);
+    if (!big) {
+      big = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + n));
+      if (!big) return nullptr;
+      big->size = n;
+    }
     big->used = n;
     if (b) {
       big->next = b->next;
@@ -59,9 +105,12 @@ void *arenaAllocSlow(htmlPtr d, size_t n) {
     }
     return blockData(big);
   }
-  htmlArenaBlock *fresh = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + regular));
-  if (!fresh) return nullptr;
-  fresh->size = regular;
+  htmlArenaBlock *fresh = spareTake(d, regular);
+  if (!fresh) {
+    fresh = static_cast<htmlArenaBlock *>(mymallocImpl(arenaHeader + regular));
+    if (!fresh) return nullptr;
+    fresh->size = regular;
+  }
   fresh->used = n;
   fresh->next = d->arena;
   d->arena = fresh;
@@ -143,6 +192,7 @@ struct byteTables {
   stopSet nameStop;    // tag names past their first byte
   stopSet plainValueStop;  // a double-quoted value as long as no block opens in it
   stopSet lineStop;        // CR and LF
+  stopSet plainAttrStop;   // attribute names in a plain tag (table only)
   byteTables() {
     std::memset(this, 0, sizeof *this);
     const char whiteBytes[] = {' ', '\t', '\n', '\v', '\f', '\r'};
@@ -157,6 +207,7 @@ struct byteTables {
     for (int c = 0; c < 256; c++) nameStop.table[c] = !graphic[c] || c == '<' || c == '>' || c == '/';
     plainValueStop.mark("\"<\r\n", 4);
     lineStop.mark("\r\n", 2);
+    for (const char *c = "=/<> \t\v\f\r\n"; *c; c++) plainAttrStop.table[static_cast<unsigned char>(*c)] = 1;
   }
 };
 
@@ -379,7 +430,7 @@ void tagEnd(htmlPtr d) {
   }
   d->xhtmlSlash = 0;
   d->bufferPos = 0;
-  d->state = (t && htmlEq(t->name, "script")) ? htmlParseScriptBody : htmlParseText;
+  d->state = (t && (t->name[0] | 0x20) == 's' && htmlEq(t->name, "script")) ? htmlParseScriptBody : htmlParseText;
 }
 
 void beginTag(htmlPtr d) {
@@ -969,6 +1020,254 @@ htmlResult fastAttributes(htmlPtr d, const unsigned char *&p, const unsigned cha
   return r;
 }
 
+// ---- tags in their plain form ----
+
+// A tag in its plain form: a name that needs no byte-by-byte decision (no
+// declaration, comment or block), then attributes written as names, "=" and
+// values either double-quoted without a '<' or plain, up to the tag's '>'.
+// The state machine reads such a tag without a message and with nothing
+// carried over from before it, so that the same bytes read again give the
+// same attributes: they can be built later, from the page's source.
+struct plainTag {
+  const unsigned char *made;   // the byte at which the state machine makes the entry
+  const unsigned char *close;  // the tag's '>'
+  int nameLength;
+  int slash;                   // a self-closing '/' stood in it
+  int tidy;                    // htmlTagWrite writes it, '<' to '>', as it stands
+  int attrs;                   // it has attributes
+  int lines;                   // a CR or LF stands in it
+};
+
+// What a scan does with the attributes it finds: nothing, or build them.
+struct attrIgnore {
+  bool attr(const unsigned char *, int) { return true; }
+  bool value(const unsigned char *, int, int) { return true; }
+};
+
+struct attrBuilder {
+  htmlPtr d;
+  htmlAttrPtr head, tail;  // the list built, not yet given to an entry
+  bool failed;
+  bool attr(const unsigned char *s, int n) {
+    htmlAttrPtr a = attrMake(d, reinterpret_cast<const char *>(s), n);
+    if (!a) {
+      failed = true;
+      return false;
+    }
+    if (tail)
+      tail->n = a;
+    else
+      head = a;
+    tail = a;
+    return true;
+  }
+  bool value(const unsigned char *s, int n, int quoted) {
+    if (!tail || attrValueSet(d, tail, reinterpret_cast<const char *>(s), n, quoted) != htmlSuccess) {
+      failed = true;
+      return false;
+    }
+    return true;
+  }
+};
+
+// The end of an attribute name in a plain tag: '=', '/', '<', '>' or white space.
+inline const unsigned char *plainAttrNameEnd(const unsigned char *q, const unsigned char *end) {
+#ifdef __SSE2__
+  const __m128i eq = _mm_set1_epi8('='), slash = _mm_set1_epi8('/'), lt = _mm_set1_epi8('<'),
+                gt = _mm_set1_epi8('>'), space = _mm_set1_epi8(' '), nine = _mm_set1_epi8(9),
+                four = _mm_set1_epi8(4);
+  while (end - q >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+    __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, eq), _mm_cmpeq_epi8(v, slash)),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt)));
+    // Tab, LF, VT, FF and CR are the bytes 9 to 13.
+    __m128i control = _mm_sub_epi8(v, nine);
+    m = _mm_or_si128(m, _mm_or_si128(_mm_cmpeq_epi8(v, space),
+                                     _mm_cmpeq_epi8(_mm_max_epu8(control, four), four)));
+    int mask = _mm_movemask_epi8(m);
+    if (mask) return q + __builtin_ctz(static_cast<unsigned>(mask));
+    q += 16;
+  }
+#endif
+  while (q < end && !bytes.plainAttrStop.table[*q]) q++;
+  return q;
+}
+
+// Reads the tag whose name begins at p, as the state machine would, handing
+// its attributes to sink. false when it is not in the plain form or the input
+// ends first.
+template <class Sink>
+bool plainTagScan(const unsigned char *p, const unsigned char *end, plainTag &t, Sink &sink) {
+  const unsigned char *q = p;
+  if (q == end) return false;
+  unsigned c = *q;
+  if (!isGraphic(c) || c == '<' || c == '>' || c == '!' || c == '%' || c == '?') return false;
+  q++;
+  while (q < end && !bytes.nameStop.table[*q]) q++;
+  if (q == end) return false;
+  t.nameLength = static_cast<int>(q - p);
+  t.slash = 0;
+  t.tidy = 1;
+  t.attrs = 0;
+  t.lines = 0;
+  c = *q;
+  if (c == '>') {
+    t.made = t.close = q;
+    return true;
+  }
+  if (c == '/') {
+    // "<br/>": the name ends at the '>' that follows; anything else continues it.
+    if (end - q < 2 || q[1] != '>') return false;
+    t.slash = 1;
+    t.tidy = 0;
+    t.made = t.close = q + 1;
+    return true;
+  }
+  if (!isWhite(c)) return false;  // '<', or a control byte
+  t.made = q;
+  bool afterName = false;  // a bare name and white space were read: '=' gives it a value
+  for (;;) {
+    const unsigned char *w = q;
+    for (; q < end && isWhite(*q); q++)
+      if (*q == '\n' || *q == '\r') t.lines = 1;
+    if (q == end) return false;
+    c = *q;
+    const bool oneSpace = q - w == 1 && *w == ' ';
+    if (c == '>') {
+      if (q != w) t.tidy = 0;
+      t.close = q;
+      return true;
+    }
+    if (c == '/') {
+      if (!oneSpace || end - q < 2 || q[1] != '>' || t.slash) t.tidy = 0;
+      t.slash = 1;
+      q++;
+      continue;
+    }
+    if (c == '<') return false;
+    if (c == '=') {
+      if (!afterName) return false;
+      t.tidy = 0;
+      q++;
+    } else {
+      if (!oneSpace || t.slash) t.tidy = 0;
+      const unsigned char *n = q++;
+      q = plainAttrNameEnd(q, end);
+      if (q == end) return false;
+      c = *q;
+      if (c == '<' || c == '/') return false;
+      t.attrs = 1;
+      if (!sink.attr(n, static_cast<int>(q - n))) return false;
+      if (c == '>') {
+        t.close = q;
+        return true;
+      }
+      if (c != '=') {
+        afterName = true;
+        continue;
+      }
+      q++;
+    }
+    afterName = false;
+    const unsigned char *v = q;
+    for (; q < end && isWhite(*q); q++)
+      if (*q == '\n' || *q == '\r') t.lines = 1;
+    if (q == end) return false;
+    if (q != v) t.tidy = 0;
+    c = *q;
+    if (c == '>' || c == '<') return false;
+    if (c == '"') {
+      v = ++q;
+      for (;;) {
+        q = findStop(bytes.plainValueStop, q, end);
+        if (q == end || (*q != '\r' && *q != '\n')) break;
+        t.lines = 1;
+        q++;
+      }
+      if (q == end || *q == '<') return false;
+      if (!sink.value(v, static_cast<int>(q - v), 1)) return false;
+      q++;
+    } else {
+      v = q;
+      q = findStop(bytes.wordStop, q, end);
+      if (q == end || *q == '<') return false;
+      if (!sink.value(v, static_cast<int>(q - v), 0)) return false;
+    }
+  }
+}
+
+// Builds the attributes the reader left in the source. false when memory ran out.
+bool attrsBuild(htmlTagPtr tag) {
+  if (!tag->attrsPending) return true;
+  htmlPtr d = tag->parent;
+  const unsigned char *s = reinterpret_cast<const unsigned char *>(d->source);
+  attrBuilder b = {d, nullptr, nullptr, false};
+  plainTag t;
+  if (!plainTagScan(s + tag->sourceStart + 1, s + tag->sourceTagEnd, t, b) || b.failed) return false;
+  tag->first = b.head;
+  tag->attrsPending = 0;
+  return true;
+}
+
+// Counts the bytes of a plain tag up to the one at which its entry is made.
+inline void countTagHead(htmlPtr d, const unsigned char *p, const plainTag &t) {
+  if (t.lines)
+    countSpan(d, p, t.made + 1);
+  else
+    countRun(d, static_cast<int>(t.made + 1 - p));
+}
+
+// A tag in its plain form, read at once from p, the byte after its '<'. *done
+// is false when the tag is not in that form; nothing has changed then. When
+// the tag's bytes are in the page's source, its attributes are left there
+// until they are asked for.
+htmlResult plainTagRead(htmlPtr d, const unsigned char *&p, const unsigned char *end,
+                        const unsigned char *start, long long base, bool *done) {
+  *done = false;
+  const long long lt = base + (p - start) - 1;
+  const bool lazy = d->source && lt >= 0 && d->pendingStart == lt && base + (end - start) <= d->sourceLength &&
+                    d->source[lt] == '<';
+  plainTag t;
+  if (lazy) {
+    attrIgnore none;
+    if (!plainTagScan(p, end, t, none)) return htmlSuccess;
+  } else {
+    // The attributes are built as they are found; when the tag turns out not
+    // to be plain, the memory they took in the current block is given back.
+    htmlArenaBlock *block = d->arena;
+    const size_t used = block ? block->used : 0;
+    attrBuilder b = {d, nullptr, nullptr, false};
+    const bool plain = plainTagScan(p, end, t, b);
+    if (b.failed) return htmlMemory;
+    if (!plain) {
+      if (block && d->arena == block) block->used = used;
+      return htmlSuccess;
+    }
+    countTagHead(d, p, t);
+    TRY(tagAppendN(d, reinterpret_cast<const char *>(p), t.nameLength));
+    d->last->first = b.head;
+    d->parserLastAttr = b.tail;
+  }
+  *done = true;
+  const long long closeAt = base + (t.close - start);
+  if (lazy) {
+    countTagHead(d, p, t);
+    TRY(tagAppendN(d, reinterpret_cast<const char *>(p), t.nameLength));
+    d->last->attrsPending = t.attrs;
+  }
+  htmlTagPtr tag = d->last;
+  tag->sourceForm = lazy && t.tidy && d->source[closeAt] == '>';
+  if (t.lines)
+    countSpan(d, t.made + 1, t.close + 1);
+  else if (t.close > t.made)
+    countRun(d, static_cast<int>(t.close - t.made));
+  d->xhtmlSlash = t.slash;
+  d->stepOffset = closeAt;
+  tagEnd(d);
+  p = t.close + 1;
+  return htmlSuccess;
+}
+
 // ---- writing ----
 
 // Collects one entry's output and hands it to the stream in few calls.
@@ -1037,6 +1336,7 @@ htmlResult htmlCreate(htmlPtr *out) {
   d->col = 0;
   d->arenaNext = arenaFirstBlock;
   d->pendingStart = -1;
+  if (keepSpares) d->spare = spareBlocks.exchange(nullptr);
   *out = d;
   return htmlSuccess;
 }
@@ -1050,15 +1350,31 @@ htmlResult htmlDestroy(htmlPtr d) {
       t->hooks = nullptr;
     }
   }
-  htmlArenaBlock *b = d->arena;
-  while (b) {
-    htmlArenaBlock *next = b->next;
-    myfreeImpl(b);
-    b = next;
+  // The blocks, and the source, are kept for the next document while they
+  // are not too large; what they replace is released.
+  htmlArenaBlock *chain = d->arena;
+  if (chain) {
+    htmlArenaBlock *tail = chain;
+    while (tail->next) tail = tail->next;
+    tail->next = d->spare;
+  } else {
+    chain = d->spare;
   }
+  size_t total = 0;
+  for (htmlArenaBlock *b = chain; b && total <= spareBlocksLimit; b = b->next) total += b->size;
+  if (keepSpares && chain && total <= spareBlocksLimit)
+    blocksFree(spareBlocks.exchange(chain));
+  else
+    blocksFree(chain);
   myfreeImpl(d->buffer);
   myfreeImpl(d->leadingComments);
-  myfreeImpl(d->source);
+  if (keepSpares && d->source && d->sourceSpace >= static_cast<long long>(sizeof(long long)) &&
+      d->sourceSpace <= spareSourceLimit) {
+    std::memcpy(d->source, &d->sourceSpace, sizeof(long long));
+    myfreeImpl(spareSource.exchange(d->source));
+  } else {
+    myfreeImpl(d->source);
+  }
   myfreeImpl(d->url);
   myfreeImpl(d->base);
   myfreeImpl(d);
@@ -1110,6 +1426,28 @@ htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
   d->fed += end - p;
   while (p < end) {
     if (!d->flushing) {
+      if (d->state == htmlParseName && d->bufferPos == 0) {
+        bool done = false;
+        TRY(plainTagRead(d, p, end, start, base, &done));
+        if (done) {
+          // The text that follows, when a '<' ends it, goes straight to the
+          // entry, and that '<' begins the next tag, as step would have it.
+          if (d->state == htmlParseText && d->bufferPos == 0 && p < end) {
+            const unsigned char *q = scanRun(d, p, end, bytes.textStop, true);
+            if (q < end && *q == '<') {
+              if (q > p) TRY(textAppend(d->last, reinterpret_cast<const char *>(p), static_cast<int>(q - p)));
+              d->stepOffset = base + (q - start);
+              countByte(d, '<');
+              beginTag(d);
+              p = q + 1;
+            } else if (q > p) {
+              TRY(bufferPutRun(d, reinterpret_cast<const char *>(p), static_cast<int>(q - p)));
+              p = q;
+            }
+          }
+          continue;
+        }
+      }
       if (d->state == htmlParseAttrLead && d->last) {
         TRY(fastAttributes(d, p, end));
         if (p == end) break;
@@ -1182,8 +1520,14 @@ htmlResult htmlTagAppend(htmlPtr d, const char *name) {
   return tagAppendN(d, name, static_cast<int>(n));
 }
 
+htmlAttrPtr htmlTagAttrFirst(htmlTagPtr tag) {
+  if (!tag || !attrsBuild(tag)) return nullptr;
+  return tag->first;
+}
+
 htmlResult htmlTagAttrAppend(htmlTagPtr tag, const char *name) {
   if (!tag || !tag->parent || !name) return htmlBadArguments;
+  if (!attrsBuild(tag)) return htmlMemory;
   htmlAttrPtr a = attrMake(tag->parent, name, static_cast<int>(std::strlen(name)));
   if (!a) return htmlMemory;
   linkAttr(tag, a, lastAttrOf(tag));
@@ -1194,6 +1538,7 @@ htmlResult htmlTagAttrAppend(htmlTagPtr tag, const char *name) {
 
 htmlResult htmlTagLastAttrSet(htmlTagPtr tag, const char *value, int quoted) {
   if (!tag || !tag->parent) return htmlBadArguments;
+  if (!attrsBuild(tag)) return htmlMemory;
   htmlAttrPtr a = lastAttrOf(tag);
   if (!a) return htmlBadArguments;
   markEdited(tag, a->added ? 1 : 2);
@@ -1202,6 +1547,7 @@ htmlResult htmlTagLastAttrSet(htmlTagPtr tag, const char *value, int quoted) {
 
 htmlResult htmlTagAttrSet(htmlTagPtr tag, const char *name, const char *value, int quoted) {
   if (!tag || !tag->parent || !name) return htmlBadArguments;
+  if (!attrsBuild(tag)) return htmlMemory;
   int length = value ? static_cast<int>(std::strlen(value)) : 0;
   for (htmlAttrPtr a = tag->first; a; a = a->n) {
     if (!htmlEq(a->name, name)) continue;
@@ -1218,6 +1564,7 @@ htmlResult htmlTagAttrSet(htmlTagPtr tag, const char *name, const char *value, i
 
 htmlResult htmlTagAttrDestroy(htmlTagPtr tag, const char *name) {
   if (!tag || !name) return htmlBadArguments;
+  if (!attrsBuild(tag)) return htmlMemory;
   htmlAttrPtr prev = nullptr;
   for (htmlAttrPtr a = tag->first; a; prev = a, a = a->n) {
     if (!htmlEq(a->name, name)) continue;
@@ -1235,14 +1582,14 @@ htmlResult htmlTagAttrDestroy(htmlTagPtr tag, const char *name) {
 }
 
 const char *htmlTagAttr(htmlTagPtr tag, const char *name) {
-  if (!tag || !name) return "";
+  if (!tag || !name || !attrsBuild(tag)) return "";
   for (htmlAttrPtr a = tag->first; a; a = a->n)
     if (htmlEq(a->name, name)) return a->value ? a->value : "";
   return "";
 }
 
 int htmlTagAttrQuery(htmlTagPtr tag, const char *name) {
-  if (!tag || !name) return 0;
+  if (!tag || !name || !attrsBuild(tag)) return 0;
   for (htmlAttrPtr a = tag->first; a; a = a->n)
     if (htmlEq(a->name, name)) return 1;
   return 0;
@@ -1253,6 +1600,11 @@ namespace {
 // The tag of an entry, '<' to '>', as htmlTagWrite writes it. false when the
 // page ended inside a value or a block of it (nothing may follow then).
 bool writeTagHead(htmlTagPtr tag, tagOutput &w) {
+  if (tag->attrsPending) {
+    // Left in the source only when the tag stands there as written.
+    w.put(tag->parent->source + tag->sourceStart, static_cast<size_t>(tag->sourceTagEnd - tag->sourceStart));
+    return true;
+  }
   w.put('<');
   w.put(tag->name, static_cast<size_t>(storedLength(tag->name, tag->nameLength)));
   bool open = false;
@@ -1304,6 +1656,7 @@ void putSource(tagOutput &w, htmlPtr d, long long from, long long to) {
 
 htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out) {
   if (!tag || !tag->name || !out) return htmlBadArguments;
+  if (tag->attrsPending && !tag->sourceForm && !attrsBuild(tag)) return htmlMemory;
   if (badAttributes(tag)) return htmlBadArguments;
   tagOutput w(out);
   writeTagHead(tag, w);
@@ -1312,8 +1665,55 @@ htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out) {
   return htmlSuccess;
 }
 
+namespace {
+
+// Gives a document without a source the source buffer a destroyed one left.
+void sourceFromSpare(htmlPtr d) {
+  if (!keepSpares || d->source) return;
+  char *kept = spareSource.exchange(nullptr);
+  if (!kept) return;
+  long long space = 0;
+  std::memcpy(&space, kept, sizeof space);
+  d->source = kept;
+  d->sourceSpace = space;
+  d->sourceLength = 0;
+  d->source[0] = 0;
+}
+
+}  // namespace
+
+htmlResult htmlSourceReserve(htmlPtr d, long long length) {
+  if (!d || length < 0) return htmlBadArguments;
+  sourceFromSpare(d);
+  long long need = d->sourceLength + length + 1;
+  if (need <= d->sourceSpace) return htmlSuccess;
+  char *grown = static_cast<char *>(myreallocImpl(d->source, static_cast<size_t>(need)));
+  if (!grown) return htmlMemory;
+  d->source = grown;
+  d->sourceSpace = need;
+  return htmlSuccess;
+}
+
+long long htmlTagSourceOutputEnd(htmlTagPtr tag) {
+  if (!tag || !tag->sourceForm || tag->edited || !tag->name) return -1;
+  htmlPtr d = tag->parent;
+  if (!d || tag->sourceStart < 0 || tag->sourceTagEnd < 0 || !htmlSourceComplete(d)) return -1;
+  const long long end = tag->n ? tag->n->sourceStart : d->sourceLength;
+  const long long length = tag->textLength > 0 ? tag->textLength : storedLength(tag->text, 0);
+  if (end - tag->sourceTagEnd != length) return -1;
+  const char *source = d->source + tag->sourceTagEnd;
+  if (length <= 8) {
+    for (long long i = 0; i < length; i++)
+      if (tag->text[i] != source[i]) return -1;
+  } else if (std::memcmp(tag->text, source, static_cast<size_t>(length)) != 0) {
+    return -1;
+  }
+  return end;
+}
+
 htmlResult htmlSourceAppend(htmlPtr d, const char *bytes, long long length) {
   if (!d || (!bytes && length > 0) || length < 0) return htmlBadArguments;
+  sourceFromSpare(d);
   if (d->sourceLength + length + 1 > d->sourceSpace) {
     long long space = d->sourceSpace > 0 ? d->sourceSpace : 4096;
     while (space < d->sourceLength + length + 1) space *= 2;
@@ -1517,6 +1917,7 @@ htmlResult htmlTagWriteExact(htmlTagPtr tag, FILE *out) {
   if (!tag || !tag->name || !out) return htmlBadArguments;
   htmlPtr d = tag->parent;
   if (tag->sourceStart < 0 || !d || !htmlSourceComplete(d)) return htmlTagWrite(tag, out);
+  if (tag->edited && !attrsBuild(tag)) return htmlMemory;
   if (badAttributes(tag)) return htmlBadArguments;
   const long long end = sourceEndOf(tag);
   tagOutput w(out);

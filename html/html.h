@@ -73,6 +73,11 @@ struct tagStruct {
   long long sourceTagEnd;  // offset just past the '>' that ended the tag; -1 when none did
   int edited;              // 1 once the program appended attributes, 2 once it changed or
                            // removed attributes that were read
+  int sourceForm;          // 1 when the tag, '<' to '>', stands in the source exactly as
+                           // htmlTagWrite writes it (single spaces, double-quoted or plain
+                           // values, " />")
+  int attrsPending;        // 1 while the tag's attributes are still only in the source:
+                           // htmlTagAttrFirst (and every operation below) builds them
 };
 
 typedef void (*htmlLogErrorFn)(htmlPtr document, const char *message);
@@ -116,11 +121,15 @@ struct htmlStruct {
                                 // pair that reached it as one LF)
   long long stepOffset;         // source offset of the byte being handled
   long long pendingStart;       // source offset of the '<' of the entry being read, or -1
+  struct htmlArenaBlock *spare; // memory a destroyed document left, used before new blocks
 };
 
 // Memory: the entries, their attributes and all their strings live in the
-// document's own memory and are released together by htmlDestroy. Change them
-// only through the operations below; never free or reallocate them yourself.
+// document's own memory and are released together by htmlDestroy (which keeps
+// the blocks of one document, up to a limit, for the next document created).
+// Change them only through the operations below; never free or reallocate them
+// yourself. Attributes of a tag read in its plain form are built from the
+// source when first asked for (htmlTagAttrFirst).
 //
 // Server-side blocks: "<% ... %>" and "<? ... ?>" (except "<?xml", which is read
 // as a tag) are kept verbatim as entries whose name is the block without its
@@ -155,12 +164,18 @@ const char *htmlTagAttr(htmlTagPtr tag, const char *name);  // "" for bare or mi
 int htmlTagAttrQuery(htmlTagPtr tag, const char *name);
 htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out);
 
+// The first attribute of an entry, its list built first if the reader left it
+// in the source (attrsPending). Read the list through this, never through
+// `first` directly. Null when the entry has none (or memory ran out).
+htmlAttrPtr htmlTagAttrFirst(htmlTagPtr tag);
+
 // The page's source (see htmlStruct). htmlSourceAppend keeps bytes of the file
 // as they are read; htmlSourceSkip tells the reader that one byte of the
 // source, a CR, is not given to it. htmlSourceComplete is 1 when the source
 // holds every byte the reader was given, so that the exact writers below can
 // be used.
 htmlResult htmlSourceAppend(htmlPtr document, const char *bytes, long long length);
+htmlResult htmlSourceReserve(htmlPtr document, long long length);  // room for length more bytes
 void htmlSourceSkip(htmlPtr document);
 int htmlSourceComplete(htmlPtr document);
 
@@ -175,6 +190,12 @@ int htmlSourceComplete(htmlPtr document);
 htmlResult htmlLeadingWriteExact(htmlPtr document, FILE *out);
 htmlResult htmlTagWriteExact(htmlTagPtr tag, FILE *out);
 void htmlTagTextExact(htmlTagPtr tag, const char **bytes, long long *length);
+
+// Where the source bytes from the entry's sourceStart up to the returned offset
+// are exactly what htmlTagWrite writes for it (a read entry in its written
+// form, unchanged, followed by its text as read); -1 when they are not, or
+// when the source is not complete (htmlSourceComplete).
+long long htmlTagSourceOutputEnd(htmlTagPtr tag);
 
 // Case-insensitive comparisons of whole strings, beginnings and endings.
 int htmlEq(const char *a, const char *b);

@@ -184,6 +184,13 @@ htmlResult pageFeed(htmlPtr doc, FILE *in, int *crlf) {
   if (!doc || !in) return htmlBadArguments;
   std::vector<char> chunk(pageChunkSize);
   lineEnds le;
+  // The source is kept whole: a regular file's room is taken at once.
+  struct stat st;
+  if (fstat(fileno(in), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    off_t at = ftello(in);
+    if (at >= 0 && at < st.st_size && htmlSourceReserve(doc, static_cast<long long>(st.st_size - at)) != htmlSuccess)
+      return htmlMemory;
+  }
   for (;;) {
     size_t got = std::fread(chunk.data(), 1, chunk.size(), in);
     if (got > 0) {
@@ -203,6 +210,7 @@ htmlResult pageFeed(htmlPtr doc, FILE *in, int *crlf) {
 htmlResult pageFeedBuffer(htmlPtr doc, const char *data, size_t length, int *crlf) {
   if (!doc || (!data && length)) return htmlBadArguments;
   lineEnds le;
+  if (length && htmlSourceReserve(doc, static_cast<long long>(length)) != htmlSuccess) return htmlMemory;
   for (size_t at = 0; at < length; at += static_cast<size_t>(pageChunkSize)) {
     size_t chunk = static_cast<size_t>(pageChunkSize);
     size_t n = length - at < chunk ? length - at : chunk;
@@ -227,10 +235,26 @@ htmlResult pageWrite(htmlPtr doc, FILE *out) {
   if (!doc || !out) return htmlBadArguments;
   if (doc->leadingComments && doc->leadingCommentsLength > 0)
     std::fwrite(doc->leadingComments, 1, static_cast<size_t>(doc->leadingCommentsLength), out);
+  // Entries whose source bytes are what htmlTagWrite writes for them go out
+  // from the source, each unbroken run of them at once.
+  const bool fromSource = htmlSourceComplete(doc) != 0;
+  long long runFrom = 0, runTo = 0;
   for (htmlTagPtr t = doc->first; t; t = t->n) {
+    const long long end = fromSource ? htmlTagSourceOutputEnd(t) : -1;
+    if (end >= 0) {
+      if (runTo <= runFrom || runTo != t->sourceStart) {
+        if (runTo > runFrom) std::fwrite(doc->source + runFrom, 1, static_cast<size_t>(runTo - runFrom), out);
+        runFrom = t->sourceStart;
+      }
+      runTo = end;
+      continue;
+    }
+    if (runTo > runFrom) std::fwrite(doc->source + runFrom, 1, static_cast<size_t>(runTo - runFrom), out);
+    runFrom = runTo = 0;
     htmlResult r = htmlTagWrite(t, out);
     if (r != htmlSuccess) return r;
   }
+  if (runTo > runFrom) std::fwrite(doc->source + runFrom, 1, static_cast<size_t>(runTo - runFrom), out);
   return std::ferror(out) ? htmlIO : htmlSuccess;
 }
 

@@ -89,7 +89,7 @@ std::string describePage(htmlPtr doc) {
   for (htmlTagPtr t = doc->first; t; t = t->n) {
     out << quoted(t->name, t->nameLength) << " row " << t->row << " col " << t->col << " closed "
         << t->closed << " slash " << t->xhtmlSlash;
-    for (htmlAttrPtr a = t->first; a; a = a->n) {
+    for (htmlAttrPtr a = htmlTagAttrFirst(t); a; a = a->n) {
       out << " " << quoted(a->name, a->nameLength);
       if (a->value) out << "=" << quoted(a->value, a->valueLength) << (a->quoted ? "q" : "");
       if (a->openAtEnd) out << "(open)";
