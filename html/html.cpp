@@ -1854,7 +1854,7 @@ void putValue(htmlAttrPtr a, tagOutput &w) {
 
 // The attributes the program appended, each after a space.
 void putAppended(htmlTagPtr tag, tagOutput &w) {
-  for (htmlAttrPtr a = tag->first; a; a = a->n) {
+  for (htmlAttrPtr a = htmlTagAttrFirst(tag); a; a = a->n) {
     if (!a->added) continue;
     w.put(' ');
     w.put(a->name, static_cast<size_t>(storedLength(a->name, a->nameLength)));
@@ -1874,7 +1874,7 @@ bool writeEditedHead(htmlTagPtr tag, tagOutput &w) {
   if (!splitSourceTag(tag, attrs, close)) return false;
   const char *s = tag->parent->source;
   std::vector<std::pair<const sourceAttr *, htmlAttrPtr>> plan;  // null attribute: removed
-  htmlAttrPtr a = tag->first;
+  htmlAttrPtr a = htmlTagAttrFirst(tag);
   auto nextRead = [](htmlAttrPtr from) {
     while (from && from->added) from = from->n;
     return from;
