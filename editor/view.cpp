@@ -938,6 +938,47 @@ void polygonStretches(const std::vector<QPoint> &ring, int dx, int dy, int W, in
   }
 }
 
+// Whether the outline of hotspot o (its shape sh, and for a polygon its ring)
+// comes within a few pixels of the run q (window pixels of now). A polygon
+// that the window's edge cuts is not asked: the line drawing may then join
+// points of it that are not neighbours.
+bool nearOutline(const object *o, const layerShape &sh, const std::vector<QPoint> &ring, const QRect &q) {
+  const double near = 4;
+  const double qx0 = q.left() + static_cast<double>(hoffs), qx1 = q.right() + static_cast<double>(hoffs);
+  const double qy = q.top() + static_cast<double>(voffs);
+  // The distance from the run to the point (x, y), and to the segment a-b.
+  auto toPoint = [&](double x, double y) {
+    const double ddx = x < qx0 ? qx0 - x : (x > qx1 ? x - qx1 : 0), ddy = y - qy;
+    return std::sqrt(ddx * ddx + ddy * ddy);
+  };
+  auto toSegment = [&](double ax, double ay, double bx, double by) {
+    // The run is short: its nearest point to the segment is within half its
+    // length of its middle.
+    const double mx = (qx0 + qx1) / 2, half = (qx1 - qx0) / 2;
+    const double vx = bx - ax, vy = by - ay, len2 = vx * vx + vy * vy;
+    double t = len2 > 0 ? ((mx - ax) * vx + (qy - ay) * vy) / len2 : 0;
+    if (t < 0) t = 0;
+    if (t > 1) t = 1;
+    return toPoint(ax + t * vx, ay + t * vy) - half;
+  };
+  if (o->t == rectangle) {
+    const double m = shapeMargin;
+    const double x0 = sh.x0 + m, y0 = sh.y0 + m, x1 = sh.x1 - m, y1 = sh.y1 - m;
+    return toSegment(x0, y0, x1, y0) <= near || toSegment(x1, y0, x1, y1) <= near ||
+           toSegment(x1, y1, x0, y1) <= near || toSegment(x0, y1, x0, y0) <= near;
+  }
+  if (o->t == circle) {
+    if (sh.cutDepends) return true;
+    const double cx = (sh.x0 + sh.x1) / 2.0, cy = (sh.y0 + sh.y1) / 2.0, r = (sh.x1 - sh.x0) / 2.0 - shapeMargin;
+    const double nearest = toPoint(cx, cy);
+    const double farthest = std::max(std::hypot(qx0 - cx, qy - cy), std::hypot(qx1 - cx, qy - cy));
+    return nearest <= r + near && farthest >= r - near;
+  }
+  for (size_t k = 0; k + 1 < ring.size(); k++)
+    if (toSegment(ring[k].x(), ring[k].y(), ring[k + 1].x(), ring[k + 1].y()) <= near) return true;
+  return ring.size() == 1 && toPoint(ring[0].x(), ring[0].y()) <= near;
+}
+
 // Brings the layer, drawn at (layerHoffs, layerVoffs) and valid there, to the
 // current offsets: the part still in view moves over, the uncovered strips get
 // the picture and the hotspots that reach them, and the hotspots whose drawing
@@ -1015,11 +1056,12 @@ int scrollLayer(bool (*live)(int)) {
     object *o = &objects[i];
     boxes.clear();
     pieces.clear();
+    if (!shapeCut(sh, hoffs, voffs, W, H, dx != 0, dy != 0) && !shapeCut(sh, oldH, oldV, W, H, dx != 0, dy != 0))
+      continue;
     if (o->t == polygon) {
       polygonRing(o, state, ring);
       polygonStretches(ring, dx, dy, W, H, kept, boxes, pieces);
-    } else if (shapeCut(sh, hoffs, voffs, W, H, dx != 0, dy != 0) ||
-               shapeCut(sh, oldH, oldV, W, H, dx != 0, dy != 0)) {
+    } else {
       if (sh.cornersOnly)
         cornerBoxes(sh, kept, boxes);
       else
@@ -1097,12 +1139,19 @@ int scrollLayer(bool (*live)(int)) {
     if (live(i)) continue;
     const QRect r = shapeInWindow(shapes[static_cast<size_t>(i)], hoffs, voffs, W, H);
     if (r.isEmpty() || !r.intersects(redoBox)) continue;
+    const int rl = r.left(), rr = r.right(), rt = r.top(), rb = r.bottom();
+    const object *o = &objects[i];
+    const bool whole = o->t == polygon && shapeCut(shapes[static_cast<size_t>(i)], hoffs, voffs, W, H, true, true);
+    if (o->t == polygon && !whole) polygonRing(o, state, ring);
     bool reaches = false;
-    for (const QRect &q : redo)
-      if (r.intersects(q)) {
+    for (const QRect &q : redo) {
+      if (q.top() > rb) break;  // sorted by row
+      if (q.top() < rt || q.left() > rr || q.right() < rl) continue;
+      if (whole || nearOutline(o, shapes[static_cast<size_t>(i)], ring, q)) {
         reaches = true;
         break;
       }
+    }
     if (reaches) objectDrawBody(&p, &objects[i], state, 0);
   }
   p.end();
