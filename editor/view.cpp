@@ -1038,9 +1038,10 @@ int scrollLayer(bool (*live)(int)) {
   uchar *layerBits = layer->bits(), *newBits = maskNew->bits(), *oldBits = maskOld->bits();
   auto row = [bpl](uchar *bits, int y) { return reinterpret_cast<QRgb *>(bits + bpl * y); };
   auto fill = [&](uchar *bits, const QRect &b) {
-    for (int y = b.top(); y <= b.bottom(); y++) {
+    const int x0 = b.left(), x1 = b.right(), y1 = b.bottom();
+    for (int y = b.top(); y <= y1; y++) {
       QRgb *line = row(bits, y);
-      for (int x = b.left(); x <= b.right(); x++) line[x] = blank;
+      for (int x = x0; x <= x1; x++) line[x] = blank;
     }
   };
   QPainter before, now;
@@ -1094,11 +1095,12 @@ int scrollLayer(bool (*live)(int)) {
       objectDrawBody(&now, o, state, 0);
     }
     for (const QRect &b : boxes) {
-      for (int y = b.top(); y <= b.bottom(); y++) {
+      const int x0 = b.left(), x1 = b.right(), y1 = b.bottom();
+      for (int y = b.top(); y <= y1; y++) {
         QRgb *out = row(layerBits, y);
         QRgb *nowLine = row(newBits, y);
         const QRgb *thenLine = row(oldBits, y + dy) + dx;
-        for (int x = b.left(); x <= b.right(); x++) {
+        for (int x = x0; x <= x1; x++) {
           const QRgb c = nowLine[x];
           if (c == seen) continue;  // in an earlier box of this hotspot too
           nowLine[x] = seen;
