@@ -928,8 +928,10 @@ void polygonStretches(const std::vector<QPoint> &ring, int dx, int dy, int W, in
     at(pc.first, &ax, &ay);
     at(pc.first + 1, &bx, &by);
     const long long m = shapeMargin;
-    const QRect lead(QPoint(static_cast<int>(std::min(ax, bx) - m), static_cast<int>(std::min(ay, by) - m)),
-                     QPoint(static_cast<int>(std::max(ax, bx) + m), static_cast<int>(std::max(ay, by) + m)));
+    // Kept well inside int: the boxes it is held against lie in the window.
+    auto fit = [](long long v) { return static_cast<int>(std::max(-(1LL << 30), std::min(v, 1LL << 30))); };
+    const QRect lead(QPoint(fit(std::min(ax, bx) - m), fit(std::min(ay, by) - m)),
+                     QPoint(fit(std::max(ax, bx) + m), fit(std::max(ay, by) + m)));
     for (const QRect &b : boxes)
       if (b.intersects(lead)) {
         pc.first = 0;
