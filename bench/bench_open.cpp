@@ -10,9 +10,11 @@
 //   recentFiles   the page put at the head of the recent-file list
 //   buildHotspots the map's areas turned into hotspots
 //   loadPicture   the PNG decoded into the picture's tiles
-//   layOut        the tool, the frame's size and the scroll bars
+//   layOut        from the picture loaded to the first repaint that shows it
+//                 (the default address looked for, the tool chosen)
 //   firstRepaint  the first repaint with the picture and its hotspots
-//   rest          what follows until Open returns
+//   rest          what follows until Open returns: the frame's size, the
+//                 scroll bars and the repaints they ask for
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
