@@ -1,8 +1,8 @@
 // Repaints of a 1600 x 1000 image window over an 8000 x 8000 picture: while a
 // point of the selected polygon is dragged (the picture cache valid), with
 // 1000 and 5000 hotspots in view, at zoom 1 and 4; after a scroll (the picture
-// cache drawn again); and with every hotspot changed (the hotspot layer drawn
-// again).
+// cache and the hotspot layer moved with the view); and with every hotspot
+// changed (the hotspot layer drawn again).
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -130,7 +130,9 @@ BENCHMARK(BM_RepaintWhileDraggingAPoint)
     ->Args({5000, 4})
     ->Unit(benchmark::kMillisecond);
 
-// A scroll by one line: the picture cache and the hotspot layer are drawn again.
+// A scroll by one line: the picture cache and the hotspot layer move with the
+// view; the strip that comes into sight and the outlines that the window's edge
+// cuts are drawn.
 void BM_RepaintAfterScroll(benchmark::State &st) {
   const int count = (int)st.range(0);
   const double z = (double)st.range(1);

@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -77,6 +78,16 @@ uint64_t pictureGeneration = 0;
 QImage *layer = nullptr;
 bool layerValid = false;
 uint64_t layerKey = 0;
+int layerHoffs = 0, layerVoffs = 0;  // the offsets the layer was drawn for
+// Every hotspot of the layer is drawn in the sketch pen alone (none of them is
+// selected), so a layer pixel is the sketch colour when any of them covers it
+// and the picture otherwise, whatever the order they are drawn in. Set by
+// staticKey.
+bool layerSingleColour = false;
+
+// Scratch masks for the scroll of the layer, window-sized; null until needed.
+QImage *maskOld = nullptr;
+QImage *maskNew = nullptr;
 
 // Number of selected hotspots while viewRender runs (-1 outside it).
 int drawSelectedCount = -1;
@@ -274,25 +285,41 @@ void drawPictureArea(QImage *cache, int x0, int y0, int x1, int y1) {
 
 void drawPictureCache(QImage *cache) { drawPictureArea(cache, 0, 0, cache->width(), cache->height()); }
 
-// After a scroll by (dx, dy) window pixels: the part still in view moves over
-// and only the uncovered strips are drawn.
-void scrollPictureCache(QImage *cache, int dx, int dy) {
-  const int W = cache->width(), H = cache->height();
+// Moves the pixels of img by (-dx, -dy): what was at (x + dx, y + dy) comes to
+// (x, y). The uncovered strips keep stale pixels.
+void shiftPixels(QImage *img, int dx, int dy) {
+  const int W = img->width(), H = img->height();
   const size_t keep = static_cast<size_t>(W - (dx < 0 ? -dx : dx));
   const int srcX0 = dx > 0 ? dx : 0, dstX0 = dx < 0 ? -dx : 0;
   if (dy >= 0) {
     for (int y = 0; y + dy < H; y++)
-      std::memmove(reinterpret_cast<QRgb *>(cache->scanLine(y)) + dstX0,
-                   reinterpret_cast<const QRgb *>(cache->constScanLine(y + dy)) + srcX0, keep * sizeof(QRgb));
+      std::memmove(reinterpret_cast<QRgb *>(img->scanLine(y)) + dstX0,
+                   reinterpret_cast<const QRgb *>(img->constScanLine(y + dy)) + srcX0, keep * sizeof(QRgb));
   } else {
     for (int y = H - 1; y + dy >= 0; y--)
-      std::memmove(reinterpret_cast<QRgb *>(cache->scanLine(y)) + dstX0,
-                   reinterpret_cast<const QRgb *>(cache->constScanLine(y + dy)) + srcX0, keep * sizeof(QRgb));
+      std::memmove(reinterpret_cast<QRgb *>(img->scanLine(y)) + dstX0,
+                   reinterpret_cast<const QRgb *>(img->constScanLine(y + dy)) + srcX0, keep * sizeof(QRgb));
   }
-  if (dx > 0) drawPictureArea(cache, W - dx, 0, W, H);
-  if (dx < 0) drawPictureArea(cache, 0, 0, -dx, H);
-  if (dy > 0) drawPictureArea(cache, 0, H - dy, W, H);
-  if (dy < 0) drawPictureArea(cache, 0, 0, W, -dy);
+}
+
+// The strips a scroll by (dx, dy) uncovers in a W x H window (at most two).
+int uncoveredStrips(int W, int H, int dx, int dy, QRect *strips) {
+  int n = 0;
+  if (dx > 0) strips[n++] = QRect(W - dx, 0, dx, H);
+  if (dx < 0) strips[n++] = QRect(0, 0, -dx, H);
+  if (dy > 0) strips[n++] = QRect(0, H - dy, W, dy);
+  if (dy < 0) strips[n++] = QRect(0, 0, W, -dy);
+  return n;
+}
+
+// After a scroll by (dx, dy) window pixels: the part still in view moves over
+// and only the uncovered strips are drawn.
+void scrollPictureCache(QImage *cache, int dx, int dy) {
+  shiftPixels(cache, dx, dy);
+  QRect strips[2];
+  const int n = uncoveredStrips(cache->width(), cache->height(), dx, dy, strips);
+  for (int i = 0; i < n; i++)
+    drawPictureArea(cache, strips[i].left(), strips[i].top(), strips[i].right() + 1, strips[i].bottom() + 1);
 }
 
 // --- the layer key --------------------------------------------------------
@@ -333,6 +360,7 @@ uint64_t staticKey(void) {
   for (int i = 0; i < psel.total && psel.points; i++) k.word(static_cast<uint64_t>(psel.points[i]) + 7);
   k.word(0xABCDull);
   bool transformUsed = false;
+  layerSingleColour = true;
   for (int i = 0; objects && i < objectsTotal; i++) {
     if (drawnLive(i)) continue;
     const object &o = objects[i];
@@ -347,7 +375,10 @@ uint64_t staticKey(void) {
         k.number(o.points[j].y);
       }
     }
-    if (o.selected) transformUsed = true;
+    if (o.selected) {
+      transformUsed = true;
+      layerSingleColour = false;
+    }
   }
   if (transformUsed) {
     k.number(rfactorx);
@@ -600,6 +631,541 @@ void objectDrawBody(QPainter *p, object *o, int st, int) {
   }
 }
 
+
+// --- scrolling the layer -----------------------------------------------------
+
+namespace {
+
+// Where a hotspot of the layer draws, in scaled picture pixels: a box that holds
+// every pixel of it (with a margin), and whether the drawing of its outline
+// inside the window depends on where the window's edge cuts it. The raster
+// engine cuts a sloped line at the edge of the image it draws into and steps
+// along the part left, so such a line is drawn a pixel aside here and there
+// when the window moves over it; lines along the axes and circles are drawn the
+// same wherever the window is, but for the pixels at the corners where one
+// line meets the next.
+struct layerShape {
+  long long x0, y0, x1, y1;  // inclusive
+  bool cutDepends;
+  bool cornersOnly;  // only the pixels near the box's corners depend on the cut
+  bool drawn;
+};
+
+const int shapeMargin = 3;
+
+layerShape shapeOf(const object *o, int st) {
+  layerShape sh = {0, 0, -1, -1, false, false, false};
+  if (!o->points || o->t == notype) return sh;
+  auto take = [&](long long x, long long y) {
+    if (!sh.drawn) {
+      sh.x0 = sh.x1 = x;
+      sh.y0 = sh.y1 = y;
+      sh.drawn = true;
+      return;
+    }
+    if (x < sh.x0) sh.x0 = x;
+    if (x > sh.x1) sh.x1 = x;
+    if (y < sh.y0) sh.y0 = y;
+    if (y > sh.y1) sh.y1 = y;
+  };
+  if (o->t == polygon) {
+    if (o->pointsTotal < 1) return sh;
+    const bool closed = o->complete || st == polyUrl;
+    const int n = !closed && o->pointsTotal < o->pointsSpace ? o->pointsTotal + 1 : o->pointsTotal;
+    for (int i = 0; i < n; i++) {
+      int wx, wy;
+      transformed(o, o->points[i].x, o->points[i].y, &wx, &wy);
+      take(wx, wy);
+    }
+    sh.cutDepends = true;
+  } else if (o->t == rectangle) {
+    if (o->pointsTotal < 2) return sh;
+    for (int i = 0; i < 2; i++) {
+      int wx, wy;
+      transformed(o, o->points[i].x, o->points[i].y, &wx, &wy);
+      take(wx, wy);
+    }
+    sh.cutDepends = true;
+    sh.cornersOnly = true;
+  } else if (o->t == circle) {
+    if (o->pointsTotal < 2) return sh;
+    int cx, cy;
+    transformed(o, o->points[0].x, o->points[0].y, &cx, &cy);
+    const long long dx = truncToInt((o->points[1].x - o->points[0].x) * scale);
+    const long long dy = truncToInt((o->points[1].y - o->points[0].y) * scale);
+    const long long r = windowCoord(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
+    take(cx - r, cy - r);
+    take(cx + r, cy + r);
+    // An empty or vast circle is drawn as a path of lines.
+    sh.cutDepends = r <= 0 || r >= (1 << 20);
+  }
+  if (sh.drawn) {
+    sh.x0 -= shapeMargin;
+    sh.y0 -= shapeMargin;
+    sh.x1 += shapeMargin;
+    sh.y1 += shapeMargin;
+  }
+  return sh;
+}
+
+// The part of shape sh inside the W x H window at offsets (h, v), in window
+// pixels; empty when it is out of sight.
+QRect shapeInWindow(const layerShape &sh, int h, int v, int W, int H) {
+  if (!sh.drawn) return QRect();
+  long long x0 = sh.x0 - h, y0 = sh.y0 - v, x1 = sh.x1 - h, y1 = sh.y1 - v;
+  if (x0 < 0) x0 = 0;
+  if (y0 < 0) y0 = 0;
+  if (x1 > W - 1) x1 = W - 1;
+  if (y1 > H - 1) y1 = H - 1;
+  if (x0 > x1 || y0 > y1) return QRect();
+  return QRect(QPoint(static_cast<int>(x0), static_cast<int>(y0)), QPoint(static_cast<int>(x1), static_cast<int>(y1)));
+}
+
+// Whether the outline of sh reaches across the left or right edge (acrossX)
+// or the top or bottom edge (acrossY) of the W x H window at offsets (h, v).
+// A line is cut at the left and right edges alike wherever the window is
+// along y, and the same way round, so a scroll along one axis changes only
+// the lines that cross the edges across that axis.
+bool shapeCut(const layerShape &sh, int h, int v, int W, int H, bool acrossX, bool acrossY) {
+  const long long m = shapeMargin;
+  if (acrossX && (sh.x0 + m - h < 0 || sh.x1 - m - h > W - 1)) return true;
+  return acrossY && (sh.y0 + m - v < 0 || sh.y1 - m - v > H - 1);
+}
+
+// A painter on img, clipped to clip (window pixels), in scaled picture pixels
+// less the offsets.
+void beginClipped(QPainter &p, QImage *img, const QRegion &clip) {
+  p.begin(img);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setClipRegion(clip);
+  p.translate(-hoffs, -voffs);
+  p.setBackgroundMode(Qt::TransparentMode);
+}
+
+void copyPixels(QImage *to, const QImage *from, const QRect &r) {
+  for (int y = r.top(); y <= r.bottom(); y++)
+    std::memcpy(reinterpret_cast<QRgb *>(to->scanLine(y)) + r.left(),
+                reinterpret_cast<const QRgb *>(from->constScanLine(y)) + r.left(),
+                sizeof(QRgb) * static_cast<size_t>(r.width()));
+}
+
+// Boxes (window pixels of now, within kept) around the four corners of the
+// rectangle sh.
+void cornerBoxes(const layerShape &sh, const QRect &kept, std::vector<QRect> &boxes) {
+  const int m = shapeMargin;
+  const long long xs[2] = {sh.x0 + m, sh.x1 - m}, ys[2] = {sh.y0 + m, sh.y1 - m};
+  for (long long cy : ys)
+    for (long long cx : xs) {
+      layerShape corner = sh;
+      corner.x0 = cx - m;
+      corner.x1 = cx + m;
+      corner.y0 = cy - m;
+      corner.y1 = cy + m;
+      const QRect c = shapeInWindow(corner, hoffs, voffs, kept.right() + 1, kept.bottom() + 1).intersected(kept);
+      if (!c.isEmpty()) boxes.push_back(c);
+    }
+}
+
+// Boxes (window pixels of now, within kept) along the line from a to b
+// (window pixels of now), followed in short steps so that they stay close to
+// it, with a margin.
+void lineBoxes(long long ax, long long ay, long long bx, long long by, const QRect &kept, std::vector<QRect> &boxes) {
+  // A pixel of the line lies within a pixel of it across, and within one step
+  // beyond its ends along.
+  const int step = 4, m = 2;
+  const bool alongX = std::llabs(bx - ax) >= std::llabs(by - ay);
+  // Major axis u, minor axis w.
+  const long long ua = alongX ? ax : ay, ub = alongX ? bx : by, wa = alongX ? ay : ax, wb = alongX ? by : bx;
+  const long long klo = alongX ? kept.left() : kept.top(), khi = alongX ? kept.right() : kept.bottom();
+  const long long wlo = alongX ? kept.top() : kept.left(), whi = alongX ? kept.bottom() : kept.right();
+  long long lo = std::min(ua, ub) - m, hi = std::max(ua, ub) + m;
+  if (lo < klo) lo = klo;
+  if (hi > khi) hi = khi;
+  const double slope = ub != ua ? static_cast<double>(wb - wa) / static_cast<double>(ub - ua) : 0;
+  const long long wmin = std::min(wa, wb) - m, wmax = std::max(wa, wb) + m;
+  for (long long u0 = lo; u0 <= hi; u0 += step) {
+    const long long u1 = std::min(u0 + step - 1, hi);
+    double w0 = static_cast<double>(wa) + slope * static_cast<double>(u0 - 1 - ua);
+    double w1 = static_cast<double>(wa) + slope * static_cast<double>(u1 + 1 - ua);
+    if (w0 > w1) std::swap(w0, w1);
+    long long v0 = static_cast<long long>(std::floor(w0)) - m, v1 = static_cast<long long>(std::ceil(w1)) + m;
+    if (v0 < wmin) v0 = wmin;
+    if (v1 > wmax) v1 = wmax;
+    if (v0 < wlo) v0 = wlo;
+    if (v1 > whi) v1 = whi;
+    if (v0 > v1) continue;
+    const QPoint p0 = alongX ? QPoint(static_cast<int>(u0), static_cast<int>(v0)) : QPoint(static_cast<int>(v0), static_cast<int>(u0));
+    const QPoint p1 = alongX ? QPoint(static_cast<int>(u1), static_cast<int>(v1)) : QPoint(static_cast<int>(v1), static_cast<int>(u1));
+    boxes.push_back(QRect(p0, p1));
+  }
+}
+
+// The outline of polygon o as it is drawn: its points in scaled picture
+// pixels, closed with the first point again or followed by the floating one.
+void polygonRing(const object *o, int st, std::vector<QPoint> &ring) {
+  ring.clear();
+  if (o->pointsTotal < 1) return;
+  const bool closed = o->complete || st == polyUrl;
+  const int n = o->pointsTotal;
+  for (int i = 0; i < n; i++) {
+    int wx, wy;
+    transformed(o, o->points[i].x, o->points[i].y, &wx, &wy);
+    ring.push_back(QPoint(wx, wy));
+  }
+  if (closed) {
+    ring.push_back(ring[0]);
+  } else if (n < o->pointsSpace) {
+    int wx, wy;
+    transformed(o, o->points[n].x, o->points[n].y, &wx, &wy);
+    ring.push_back(QPoint(wx, wy));
+  }
+}
+
+// The stretches of a polygon's outline whose pixels inside the part kept may
+// differ after a scroll by (dx, dy): the edges with an end across the window's
+// edge (along the axes scrolled) before or now, with the edges that follow
+// them until three edges in a row lie inside and span two pixels or more (the
+// line drawing carries the last pixel, the direction and, after an edge that
+// draws nothing, the starting point from one edge to the next). For each
+// stretch, the boxes that hold its pixels, and the part of the outline to draw
+// so that the stretch comes out as in the whole outline: from two steady edges
+// before it, or from the start. first/last index ring.
+struct outlinePiece {
+  int first, last;
+};
+
+void polygonStretches(const std::vector<QPoint> &ring, int dx, int dy, int W, int H, const QRect &kept,
+                      std::vector<QRect> &boxes, std::vector<outlinePiece> &pieces) {
+  const int edges = static_cast<int>(ring.size()) - 1;
+  if (edges < 1) return;
+  auto across = [&](const QPoint &q, int h, int v) {
+    const long long x = static_cast<long long>(q.x()) - h, y = static_cast<long long>(q.y()) - v;
+    return (dx != 0 && (x < 0 || x > W - 1)) || (dy != 0 && (y < 0 || y > H - 1));
+  };
+  auto outside = [&](int e) {
+    return across(ring[e], hoffs, voffs) || across(ring[e + 1], hoffs, voffs) ||
+           across(ring[e], hoffs - dx, voffs - dy) || across(ring[e + 1], hoffs - dx, voffs - dy);
+  };
+  // Inside the window at both offsets and two pixels long or more: the line
+  // is drawn whole, with one pixel at least.
+  auto steadyLine = [&](const QPoint &a, const QPoint &b) {
+    if (across(a, hoffs, voffs) || across(b, hoffs, voffs) || across(a, hoffs - dx, voffs - dy) ||
+        across(b, hoffs - dx, voffs - dy))
+      return false;
+    const long long ex = std::llabs(static_cast<long long>(b.x()) - a.x());
+    const long long ey = std::llabs(static_cast<long long>(b.y()) - a.y());
+    return std::max(ex, ey) >= 2;
+  };
+  auto steady = [&](int e) { return steadyLine(ring[e], ring[e + 1]); };
+  // A line to a point two pixels or more inside the window at both offsets,
+  // three pixels long or more, draws: cut or not, three pixels of it at least
+  // lie inside.
+  auto deep = [&](const QPoint &q, int h, int v) {
+    const long long x = static_cast<long long>(q.x()) - h, y = static_cast<long long>(q.y()) - v;
+    return x >= 2 && x <= W - 3 && y >= 2 && y <= H - 3;
+  };
+  auto draws = [&](const QPoint &a, const QPoint &b) {
+    const long long ex = std::llabs(static_cast<long long>(b.x()) - a.x());
+    const long long ey = std::llabs(static_cast<long long>(b.y()) - a.y());
+    return deep(b, hoffs, voffs) && deep(b, hoffs - dx, voffs - dy) && std::max(ex, ey) >= 3;
+  };
+  // Beyond one edge of the window at both offsets: the line is dropped whole.
+  auto beyond = [&](const QPoint &q, int h, int v, int side) {
+    const long long x = static_cast<long long>(q.x()) - h, y = static_cast<long long>(q.y()) - v;
+    switch (side) {
+      case 0: return x < -1;
+      case 1: return x > W + 1;
+      case 2: return y < -1;
+      default: return y > H + 1;
+    }
+  };
+  auto dropped = [&](int e) {
+    for (int side = 0; side < 4; side++)
+      if (beyond(ring[e], hoffs, voffs, side) && beyond(ring[e + 1], hoffs, voffs, side) &&
+          beyond(ring[e], hoffs - dx, voffs - dy, side) && beyond(ring[e + 1], hoffs - dx, voffs - dy, side))
+        return true;
+    return false;
+  };
+  auto at = [&](int k, long long *x, long long *y) {
+    *x = static_cast<long long>(ring[k].x()) - hoffs;
+    *y = static_cast<long long>(ring[k].y()) - voffs;
+  };
+  for (int e = 0; e < edges; e++) {
+    if (!outside(e)) continue;
+    int start = e;
+    while (start > 0 && !steady(start - 1)) start--;
+    int end = e, calm = 0;
+    for (int j = e + 1; j < edges && calm < 3; j++) {
+      calm = steady(j) ? calm + 1 : 0;
+      end = j;
+    }
+    long long ax, ay, bx, by;
+    for (int k = start; k <= end; k++) {
+      at(k, &ax, &ay);
+      at(k + 1, &bx, &by);
+      lineBoxes(ax, ay, bx, by, kept, boxes);
+      if (steady(k) || dropped(k)) continue;
+      // An edge that draws nothing leaves the next one starting where it
+      // starts, until a line from there draws.
+      for (int j = k + 2; j <= end + 1; j++) {
+        at(j, &bx, &by);
+        lineBoxes(ax, ay, bx, by, kept, boxes);
+        if (draws(ring[k], ring[j])) break;
+      }
+    }
+    // Drawn from two steady edges before, which bring the line drawing to the
+    // state it has there in the whole outline, or else from the start.
+    const int from = start >= 2 && steady(start - 1) && steady(start - 2) ? start - 2 : 0;
+    pieces.push_back(outlinePiece{from, end + 1});
+    e = end;
+  }
+  // The first edge of a piece and the first pixel of its second may come out
+  // otherwise than in the whole outline: a piece whose first edge reaches a
+  // box is drawn from the start.
+  for (outlinePiece &pc : pieces) {
+    if (pc.first == 0) continue;
+    long long ax, ay, bx, by;
+    at(pc.first, &ax, &ay);
+    at(pc.first + 1, &bx, &by);
+    const long long m = shapeMargin;
+    // Kept well inside int: the boxes it is held against lie in the window.
+    auto fit = [](long long v) { return static_cast<int>(std::max(-(1LL << 30), std::min(v, 1LL << 30))); };
+    const QRect lead(QPoint(fit(std::min(ax, bx) - m), fit(std::min(ay, by) - m)),
+                     QPoint(fit(std::max(ax, bx) + m), fit(std::max(ay, by) + m)));
+    for (const QRect &b : boxes)
+      if (b.intersects(lead)) {
+        pc.first = 0;
+        break;
+      }
+  }
+}
+
+// Whether the outline of hotspot o (its shape sh, and for a polygon its ring)
+// comes within a few pixels of the run q (window pixels of now). A polygon
+// that the window's edge cuts is not asked: the line drawing may then join
+// points of it that are not neighbours.
+bool nearOutline(const object *o, const layerShape &sh, const std::vector<QPoint> &ring, const QRect &q) {
+  const double near = 4;
+  const double qx0 = q.left() + static_cast<double>(hoffs), qx1 = q.right() + static_cast<double>(hoffs);
+  const double qy = q.top() + static_cast<double>(voffs);
+  // The distance from the run to the point (x, y), and to the segment a-b.
+  auto toPoint = [&](double x, double y) {
+    const double ddx = x < qx0 ? qx0 - x : (x > qx1 ? x - qx1 : 0), ddy = y - qy;
+    return std::sqrt(ddx * ddx + ddy * ddy);
+  };
+  auto toSegment = [&](double ax, double ay, double bx, double by) {
+    // The run is short: its nearest point to the segment is within half its
+    // length of its middle.
+    const double mx = (qx0 + qx1) / 2, half = (qx1 - qx0) / 2;
+    const double vx = bx - ax, vy = by - ay, len2 = vx * vx + vy * vy;
+    double t = len2 > 0 ? ((mx - ax) * vx + (qy - ay) * vy) / len2 : 0;
+    if (t < 0) t = 0;
+    if (t > 1) t = 1;
+    return toPoint(ax + t * vx, ay + t * vy) - half;
+  };
+  if (o->t == rectangle) {
+    const double m = shapeMargin;
+    const double x0 = sh.x0 + m, y0 = sh.y0 + m, x1 = sh.x1 - m, y1 = sh.y1 - m;
+    return toSegment(x0, y0, x1, y0) <= near || toSegment(x1, y0, x1, y1) <= near ||
+           toSegment(x1, y1, x0, y1) <= near || toSegment(x0, y1, x0, y0) <= near;
+  }
+  if (o->t == circle) {
+    if (sh.cutDepends) return true;
+    const double cx = (sh.x0 + sh.x1) / 2.0, cy = (sh.y0 + sh.y1) / 2.0, r = (sh.x1 - sh.x0) / 2.0 - shapeMargin;
+    const double nearest = toPoint(cx, cy);
+    const double farthest = std::max(std::hypot(qx0 - cx, qy - cy), std::hypot(qx1 - cx, qy - cy));
+    return nearest <= r + near && farthest >= r - near;
+  }
+  for (size_t k = 0; k + 1 < ring.size(); k++)
+    if (toSegment(ring[k].x(), ring[k].y(), ring[k + 1].x(), ring[k + 1].y()) <= near) return true;
+  return ring.size() == 1 && toPoint(ring[0].x(), ring[0].y()) <= near;
+}
+
+// Brings the layer, drawn at (layerHoffs, layerVoffs) and valid there, to the
+// current offsets: the part still in view moves over, the uncovered strips get
+// the picture and the hotspots that reach them, and the hotspots whose drawing
+// depends on the window's edge are put right pixel by pixel: a pixel they
+// cover now is the sketch colour; a pixel they covered before and not now is
+// drawn again from the picture and every hotspot that can reach it. Only
+// while every hotspot of the layer is drawn in the sketch pen. Returns 0 when
+// the scratch masks cannot be had.
+int scrollLayer(bool (*live)(int)) {
+  const int W = layer->width(), H = layer->height();
+  const long long farX = static_cast<long long>(hoffs) - layerHoffs, farY = static_cast<long long>(voffs) - layerVoffs;
+  if (farX <= -W || farX >= W || farY <= -H || farY >= H) return 0;
+  ensureImage(maskOld, W, H);
+  ensureImage(maskNew, W, H);
+  if (!maskOld || !maskNew) return 0;
+  const int dx = static_cast<int>(farX), dy = static_cast<int>(farY);
+  const int oldH = layerHoffs, oldV = layerVoffs;
+
+  std::vector<layerShape> shapes(static_cast<size_t>(objectsTotal));
+  for (int i = 0; i < objectsTotal; i++)
+    if (!live(i)) shapes[static_cast<size_t>(i)] = shapeOf(&objects[i], state);
+
+  shiftPixels(layer, dx, dy);
+
+  // The uncovered strips, drawn as a fresh repaint draws them.
+  QRect strips[2];
+  const int n = uncoveredStrips(W, H, dx, dy, strips);
+  QRegion stripRegion;
+  for (int i = 0; i < n; i++) {
+    copyPixels(layer, hbScrolledBitmap, strips[i]);
+    stripRegion += strips[i];
+  }
+  if (n) {
+    QPainter p;
+    beginClipped(p, layer, stripRegion);
+    for (int i = 0; i < objectsTotal; i++) {
+      if (live(i)) continue;
+      const QRect r = shapeInWindow(shapes[static_cast<size_t>(i)], hoffs, voffs, W, H);
+      if (!r.isEmpty() && stripRegion.intersects(r)) objectDrawBody(&p, &objects[i], state, 0);
+    }
+    p.end();
+  }
+
+  // The part kept from before, in window pixels of now.
+  const QRect kept = QRect(0, 0, W, H).intersected(QRect(-dx, -dy, W, H));
+  if (kept.isEmpty()) return 1;
+
+  // The hotspots cut by the window's edge before or now, one at a time: the
+  // parts of them that depend on the cut are drawn alone into the masks as
+  // they were then and as they are now, and the pixels of their boxes compared.
+  const QRgb sketch = qcolor(sketchPen.color).rgb();
+  const QRgb blank = sketch ^ 0x00FFFFFFu, seen = sketch ^ 0x00FFFFFEu;
+  const QPen pen = qpen(sketchPen);
+  // The pixels are read and written straight in the buffers, while the
+  // painters on the masks are open.
+  const qsizetype bpl = layer->bytesPerLine();
+  uchar *layerBits = layer->bits(), *newBits = maskNew->bits(), *oldBits = maskOld->bits();
+  auto row = [bpl](uchar *bits, int y) { return reinterpret_cast<QRgb *>(bits + bpl * y); };
+  auto fill = [&](uchar *bits, const QRect &b) {
+    const int x0 = b.left(), x1 = b.right(), y1 = b.bottom();
+    for (int y = b.top(); y <= y1; y++) {
+      QRgb *line = row(bits, y);
+      for (int x = x0; x <= x1; x++) line[x] = blank;
+    }
+  };
+  QPainter before, now;
+  std::vector<QRect> boxes, redo;
+  std::vector<outlinePiece> pieces;
+  std::vector<QPoint> ring;
+  for (int i = 0; i < objectsTotal; i++) {
+    if (live(i)) continue;
+    const layerShape &sh = shapes[static_cast<size_t>(i)];
+    if (!sh.drawn || !sh.cutDepends) continue;
+    const QRect r = shapeInWindow(sh, hoffs, voffs, W, H).intersected(kept);
+    if (r.isEmpty()) continue;
+    object *o = &objects[i];
+    boxes.clear();
+    pieces.clear();
+    if (!shapeCut(sh, hoffs, voffs, W, H, dx != 0, dy != 0) && !shapeCut(sh, oldH, oldV, W, H, dx != 0, dy != 0))
+      continue;
+    if (o->t == polygon) {
+      polygonRing(o, state, ring);
+      polygonStretches(ring, dx, dy, W, H, kept, boxes, pieces);
+    } else {
+      if (sh.cornersOnly)
+        cornerBoxes(sh, kept, boxes);
+      else
+        boxes.push_back(r);
+    }
+    if (boxes.empty()) continue;
+    if (!before.isActive()) {
+      before.begin(maskOld);
+      before.setRenderHint(QPainter::Antialiasing, false);
+      before.translate(-oldH, -oldV);
+      now.begin(maskNew);
+      now.setRenderHint(QPainter::Antialiasing, false);
+      now.translate(-hoffs, -voffs);
+    }
+    for (const QRect &b : boxes) {
+      fill(newBits, b);
+      fill(oldBits, b.translated(dx, dy));
+    }
+    if (o->t == polygon) {
+      before.setPen(pen);
+      before.setBrush(Qt::NoBrush);
+      now.setPen(pen);
+      now.setBrush(Qt::NoBrush);
+      for (const outlinePiece &pc : pieces) {
+        before.drawPolyline(ring.data() + pc.first, pc.last - pc.first + 1);
+        now.drawPolyline(ring.data() + pc.first, pc.last - pc.first + 1);
+      }
+    } else {
+      objectDrawBody(&before, o, state, 0);
+      objectDrawBody(&now, o, state, 0);
+    }
+    for (const QRect &b : boxes) {
+      const int x0 = b.left(), x1 = b.right(), y1 = b.bottom();
+      for (int y = b.top(); y <= y1; y++) {
+        QRgb *out = row(layerBits, y);
+        QRgb *nowLine = row(newBits, y);
+        const QRgb *thenLine = row(oldBits, y + dy) + dx;
+        for (int x = x0; x <= x1; x++) {
+          const QRgb c = nowLine[x];
+          if (c == seen) continue;  // in an earlier box of this hotspot too
+          nowLine[x] = seen;
+          if (c == sketch)
+            out[x] = sketch;
+          else if (thenLine[x] == sketch)
+            redo.push_back(QRect(x, y, 1, 1));
+        }
+      }
+    }
+  }
+  if (before.isActive()) {
+    before.end();
+    now.end();
+  }
+  if (redo.empty()) return 1;
+
+  // One rectangle a row run, sorted by row and then column, none touching.
+  std::sort(redo.begin(), redo.end(), [](const QRect &a, const QRect &b) {
+    return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
+  });
+  std::vector<QRect> runs;
+  for (const QRect &q : redo) {
+    if (!runs.empty() && runs.back().top() == q.top() && runs.back().right() + 1 >= q.left()) {
+      if (q.left() > runs.back().right()) runs.back().setRight(q.left());
+      continue;
+    }
+    runs.push_back(q);
+  }
+  redo.swap(runs);
+  QRegion redoRegion;
+  redoRegion.setRects(redo.data(), static_cast<int>(redo.size()));
+  const QRect redoBox = redoRegion.boundingRect();
+  for (const QRect &r : redo) copyPixels(layer, hbScrolledBitmap, r);
+  QPainter p;
+  beginClipped(p, layer, redoRegion);
+  for (int i = 0; i < objectsTotal; i++) {
+    if (live(i)) continue;
+    const QRect r = shapeInWindow(shapes[static_cast<size_t>(i)], hoffs, voffs, W, H);
+    if (r.isEmpty() || !r.intersects(redoBox)) continue;
+    const int rl = r.left(), rr = r.right(), rt = r.top(), rb = r.bottom();
+    const object *o = &objects[i];
+    const bool whole = o->t == polygon && shapeCut(shapes[static_cast<size_t>(i)], hoffs, voffs, W, H, true, true);
+    if (o->t == polygon && !whole) polygonRing(o, state, ring);
+    bool reaches = false;
+    for (const QRect &q : redo) {
+      if (q.top() > rb) break;  // sorted by row
+      if (q.top() < rt || q.left() > rr || q.right() < rl) continue;
+      if (whole || nearOutline(o, shapes[static_cast<size_t>(i)], ring, q)) {
+        reaches = true;
+        break;
+      }
+    }
+    if (reaches) objectDrawBody(&p, &objects[i], state, 0);
+  }
+  p.end();
+  return 1;
+}
+
+bool layerLive(int i) { return drawnLive(i); }
+
+}  // namespace
+
 // --- the repaint --------------------------------------------------------------
 
 void viewInvalidate(void) {
@@ -614,6 +1180,10 @@ void viewRelease(void) {
   hbScrolledBitmap = nullptr;
   delete layer;
   layer = nullptr;
+  delete maskOld;
+  maskOld = nullptr;
+  delete maskNew;
+  maskNew = nullptr;
   myfreeImpl(pPoints);
   pPoints = nullptr;
   pPointsAllocated = 0;
@@ -632,9 +1202,11 @@ void viewRender(int flag) {
 
   const bool sameView = !fresh && cacheValid && oldScale == scale && cachePicture == id &&
                         cacheDisplayW == displayWidth && cacheDisplayH == displayHeight && cacheBg == bgColor;
+  bool scrolled = false;
   if (!sameView || oldHoffs != hoffs || oldVoffs != voffs) {
     const long long dx = static_cast<long long>(hoffs) - oldHoffs, dy = static_cast<long long>(voffs) - oldVoffs;
-    if (sameView && dx > -W && dx < W && dy > -H && dy < H)
+    scrolled = sameView && dx > -W && dx < W && dy > -H && dy < H;
+    if (scrolled)
       scrollPictureCache(hbScrolledBitmap, static_cast<int>(dx), static_cast<int>(dy));
     else
       drawPictureCache(hbScrolledBitmap);
@@ -645,16 +1217,22 @@ void viewRender(int flag) {
     cacheDisplayW = displayWidth;
     cacheDisplayH = displayHeight;
     cacheBg = bgColor;
+    if (!cacheValid || !sameView || !scrolled) {
+      // A new picture cache: the layer is drawn again from it.
+      pictureGeneration++;
+      layerValid = false;
+    }
     cacheValid = true;
-    pictureGeneration++;
-    layerValid = false;
   }
 
   drawSelectedCount = objectsSelected();
   const size_t bytes = static_cast<size_t>(hbDouble->sizeInBytes());
   if (objects) {
     const uint64_t key = staticKey();
-    if (!layerValid || key != layerKey) {
+    bool redraw = !layerValid || key != layerKey;
+    if (!redraw && (layerHoffs != hoffs || layerVoffs != voffs))
+      redraw = !layerSingleColour || !scrollLayer(layerLive);
+    if (redraw) {
       std::memcpy(layer->bits(), hbScrolledBitmap->constBits(), bytes);
       QPainter p;
       beginHotspots(p, layer);
@@ -664,6 +1242,8 @@ void viewRender(int flag) {
       layerKey = key;
       layerValid = true;
     }
+    layerHoffs = hoffs;
+    layerVoffs = voffs;
     std::memcpy(hbDouble->bits(), layer->constBits(), bytes);
   } else {
     std::memcpy(hbDouble->bits(), hbScrolledBitmap->constBits(), bytes);

@@ -84,13 +84,15 @@ void CornerHandle(QPainter *p, int x, int y);
 void drawPointSelection(QPainter *p, int x, int y);
 
 // Draws the whole view into hbDouble (made or resized to winwidth x
-// winheight first). The picture cache is redrawn only when the offsets, the
-// zoom, the window size or the picture changed; the hotspots that cannot change
-// while a selection is dragged (every hotspot except the selected ones in the
-// editing state, and the shape under construction) are kept in a cached layer
-// over the picture, redrawn only when one of them, the selection or the pens
-// change. The other hotspots, the handles and the rubber band are drawn on top.
-// flag is repaint's (0, or 2 while a selection is moved or resized).
+// winheight first). The picture cache is redrawn only when the zoom, the window
+// size or the picture changed; a scroll moves it and draws only what came into
+// sight. The hotspots that cannot change while a selection is dragged (every
+// hotspot except the selected ones in the editing state, and the shape under
+// construction) are kept in a cached layer over the picture, redrawn only when
+// one of them, the selection, the state or the pens change; a scroll moves it
+// too, with the same pixels as drawing it anew. The other hotspots, the handles
+// and the rubber band are drawn on top. flag is repaint's (0, or 2 while a
+// selection is moved or resized).
 void viewRender(int flag);
 
 // Drawn over the hotspots at every render, with the painter in scaled picture
