@@ -118,25 +118,38 @@ inline int cubeLevel(int &acc, int value) {
   return level;
 }
 
-// One step of the system palette's error carry: the level (0-7).
+// One step of the system palette's error carry: the level (0-7) of the
+// accumulated value held to 0-255. Written without branches, since it runs
+// three times a pixel on values that swing either way.
 inline int syspLevel(int acc) {
-  if (acc < 0) return 0;
-  if (acc > 255) return 7;
-  return acc / 32;
+  acc &= ~(acc >> 31);        // below 0: 0
+  int over = 255 - acc;
+  acc += over & (over >> 31);  // above 255: 255
+  return acc >> 5;
 }
 
-inline void syspPixel(unsigned char *out, int r, int g, int b, int acc[3],
-                      const int syspCube[8][8][8], const paletteEntry *sysp) {
-  acc[0] += r;
-  acc[1] += g;
-  acc[2] += b;
-  const paletteEntry &e = sysp[syspCube[syspLevel(acc[0])][syspLevel(acc[1])][syspLevel(acc[2])]];
-  out[0] = e.blue;
-  out[1] = e.green;
-  out[2] = e.red;
-  acc[0] -= e.red;
-  acc[1] -= e.green;
-  acc[2] -= e.blue;
+// Converts w pixels of one row to the nearest system colours with the error
+// carried along the row; pixel(x, rgb) gives the red, green and blue of pixel
+// x. The carries are plain locals, so that the loop keeps them in registers.
+template <class Pixel>
+void syspRow(unsigned char *out, int w, Pixel pixel, const int syspCube[8][8][8],
+             const paletteEntry *sysp) {
+  int ar = 0, ag = 0, ab = 0;
+  const int *cube = &syspCube[0][0][0];
+  for (int x = 0; x < w; x++, out += 3) {
+    unsigned char rgb[3];
+    pixel(x, rgb);
+    ar += rgb[0];
+    ag += rgb[1];
+    ab += rgb[2];
+    const paletteEntry &e = sysp[cube[(syspLevel(ar) << 6) | (syspLevel(ag) << 3) | syspLevel(ab)]];
+    out[0] = e.blue;
+    out[1] = e.green;
+    out[2] = e.red;
+    ar -= e.red;
+    ag -= e.green;
+    ab -= e.blue;
+  }
 }
 }  // namespace
 
@@ -169,24 +182,19 @@ void DitherRow666Palette(unsigned char *out, const unsigned char *in, int w,
 
 void DitherRowSyspRGB(unsigned char *out, const unsigned char *in, int w,
                       const int syspCube[8][8][8], const paletteEntry *sysp) {
-  int acc[3] = {0, 0, 0};
-  for (int x = 0; x < w; x++, in += 3, out += 3) syspPixel(out, in[0], in[1], in[2], acc, syspCube, sysp);
+  syspRow(out, w, [in](int x, unsigned char *rgb) { std::memcpy(rgb, in + 3 * x, 3); }, syspCube, sysp);
 }
 
 void DitherRowSyspGray(unsigned char *out, const unsigned char *in, int w,
                        const int syspCube[8][8][8], const paletteEntry *sysp) {
-  int acc[3] = {0, 0, 0};
-  for (int x = 0; x < w; x++, out += 3) syspPixel(out, in[x], in[x], in[x], acc, syspCube, sysp);
+  syspRow(out, w, [in](int x, unsigned char *rgb) { rgb[0] = rgb[1] = rgb[2] = in[x]; }, syspCube, sysp);
 }
 
 void DitherRowSyspPalette(unsigned char *out, const unsigned char *in, int w,
                           const unsigned char *sourcep, const int syspCube[8][8][8],
                           const paletteEntry *sysp, int syspColors) {
-  int acc[3] = {0, 0, 0};
-  for (int x = 0; x < w; x++, out += 3) {
-    const unsigned char *e = sourcep + 4 * in[x];
-    syspPixel(out, e[0], e[1], e[2], acc, syspCube, sysp);
-  }
+  syspRow(out, w, [in, sourcep](int x, unsigned char *rgb) { std::memcpy(rgb, sourcep + 4 * in[x], 3); },
+          syspCube, sysp);
 }
 
 void ditherRow(const paletteInfo *pa, int kind, unsigned char *out, const unsigned char *in, int w,

@@ -105,6 +105,16 @@ void putString(rowCursor *r, const unsigned char *string, int n) {
   }
 }
 
+// Moves the cursor of a non-interlaced image on by n indices written in place.
+void advance(rowCursor *r, int n) {
+  r->x += n;
+  while (r->x >= r->width && !r->finished) {
+    int rest = r->x - r->width;
+    nextRow(r);
+    r->x = rest;
+  }
+}
+
 // The code reader of the image decoder: data sub-blocks are read one at a time
 // and their bits kept in a 64-bit store, lowest bits first. A block that cannot
 // be read whole, or the block of length 0, ends the data, as in GetCode.
@@ -168,10 +178,16 @@ int readImageSmallCodes(oldrzImagePtr im, gifSource *s, int c, int len, int heig
   const int clear = 1 << c, end = clear + 1;
   unsigned short *prefix = s->prefix, *length = s->length;
   unsigned char *suffix = s->suffix;
+  unsigned *place = s->place;
+  unsigned char *const base = im->pixels[0];
+  const size_t total = (size_t)len * (size_t)height;
+  size_t last = 0;  // where the previous code's string starts (non-interlaced images)
+  unsigned long long *packed = s->packed;
   for (int i = 0; i < lzwTableSize; i++) {
     prefix[i] = 0;
     suffix[i] = i < clear ? (unsigned char)i : 0;
     length[i] = i < clear ? 1 : 0;
+    packed[i] = i < clear ? (unsigned long long)i : 0;
   }
   int codeSize = c + 1, maxCode = clear + 2, maxCodeSize = 2 * clear;
   int oldCode = 0, firstCode = 0;
@@ -201,6 +217,7 @@ int readImageSmallCodes(oldrzImagePtr im, gifSource *s, int c, int len, int heig
       firstCode = oldCode = code;
       needFirst = false;
       used[code] = 1;
+      last = (size_t)(r.row - base) + (size_t)r.x;
       r.row[r.x] = (unsigned char)code;
       if (++r.x >= len) nextRow(&r);
       continue;
@@ -219,7 +236,37 @@ int readImageSmallCodes(oldrzImagePtr im, gifSource *s, int c, int len, int heig
     const bool repeat = code >= maxCode;
     const int from = repeat ? oldCode : code;
     const int n = length[from] ? length[from] + (repeat ? 1 : 0) : 0;
-    if (n > 0) {
+    const size_t at = (size_t)(r.row - base) + (size_t)r.x;  // where this string starts
+    if (n > 0 && n <= 8 && len - r.x >= 8) {
+      // A short string is stored as eight bytes at once; the bytes past its
+      // end lie further on in the row and are written again by the strings
+      // that follow (or cleared when the data ends first).
+      unsigned long long v = repeat ? packed[oldCode] | (unsigned long long)firstCode << (8 * (n - 1))
+                                    : packed[code];
+      unsigned char *out = r.row + r.x;
+      for (int i = 0; i < 8; i++) out[i] = (unsigned char)(v >> (8 * i));
+      firstCode = (int)(v & 0xff);
+      used[firstCode] = 1;  // every other index of the string was a first index before
+      r.x += n;
+      if (r.x == len) nextRow(&r);
+    } else if (n > 4 && !interlace) {
+      // The rows of a non-interlaced image lie one after the other, and a
+      // string of known length is already in them: the one of the previous
+      // code (with its first index again at the end) or the one its entry was
+      // made from (the previous code's string at that time and one index).
+      size_t room = total - at, m = (size_t)n < room ? (size_t)n : room;
+      if (repeat) {
+        // The copy overlaps its source by the one index at the end.
+        size_t head = m < (size_t)n - 1 ? m : (size_t)n - 1;
+        std::memcpy(base + at, base + last, head);
+        if (m == (size_t)n) base[at + n - 1] = base[last];
+      } else {
+        std::memcpy(base + at, base + place[code], m);
+      }
+      firstCode = base[at];
+      used[firstCode] = 1;  // every other index of the string was a first index before
+      advance(&r, (int)m);
+    } else if (n > 0) {
       // The string's length is known: it is written back to front, straight
       // into the row when it fits.
       const bool direct = n <= len - r.x;
@@ -262,10 +309,13 @@ int readImageSmallCodes(oldrzImagePtr im, gifSource *s, int c, int len, int heig
       }
     }
     if (maxCode < lzwTableSize) {
+      place[maxCode] = (unsigned)last;
       prefix[maxCode] = (unsigned short)oldCode;
       suffix[maxCode] = (unsigned char)firstCode;
       // The length is known when the prefix is an earlier entry of known length.
       length[maxCode] = (unsigned short)(oldCode < maxCode && length[oldCode] ? length[oldCode] + 1 : 0);
+      if (length[maxCode] && length[maxCode] <= 8)
+        packed[maxCode] = packed[oldCode] | (unsigned long long)firstCode << (8 * length[oldCode]);
       maxCode++;
       if (maxCode >= maxCodeSize && maxCodeSize < lzwTableSize) {
         maxCodeSize *= 2;
@@ -273,8 +323,14 @@ int readImageSmallCodes(oldrzImagePtr im, gifSource *s, int c, int len, int heig
       }
     }
     oldCode = code;
+    last = at;
   }
   std::free(in);
+  if (!r.finished) {
+    // Nothing was meant to be written past the cursor: the row stays at index 0 there.
+    int end = r.x + 8 < len ? r.x + 8 : len;
+    std::memset(r.row + r.x, 0, (size_t)(end - r.x));
+  }
   for (int i = 0; i < 256; i++)
     if (used[i]) im->open[i] = 0;
   return result;
