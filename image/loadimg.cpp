@@ -92,7 +92,7 @@ int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa) {
   return 1;
 }
 
-void rgbaRowsPut(rgbaRows *r, int y, const unsigned char *rgba, int x0, int n) {
+TILVANE_PIXEL_LOOP void rgbaRowsPut(rgbaRows *r, int y, const unsigned char *rgba, int x0, int n) {
   std::memset(r->rgb, 255, (size_t)r->width * 3);
   if (rgba) {
     if (x0 < 0) {
