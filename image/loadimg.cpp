@@ -136,8 +136,10 @@ uint32_t le32(const unsigned char *p) {
 // information header of 40 bytes or one of its longer successors, one plane,
 // no compression, 1, 4 or 8 bits of palette index or 24 or 32 bits of colour
 // (the fourth byte unused), rows stored either way up. Null for any other
-// kind, and for anything unexpected (an index beyond the palette, a pixel
-// offset inside the headers): Qt's reader then decides.
+// kind, and for anything unexpected (a file that ends within or right after
+// its headers, an index beyond the palette, a pixel offset inside the headers
+// or beyond 2 GB): Qt's reader then decides. A file cut short within its
+// pixels keeps the rows it holds; the rest is black.
 QImage *readBmpRows(const char *filename) {
   FILE *f = std::fopen(filename, "rb");
   if (!f) return nullptr;
@@ -168,9 +170,15 @@ QImage *readBmpRows(const char *filename) {
       colors = colorsUsed ? colorsUsed : 1u << bits;
       if (colors > (1u << bits)) break;
       if (std::fread(table, 4, colors, f) != colors) break;
+    } else if (colorsUsed) {
+      break;  // a palette beside colour pixels
     }
+    // A file that ends with its headers holds no picture at all.
+    if (std::fgetc(f) == EOF) break;
     uint32_t offset = le32(fh + 10);
-    if (offset < 14 + headerSize + 4 * colors || std::fseek(f, (long)offset, SEEK_SET) != 0) break;
+    if (offset < 14 + headerSize + 4 * colors || offset > 0x7fffffffu ||
+        std::fseek(f, (long)offset, SEEK_SET) != 0)
+      break;
     size_t rowBytes = (size_t)((width * bits + 31) / 32 * 4);
     row = (unsigned char *)std::malloc(rowBytes);
     tile = new (std::nothrow) QImage((int)width, (int)rows, QImage::Format_BGR888);
@@ -178,7 +186,6 @@ QImage *readBmpRows(const char *filename) {
     const int w = (int)width;
     bool bad = false, ended = false;
     for (long long i = 0; i < rows && !bad; i++) {
-      // A file cut short keeps what it holds; the rows it lacks are black.
       size_t got = ended ? 0 : std::fread(row, 1, rowBytes, f);
       if (got < rowBytes) {
         ended = true;
