@@ -139,7 +139,7 @@ uint32_t le32(const unsigned char *p) {
 // kind, and for anything unexpected (a file that ends within or right after
 // its headers, an index beyond the palette, a pixel offset inside the headers
 // or beyond 2 GB): Qt's reader then decides. A file cut short within its
-// pixels keeps the rows it holds; the rest is black.
+// pixels keeps the whole rows it holds; the rest is black.
 QImage *readBmpRows(const char *filename) {
   FILE *f = std::fopen(filename, "rb");
   if (!f) return nullptr;
@@ -186,13 +186,11 @@ QImage *readBmpRows(const char *filename) {
     const int w = (int)width;
     bool bad = false, ended = false;
     for (long long i = 0; i < rows && !bad; i++) {
-      size_t got = ended ? 0 : std::fread(row, 1, rowBytes, f);
-      if (got < rowBytes) {
-        ended = true;
-        std::memset(row + got, 0, rowBytes - got);
-      }
       unsigned char *out = tile->scanLine((int)(height > 0 ? rows - 1 - i : i));
-      if (bits == 24) {
+      if (ended || std::fread(row, 1, rowBytes, f) != rowBytes) {
+        ended = true;
+        std::memset(out, 0, (size_t)w * 3);
+      } else if (bits == 24) {
         std::memcpy(out, row, (size_t)w * 3);
       } else if (bits == 32) {
         const unsigned char *in = row;

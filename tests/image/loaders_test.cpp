@@ -515,6 +515,76 @@ TEST_F(Loaders, BmpIsOneTile) {
   EXPECT_EQ(scriptedLastMessage().title, "Unable to Load BMP");
 }
 
+// A BMP with a 40-byte information header: bits 1, 4, 8 (palette of `colors`
+// gray-blue entries), 24 or 32; rows bottom-up, or top-down for topDown.
+// Pixel (x, y) holds the index or colour (x * 7 + y * 13) * 37.
+bytes handBmp(int w, int h, int bits, bool topDown, unsigned colors) {
+  unsigned rowBytes = ((unsigned)w * bits + 31) / 32 * 4;
+  unsigned table = bits <= 8 ? 4 * colors : 0;
+  bytes b(54 + table + rowBytes * h, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; i++) b[at + i] = (uint8_t)(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put32(2, (uint32_t)b.size());
+  put32(10, 54 + table);
+  put32(14, 40);
+  put32(18, (uint32_t)w);
+  put32(22, (uint32_t)(topDown ? -h : h));
+  b[26] = 1, b[28] = (uint8_t)bits;
+  put32(46, bits <= 8 ? colors : 0);
+  for (unsigned i = 0; i < colors && bits <= 8; i++)
+    b[54 + 4 * i] = (uint8_t)(i * 9), b[55 + 4 * i] = (uint8_t)(i * 5), b[56 + 4 * i] = (uint8_t)(200 - i);
+  for (int y = 0; y < h; y++) {
+    uint8_t *row = &b[54 + table + (size_t)rowBytes * (topDown ? y : h - 1 - y)];
+    for (int x = 0; x < w; x++) {
+      unsigned v = (unsigned)(x * 7 + y * 13) * 37;
+      if (bits <= 8) {
+        v %= colors;
+        row[x * bits / 8] |= (uint8_t)(v << (8 - bits - x * bits % 8));
+      } else {
+        for (int k = 0; k < bits / 8; k++) row[x * bits / 8 + k] = (uint8_t)(v >> (3 * k));
+      }
+    }
+  }
+  return b;
+}
+
+TEST_F(Loaders, BmpKindsReadAsQtReadsThem) {
+  struct {
+    int bits;
+    unsigned colors;
+    bool topDown;
+  } kinds[] = {{1, 2, false}, {4, 16, true}, {4, 11, false}, {8, 256, false}, {8, 100, true},
+               {24, 0, false}, {24, 0, true}, {32, 0, false}, {32, 0, true}};
+  for (auto &k : kinds) {
+    SCOPED_TRACE(std::to_string(k.bits) + " bits, " + std::to_string(k.colors) + " colours" +
+                 (k.topDown ? ", top-down" : ""));
+    const int w = 37, h = 9;
+    bytes file = handBmp(w, h, k.bits, k.topDown, k.colors);
+    std::string path = tempFile(file, ".bmp");
+    QImage qt = QImage(QString::fromLocal8Bit(path.c_str()), "BMP").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(qt.isNull());
+    ASSERT_EQ(LoadMyImage(path.c_str()), 1);
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++) {
+        QRgb c = qt.pixel(x, y);
+        ASSERT_EQ(pixelAt(id, x, y), rgb(qRed(c), qGreen(c), qBlue(c))) << x << "," << y;
+      }
+    // Cut within its pixels, the file keeps the rows it holds; the rest is black.
+    size_t rowBytes = ((size_t)w * k.bits + 31) / 32 * 4;
+    bytes cut(file.begin(), file.end() - (long)(rowBytes * 4));
+    ASSERT_EQ(LoadMyImage(tempFile(cut, ".bmp").c_str()), 1);
+    for (int y = 0; y < h; y++) {
+      bool held = k.topDown ? y < h - 4 : y >= 4;
+      for (int x = 0; x < w; x++) {
+        QRgb c = qt.pixel(x, y);
+        ASSERT_EQ(pixelAt(id, x, y), held ? rgb(qRed(c), qGreen(c), qBlue(c)) : 0u) << x << "," << y;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 // RGBA pixels of a small test picture: a ramp with some transparency.
