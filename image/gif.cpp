@@ -238,9 +238,9 @@ int readImageSmallCodes(oldrzImagePtr im, gifSource *s, int c, int len, int heig
     const int n = length[from] ? length[from] + (repeat ? 1 : 0) : 0;
     const size_t at = (size_t)(r.row - base) + (size_t)r.x;  // where this string starts
     if (n > 0 && n <= 8 && len - r.x >= 8) {
-      // A short string is stored as eight bytes at once; the bytes past its
-      // end lie further on in the row and are written again by the strings
-      // that follow (or cleared when the data ends first).
+      // A short string is stored as eight bytes at once. The bytes past its
+      // end are 0 and fall further on in the row, where nothing is written
+      // yet: they stay at index 0 unless the strings that follow cover them.
       unsigned long long v = repeat ? packed[oldCode] | (unsigned long long)firstCode << (8 * (n - 1))
                                     : packed[code];
       unsigned char *out = r.row + r.x;
@@ -326,11 +326,6 @@ int readImageSmallCodes(oldrzImagePtr im, gifSource *s, int c, int len, int heig
     last = at;
   }
   std::free(in);
-  if (!r.finished) {
-    // Nothing was meant to be written past the cursor: the row stays at index 0 there.
-    int end = r.x + 8 < len ? r.x + 8 : len;
-    std::memset(r.row + r.x, 0, (size_t)(end - r.x));
-  }
   for (int i = 0; i < 256; i++)
     if (used[i]) im->open[i] = 0;
   return result;

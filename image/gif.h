@@ -43,7 +43,7 @@ struct gifSource {
   unsigned short prefix[4096], length[4096];
   unsigned char suffix[4096];
   unsigned int place[4096];    // where a non-interlaced image already holds the string
-  unsigned long long packed[4096];  // a string of up to 8 indices, the first in the low byte
+  unsigned long long packed[4096];  // a string of up to 8 indices, the first in the low byte, 0 above
   unsigned char string[4096];  // a decoded string that crosses the end of a row
   int tooLarge;            // the image declared a size beyond the picture limit
   int invalid;             // the data held an LZW code size or an index out of range
