@@ -135,7 +135,8 @@ uint32_t le32(const unsigned char *p) {
 // rows, one file row at a time, so that the picture is held only once: an
 // information header of 40 bytes or one of its longer successors, one plane,
 // no compression, 1, 4 or 8 bits of palette index or 24 or 32 bits of colour
-// (the fourth byte unused), rows stored either way up. Null for any other
+// (the fourth byte unused, also when bit fields give that order), rows stored
+// either way up. Null for any other
 // kind, and for anything unexpected (a file that ends within or right after
 // its headers, an index beyond the palette, a pixel offset inside the headers
 // or beyond 2 GB): Qt's reader then decides. A file cut short within its
@@ -159,10 +160,25 @@ QImage *readBmpRows(const char *filename) {
     unsigned planes = le16(ih + 12), bits = le16(ih + 14);
     uint32_t compression = le32(ih + 16), colorsUsed = le32(ih + 32);
     long long rows = height < 0 ? -height : height;
-    if (planes != 1 || compression != 0 || width <= 0 || rows <= 0 ||
-        width * rows > imageDataPixelLimit)
-      break;
+    if (planes != 1 || width <= 0 || rows <= 0 || width * rows > imageDataPixelLimit) break;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) break;
+    // Bit fields are taken only as the plain byte order of 32-bit pixels: blue,
+    // green, red, and no alpha. The three masks follow a 40-byte header, or
+    // lie inside a longer one.
+    unsigned maskBytes = 0;
+    if (compression == 3 && bits == 32) {
+      unsigned char masks[12];
+      if (headerSize == 40) {
+        if (std::fread(masks, 1, 12, f) != 12) break;
+        maskBytes = 12;
+      } else {
+        std::memcpy(masks, ih + 40, 12);
+        if (headerSize >= 56 && le32(ih + 52) != 0) break;
+      }
+      if (le32(masks) != 0xff0000u || le32(masks + 4) != 0xff00u || le32(masks + 8) != 0xffu) break;
+    } else if (compression != 0) {
+      break;
+    }
     // The palette (blue, green, red, unused) follows the information header.
     unsigned colors = 0;
     unsigned char table[256 * 4];
@@ -176,7 +192,7 @@ QImage *readBmpRows(const char *filename) {
     // A file that ends with its headers holds no picture at all.
     if (std::fgetc(f) == EOF) break;
     uint32_t offset = le32(fh + 10);
-    if (offset < 14 + headerSize + 4 * colors || offset > 0x7fffffffu ||
+    if (offset < 14 + headerSize + maskBytes + 4 * colors || offset > 0x7fffffffu ||
         std::fseek(f, (long)offset, SEEK_SET) != 0)
       break;
     size_t rowBytes = (size_t)((width * bits + 31) / 32 * 4);

@@ -516,11 +516,12 @@ TEST_F(Loaders, BmpIsOneTile) {
 }
 
 // A BMP with a 40-byte information header: bits 1, 4, 8 (palette of `colors`
-// gray-blue entries), 24 or 32; rows bottom-up, or top-down for topDown.
-// Pixel (x, y) holds the index or colour (x * 7 + y * 13) * 37.
-bytes handBmp(int w, int h, int bits, bool topDown, unsigned colors) {
+// gray-blue entries), 24 or 32 (with bit fields in the usual order when
+// `fields`); rows bottom-up, or top-down for topDown. Pixel (x, y) holds the
+// index or colour (x * 7 + y * 13) * 37.
+bytes handBmp(int w, int h, int bits, bool topDown, unsigned colors, bool fields = false) {
   unsigned rowBytes = ((unsigned)w * bits + 31) / 32 * 4;
-  unsigned table = bits <= 8 ? 4 * colors : 0;
+  unsigned table = bits <= 8 ? 4 * colors : fields ? 12 : 0;
   bytes b(54 + table + rowBytes * h, 0);
   auto put32 = [&](size_t at, uint32_t v) {
     for (int i = 0; i < 4; i++) b[at + i] = (uint8_t)(v >> (8 * i));
@@ -533,6 +534,10 @@ bytes handBmp(int w, int h, int bits, bool topDown, unsigned colors) {
   put32(22, (uint32_t)(topDown ? -h : h));
   b[26] = 1, b[28] = (uint8_t)bits;
   put32(46, bits <= 8 ? colors : 0);
+  if (fields) {
+    put32(30, 3);
+    put32(54, 0xff0000), put32(58, 0xff00), put32(62, 0xff);
+  }
   for (unsigned i = 0; i < colors && bits <= 8; i++)
     b[54 + 4 * i] = (uint8_t)(i * 9), b[55 + 4 * i] = (uint8_t)(i * 5), b[56 + 4 * i] = (uint8_t)(200 - i);
   for (int y = 0; y < h; y++) {
@@ -554,14 +559,16 @@ TEST_F(Loaders, BmpKindsReadAsQtReadsThem) {
   struct {
     int bits;
     unsigned colors;
-    bool topDown;
-  } kinds[] = {{1, 2, false}, {4, 16, true}, {4, 11, false}, {8, 256, false}, {8, 100, true},
-               {24, 0, false}, {24, 0, true}, {32, 0, false}, {32, 0, true}};
+    bool topDown, fields;
+  } kinds[] = {{1, 2, false, false},  {4, 16, true, false}, {4, 11, false, false},
+               {8, 256, false, false}, {8, 100, true, false}, {24, 0, false, false},
+               {24, 0, true, false},   {32, 0, false, false}, {32, 0, true, false},
+               {32, 0, false, true}};
   for (auto &k : kinds) {
     SCOPED_TRACE(std::to_string(k.bits) + " bits, " + std::to_string(k.colors) + " colours" +
-                 (k.topDown ? ", top-down" : ""));
+                 (k.topDown ? ", top-down" : "") + (k.fields ? ", bit fields" : ""));
     const int w = 37, h = 9;
-    bytes file = handBmp(w, h, k.bits, k.topDown, k.colors);
+    bytes file = handBmp(w, h, k.bits, k.topDown, k.colors, k.fields);
     std::string path = tempFile(file, ".bmp");
     QImage qt = QImage(QString::fromLocal8Bit(path.c_str()), "BMP").convertToFormat(QImage::Format_ARGB32);
     ASSERT_FALSE(qt.isNull());
