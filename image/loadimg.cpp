@@ -131,6 +131,55 @@ uint32_t le32(const unsigned char *p) {
   return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
 }
 
+// Fills the tile from run-length data (RLE8 for 8 bits, RLE4 for 4), rows
+// bottom-up: runs of one index (of two alternating indices for 4 bits), runs
+// of literal indices padded to a 16-bit boundary, end of row, moves right and
+// up, and the end of the picture, which must come. Pixels no data reaches show
+// index 0. 0 for data that leaves its row or the picture, an index beyond the
+// palette, or data cut short: Qt's reader then decides.
+int readRleRows(FILE *f, QImage *tile, unsigned bits, const unsigned char *table, unsigned colors) {
+  const int w = tile->width(), h = tile->height();
+  for (int y = 0; y < h; y++) {
+    unsigned char *out = tile->scanLine(y);
+    for (int x = 0; x < w; x++, out += 3) out[0] = table[0], out[1] = table[1], out[2] = table[2];
+  }
+  int x = 0, y = 0;
+  unsigned char literal[256];
+  auto put = [&](unsigned index) {
+    if (index >= colors) return false;
+    unsigned char *out = tile->scanLine(h - 1 - y) + 3 * x++;
+    out[0] = table[4 * index], out[1] = table[4 * index + 1], out[2] = table[4 * index + 2];
+    return true;
+  };
+  for (;;) {
+    int count = std::fgetc(f), value = std::fgetc(f);
+    if (count == EOF || value == EOF) return 0;
+    if (count > 0) {
+      if (y >= h || count > w - x) return 0;
+      for (int i = 0; i < count; i++)
+        if (!put(bits == 8 ? (unsigned)value : (i & 1) ? value & 15u : (unsigned)value >> 4)) return 0;
+    } else if (value == 0) {
+      x = 0;
+      y++;
+    } else if (value == 1) {
+      return 1;
+    } else if (value == 2) {
+      int dx = std::fgetc(f), dy = std::fgetc(f);
+      if (dx == EOF || dy == EOF || dx > w - x || dy >= h - y) return 0;
+      x += dx;
+      y += dy;
+    } else {
+      size_t bytes = bits == 8 ? (size_t)value : ((size_t)value + 1) / 2;
+      if (y >= h || value > w - x || std::fread(literal, 1, bytes + (bytes & 1), f) != bytes + (bytes & 1))
+        return 0;
+      for (int i = 0; i < value; i++) {
+        unsigned char b = literal[bits == 8 ? i : i / 2];
+        if (!put(bits == 8 ? b : (i & 1) ? b & 15u : (unsigned)b >> 4)) return 0;
+      }
+    }
+  }
+}
+
 // Reads the common kinds of BMP straight into a new tile of blue, green, red
 // rows, one file row at a time, so that the picture is held only once: an
 // information header of 40 bytes or one of its longer successors, one plane,
@@ -176,6 +225,8 @@ QImage *readBmpRows(const char *filename) {
         if (headerSize >= 56 && le32(ih + 52) != 0) break;
       }
       if (le32(masks) != 0xff0000u || le32(masks + 4) != 0xff00u || le32(masks + 8) != 0xffu) break;
+    } else if ((compression == 1 && bits == 8) || (compression == 2 && bits == 4)) {
+      if (height < 0) break;  // run-length rows are stored bottom-up
     } else if (compression != 0) {
       break;
     }
@@ -201,6 +252,10 @@ QImage *readBmpRows(const char *filename) {
     if (!row || !tile || tile->isNull()) break;
     const int w = (int)width;
     bool bad = false, ended = false;
+    if (compression == 1 || compression == 2) {
+      done = readRleRows(f, tile, bits, table, colors);
+      break;
+    }
     for (long long i = 0; i < rows && !bad; i++) {
       unsigned char *out = tile->scanLine((int)(height > 0 ? rows - 1 - i : i));
       if (ended || std::fread(row, 1, rowBytes, f) != rowBytes) {

@@ -555,7 +555,46 @@ bytes handBmp(int w, int h, int bits, bool topDown, unsigned colors, bool fields
   return b;
 }
 
+// A bottom-up BMP of run-length rows (RLE8 for 8 bits, RLE4 for 4) with a
+// palette of 16 entries.
+bytes rleBmp(int w, int h, int bits, const bytes &data) {
+  bytes b(54 + 64, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; i++) b[at + i] = (uint8_t)(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put32(2, (uint32_t)(b.size() + data.size()));
+  put32(10, 54 + 64);
+  put32(14, 40);
+  put32(18, (uint32_t)w);
+  put32(22, (uint32_t)h);
+  b[26] = 1, b[28] = (uint8_t)bits;
+  put32(30, bits == 8 ? 1 : 2);
+  put32(46, 16);
+  for (int i = 0; i < 16; i++) b[54 + 4 * i] = (uint8_t)(i * 16), b[55 + 4 * i] = (uint8_t)(255 - i * 9), b[56 + 4 * i] = (uint8_t)(i * 5);
+  b.insert(b.end(), data.begin(), data.end());
+  return b;
+}
+
 TEST_F(Loaders, BmpKindsReadAsQtReadsThem) {
+  // Run-length rows: runs, literal runs (padded to 16 bits), row ends, the end.
+  struct {
+    int w, h, bits;
+    bytes data;
+  } runs[] = {{6, 3, 8, {3, 1, 0, 3, 2, 3, 4, 0, 0, 0, 6, 5, 0, 0, 0, 4, 6, 7, 8, 9, 2, 10, 0, 1}},
+              {5, 3, 4, {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 2, 0x89, 3, 0xab, 0, 1}}};
+  for (auto &r : runs) {
+    SCOPED_TRACE("run-length, " + std::to_string(r.bits) + " bits");
+    std::string path = tempFile(rleBmp(r.w, r.h, r.bits, r.data), ".bmp");
+    QImage qt = QImage(QString::fromLocal8Bit(path.c_str()), "BMP").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(qt.isNull());
+    ASSERT_EQ(LoadMyImage(path.c_str()), 1);
+    for (int y = 0; y < r.h; y++)
+      for (int x = 0; x < r.w; x++) {
+        QRgb c = qt.pixel(x, y);
+        ASSERT_EQ(pixelAt(id, x, y), rgb(qRed(c), qGreen(c), qBlue(c))) << x << "," << y;
+      }
+  }
   struct {
     int bits;
     unsigned colors;
