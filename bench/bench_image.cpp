@@ -2,7 +2,8 @@
 // PNG and JPEG through LoadMyImage next to a bare decode of the same file to RGB
 // rows; GIF decoding on a photo-like and a flat picture (next to giflib when it
 // is installed); the magic wand on a 4000 x 4000 picture; and the peak memory
-// of loading a 10000 x 10000 JPEG. The pictures are made on first use in /tmp.
+// of loading a 10000 x 10000 JPEG and a 6000 x 4000 BMP. The pictures are made
+// on first use in /tmp.
 #include <benchmark/benchmark.h>
 
 #include <csetjmp>
@@ -417,6 +418,55 @@ void BM_PeakMemoryJpeg10000(benchmark::State &state) {
   }
 }
 
+// A 24-bit bottom-up BMP of width x height with a gradient.
+std::string makeBmp(int width, int height) {
+  std::string path = "/tmp/tilvane_bench_" + std::to_string(width) + "x" + std::to_string(height) + ".bmp";
+  if (exists(path)) return path;
+  unsigned rowBytes = ((unsigned)width * 3 + 3) & ~3u;
+  unsigned size = 54 + rowBytes * (unsigned)height;
+  unsigned char h[54];
+  std::memset(h, 0, sizeof h);
+  auto put32 = [&](int at, unsigned v) {
+    for (int i = 0; i < 4; i++) h[at + i] = (unsigned char)(v >> (8 * i));
+  };
+  h[0] = 'B', h[1] = 'M';
+  put32(2, size);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, (unsigned)width);
+  put32(22, (unsigned)height);
+  h[26] = 1, h[28] = 24;
+  put32(34, rowBytes * (unsigned)height);
+  FILE *f = std::fopen(path.c_str(), "wb");
+  std::fwrite(h, 1, sizeof h, f);
+  std::vector<unsigned char> row(rowBytes, 0);
+  for (int y = 0; y < height; y++) {
+    for (int x = 0; x < width; x++) {
+      row[3 * x] = (unsigned char)x, row[3 * x + 1] = (unsigned char)y, row[3 * x + 2] = (unsigned char)(x + y);
+    }
+    std::fwrite(row.data(), 1, row.size(), f);
+  }
+  std::fclose(f);
+  return path;
+}
+
+// The same for a 6000 x 4000 BMP, next to the 72 MB of its 24-bit pixels.
+void BM_PeakMemoryBmp6000x4000(benchmark::State &state) {
+  std::string path = makeBmp(6000, 4000);
+  for (auto _ : state) {
+    std::string command = "/proc/" + std::to_string(getpid()) + "/exe --load-and-report " + path;
+    FILE *p = popen(command.c_str(), "r");
+    long before = 0, after = 0;
+    if (!p || std::fscanf(p, "%ld %ld", &before, &after) != 2) state.SkipWithError("child load failed");
+    if (p) pclose(p);
+    const double pixelsMB = 6000.0 * 4000 * 3 / (1024 * 1024);
+    state.counters["peakMB"] = after / 1024.0;
+    state.counters["beforeLoadMB"] = before / 1024.0;
+    state.counters["pixelsMB"] = pixelsMB;
+    state.counters["peakOverPixels"] = (after - before) / 1024.0 / pixelsMB;
+  }
+}
+
 int loadAndReport(const char *path) {
   trueColour();
   struct rusage before;
@@ -442,6 +492,7 @@ BENCHMARK(BM_LoadMyImageGifPhoto)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadMyImageGifFlat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MagicWand256Rays)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemoryJpeg10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PeakMemoryBmp6000x4000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char **argv) {
   if (argc == 3 && std::strcmp(argv[1], "--load-and-report") == 0) return loadAndReport(argv[2]);

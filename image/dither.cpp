@@ -85,7 +85,7 @@ void BuildSyspCube(const paletteEntry *sysp, int syspColors, int syspCube[8][8][
       }
 }
 
-void DitherRowTruecolorRGB(unsigned char *out, const unsigned char *in, int w) {
+TILVANE_PIXEL_LOOP void DitherRowTruecolorRGB(unsigned char *out, const unsigned char *in, int w) {
   for (int x = 0; x < w; x++, in += 3, out += 3) {
     unsigned char r = in[0], g = in[1], b = in[2];
     out[0] = b;
@@ -94,11 +94,11 @@ void DitherRowTruecolorRGB(unsigned char *out, const unsigned char *in, int w) {
   }
 }
 
-void DitherRowTruecolorGray(unsigned char *out, const unsigned char *in, int w) {
+TILVANE_PIXEL_LOOP void DitherRowTruecolorGray(unsigned char *out, const unsigned char *in, int w) {
   for (int x = 0; x < w; x++, out += 3) out[0] = out[1] = out[2] = in[x];
 }
 
-void DitherRowTruecolorPalette(unsigned char *out, const unsigned char *in, int w,
+TILVANE_PIXEL_LOOP void DitherRowTruecolorPalette(unsigned char *out, const unsigned char *in, int w,
                                const unsigned char *sourcep) {
   for (int x = 0; x < w; x++, out += 3) {
     const unsigned char *e = sourcep + 4 * in[x];
@@ -110,37 +110,47 @@ void DitherRowTruecolorPalette(unsigned char *out, const unsigned char *in, int 
 
 namespace {
 // One step of the cube's error carry: the level (0-5) of the accumulated value.
-inline int cubeLevel(int &acc, int value) {
+// The carry left is below 51, so with a value of at most 255 the sum stays
+// below 306 and its level never passes 5.
+TILVANE_PIXEL_LOOP inline int cubeLevel(int &acc, int value) {
   acc += value;
   int level = acc / 51;
-  if (level > 5) level = 5;
   acc -= level * 51;
   return level;
 }
 
-// One step of the system palette's error carry: the level (0-7).
-inline int syspLevel(int acc) {
-  if (acc < 0) return 0;
-  if (acc > 255) return 7;
-  return acc / 32;
+// One step of the system palette's error carry: the level (0-7) of the
+// accumulated value held to 0-255. One unsigned test finds both ends.
+TILVANE_PIXEL_LOOP inline int syspLevel(int acc) {
+  if ((unsigned)acc <= 255u) return acc >> 5;
+  return acc < 0 ? 0 : 7;
 }
 
-inline void syspPixel(unsigned char *out, int r, int g, int b, int acc[3],
-                      const int syspCube[8][8][8], const paletteEntry *sysp) {
-  acc[0] += r;
-  acc[1] += g;
-  acc[2] += b;
-  const paletteEntry &e = sysp[syspCube[syspLevel(acc[0])][syspLevel(acc[1])][syspLevel(acc[2])]];
-  out[0] = e.blue;
-  out[1] = e.green;
-  out[2] = e.red;
-  acc[0] -= e.red;
-  acc[1] -= e.green;
-  acc[2] -= e.blue;
+// Converts w pixels of one row to the nearest system colours with the error
+// carried along the row; pixel(x) gives the red, green and blue of pixel x
+// as red + 256 * green + 65536 * blue. The carries are plain locals, so that the loop keeps them in registers.
+template <class Pixel>
+TILVANE_PIXEL_LOOP void syspRow(unsigned char *out, int w, Pixel pixel, const int syspCube[8][8][8],
+             const paletteEntry *sysp) {
+  int ar = 0, ag = 0, ab = 0;
+  const int *cube = &syspCube[0][0][0];
+  for (int x = 0; x < w; x++, out += 3) {
+    unsigned rgb = pixel(x);  // red in the low byte
+    ar += (int)(rgb & 255);
+    ag += (int)((rgb >> 8) & 255);
+    ab += (int)(rgb >> 16);
+    const paletteEntry &e = sysp[cube[(syspLevel(ar) << 6) | (syspLevel(ag) << 3) | syspLevel(ab)]];
+    out[0] = e.blue;
+    out[1] = e.green;
+    out[2] = e.red;
+    ar -= e.red;
+    ag -= e.green;
+    ab -= e.blue;
+  }
 }
 }  // namespace
 
-void DitherRow666RGB(unsigned char *out, const unsigned char *in, int w) {
+TILVANE_PIXEL_LOOP void DitherRow666RGB(unsigned char *out, const unsigned char *in, int w) {
   int ar = 0, ag = 0, ab = 0;
   for (int x = 0; x < w; x++, in += 3) {
     int r = cubeLevel(ar, in[0]);
@@ -150,12 +160,12 @@ void DitherRow666RGB(unsigned char *out, const unsigned char *in, int w) {
   }
 }
 
-void DitherRow666Gray(unsigned char *out, const unsigned char *in, int w) {
+TILVANE_PIXEL_LOOP void DitherRow666Gray(unsigned char *out, const unsigned char *in, int w) {
   int acc = 0;
   for (int x = 0; x < w; x++) out[x] = (unsigned char)(cubeLevel(acc, in[x]) * 43);
 }
 
-void DitherRow666Palette(unsigned char *out, const unsigned char *in, int w,
+TILVANE_PIXEL_LOOP void DitherRow666Palette(unsigned char *out, const unsigned char *in, int w,
                          const unsigned char *sourcep) {
   int ar = 0, ag = 0, ab = 0;
   for (int x = 0; x < w; x++) {
@@ -167,26 +177,26 @@ void DitherRow666Palette(unsigned char *out, const unsigned char *in, int w,
   }
 }
 
-void DitherRowSyspRGB(unsigned char *out, const unsigned char *in, int w,
+TILVANE_PIXEL_LOOP void DitherRowSyspRGB(unsigned char *out, const unsigned char *in, int w,
                       const int syspCube[8][8][8], const paletteEntry *sysp) {
-  int acc[3] = {0, 0, 0};
-  for (int x = 0; x < w; x++, in += 3, out += 3) syspPixel(out, in[0], in[1], in[2], acc, syspCube, sysp);
+  syspRow(out, w, [in](int x) { return in[3 * x] | in[3 * x + 1] << 8 | (unsigned)in[3 * x + 2] << 16; },
+          syspCube, sysp);
 }
 
-void DitherRowSyspGray(unsigned char *out, const unsigned char *in, int w,
+TILVANE_PIXEL_LOOP void DitherRowSyspGray(unsigned char *out, const unsigned char *in, int w,
                        const int syspCube[8][8][8], const paletteEntry *sysp) {
-  int acc[3] = {0, 0, 0};
-  for (int x = 0; x < w; x++, out += 3) syspPixel(out, in[x], in[x], in[x], acc, syspCube, sysp);
+  syspRow(out, w, [in](int x) { return in[x] * 0x010101u; }, syspCube, sysp);
 }
 
-void DitherRowSyspPalette(unsigned char *out, const unsigned char *in, int w,
+TILVANE_PIXEL_LOOP void DitherRowSyspPalette(unsigned char *out, const unsigned char *in, int w,
                           const unsigned char *sourcep, const int syspCube[8][8][8],
                           const paletteEntry *sysp, int syspColors) {
-  int acc[3] = {0, 0, 0};
-  for (int x = 0; x < w; x++, out += 3) {
-    const unsigned char *e = sourcep + 4 * in[x];
-    syspPixel(out, e[0], e[1], e[2], acc, syspCube, sysp);
-  }
+  syspRow(out, w,
+          [in, sourcep](int x) {
+            const unsigned char *e = sourcep + 4 * in[x];
+            return e[0] | e[1] << 8 | (unsigned)e[2] << 16;
+          },
+          syspCube, sysp);
 }
 
 void ditherRow(const paletteInfo *pa, int kind, unsigned char *out, const unsigned char *in, int w,

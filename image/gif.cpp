@@ -3,6 +3,7 @@
 // which converts the palette image row by row into tiles.
 #include "image/gif.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -61,6 +62,273 @@ int firstCodeAfterClear(gifSource *s) {
   if (code < 0 || code == s->endCode) return -2;
   s->firstCode = s->oldCode = code;
   return code;
+}
+
+// Where decoded indices go: the current row and column, the interlace pass,
+// and which indices were written.
+struct rowCursor {
+  oldrzImagePtr im;
+  unsigned char *row;
+  int x, y, pass, rowsDone, width, height, interlace;
+  bool finished;
+};
+
+// Moves to the next row once a row is full; rows follow in file order (every
+// eighth, fourth, second row per pass when interlaced).
+void nextRow(rowCursor *r) {
+  static const int passStep[4] = {8, 8, 4, 2};
+  static const int passStart[4] = {0, 4, 2, 1};
+  r->x = 0;
+  loadProgress(++r->rowsDone, r->height);
+  if (!r->interlace) {
+    r->y++;
+  } else {
+    r->y += passStep[r->pass];
+    // Passes whose first row lies below the image hold no rows.
+    while (r->y >= r->height && r->pass < 3) r->y = passStart[++r->pass];
+  }
+  if (r->y >= r->height) r->finished = true;
+  else r->row = r->im->pixels[r->y];
+}
+
+// Writes n indices from string at the cursor, across rows; stops when the
+// image is full.
+void putString(rowCursor *r, const unsigned char *string, int n) {
+  while (n > 0 && !r->finished) {
+    int room = r->width - r->x;
+    int m = n < room ? n : room;
+    std::memcpy(r->row + r->x, string, (size_t)m);
+    r->x += m;
+    string += m;
+    n -= m;
+    if (r->x == r->width) nextRow(r);
+  }
+}
+
+// Moves the cursor of a non-interlaced image on by n indices written in place.
+void advance(rowCursor *r, int n) {
+  r->x += n;
+  while (r->x >= r->width && !r->finished) {
+    int rest = r->x - r->width;
+    nextRow(r);
+    r->x = rest;
+  }
+}
+
+// The code reader of the image decoder: data sub-blocks are read one at a time
+// and their bits kept in a 64-bit store, lowest bits first. A block that cannot
+// be read whole, or the block of length 0, ends the data, as in GetCode.
+struct codeReader {
+  gifSource *s;
+  uint64_t bits;
+  int count;  // bits held
+  int pos, size, ended;
+  unsigned char block[256 + 8];
+};
+
+void refill(codeReader *r) {
+  while (r->count <= 56) {
+    if (r->pos >= r->size) {
+      if (r->ended) return;
+      int n = GetDataBlock(r->s, r->block);
+      if (n <= 0) {
+        r->ended = 1;
+        return;
+      }
+      r->pos = 0;
+      r->size = n;
+    }
+    if (r->size - r->pos >= 8) {
+      // Eight bytes at once; only the whole bytes that fit are counted.
+      uint64_t word = 0;
+      for (int i = 7; i >= 0; i--) word = (word << 8) | r->block[r->pos + i];
+      int take = (64 - r->count) >> 3;
+      r->bits |= word << r->count;
+      if (r->count + 8 * take < 64) r->bits &= (~(uint64_t)0) >> (64 - r->count - 8 * take);
+      r->pos += take;
+      r->count += 8 * take;
+    } else {
+      r->bits |= (uint64_t)r->block[r->pos++] << r->count;
+      r->count += 8;
+    }
+  }
+}
+
+// The next code of size bits, or -1 when the data ends first.
+inline int readCode(codeReader *r, int size) {
+  if (r->count < size) {
+    refill(r);
+    if (r->count < size) return -1;
+  }
+  int code = (int)(r->bits & ((1u << size) - 1));
+  r->bits >>= size;
+  r->count -= size;
+  return code;
+}
+
+// Decodes the LZW data of an image with a code size of at most 8 (so that
+// every root, and hence every index the table holds, is at most 255) into the
+// image. The table, the handling of odd codes (a code at or beyond the next
+// free entry repeats the previous string and its first index; a string longer
+// than the stack ends the data) and where decoding stops are those of
+// LWZReadByte; a whole string is written at once when its length is known.
+// 1 on success, 0 for an index above 255 (source->invalid is set).
+int readImageSmallCodes(oldrzImagePtr im, gifSource *s, int c, int len, int height,
+                        int interlace) {
+  const int clear = 1 << c, end = clear + 1;
+  unsigned short *prefix = s->prefix, *length = s->length;
+  unsigned char *suffix = s->suffix;
+  unsigned *place = s->place;
+  unsigned char *const base = im->pixels[0];
+  const size_t total = (size_t)len * (size_t)height;
+  size_t last = 0;  // where the previous code's string starts (non-interlaced images)
+  unsigned long long *packed = s->packed;
+  for (int i = 0; i < lzwTableSize; i++) {
+    prefix[i] = 0;
+    suffix[i] = i < clear ? (unsigned char)i : 0;
+    length[i] = i < clear ? 1 : 0;
+    packed[i] = i < clear ? (unsigned long long)i : 0;
+  }
+  int codeSize = c + 1, maxCode = clear + 2, maxCodeSize = 2 * clear;
+  int oldCode = 0, firstCode = 0;
+  bool needFirst = true;
+  unsigned char used[256];
+  std::memset(used, 0, sizeof used);
+  rowCursor r{im, im->pixels[0], 0, 0, 0, 0, len, height, interlace, false};
+  codeReader *in = (codeReader *)std::malloc(sizeof(codeReader));
+  if (!in) return 1;  // as when the data ends at once
+  in->s = s;
+  in->bits = 0;
+  in->count = in->pos = in->size = in->ended = 0;
+  int result = 1;
+  while (!r.finished) {
+    if (needFirst) {
+      // The first code after a clear code stands for itself.
+      int code;
+      do {
+        code = readCode(in, codeSize);
+      } while (code == clear);
+      if (code < 0 || code == end) break;
+      if (code > 255) {
+        s->invalid = 1;
+        result = 0;
+        break;
+      }
+      firstCode = oldCode = code;
+      needFirst = false;
+      used[code] = 1;
+      last = (size_t)(r.row - base) + (size_t)r.x;
+      r.row[r.x] = (unsigned char)code;
+      if (++r.x >= len) nextRow(&r);
+      continue;
+    }
+    int code = readCode(in, codeSize);
+    if (code < 0 || code == end) break;
+    if (code == clear) {
+      // Only the entries made since the last clear code are emptied.
+      for (int i = clear; i < maxCode; i++) prefix[i] = suffix[i] = 0, length[i] = 0;
+      codeSize = c + 1;
+      maxCode = clear + 2;
+      maxCodeSize = 2 * clear;
+      needFirst = true;
+      continue;
+    }
+    const bool repeat = code >= maxCode;
+    const int from = repeat ? oldCode : code;
+    const int n = length[from] ? length[from] + (repeat ? 1 : 0) : 0;
+    const size_t at = (size_t)(r.row - base) + (size_t)r.x;  // where this string starts
+    if (n > 0 && n <= 8 && len - r.x >= 8) {
+      // A short string is stored as eight bytes at once. The bytes past its
+      // end are 0 and fall further on in the row, where nothing is written
+      // yet: they stay at index 0 unless the strings that follow cover them.
+      unsigned long long v = repeat ? packed[oldCode] | (unsigned long long)firstCode << (8 * (n - 1))
+                                    : packed[code];
+      unsigned char *out = r.row + r.x;
+      for (int i = 0; i < 8; i++) out[i] = (unsigned char)(v >> (8 * i));
+      firstCode = (int)(v & 0xff);
+      used[firstCode] = 1;  // every other index of the string was a first index before
+      r.x += n;
+      if (r.x == len) nextRow(&r);
+    } else if (n > 4 && !interlace) {
+      // The rows of a non-interlaced image lie one after the other, and a
+      // string of known length is already in them: the one of the previous
+      // code (with its first index again at the end) or the one its entry was
+      // made from (the previous code's string at that time and one index).
+      size_t room = total - at, m = (size_t)n < room ? (size_t)n : room;
+      if (repeat) {
+        // The copy overlaps its source by the one index at the end.
+        size_t head = m < (size_t)n - 1 ? m : (size_t)n - 1;
+        std::memcpy(base + at, base + last, head);
+        if (m == (size_t)n) base[at + n - 1] = base[last];
+      } else {
+        std::memcpy(base + at, base + place[code], m);
+      }
+      firstCode = base[at];
+      used[firstCode] = 1;  // every other index of the string was a first index before
+      advance(&r, (int)m);
+    } else if (n > 0) {
+      // The string's length is known: it is written back to front, straight
+      // into the row when it fits.
+      const bool direct = n <= len - r.x;
+      unsigned char *out = direct ? r.row + r.x : s->string;
+      unsigned char *p = out + n - 1;
+      if (repeat) *p-- = (unsigned char)firstCode;
+      int k = from;
+      while (k >= clear) {
+        *p-- = suffix[k];
+        k = prefix[k];
+      }
+      *p = (unsigned char)k;
+      firstCode = k;
+      used[k] = 1;  // every other index of the string was a first index before
+      if (direct) {
+        r.x += n;
+        if (r.x == len) nextRow(&r);
+      } else {
+        putString(&r, s->string, n);
+      }
+    } else {
+      // The general walk through the table, index by index as LWZReadByte.
+      int *stack = s->stack;
+      int sp = 0, k = code;
+      if (repeat) {
+        stack[sp++] = firstCode;
+        k = oldCode;
+      }
+      while (k >= clear && sp < stackSize) {
+        stack[sp++] = suffix[k];
+        k = prefix[k];
+      }
+      if (sp >= stackSize) break;  // a string longer than the stack ends the data
+      stack[sp++] = firstCode = suffix[k];
+      while (sp > 0 && !r.finished) {
+        int v = stack[--sp];
+        used[v] = 1;
+        r.row[r.x] = (unsigned char)v;
+        if (++r.x >= len) nextRow(&r);
+      }
+    }
+    if (maxCode < lzwTableSize) {
+      place[maxCode] = (unsigned)last;
+      prefix[maxCode] = (unsigned short)oldCode;
+      suffix[maxCode] = (unsigned char)firstCode;
+      // The length is known when the prefix is an earlier entry of known length.
+      length[maxCode] = (unsigned short)(oldCode < maxCode && length[oldCode] ? length[oldCode] + 1 : 0);
+      if (length[maxCode] && length[maxCode] <= 8)
+        packed[maxCode] = packed[oldCode] | (unsigned long long)firstCode << (8 * length[oldCode]);
+      maxCode++;
+      if (maxCode >= maxCodeSize && maxCodeSize < lzwTableSize) {
+        maxCodeSize *= 2;
+        codeSize++;
+      }
+    }
+    oldCode = code;
+    last = at;
+  }
+  std::free(in);
+  for (int i = 0; i < 256; i++)
+    if (used[i]) im->open[i] = 0;
+  return result;
 }
 
 }  // namespace
@@ -245,6 +513,7 @@ int ReadImage(oldrzImagePtr im, gifSource *source, int len, int height, int cmap
     source->invalid = 1;
     return 0;
   }
+  if (c <= 8) return readImageSmallCodes(im, source, c, len, height, interlace);
   LWZReadByte(source, 1, c);
 
   static const int passStep[4] = {8, 8, 4, 2};

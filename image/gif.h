@@ -37,6 +37,14 @@ struct gifSource {
   int table[2][4096];
   int stack[8192];
   int sp;
+  // The same table as the image decoder keeps it for code sizes up to 8: each
+  // entry's prefix code, last index, and the length of its string (0 when the
+  // string is not known to end at a root within that many steps).
+  unsigned short prefix[4096], length[4096];
+  unsigned char suffix[4096];
+  unsigned int place[4096];    // where a non-interlaced image already holds the string
+  unsigned long long packed[4096];  // a string of up to 8 indices, the first in the low byte, 0 above
+  unsigned char string[4096];  // a decoded string that crosses the end of a row
   int tooLarge;            // the image declared a size beyond the picture limit
   int invalid;             // the data held an LZW code size or an index out of range
 };

@@ -3,6 +3,8 @@
 // Owns sx, sy.
 #include "image/loadimg.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -90,7 +92,7 @@ int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa) {
   return 1;
 }
 
-void rgbaRowsPut(rgbaRows *r, int y, const unsigned char *rgba, int x0, int n) {
+TILVANE_PIXEL_LOOP void rgbaRowsPut(rgbaRows *r, int y, const unsigned char *rgba, int x0, int n) {
   std::memset(r->rgb, 255, (size_t)r->width * 3);
   if (rgba) {
     if (x0 < 0) {
@@ -122,8 +124,184 @@ imageData *rgbaRowsEnd(rgbaRows *r, int keep) {
   return keep ? made : nullptr;
 }
 
+namespace {
+
+unsigned le16(const unsigned char *p) { return (unsigned)p[0] | ((unsigned)p[1] << 8); }
+uint32_t le32(const unsigned char *p) {
+  return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+
+// Fills the tile from run-length data (RLE8 for 8 bits, RLE4 for 4), rows
+// bottom-up: runs of one index (of two alternating indices for 4 bits), runs
+// of literal indices padded to a 16-bit boundary, end of row, moves right and
+// up, and the end of the picture, which must come. Pixels no data reaches show
+// index 0. 0 for data that leaves its row or the picture, an index beyond the
+// palette, or data cut short: Qt's reader then decides.
+int readRleRows(FILE *f, QImage *tile, unsigned bits, const unsigned char *table, unsigned colors) {
+  const int w = tile->width(), h = tile->height();
+  for (int y = 0; y < h; y++) {
+    unsigned char *out = tile->scanLine(y);
+    for (int x = 0; x < w; x++, out += 3) out[0] = table[0], out[1] = table[1], out[2] = table[2];
+  }
+  int x = 0, y = 0;
+  unsigned char literal[256];
+  auto put = [&](unsigned index) {
+    if (index >= colors) return false;
+    unsigned char *out = tile->scanLine(h - 1 - y) + 3 * x++;
+    out[0] = table[4 * index], out[1] = table[4 * index + 1], out[2] = table[4 * index + 2];
+    return true;
+  };
+  for (;;) {
+    int count = std::fgetc(f), value = std::fgetc(f);
+    if (count == EOF || value == EOF) return 0;
+    if (count > 0) {
+      if (y >= h || count > w - x) return 0;
+      for (int i = 0; i < count; i++)
+        if (!put(bits == 8 ? (unsigned)value : (i & 1) ? value & 15u : (unsigned)value >> 4)) return 0;
+    } else if (value == 0) {
+      x = 0;
+      y++;
+    } else if (value == 1) {
+      return 1;
+    } else if (value == 2) {
+      int dx = std::fgetc(f), dy = std::fgetc(f);
+      if (dx == EOF || dy == EOF || dx > w - x || dy >= h - y) return 0;
+      x += dx;
+      y += dy;
+    } else {
+      size_t bytes = bits == 8 ? (size_t)value : ((size_t)value + 1) / 2;
+      if (y >= h || value > w - x || std::fread(literal, 1, bytes + (bytes & 1), f) != bytes + (bytes & 1))
+        return 0;
+      for (int i = 0; i < value; i++) {
+        unsigned char b = literal[bits == 8 ? i : i / 2];
+        if (!put(bits == 8 ? b : (i & 1) ? b & 15u : (unsigned)b >> 4)) return 0;
+      }
+    }
+  }
+}
+
+// Reads the common kinds of BMP straight into a new tile of blue, green, red
+// rows, one file row at a time, so that the picture is held only once: an
+// information header of 40 bytes or one of its longer successors, one plane,
+// no compression, 1, 4 or 8 bits of palette index or 24 or 32 bits of colour
+// (the fourth byte unused, also when bit fields give that order), rows stored
+// either way up. Null for any other
+// kind, and for anything unexpected (a file that ends within or right after
+// its headers, an index beyond the palette, a pixel offset inside the headers
+// or beyond 2 GB): Qt's reader then decides. A file cut short within its
+// pixels keeps the whole rows it holds; the rest is black.
+QImage *readBmpRows(const char *filename) {
+  FILE *f = std::fopen(filename, "rb");
+  if (!f) return nullptr;
+  QImage *tile = nullptr;
+  unsigned char *row = nullptr;
+  bool done = false;
+  do {
+    unsigned char fh[14], ih[124];
+    if (std::fread(fh, 1, 14, f) != 14 || fh[0] != 'B' || fh[1] != 'M') break;
+    if (std::fread(ih, 1, 4, f) != 4) break;
+    uint32_t headerSize = le32(ih);
+    if (headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 &&
+        headerSize != 124)
+      break;
+    if (std::fread(ih + 4, 1, headerSize - 4, f) != headerSize - 4) break;
+    long long width = (int32_t)le32(ih + 4), height = (int32_t)le32(ih + 8);
+    unsigned planes = le16(ih + 12), bits = le16(ih + 14);
+    uint32_t compression = le32(ih + 16), colorsUsed = le32(ih + 32);
+    long long rows = height < 0 ? -height : height;
+    if (planes != 1 || width <= 0 || rows <= 0 || width * rows > imageDataPixelLimit) break;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) break;
+    // Bit fields are taken only as the plain byte order of 32-bit pixels: blue,
+    // green, red, and no alpha. The three masks follow a 40-byte header, or
+    // lie inside a longer one.
+    unsigned maskBytes = 0;
+    if (compression == 3 && bits == 32) {
+      unsigned char masks[12];
+      if (headerSize == 40) {
+        if (std::fread(masks, 1, 12, f) != 12) break;
+        maskBytes = 12;
+      } else {
+        std::memcpy(masks, ih + 40, 12);
+        if (headerSize >= 56 && le32(ih + 52) != 0) break;
+      }
+      if (le32(masks) != 0xff0000u || le32(masks + 4) != 0xff00u || le32(masks + 8) != 0xffu) break;
+    } else if ((compression == 1 && bits == 8) || (compression == 2 && bits == 4)) {
+      if (height < 0) break;  // run-length rows are stored bottom-up
+    } else if (compression != 0) {
+      break;
+    }
+    // The palette (blue, green, red, unused) follows the information header.
+    unsigned colors = 0;
+    unsigned char table[256 * 4];
+    if (bits <= 8) {
+      colors = colorsUsed ? colorsUsed : 1u << bits;
+      if (colors > (1u << bits)) break;
+      if (std::fread(table, 4, colors, f) != colors) break;
+    } else if (colorsUsed) {
+      break;  // a palette beside colour pixels
+    }
+    // A file that ends with its headers holds no picture at all.
+    if (std::fgetc(f) == EOF) break;
+    uint32_t offset = le32(fh + 10);
+    if (offset < 14 + headerSize + maskBytes + 4 * colors || offset > 0x7fffffffu ||
+        std::fseek(f, (long)offset, SEEK_SET) != 0)
+      break;
+    size_t rowBytes = (size_t)((width * bits + 31) / 32 * 4);
+    row = (unsigned char *)std::malloc(rowBytes);
+    tile = new (std::nothrow) QImage((int)width, (int)rows, QImage::Format_BGR888);
+    if (!row || !tile || tile->isNull()) break;
+    const int w = (int)width;
+    bool bad = false, ended = false;
+    if (compression == 1 || compression == 2) {
+      done = readRleRows(f, tile, bits, table, colors);
+      break;
+    }
+    for (long long i = 0; i < rows && !bad; i++) {
+      unsigned char *out = tile->scanLine((int)(height > 0 ? rows - 1 - i : i));
+      if (ended || std::fread(row, 1, rowBytes, f) != rowBytes) {
+        ended = true;
+        std::memset(out, 0, (size_t)w * 3);
+      } else if (bits == 24) {
+        std::memcpy(out, row, (size_t)w * 3);
+      } else if (bits == 32) {
+        const unsigned char *in = row;
+        for (int x = 0; x < w; x++, in += 4, out += 3) out[0] = in[0], out[1] = in[1], out[2] = in[2];
+      } else {
+        const unsigned mask = (1u << bits) - 1, perByte = 8 / bits;
+        for (int x = 0; x < w; x++, out += 3) {
+          unsigned shift = 8 - bits * (x % perByte + 1);
+          unsigned index = (row[x / perByte] >> shift) & mask;
+          if (index >= colors) {
+            bad = true;
+            break;
+          }
+          out[0] = table[4 * index], out[1] = table[4 * index + 1], out[2] = table[4 * index + 2];
+        }
+      }
+    }
+    done = !bad;
+  } while (false);
+  std::fclose(f);
+  std::free(row);
+  if (!done) {
+    delete tile;
+    return nullptr;
+  }
+  return tile;
+}
+
+}  // namespace
+
 int LoadBmp(const char *filename, imageData **idP) {
   *idP = nullptr;
+  if (QImage *tile = readBmpRows(filename)) {
+    *idP = imageDataCreateFromHBITMAP(tile);
+    if (!*idP) {
+      LowMemory();
+      return 0;
+    }
+    return 1;
+  }
   QImage picture;
   {
     // The reader's own size limit is raised to the picture limit (4 bytes a pixel).
@@ -140,21 +318,32 @@ int LoadBmp(const char *filename, imageData **idP) {
                        MB_OK | MB_ICONWARNING);
     return 0;
   }
-  // The colours as stored, without their alpha, as one tile of blue, green, red.
-  QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
-  QImage *tile = new (std::nothrow) QImage(argb.width(), argb.height(), QImage::Format_BGR888);
-  if (!tile || tile->isNull() || argb.isNull()) {
+  // The colours as stored, without their alpha, as one tile of blue, green,
+  // red; converted a band of rows at a time, so that no second copy of the
+  // whole picture is made.
+  QImage *tile = new (std::nothrow) QImage(picture.width(), picture.height(), QImage::Format_BGR888);
+  if (!tile || tile->isNull()) {
     delete tile;
     LowMemory();
     return 0;
   }
-  for (int y = 0; y < argb.height(); y++) {
-    const QRgb *in = (const QRgb *)argb.constScanLine(y);
-    unsigned char *out = tile->scanLine(y);
-    for (int x = 0; x < argb.width(); x++, out += 3) {
-      out[0] = (unsigned char)qBlue(in[x]);
-      out[1] = (unsigned char)qGreen(in[x]);
-      out[2] = (unsigned char)qRed(in[x]);
+  const int band = 64;
+  for (int top = 0; top < picture.height(); top += band) {
+    int n = picture.height() - top < band ? picture.height() - top : band;
+    QImage argb = picture.copy(0, top, picture.width(), n).convertToFormat(QImage::Format_ARGB32);
+    if (argb.isNull()) {
+      delete tile;
+      LowMemory();
+      return 0;
+    }
+    for (int y = 0; y < n; y++) {
+      const QRgb *in = (const QRgb *)argb.constScanLine(y);
+      unsigned char *out = tile->scanLine(top + y);
+      for (int x = 0; x < argb.width(); x++, out += 3) {
+        out[0] = (unsigned char)qBlue(in[x]);
+        out[1] = (unsigned char)qGreen(in[x]);
+        out[2] = (unsigned char)qRed(in[x]);
+      }
     }
   }
   *idP = imageDataCreateFromHBITMAP(tile);

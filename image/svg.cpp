@@ -15,6 +15,7 @@
 #include <zlib.h>
 
 #include "editor/view.h"
+#include "image/dither.h"
 #include "image/imagedata.h"
 #include "image/loadimg.h"
 #include "platform/platform.h"
@@ -106,6 +107,18 @@ int svgSize(RsvgHandle *handle, int *width, int *height) {
   return 1;
 }
 
+// One drawn row as RGBA. Drawn over white, every pixel is opaque: its colour
+// is its stored value.
+TILVANE_PIXEL_LOOP void opaqueRow(unsigned char *rgba, const uint32_t *in32, int width) {
+  for (int x = 0; x < width; x++) {
+    uint32_t p = in32[x];
+    rgba[4 * x] = (unsigned char)(p >> 16);
+    rgba[4 * x + 1] = (unsigned char)(p >> 8);
+    rgba[4 * x + 2] = (unsigned char)p;
+    rgba[4 * x + 3] = 255;
+  }
+}
+
 }  // namespace
 
 int LoadSvg(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
@@ -174,17 +187,9 @@ int LoadSvg(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
   cairo_surface_flush(surface);
   const unsigned char *pixels = cairo_image_surface_get_data(surface);
   int stride = cairo_image_surface_get_stride(surface);
-  // Drawn over white, every pixel is opaque: its colour is its stored value.
   std::vector<unsigned char> rgba((size_t)width * 4);
   for (int y = 0; y < height; y++) {
-    const uint32_t *in32 = (const uint32_t *)(pixels + (size_t)y * stride);
-    for (int x = 0; x < width; x++) {
-      uint32_t p = in32[x];
-      rgba[4 * x] = (unsigned char)(p >> 16);
-      rgba[4 * x + 1] = (unsigned char)(p >> 8);
-      rgba[4 * x + 2] = (unsigned char)p;
-      rgba[4 * x + 3] = 255;
-    }
+    opaqueRow(rgba.data(), (const uint32_t *)(pixels + (size_t)y * stride), width);
     rgbaRowsPut(&rows, y, rgba.data(), 0, width);
     loadProgress(y + 1, height);
   }

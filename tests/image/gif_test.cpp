@@ -316,6 +316,71 @@ TEST_F(Gif, IndexAbove255IsRefused) {
   EXPECT_EQ(decodePalette(file), nullptr);
 }
 
+// Packs codes of the given sizes, lowest bits first, into LZW data blocks.
+bytes lzwBlocks(int minCodeSize, const std::vector<std::pair<int, int>> &codes) {
+  bytes packed;
+  unsigned long long acc = 0;
+  int bits = 0;
+  for (auto &c : codes) {
+    acc |= (unsigned long long)c.first << bits;
+    bits += c.second;
+    while (bits >= 8) packed.push_back((uint8_t)acc), acc >>= 8, bits -= 8;
+  }
+  if (bits) packed.push_back((uint8_t)acc);
+  bytes data = {(uint8_t)minCodeSize, (uint8_t)packed.size()};
+  data.insert(data.end(), packed.begin(), packed.end());
+  data.push_back(0);
+  return data;
+}
+
+TEST_F(Gif, OddCodesFollowTheTable) {
+  // Code size 2 (clear 4, end 5): 1; 6 and 7, each the next free entry (the
+  // previous string and its first index: 11, 111); 12, beyond the next free
+  // entry (the same rule: 1111, while entry 8 gets a prefix not yet made);
+  // 2; 9, whose prefix 12 is still empty (index 0): 0 0 2; 10 (2 0).
+  std::vector<std::pair<int, int>> codes = {{4, 3}, {1, 3}, {6, 3}, {7, 3}, {12, 4},
+                                            {2, 4}, {9, 4}, {10, 4}, {5, 4}};
+  const std::vector<uint8_t> expected = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 0, 0, 2, 2, 0};
+  // Entry 6 made from the unused code 6 refers to itself: the string outgrows
+  // the stack and the data ends there, before the code 2 after it.
+  std::vector<std::pair<int, int>> loop = {{4, 3}, {6, 3}, {1, 3}, {6, 3}, {2, 4}, {5, 4}};
+  struct {
+    int width, height;
+    bool interlace;
+    const std::vector<std::pair<int, int>> *codes;
+    std::vector<uint8_t> pixels;  // in file order
+  } cases[] = {{4, 4, false, &codes, expected}, {16, 1, false, &codes, expected},
+               {4, 4, true, &codes, expected},  {2, 8, false, &codes, expected},
+               {4, 1, false, &loop, {6, 1, 0, 0}}, {12, 1, false, &loop, {6, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}};
+  for (auto &c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + (c.interlace ? " interlaced" : ""));
+    gifSpec s = simple(c.width, c.height, 4);
+    s.minCodeSize = 2;
+    s.interlace = c.interlace;
+    bytes b = makeGif(s);
+    size_t start = b.size() - 1 - gifImageData(s.pixels, 2).size();
+    bytes file(b.begin(), b.begin() + (long)start);
+    bytes data = lzwBlocks(2, *c.codes);
+    file.insert(file.end(), data.begin(), data.end());
+    file.push_back(';');
+    oldrzImagePtr im = decodePalette(file);
+    ASSERT_TRUE(im);
+    static const int passOrder[8] = {0, 4, 2, 6, 1, 3, 5, 7};  // rows of 8 in file order
+    for (int i = 0; i < c.width * c.height; i++) {
+      int row = i / c.width;
+      if (c.interlace) {
+        // Rows 0, 2, 1, 3 for a height of 4.
+        std::vector<int> order;
+        for (int r : passOrder)
+          if (r < c.height) order.push_back(r);
+        row = order[(size_t)row];
+      }
+      EXPECT_EQ(im->pixels[row][i % c.width], c.pixels[(size_t)i]) << i;
+    }
+    oldrzImageDestroy(im);
+  }
+}
+
 TEST_F(Gif, TruncatedAnywhereNeverHangsOrCrashes) {
   gifSpec s = simple(23, 19, 64);
   s.interlace = true;

@@ -515,6 +515,122 @@ TEST_F(Loaders, BmpIsOneTile) {
   EXPECT_EQ(scriptedLastMessage().title, "Unable to Load BMP");
 }
 
+// A BMP with a 40-byte information header: bits 1, 4, 8 (palette of `colors`
+// gray-blue entries), 24 or 32 (with bit fields in the usual order when
+// `fields`); rows bottom-up, or top-down for topDown. Pixel (x, y) holds the
+// index or colour (x * 7 + y * 13) * 37.
+bytes handBmp(int w, int h, int bits, bool topDown, unsigned colors, bool fields = false) {
+  unsigned rowBytes = ((unsigned)w * bits + 31) / 32 * 4;
+  unsigned table = bits <= 8 ? 4 * colors : fields ? 12 : 0;
+  bytes b(54 + table + rowBytes * h, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; i++) b[at + i] = (uint8_t)(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put32(2, (uint32_t)b.size());
+  put32(10, 54 + table);
+  put32(14, 40);
+  put32(18, (uint32_t)w);
+  put32(22, (uint32_t)(topDown ? -h : h));
+  b[26] = 1, b[28] = (uint8_t)bits;
+  put32(46, bits <= 8 ? colors : 0);
+  if (fields) {
+    put32(30, 3);
+    put32(54, 0xff0000), put32(58, 0xff00), put32(62, 0xff);
+  }
+  for (unsigned i = 0; i < colors && bits <= 8; i++)
+    b[54 + 4 * i] = (uint8_t)(i * 9), b[55 + 4 * i] = (uint8_t)(i * 5), b[56 + 4 * i] = (uint8_t)(200 - i);
+  for (int y = 0; y < h; y++) {
+    uint8_t *row = &b[54 + table + (size_t)rowBytes * (topDown ? y : h - 1 - y)];
+    for (int x = 0; x < w; x++) {
+      unsigned v = (unsigned)(x * 7 + y * 13) * 37;
+      if (bits <= 8) {
+        v %= colors;
+        row[x * bits / 8] |= (uint8_t)(v << (8 - bits - x * bits % 8));
+      } else {
+        for (int k = 0; k < bits / 8; k++) row[x * bits / 8 + k] = (uint8_t)(v >> (3 * k));
+      }
+    }
+  }
+  return b;
+}
+
+// A bottom-up BMP of run-length rows (RLE8 for 8 bits, RLE4 for 4) with a
+// palette of 16 entries.
+bytes rleBmp(int w, int h, int bits, const bytes &data) {
+  bytes b(54 + 64, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; i++) b[at + i] = (uint8_t)(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put32(2, (uint32_t)(b.size() + data.size()));
+  put32(10, 54 + 64);
+  put32(14, 40);
+  put32(18, (uint32_t)w);
+  put32(22, (uint32_t)h);
+  b[26] = 1, b[28] = (uint8_t)bits;
+  put32(30, bits == 8 ? 1 : 2);
+  put32(46, 16);
+  for (int i = 0; i < 16; i++) b[54 + 4 * i] = (uint8_t)(i * 16), b[55 + 4 * i] = (uint8_t)(255 - i * 9), b[56 + 4 * i] = (uint8_t)(i * 5);
+  b.insert(b.end(), data.begin(), data.end());
+  return b;
+}
+
+TEST_F(Loaders, BmpKindsReadAsQtReadsThem) {
+  // Run-length rows: runs, literal runs (padded to 16 bits), row ends, the end.
+  struct {
+    int w, h, bits;
+    bytes data;
+  } runs[] = {{6, 3, 8, {3, 1, 0, 3, 2, 3, 4, 0, 0, 0, 6, 5, 0, 0, 0, 4, 6, 7, 8, 9, 2, 10, 0, 1}},
+              {5, 3, 4, {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 2, 0x89, 3, 0xab, 0, 1}}};
+  for (auto &r : runs) {
+    SCOPED_TRACE("run-length, " + std::to_string(r.bits) + " bits");
+    std::string path = tempFile(rleBmp(r.w, r.h, r.bits, r.data), ".bmp");
+    QImage qt = QImage(QString::fromLocal8Bit(path.c_str()), "BMP").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(qt.isNull());
+    ASSERT_EQ(LoadMyImage(path.c_str()), 1);
+    for (int y = 0; y < r.h; y++)
+      for (int x = 0; x < r.w; x++) {
+        QRgb c = qt.pixel(x, y);
+        ASSERT_EQ(pixelAt(id, x, y), rgb(qRed(c), qGreen(c), qBlue(c))) << x << "," << y;
+      }
+  }
+  struct {
+    int bits;
+    unsigned colors;
+    bool topDown, fields;
+  } kinds[] = {{1, 2, false, false},  {4, 16, true, false}, {4, 11, false, false},
+               {8, 256, false, false}, {8, 100, true, false}, {24, 0, false, false},
+               {24, 0, true, false},   {32, 0, false, false}, {32, 0, true, false},
+               {32, 0, false, true}};
+  for (auto &k : kinds) {
+    SCOPED_TRACE(std::to_string(k.bits) + " bits, " + std::to_string(k.colors) + " colours" +
+                 (k.topDown ? ", top-down" : "") + (k.fields ? ", bit fields" : ""));
+    const int w = 37, h = 9;
+    bytes file = handBmp(w, h, k.bits, k.topDown, k.colors, k.fields);
+    std::string path = tempFile(file, ".bmp");
+    QImage qt = QImage(QString::fromLocal8Bit(path.c_str()), "BMP").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(qt.isNull());
+    ASSERT_EQ(LoadMyImage(path.c_str()), 1);
+    for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++) {
+        QRgb c = qt.pixel(x, y);
+        ASSERT_EQ(pixelAt(id, x, y), rgb(qRed(c), qGreen(c), qBlue(c))) << x << "," << y;
+      }
+    // Cut within its pixels, the file keeps the rows it holds; the rest is black.
+    size_t rowBytes = ((size_t)w * k.bits + 31) / 32 * 4;
+    bytes cut(file.begin(), file.end() - (long)(rowBytes * 4));
+    ASSERT_EQ(LoadMyImage(tempFile(cut, ".bmp").c_str()), 1);
+    for (int y = 0; y < h; y++) {
+      bool held = k.topDown ? y < h - 4 : y >= 4;
+      for (int x = 0; x < w; x++) {
+        QRgb c = qt.pixel(x, y);
+        ASSERT_EQ(pixelAt(id, x, y), held ? rgb(qRed(c), qGreen(c), qBlue(c)) : 0u) << x << "," << y;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 // RGBA pixels of a small test picture: a ramp with some transparency.
