@@ -62,12 +62,16 @@ char *otherAttributesOf(htmlTagPtr tag, const char *const *modelled) {
   std::string out;
   for (htmlAttrPtr a = htmlTagAttrFirst(tag); a; a = a->n) {
     if (!a->name || a->openAtEnd || isNamed(a, modelled)) continue;
-    // A name holding a zero byte cannot be written as it was read; without
-    // the zero it could read back as another attribute ("COOR\0DS" as coords).
+    // A name or value holding a zero byte cannot be written as it was read;
+    // without the zero it could read back as another attribute ("COOR\0DS" as
+    // coords), or an unquoted value as a quoted one that runs on ("\0"a<%...").
     if (std::memchr(a->name, 0, static_cast<size_t>(a->nameLength))) continue;
+    if (a->value && std::memchr(a->value, 0, static_cast<size_t>(a->valueLength))) continue;
+    // Nor can a value without a name ("<area ='x'>"): after a bare attribute
+    // it would read back as that attribute's value.
+    if (a->nameLength == 0) continue;
     std::string name;
     appendBytes(name, a->name, a->nameLength);
-    if (name.empty() && !a->value) continue;
     out += ' ';
     out += name;
     if (!a->value) continue;

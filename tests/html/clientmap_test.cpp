@@ -286,10 +286,17 @@ TEST_F(ClientMap, OtherAttributesOfAreasAndTheMapStayWhereTheyWere) {
             " class=\"hot\" data-id=3 ARIA-label=\"A &amp; B\" download />\n"
             "<area shape=\"circle\" alt=\"\" coords=\"19,9,2\" nohref title=\"\" onKeyDown=\"k()\" />\n"
             "<area shape=\"default\" href=\"d.html\" alt=\"\" />\n</map>\n</body>");
-  // A name with a zero byte in it is not kept: written without the zero it
-  // would read back as the hotspot's coordinates.
-  ASSERT_EQ(loadPage(page(std::string("<area coords=\"1,2,3,4\" COOR\0DS=\"5,6,7,8\">\n", 42)), "m"), 1);
-  EXPECT_EQ(objects[0].otherAttributes, nullptr);
+  // Attributes that would not read back as themselves are not kept: a name
+  // with a zero byte (without it, the hotspot's coordinates), a value with one
+  // (without it, a quoted value that runs on), a value without a name (after
+  // a bare attribute, that attribute's value).
+  const std::string unkept[] = {std::string("<area coords=\"1,2,3,4\" COOR\0DS=\"5,6,7,8\">\n", 42),
+                                std::string("<area coords=\"1,2,3,4\" data-a=\0\"b>\n", 35),
+                                "<area coords=\"1,2,3,4\" ='b'>\n"};
+  for (const std::string &area : unkept) {
+    ASSERT_EQ(loadPage(page(area), "m"), 1);
+    EXPECT_EQ(objects[0].otherAttributes, nullptr) << area;
+  }
   // A page without them writes none.
   ASSERT_EQ(loadPage(page("<area coords=\"1,2,3,4\">\n"), "m"), 1);
   EXPECT_EQ(objects[0].otherAttributes, nullptr);
