@@ -1,8 +1,15 @@
 // svg.cpp: the SVG loader: the file read whole (and inflated, for .svgz, up to
 // a bound), parsed from memory with no base file and the parser's safety
 // limits on, so that it refers to nothing outside itself, rendered against
-// white at the size the page shows it, and pushed row by row into the tiles.
+// white at the size the page shows it (in a child process, which the library
+// may abort), and pushed row by row into the tiles.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -119,6 +126,95 @@ TILVANE_PIXEL_LOOP void opaqueRow(unsigned char *rgba, const uint32_t *in32, int
   }
 }
 
+// ---- drawing in a child process ----
+//
+// The library aborts the whole process on some files (a text size beyond its
+// range trips an assertion it cannot unwind from), so the picture is parsed
+// and drawn in a child process: if that dies, the load fails with a message
+// and the editor goes on. The child sends a header, then, when it drew the
+// picture, its rows as the library stored them.
+
+struct drawnHeader {
+  int32_t ok;            // 1: width x height rows follow; 0: reason follows
+  int32_t width, height;
+  int32_t reasonLength;  // bytes of the reason, when not ok
+};
+
+bool writeAll(int fd, const void *data, size_t size) {
+  const char *p = static_cast<const char *>(data);
+  while (size > 0) {
+    ssize_t n = write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= (size_t)n;
+  }
+  return true;
+}
+
+bool readAll(int fd, void *data, size_t size) {
+  char *p = static_cast<char *>(data);
+  while (size > 0) {
+    ssize_t n = read(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= (size_t)n;
+  }
+  return true;
+}
+
+void sendFailure(int fd, const std::string &reason) {
+  drawnHeader h = {0, 0, 0, (int32_t)reason.size()};
+  if (writeAll(fd, &h, sizeof h)) writeAll(fd, reason.data(), reason.size());
+}
+
+// The child's work: parses and draws the file and sends the result to fd.
+void drawAndSend(const std::vector<unsigned char> &file, int fd) {
+  // No base file: the library then loads nothing but data: addresses, so the
+  // picture cannot reach outside files or the network.
+  GInputStream *stream = g_memory_input_stream_new_from_data(file.data(), (gssize)file.size(), nullptr);
+  GError *error = nullptr;
+  RsvgHandle *handle =
+      rsvg_handle_new_from_stream_sync(stream, nullptr, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
+  g_object_unref(stream);
+  if (!handle) {
+    sendFailure(fd, errorReason(error, "the file is damaged or is not an SVG file"));
+    return;
+  }
+  rsvg_handle_set_dpi(handle, 96.0);
+  int width = 0, height = 0;
+  if (!svgSize(handle, &width, &height)) {
+    sendFailure(fd, "it gives neither a size nor a view box");
+    return;
+  }
+  if (width > svgSideLimit || height > svgSideLimit || (long long)width * height > imageDataPixelLimit) {
+    sendFailure(fd, "it is too large");
+    return;
+  }
+  cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_t *cr = cairo_create(surface);
+  bool drawn = false;
+  if (cairo_status(cr) == CAIRO_STATUS_SUCCESS) {
+    cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
+    cairo_paint(cr);
+    RsvgRectangle viewport = {0, 0, (double)width, (double)height};
+    drawn = rsvg_handle_render_document(handle, cr, &viewport, &error);
+  }
+  cairo_destroy(cr);
+  if (!drawn || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    sendFailure(fd, errorReason(error, "there is not enough memory to draw it"));
+    return;
+  }
+  cairo_surface_flush(surface);
+  drawnHeader h = {1, width, height, 0};
+  if (!writeAll(fd, &h, sizeof h)) return;
+  const unsigned char *pixels = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < height; y++)
+    if (!writeAll(fd, pixels + (size_t)y * stride, (size_t)width * 4)) return;
+}
+
 }  // namespace
 
 int LoadSvg(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
@@ -136,64 +232,63 @@ int LoadSvg(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     }
     file.swap(text);
   }
-  // No base file: the library then loads nothing but data: addresses, so the
-  // picture cannot reach outside files or the network.
-  GInputStream *stream = g_memory_input_stream_new_from_data(file.data(), (gssize)file.size(), nullptr);
-  GError *error = nullptr;
-  RsvgHandle *handle =
-      rsvg_handle_new_from_stream_sync(stream, nullptr, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
-  g_object_unref(stream);
-  if (!handle) {
-    svgMessage(errorReason(error, "the file is damaged or is not an SVG file"));
-    if (error) g_error_free(error);
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    svgMessage("no process could be started to draw it");
     return 0;
   }
-  rsvg_handle_set_dpi(handle, 96.0);
-  int width = 0, height = 0;
-  if (!svgSize(handle, &width, &height)) {
-    g_object_unref(handle);
-    svgMessage("it gives neither a size nor a view box");
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    // The child ends quietly however it ends: handlers the process installed
+    // for crashes are not its business.
+    for (int sig : {SIGPIPE, SIGABRT, SIGSEGV, SIGBUS, SIGILL, SIGFPE}) signal(sig, SIG_DFL);
+    drawAndSend(file, fds[1]);
+    _exit(0);
+  }
+  close(fds[1]);
+  if (child < 0) {
+    close(fds[0]);
+    svgMessage("no process could be started to draw it");
     return 0;
   }
-  if (width > svgSideLimit || height > svgSideLimit || (long long)width * height > imageDataPixelLimit) {
-    g_object_unref(handle);
-    svgMessage("it is too large");
-    return 0;
-  }
+  std::string failure;
+  drawnHeader h = {0, 0, 0, 0};
   rgbaRows rows;
-  if (!rgbaRowsBegin(&rows, width, height, pa)) {
-    g_object_unref(handle);
-    svgMessage("there is not enough memory");
+  bool begun = false;
+  if (!readAll(fds[0], &h, sizeof h)) {
+    failure = "the drawing library stopped on it";
+  } else if (!h.ok) {
+    std::string reason((size_t)(h.reasonLength > 0 && h.reasonLength < 4096 ? h.reasonLength : 0), '\0');
+    failure = readAll(fds[0], &reason[0], reason.size()) && !reason.empty() ? reason
+                                                                             : "the drawing library stopped on it";
+  } else if (h.width <= 0 || h.height <= 0 || h.width > svgSideLimit || h.height > svgSideLimit) {
+    failure = "the drawing library stopped on it";
+  } else if (!(begun = rgbaRowsBegin(&rows, h.width, h.height, pa))) {
+    failure = "there is not enough memory";
+  } else {
+    std::vector<uint32_t> drawnRow((size_t)h.width);
+    std::vector<unsigned char> rgba((size_t)h.width * 4);
+    for (int y = 0; y < h.height && failure.empty(); y++) {
+      if (!readAll(fds[0], drawnRow.data(), (size_t)h.width * 4)) {
+        failure = "the drawing library stopped on it";
+        break;
+      }
+      opaqueRow(rgba.data(), drawnRow.data(), h.width);
+      rgbaRowsPut(&rows, y, rgba.data(), 0, h.width);
+      loadProgress(y + 1, h.height);
+    }
+  }
+  close(fds[0]);
+  if (!failure.empty()) kill(child, SIGKILL);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!failure.empty()) {
+    if (begun) rgbaRowsEnd(&rows, 0);
+    svgMessage(failure);
     return 0;
   }
-  cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  cairo_t *cr = cairo_create(surface);
-  bool drawn = false;
-  if (cairo_status(cr) == CAIRO_STATUS_SUCCESS) {
-    cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
-    cairo_paint(cr);
-    RsvgRectangle viewport = {0, 0, (double)width, (double)height};
-    drawn = rsvg_handle_render_document(handle, cr, &viewport, &error);
-  }
-  cairo_destroy(cr);
-  g_object_unref(handle);
-  if (!drawn || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    rgbaRowsEnd(&rows, 0);
-    svgMessage(errorReason(error, "there is not enough memory to draw it"));
-    if (error) g_error_free(error);
-    return 0;
-  }
-  cairo_surface_flush(surface);
-  const unsigned char *pixels = cairo_image_surface_get_data(surface);
-  int stride = cairo_image_surface_get_stride(surface);
-  std::vector<unsigned char> rgba((size_t)width * 4);
-  for (int y = 0; y < height; y++) {
-    opaqueRow(rgba.data(), (const uint32_t *)(pixels + (size_t)y * stride), width);
-    rgbaRowsPut(&rows, y, rgba.data(), 0, width);
-    loadProgress(y + 1, height);
-  }
-  cairo_surface_destroy(surface);
   *idP = rgbaRowsEnd(&rows, 1);
   return 1;
 }
