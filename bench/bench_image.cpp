@@ -400,17 +400,24 @@ void BM_MagicWand256Rays(benchmark::State &state) {
   ReleaseObjects();
 }
 
+// Loads path in a fresh process (this program started again with
+// --load-and-report); its resident size in KB before the load and at its peak.
+bool loadInChild(const std::string &path, long *before, long *after) {
+  std::string command = "/proc/" + std::to_string(getpid()) + "/exe --load-and-report " + path;
+  FILE *p = popen(command.c_str(), "r");
+  bool read = p && std::fscanf(p, "%ld %ld", before, after) == 2;
+  if (p) pclose(p);
+  return read;
+}
+
 // Loads a 10000 x 10000 JPEG in a fresh process (this program started again
 // with --load-and-report) and reports its peak resident memory next to the
 // 300 MB of its 24-bit pixels and to the same process's size before the load.
 void BM_PeakMemoryJpeg10000(benchmark::State &state) {
   std::string path = makeJpeg(10000);
   for (auto _ : state) {
-    std::string command = "/proc/" + std::to_string(getpid()) + "/exe --load-and-report " + path;
-    FILE *p = popen(command.c_str(), "r");
     long before = 0, after = 0;
-    if (!p || std::fscanf(p, "%ld %ld", &before, &after) != 2) state.SkipWithError("child load failed");
-    if (p) pclose(p);
+    if (!loadInChild(path, &before, &after)) state.SkipWithError("child load failed");
     state.counters["peakMB"] = after / 1024.0;
     state.counters["beforeLoadMB"] = before / 1024.0;
     state.counters["pixelsMB"] = 300.0;
@@ -454,11 +461,8 @@ std::string makeBmp(int width, int height) {
 void BM_PeakMemoryBmp6000x4000(benchmark::State &state) {
   std::string path = makeBmp(6000, 4000);
   for (auto _ : state) {
-    std::string command = "/proc/" + std::to_string(getpid()) + "/exe --load-and-report " + path;
-    FILE *p = popen(command.c_str(), "r");
     long before = 0, after = 0;
-    if (!p || std::fscanf(p, "%ld %ld", &before, &after) != 2) state.SkipWithError("child load failed");
-    if (p) pclose(p);
+    if (!loadInChild(path, &before, &after)) state.SkipWithError("child load failed");
     const double pixelsMB = 6000.0 * 4000 * 3 / (1024 * 1024);
     state.counters["peakMB"] = after / 1024.0;
     state.counters["beforeLoadMB"] = before / 1024.0;
