@@ -141,7 +141,8 @@ void writeAttribute(FILE *out, const char *name, const char *value) {
 // Writes the text that followed an old </map>: the new map already ends its
 // last line, so one line feed at the start of the text is not repeated.
 void writeTextAfterMap(FILE *out, htmlTagPtr endTag) {
-  const char *text = endTag->text;
+  const char *text = htmlTagText(endTag);
+  if (!text) return;
   int length = endTag->textLength > 0 ? endTag->textLength : static_cast<int>(std::strlen(text));
   if (length > 0 && text[0] == '\n') {
     text++;
@@ -153,8 +154,9 @@ void writeTextAfterMap(FILE *out, htmlTagPtr endTag) {
 bool endsWithLineFeed(htmlPtr page) {
   if (page->last) {
     htmlTagPtr t = page->last;
+    const char *text = htmlTagText(t);
     int n = t->textLength;
-    return n > 0 && t->text[n - 1] == '\n';
+    return text && n > 0 && text[n - 1] == '\n';
   }
   int n = page->leadingCommentsLength;
   return n == 0 || page->leadingComments[n - 1] == '\n';

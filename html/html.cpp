@@ -286,27 +286,44 @@ int storedLength(const char *s, int length) {
 }
 
 // Appends bytes to an entry's text. The text is reserved exactly for its first
-// run; later runs (text after a comment) double the reservation.
+// run; later runs (text after a comment) double the reservation. A text still
+// in the source is copied out first.
 htmlResult textAppend(htmlTagPtr tag, const char *s, int n) {
   if (n <= 0) return htmlSuccess;
   htmlPtr d = tag->parent;
-  int have = storedLength(tag->text, tag->textLength);
+  int have = tag->textPending ? tag->textLength : storedLength(tag->text, tag->textLength);
   long long need = static_cast<long long>(have) + n + 1;
   if (need > INT_MAX) return htmlMemory;
-  if (!tag->text || need > tag->textSpace) {
+  if (!tag->text || tag->textPending || need > tag->textSpace) {
     long long space = need;
     if (have > 0 && 2LL * tag->textSpace > space) space = 2LL * tag->textSpace;
     if (space > INT_MAX) space = INT_MAX;
     char *grown = static_cast<char *>(arenaAlloc(d, static_cast<size_t>(space), 1));
     if (!grown) return htmlMemory;
-    if (have > 0) std::memcpy(grown, tag->text, static_cast<size_t>(have));
+    const char *old = tag->textPending ? d->source + tag->sourceTagEnd : tag->text;
+    if (have > 0) std::memcpy(grown, old, static_cast<size_t>(have));
     tag->text = grown;
     tag->textSpace = static_cast<int>(space);
+    tag->textPending = 0;
   }
   std::memcpy(tag->text + have, s, static_cast<size_t>(n));
   tag->textLength = have + n;
   tag->text[tag->textLength] = 0;
   return htmlSuccess;
+}
+
+// The text of an entry read straight from the page's source: left there (its
+// length noted) when it is the first text of the entry and begins right after
+// the entry's '>', at source offset at; copied otherwise.
+htmlResult textFromSource(htmlTagPtr tag, const char *s, int n, long long at) {
+  const htmlPtr d = tag->parent;
+  if (tag->textLength == 0 && !tag->textPending && tag->sourceTagEnd == at && at >= 0 && d->source &&
+      at + n <= d->sourceLength && d->source[at] == s[0]) {
+    tag->textPending = 1;
+    tag->textLength = n;
+    return htmlSuccess;
+  }
+  return textAppend(tag, s, n);
 }
 
 // Text that has no entry to follow goes to leadingComments.
@@ -1435,7 +1452,9 @@ htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
           if (d->state == htmlParseText && d->bufferPos == 0 && p < end) {
             const unsigned char *q = scanRun(d, p, end, bytes.textStop, true);
             if (q < end && *q == '<') {
-              if (q > p) TRY(textAppend(d->last, reinterpret_cast<const char *>(p), static_cast<int>(q - p)));
+              if (q > p)
+                TRY(textFromSource(d->last, reinterpret_cast<const char *>(p), static_cast<int>(q - p),
+                                   base + (p - start)));
               d->stepOffset = base + (q - start);
               countByte(d, '<');
               beginTag(d);
@@ -1459,7 +1478,7 @@ htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
           int n = static_cast<int>(q - p);
           if (d->state == htmlParseText && d->bufferPos == 0 && q < end && *q == '<' && d->last) {
             // A whole text run between two tags goes straight to its entry.
-            TRY(textAppend(d->last, reinterpret_cast<const char *>(p), n));
+            TRY(textFromSource(d->last, reinterpret_cast<const char *>(p), n, base + (p - start)));
           } else {
             TRY(bufferPutRun(d, reinterpret_cast<const char *>(p), n));
           }
@@ -1518,6 +1537,19 @@ htmlResult htmlTagAppend(htmlPtr d, const char *name) {
   if (n > static_cast<size_t>(INT_MAX)) return htmlMemory;
   d->pendingStart = -1;
   return tagAppendN(d, name, static_cast<int>(n));
+}
+
+const char *htmlTagText(htmlTagPtr tag) {
+  if (!tag) return nullptr;
+  if (tag->textPending) {
+    htmlPtr d = tag->parent;
+    char *copy = arenaString(d, d->source + tag->sourceTagEnd, tag->textLength);
+    if (!copy) return nullptr;
+    tag->text = copy;
+    tag->textSpace = tag->textLength + 1;
+    tag->textPending = 0;
+  }
+  return tag->text;
 }
 
 htmlAttrPtr htmlTagAttrFirst(htmlTagPtr tag) {
@@ -1660,7 +1692,10 @@ htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out) {
   if (badAttributes(tag)) return htmlBadArguments;
   tagOutput w(out);
   writeTagHead(tag, w);
-  if (tag->text) w.put(tag->text, static_cast<size_t>(storedLength(tag->text, tag->textLength)));
+  if (tag->textPending)
+    w.put(tag->parent->source + tag->sourceTagEnd, static_cast<size_t>(tag->textLength));
+  else if (tag->text)
+    w.put(tag->text, static_cast<size_t>(storedLength(tag->text, tag->textLength)));
   w.flush();
   return htmlSuccess;
 }
@@ -1701,6 +1736,7 @@ long long htmlTagSourceOutputEnd(htmlTagPtr tag) {
   const long long end = tag->n ? tag->n->sourceStart : d->sourceLength;
   const long long length = tag->textLength > 0 ? tag->textLength : storedLength(tag->text, 0);
   if (end - tag->sourceTagEnd != length) return -1;
+  if (tag->textPending) return end;  // the text is the source's own bytes
   const char *source = d->source + tag->sourceTagEnd;
   if (length <= 8) {
     for (long long i = 0; i < length; i++)
@@ -1754,7 +1790,10 @@ void htmlTagTextExact(htmlTagPtr tag, const char **bytes, long long *length) {
   *bytes = "";
   *length = 0;
   if (!tag || !tag->parent || !htmlSourceComplete(tag->parent) || tag->sourceTagEnd < 0) {
-    if (tag && tag->text) {
+    if (tag && tag->textPending) {
+      *bytes = tag->parent->source + tag->sourceTagEnd;
+      *length = tag->textLength;
+    } else if (tag && tag->text) {
       *bytes = tag->text;
       *length = storedLength(tag->text, tag->textLength);
     }

@@ -56,7 +56,9 @@ struct tagStruct {
   char *name;           // what stood between '<' and the attributes; "/p", "!DOCTYPE ...", "% code %"
   htmlAttrPtr first;    // first attribute
   char *text;           // what followed the tag's '>' up to the next tag ('>' stored as "&gt;"
-                        // outside style sheets); for a script entry its body; never null
+                        // outside style sheets); for a script entry its body; never null.
+                        // Read it through htmlTagText, which copies it out of the source
+                        // first when the reader left it there (textPending)
   int closed;           // 1 once the tag's '>' was seen
   void **hooks;         // callers' slots, released through tagHookDestroy; null throughout this program
   int hooksAllocated;   // 0
@@ -78,6 +80,8 @@ struct tagStruct {
                            // values, " />")
   int attrsPending;        // 1 while the tag's attributes are still only in the source:
                            // htmlTagAttrFirst (and every operation below) builds them
+  int textPending;         // 1 while the entry's text is still only in the source, its
+                           // textLength bytes from sourceTagEnd: htmlTagText copies it out
 };
 
 typedef void (*htmlLogErrorFn)(htmlPtr document, const char *message);
@@ -168,6 +172,11 @@ htmlResult htmlTagWrite(htmlTagPtr tag, FILE *out);
 // in the source (attrsPending). Read the list through this, never through
 // `first` directly. Null when the entry has none (or memory ran out).
 htmlAttrPtr htmlTagAttrFirst(htmlTagPtr tag);
+
+// The text of an entry (its `text`), copied out of the source first if the
+// reader left it there (textPending). Read it through this, never through
+// `text` directly. Null only when memory ran out.
+const char *htmlTagText(htmlTagPtr tag);
 
 // The page's source (see htmlStruct). htmlSourceAppend keeps bytes of the file
 // as they are read; htmlSourceSkip tells the reader that one byte of the

@@ -110,7 +110,7 @@ TEST(HtmlReader, EntriesHoldWhatTheMarkupSays) {
   EXPECT_STREQ(htmlTagAttr(a, "nohref"), "");
   EXPECT_FALSE(htmlTagAttrQuery(a, "missing"));
   EXPECT_STREQ(htmlTagAttr(a, "missing"), "");
-  EXPECT_STREQ(a->text, "t");
+  EXPECT_STREQ(htmlTagText(a), "t");
   EXPECT_STREQ(a->n->name, "/a");
   EXPECT_STREQ(a->n->n->name, "%x%");
   EXPECT_EQ(a->n->n->closed, 1);
@@ -129,15 +129,15 @@ TEST(HtmlReader, ScriptEntriesAndTheirEndTag) {
   parsePage(page, "<script type=\"t\">a<b</Script>after");
   htmlTagPtr s = page.doc->first;
   EXPECT_STREQ(s->name, "script");
-  EXPECT_STREQ(s->text, "a<b");
+  EXPECT_STREQ(htmlTagText(s), "a<b");
   ASSERT_TRUE(s->n);
   EXPECT_STREQ(s->n->name, "/script");
   EXPECT_EQ(s->n->closed, 0);
-  EXPECT_STREQ(s->n->text, "after");
+  EXPECT_STREQ(htmlTagText(s->n), "after");
 
   parsedPage dropped;
   parsePage(dropped, "<script>a<b</script>after", feedWhole, {}, true, false);
-  EXPECT_STREQ(dropped.doc->first->text, "");
+  EXPECT_STREQ(htmlTagText(dropped.doc->first), "");
   EXPECT_EQ(writePage(dropped.doc), "<script></script>after");
 }
 
@@ -199,7 +199,7 @@ TEST(HtmlEntries, AttributeOperations) {
   ASSERT_EQ(htmlTagAppend(doc, "area"), htmlSuccess);
   htmlTagPtr t = doc->last;
   EXPECT_EQ(t->parent, doc);
-  EXPECT_STREQ(t->text, "");
+  EXPECT_STREQ(htmlTagText(t), "");
   EXPECT_EQ(htmlTagLastAttrSet(t, "x", 1), htmlBadArguments);
   EXPECT_EQ(htmlTagAttrAppend(t, "shape"), htmlSuccess);
   EXPECT_EQ(htmlTagLastAttrSet(t, "rect", 1), htmlSuccess);

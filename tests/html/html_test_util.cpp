@@ -94,7 +94,7 @@ std::string describePage(htmlPtr doc) {
       if (a->value) out << "=" << quoted(a->value, a->valueLength) << (a->quoted ? "q" : "");
       if (a->openAtEnd) out << "(open)";
     }
-    out << " text" << quoted(t->text, t->textLength) << "\n";
+    out << " text" << quoted(htmlTagText(t), t->textLength) << "\n";
   }
   return out.str();
 }

@@ -132,7 +132,7 @@ TEST(PageRead, InsideTheReaderEveryPairIsOneLineFeed) {
   int crlf = 0;
   ASSERT_EQ(pageFeedBuffer(doc, page.data(), page.size(), &crlf), htmlSuccess);
   EXPECT_STREQ(htmlTagAttr(doc->first, "alt"), "a\nb");
-  EXPECT_STREQ(doc->first->text, "\n");
+  EXPECT_STREQ(htmlTagText(doc->first), "\n");
   htmlDestroy(doc);
 }
 
