@@ -333,8 +333,9 @@ htmlResult pendingTextStore(htmlPtr d, const char *s, int n) {
 }
 
 htmlResult tagAppendN(htmlPtr d, const char *name, int length) {
-  // The record, its name and its (empty) text come in one piece.
-  size_t size = sizeof(htmlTag) + static_cast<size_t>(length) + 2;
+  // The record and its name come in one piece; the (empty) text is the
+  // name's terminating zero.
+  size_t size = sizeof(htmlTag) + static_cast<size_t>(length) + 1;
   char *block = static_cast<char *>(arenaAlloc(d, size, alignof(htmlTag)));
   if (!block) return htmlMemory;
   htmlTagPtr tag = reinterpret_cast<htmlTagPtr>(block);
@@ -342,8 +343,7 @@ htmlResult tagAppendN(htmlPtr d, const char *name, int length) {
   tag->name = block + sizeof(htmlTag);
   if (length > 0) copyBytes(tag->name, name, static_cast<size_t>(length));
   tag->name[length] = 0;
-  tag->text = tag->name + length + 1;
-  tag->text[0] = 0;
+  tag->text = tag->name + length;
   tag->nameLength = length;
   tag->textSpace = 1;
   tag->row = d->row;

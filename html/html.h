@@ -73,14 +73,14 @@ struct tagStruct {
                            // (its '<', or the first text byte of a "P" entry); -1 when
                            // the program added it
   long long sourceTagEnd;  // offset just past the '>' that ended the tag; -1 when none did
-  int edited;              // 1 once the program appended attributes, 2 once it changed or
+  char edited;             // 1 once the program appended attributes, 2 once it changed or
                            // removed attributes that were read
-  int sourceForm;          // 1 when the tag, '<' to '>', stands in the source exactly as
+  char sourceForm;         // 1 when the tag, '<' to '>', stands in the source exactly as
                            // htmlTagWrite writes it (single spaces, double-quoted or plain
                            // values, " />")
-  int attrsPending;        // 1 while the tag's attributes are still only in the source:
+  char attrsPending;       // 1 while the tag's attributes are still only in the source:
                            // htmlTagAttrFirst (and every operation below) builds them
-  int textPending;         // 1 while the entry's text is still only in the source, its
+  char textPending;        // 1 while the entry's text is still only in the source, its
                            // textLength bytes from sourceTagEnd: htmlTagText copies it out
 };
 
