@@ -892,13 +892,49 @@ inline const unsigned char *findStop(const stopSet &set, const unsigned char *q,
   return q;
 }
 
+// The first of the bytes C... from q on, or end: findStop for a set known
+// when compiling, with no table and no choice of loop at run time.
+template <unsigned char... C>
+inline bool isAny(unsigned c) {
+  return ((c == C) || ...);
+}
+
+template <unsigned char... C>
+inline const unsigned char *findAny(const unsigned char *q, const unsigned char *end) {
+#ifdef __SSE2__
+  while (end - q >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+    __m128i m = _mm_setzero_si128();
+    ((m = _mm_or_si128(m, _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(C))))), ...);
+    const int mask = _mm_movemask_epi8(m);
+    if (mask) return q + __builtin_ctz(static_cast<unsigned>(mask));
+    q += 16;
+  }
+#endif
+  while (q < end && !isAny<C...>(*q)) q++;
+  return q;
+}
+
+// The stops of text, of a double-quoted value in a plain tag, and of an
+// unquoted value (textStop, plainValueStop and wordStop).
+inline const unsigned char *findTextStop(const unsigned char *q, const unsigned char *end) {
+  return findAny<'<', '>', '\r', '\n'>(q, end);
+}
+inline const unsigned char *findPlainValueStop(const unsigned char *q, const unsigned char *end) {
+  return findAny<'"', '<', '\r', '\n'>(q, end);
+}
+inline const unsigned char *findWordStop(const unsigned char *q, const unsigned char *end) {
+  return findAny<'<', '>', ' ', '\t', '\v', '\f', '\r', '\n'>(q, end);
+}
+
 // The end of the run of ordinary bytes that starts at p. The position
 // counters advance over it as if each byte had been handled alone.
-const unsigned char *scanRun(htmlPtr d, const unsigned char *p, const unsigned char *end,
-                             const stopSet &stops, bool inlineLines) {
+template <class Find>
+inline const unsigned char *scanRunWith(htmlPtr d, const unsigned char *p, const unsigned char *end,
+                                        Find find, bool inlineLines) {
   const unsigned char *s = p, *q = p;
   for (;;) {
-    q = findStop(stops, q, end);
+    q = find(q, end);
     if (q == end) break;
     unsigned c = *q;
     if (!inlineLines || (c != '\n' && c != '\r')) break;
@@ -909,6 +945,13 @@ const unsigned char *scanRun(htmlPtr d, const unsigned char *p, const unsigned c
   }
   if (q > s) countRun(d, static_cast<int>(q - s));
   return q;
+}
+
+const unsigned char *scanRun(htmlPtr d, const unsigned char *p, const unsigned char *end,
+                             const stopSet &stops, bool inlineLines) {
+  return scanRunWith(
+      d, p, end, [&stops](const unsigned char *q, const unsigned char *e) { return findStop(stops, q, e); },
+      inlineLines);
 }
 
 const stopSet *fastStops(htmlPtr d) {
@@ -1196,7 +1239,7 @@ bool plainTagScan(const unsigned char *p, const unsigned char *end, plainTag &t,
     if (c == '"') {
       v = ++q;
       for (;;) {
-        q = findStop(bytes.plainValueStop, q, end);
+        q = findPlainValueStop(q, end);
         if (q == end || (*q != '\r' && *q != '\n')) break;
         t.lines = 1;
         q++;
@@ -1206,7 +1249,7 @@ bool plainTagScan(const unsigned char *p, const unsigned char *end, plainTag &t,
       q++;
     } else {
       v = q;
-      q = findStop(bytes.wordStop, q, end);
+      q = findWordStop(q, end);
       if (q == end || *q == '<') return false;
       if (!sink.value(v, static_cast<int>(q - v), 0)) return false;
     }
@@ -1450,7 +1493,7 @@ htmlResult htmlAppendText(htmlPtr d, const char *text, int length) {
           // The text that follows, when a '<' ends it, goes straight to the
           // entry, and that '<' begins the next tag, as step would have it.
           if (d->state == htmlParseText && d->bufferPos == 0 && p < end) {
-            const unsigned char *q = scanRun(d, p, end, bytes.textStop, true);
+            const unsigned char *q = scanRunWith(d, p, end, findTextStop, true);
             if (q < end && *q == '<') {
               if (q > p)
                 TRY(textFromSource(d->last, reinterpret_cast<const char *>(p), static_cast<int>(q - p),

@@ -240,7 +240,11 @@ htmlResult pageWrite(htmlPtr doc, FILE *out) {
   const bool fromSource = htmlSourceComplete(doc) != 0;
   long long runFrom = 0, runTo = 0;
   for (htmlTagPtr t = doc->first; t; t = t->n) {
-    const long long end = fromSource ? htmlTagSourceOutputEnd(t) : -1;
+    // The common case, a plain tag left as read with its text still in the
+    // source, is told by its flags alone.
+    const long long end = !fromSource                                   ? -1
+                          : t->sourceForm && !t->edited && t->textPending ? t->sourceTagEnd + t->textLength
+                                                                          : htmlTagSourceOutputEnd(t);
     if (end >= 0) {
       if (runTo <= runFrom || runTo != t->sourceStart) {
         if (runTo > runFrom) std::fwrite(doc->source + runFrom, 1, static_cast<size_t>(runTo - runFrom), out);
