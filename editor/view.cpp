@@ -594,6 +594,7 @@ int pixelTargets(QPainter *p, unsigned colour, long long *ox, long long *oy, std
   return static_cast<int>(out.size());
 }
 
+// The targets of the outline being drawn, kept from one to the next.
 std::vector<pixelTarget> targets;
 
 // The circle round (cx, cy) of radius r (its box) in the sketch pen. The raster
@@ -612,11 +613,12 @@ void sketchCircle(QPainter *p, int cx, int cy, int r, const QRect &box) {
   p->drawEllipse(box);
 }
 
+// The n points of pPoints joined in pen: a one-pixel pen sets the pixels of
+// each segment, and the last point when any segment has a length.
 void polyline(QPainter *p, const viewPen &pen, int n) {
   long long ox = 0, oy = 0;
   if (pen.width <= 1 && n >= 2) {
-    const int k = pixelTargets(p, pen.color, &ox, &oy, targets);
-    if (k >= 0) {
+    if (pixelTargets(p, pen.color, &ox, &oy, targets) >= 0) {
       bool drawn = false;
       for (int i = 0; i + 1 < n; i++) {
         const long long ax = pPoints[2 * i] + ox, ay = pPoints[2 * i + 1] + oy;
@@ -627,10 +629,10 @@ void polyline(QPainter *p, const viewPen &pen, int n) {
         for (const pixelTarget &t : targets)
           if (x1 >= t.x0 && x0 <= t.x1 && y1 >= t.y0 && y0 <= t.y1) segmentPixels(t, ax, ay, bx, by);
       }
-      // The line ends on its last point; a line of no length draws nothing.
       const long long ex = pPoints[2 * n - 2] + ox, ey = pPoints[2 * n - 1] + oy;
-      for (const pixelTarget &t : targets)
-        if (drawn && ex >= t.x0 && ex <= t.x1 && ey >= t.y0 && ey <= t.y1) t.bits[ey * t.stride + ex] = t.colour;
+      if (drawn)
+        for (const pixelTarget &t : targets)
+          if (ex >= t.x0 && ex <= t.x1 && ey >= t.y0 && ey <= t.y1) t.bits[ey * t.stride + ex] = t.colour;
       return;
     }
   }
