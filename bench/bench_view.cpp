@@ -131,8 +131,8 @@ BENCHMARK(BM_RepaintWhileDraggingAPoint)
     ->Unit(benchmark::kMillisecond);
 
 // A scroll by one line: the picture cache and the hotspot layer move with the
-// view; the strip that comes into sight and the outlines that the window's edge
-// cuts are drawn.
+// view; only the strip that comes into sight is drawn, with the hotspots that
+// reach it.
 void BM_RepaintAfterScroll(benchmark::State &st) {
   const int count = (int)st.range(0);
   const double z = (double)st.range(1);

@@ -85,10 +85,6 @@ int layerHoffs = 0, layerVoffs = 0;  // the offsets the layer was drawn for
 // staticKey.
 bool layerSingleColour = false;
 
-// Scratch masks for the scroll of the layer, window-sized; null until needed.
-QImage *maskOld = nullptr;
-QImage *maskNew = nullptr;
-
 // Number of selected hotspots while viewRender runs (-1 outside it).
 int drawSelectedCount = -1;
 
@@ -421,7 +417,225 @@ void transformed(const object *o, double x, double y, int *wx, int *wy) {
   *wy = windowCoord(scale * (y * fy + my));
 }
 
+// --- one-pixel outlines -------------------------------------------------------
+
+// The sketch pen's one-pixel outlines are set straight in the image rather than
+// drawn by the raster engine, which cuts a sloped line at the edge of the image
+// or the clip and steps along from there. Here the pixels of a segment depend
+// on its two end points alone, and a clip keeps exactly those of them inside
+// it: a drawing moved by whole pixels equals the same drawing made there, and
+// a strip drawn with a clip fits the part drawn before without a seam.
+
+// Floor and ceiling of a / b for b > 0.
+long long floorDiv(long long a, long long b) {
+  const long long q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+long long ceilDiv(long long a, long long b) { return -floorDiv(-a, b); }
+
+// Where one-pixel lines are set: rows of 32-bit pixels and the clip rectangle
+// in image pixels (inclusive).
+struct pixelTarget {
+  QRgb *bits;
+  qsizetype stride;  // pixels a row
+  long long x0, y0, x1, y1;
+  QRgb colour;
+};
+
+// Sets the pixels of the segment from (px, py) to (qx, qy), its last point
+// left out, that lie in the clip of t. Along the longer axis (x when they tie)
+// every step has one pixel; across it the pixel is the exact position rounded,
+// halves away from the lower end: w = wa + floor((2 (u - ua) dw + du) / (2 du))
+// with the ends ordered ua < ub. The end points lie within 2^30 of each other,
+// which keeps every product below 2^62.
+void segmentPixels(const pixelTarget &t, long long px, long long py, long long qx, long long qy) {
+  const bool alongX = std::llabs(qx - px) >= std::llabs(qy - py);
+  long long ua = alongX ? px : py, wa = alongX ? py : px, ub = alongX ? qx : qy, wb = alongX ? qy : qx;
+  if (ua == ub) return;  // a point: its only pixel is the one left out
+  // The point left out is the last one, at the high end or, reversed, the low one.
+  long long lo = 0, hi = 0;
+  if (ua < ub) {
+    hi = ub - ua - 1;
+  } else {
+    std::swap(ua, ub);
+    std::swap(wa, wb);
+    lo = 1;
+    hi = ub - ua;
+  }
+  const long long du = ub - ua, dw = wb - wa;
+  const long long cu0 = alongX ? t.x0 : t.y0, cu1 = alongX ? t.x1 : t.y1;
+  const long long cw0 = alongX ? t.y0 : t.x0, cw1 = alongX ? t.y1 : t.x1;
+  lo = std::max(lo, cu0 - ua);
+  hi = std::min(hi, cu1 - ua);
+  if (lo > hi) return;
+  // The steps whose pixel lies between cw0 and cw1 across, from
+  // k <= floor((2 s dw + du) / (2 du)) <= m.
+  long long k = cw0 - wa, m = cw1 - wa;
+  const long long wmin = std::min(0LL, dw), wmax = std::max(0LL, dw);
+  if (k > wmax || m < wmin) return;
+  k = std::max(k, wmin);
+  m = std::min(m, wmax);
+  if (dw > 0) {
+    lo = std::max(lo, ceilDiv((2 * k - 1) * du, 2 * dw));
+    hi = std::min(hi, ceilDiv((2 * m + 1) * du, 2 * dw) - 1);
+  } else if (dw < 0) {
+    lo = std::max(lo, floorDiv(-(2 * m + 1) * du, -2 * dw) + 1);
+    hi = std::min(hi, floorDiv((1 - 2 * k) * du, -2 * dw));
+  } else if (k > 0 || m < 0) {
+    return;
+  }
+  if (lo > hi) return;
+  // The position across at the first step, as a whole part and a remainder
+  // of 2 du, then one step at a time.
+  const long long den = 2 * du, n = 2 * lo * dw + du;
+  long long w = floorDiv(n, den), rest = n - w * den;
+  w += wa;
+  long long u = ua + lo;
+  const long long uEnd = ua + hi;
+  if (alongX) {
+    for (; u <= uEnd; u++) {
+      t.bits[w * t.stride + u] = t.colour;
+      rest += 2 * dw;
+      if (rest >= den) {
+        rest -= den;
+        w++;
+      } else if (rest < 0) {
+        rest += den;
+        w--;
+      }
+    }
+  } else {
+    for (; u <= uEnd; u++) {
+      t.bits[u * t.stride + w] = t.colour;
+      rest += 2 * dw;
+      if (rest >= den) {
+        rest -= den;
+        w++;
+      } else if (rest < 0) {
+        rest += den;
+        w--;
+      }
+    }
+  }
+}
+
+// Sets the pixels of the circle round (cx, cy) of radius r > 0 that lie in the
+// clip of t: in the columns within r / sqrt(2) of the centre, the two rows at
+// the rounded height sqrt(r^2 - u^2) above and below, and the same way round
+// for the rows. Each column and row is worked out alone, so only the clip's
+// size counts. For the circles the raster engine draws as a path of lines.
+void circlePixels(const pixelTarget &t, long long cx, long long cy, long long r) {
+  const long long rr = r * r;
+  // The rounded root of s >= 0: the largest w with w (w - 1) <= s - 1.
+  auto root = [](long long s) {
+    if (s <= 0) return 0LL;
+    long long w = static_cast<long long>(std::sqrt(static_cast<double>(s)) + 0.5);
+    while (w > 0 && w * (w - 1) > s - 1) w--;
+    while ((w + 1) * w <= s - 1) w++;
+    return w;
+  };
+  auto set = [&](long long x, long long y) {
+    if (x >= t.x0 && x <= t.x1 && y >= t.y0 && y <= t.y1) t.bits[y * t.stride + x] = t.colour;
+  };
+  // Steps d from the centre with 2 d^2 <= r^2, within the clip from c0 to c1.
+  auto range = [&](long long c, long long c0, long long c1, long long *from, long long *to) {
+    long long reach = static_cast<long long>(static_cast<double>(r) / std::sqrt(2.0)) + 1;
+    while (reach > 0 && 2 * reach * reach > rr) reach--;
+    *from = std::max(c - reach, c0);
+    *to = std::min(c + reach, c1);
+  };
+  long long from, to;
+  range(cx, t.x0, t.x1, &from, &to);
+  for (long long x = from; x <= to; x++) {
+    const long long w = root(rr - (x - cx) * (x - cx));
+    set(x, cy - w);
+    set(x, cy + w);
+  }
+  range(cy, t.y0, t.y1, &from, &to);
+  for (long long y = from; y <= to; y++) {
+    const long long w = root(rr - (y - cy) * (y - cy));
+    set(cx - w, y);
+    set(cx + w, y);
+  }
+}
+
+// The image p paints on, its offset from p's coordinates and its clip, when
+// pixels can be set there straight: a 32-bit image, moved by whole pixels,
+// painted over in place. Returns the number of clip rectangles (0: none
+// visible, -1: not possible), with their targets in out.
+int pixelTargets(QPainter *p, unsigned colour, long long *ox, long long *oy, std::vector<pixelTarget> &out) {
+  out.clear();
+  QImage *img = dynamic_cast<QImage *>(p->device());
+  if (!img || img->isNull() || !img->isDetached() || img->depth() != 32) return -1;
+  const QImage::Format f = img->format();
+  if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied) return -1;
+  if (p->compositionMode() != QPainter::CompositionMode_SourceOver || p->opacity() != 1.0) return -1;
+  const QTransform &m = p->deviceTransform();
+  if (m.type() > QTransform::TxTranslate) return -1;
+  const double tx = m.dx(), ty = m.dy();
+  if (tx != std::floor(tx) || ty != std::floor(ty) || std::fabs(tx) > 1e9 || std::fabs(ty) > 1e9) return -1;
+  *ox = static_cast<long long>(tx);
+  *oy = static_cast<long long>(ty);
+  pixelTarget base = {reinterpret_cast<QRgb *>(img->bits()), img->bytesPerLine() / 4, 0, 0, img->width() - 1,
+                      img->height() - 1, qcolor(colour).rgba()};
+  if (!p->hasClipping()) {
+    out.push_back(base);
+    return 1;
+  }
+  const QRegion clip = p->clipRegion().translated(static_cast<int>(*ox), static_cast<int>(*oy));
+  for (const QRect &r : clip) {
+    pixelTarget c = base;
+    c.x0 = std::max<long long>(r.left(), 0);
+    c.y0 = std::max<long long>(r.top(), 0);
+    c.x1 = std::min<long long>(r.right(), base.x1);
+    c.y1 = std::min<long long>(r.bottom(), base.y1);
+    if (c.x0 <= c.x1 && c.y0 <= c.y1) out.push_back(c);
+  }
+  return static_cast<int>(out.size());
+}
+
+// The targets of the outline being drawn, kept from one to the next.
+std::vector<pixelTarget> targets;
+
+// The circle round (cx, cy) of radius r (its box) in the sketch pen. The raster
+// engine draws a circle the same wherever it is, but for a vast one, which it
+// draws as a path of lines: those are set here. A circle of no size draws
+// nothing.
+void sketchCircle(QPainter *p, int cx, int cy, int r, const QRect &box) {
+  if (r <= 0) return;
+  long long ox = 0, oy = 0;
+  if (r >= (1 << 20) && pixelTargets(p, sketchPen.color, &ox, &oy, targets) >= 0) {
+    for (const pixelTarget &t : targets) circlePixels(t, cx + ox, cy + oy, r);
+    return;
+  }
+  p->setBrush(Qt::NoBrush);
+  p->setPen(qpen(sketchPen));
+  p->drawEllipse(box);
+}
+
+// The n points of pPoints joined in pen: a one-pixel pen sets the pixels of
+// each segment, and the last point when any segment has a length.
 void polyline(QPainter *p, const viewPen &pen, int n) {
+  long long ox = 0, oy = 0;
+  if (pen.width <= 1 && n >= 2) {
+    if (pixelTargets(p, pen.color, &ox, &oy, targets) >= 0) {
+      bool drawn = false;
+      for (int i = 0; i + 1 < n; i++) {
+        const long long ax = pPoints[2 * i] + ox, ay = pPoints[2 * i + 1] + oy;
+        const long long bx = pPoints[2 * i + 2] + ox, by = pPoints[2 * i + 3] + oy;
+        if (ax == bx && ay == by) continue;
+        drawn = true;
+        const long long x0 = std::min(ax, bx), x1 = std::max(ax, bx), y0 = std::min(ay, by), y1 = std::max(ay, by);
+        for (const pixelTarget &t : targets)
+          if (x1 >= t.x0 && x0 <= t.x1 && y1 >= t.y0 && y0 <= t.y1) segmentPixels(t, ax, ay, bx, by);
+      }
+      const long long ex = pPoints[2 * n - 2] + ox, ey = pPoints[2 * n - 1] + oy;
+      if (drawn)
+        for (const pixelTarget &t : targets)
+          if (ex >= t.x0 && ex <= t.x1 && ey >= t.y0 && ey <= t.y1) t.bits[ey * t.stride + ex] = t.colour;
+      return;
+    }
+  }
   p->setPen(qpen(pen));
   p->setBrush(Qt::NoBrush);
   std::vector<QPoint> pts(static_cast<size_t>(n));
@@ -618,9 +832,7 @@ void objectDrawBody(QPainter *p, object *o, int st, int) {
       p->setPen(qpen(outerSketchPen));
       p->drawEllipse(box);
     }
-    p->setBrush(Qt::NoBrush);
-    p->setPen(qpen(sketchPen));
-    p->drawEllipse(box);
+    sketchCircle(p, cx, cy, r, box);
     if (o->complete && o->selected && editingNow && selectedCount == 1) {
       CrossHandle(p, cx, cy);
       CrossPoint(p, cx + r, cy);
@@ -636,25 +848,17 @@ void objectDrawBody(QPainter *p, object *o, int st, int) {
 
 namespace {
 
-// Where a hotspot of the layer draws, in scaled picture pixels: a box that holds
-// every pixel of it (with a margin), and whether the drawing of its outline
-// inside the window depends on where the window's edge cuts it. The raster
-// engine cuts a sloped line at the edge of the image it draws into and steps
-// along the part left, so such a line is drawn a pixel aside here and there
-// when the window moves over it; lines along the axes and circles are drawn the
-// same wherever the window is, but for the pixels at the corners where one
-// line meets the next.
+// Where a hotspot of the layer draws, in scaled picture pixels: a box that
+// holds every pixel of it, with a margin.
 struct layerShape {
   long long x0, y0, x1, y1;  // inclusive
-  bool cutDepends;
-  bool cornersOnly;  // only the pixels near the box's corners depend on the cut
   bool drawn;
 };
 
 const int shapeMargin = 3;
 
 layerShape shapeOf(const object *o, int st) {
-  layerShape sh = {0, 0, -1, -1, false, false, false};
+  layerShape sh = {0, 0, -1, -1, false};
   if (!o->points || o->t == notype) return sh;
   auto take = [&](long long x, long long y) {
     if (!sh.drawn) {
@@ -677,7 +881,6 @@ layerShape shapeOf(const object *o, int st) {
       transformed(o, o->points[i].x, o->points[i].y, &wx, &wy);
       take(wx, wy);
     }
-    sh.cutDepends = true;
   } else if (o->t == rectangle) {
     if (o->pointsTotal < 2) return sh;
     for (int i = 0; i < 2; i++) {
@@ -685,19 +888,16 @@ layerShape shapeOf(const object *o, int st) {
       transformed(o, o->points[i].x, o->points[i].y, &wx, &wy);
       take(wx, wy);
     }
-    sh.cutDepends = true;
-    sh.cornersOnly = true;
   } else if (o->t == circle) {
     if (o->pointsTotal < 2) return sh;
     int cx, cy;
     transformed(o, o->points[0].x, o->points[0].y, &cx, &cy);
-    const long long dx = truncToInt((o->points[1].x - o->points[0].x) * scale);
-    const long long dy = truncToInt((o->points[1].y - o->points[0].y) * scale);
+    const double fx = o->selected ? rfactorx : 1, fy = o->selected ? rfactory : 1;
+    const long long dx = truncToInt((o->points[1].x - o->points[0].x) * scale * fx);
+    const long long dy = truncToInt((o->points[1].y - o->points[0].y) * scale * fy);
     const long long r = windowCoord(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
     take(cx - r, cy - r);
     take(cx + r, cy + r);
-    // An empty or vast circle is drawn as a path of lines.
-    sh.cutDepends = r <= 0 || r >= (1 << 20);
   }
   if (sh.drawn) {
     sh.x0 -= shapeMargin;
@@ -721,27 +921,6 @@ QRect shapeInWindow(const layerShape &sh, int h, int v, int W, int H) {
   return QRect(QPoint(static_cast<int>(x0), static_cast<int>(y0)), QPoint(static_cast<int>(x1), static_cast<int>(y1)));
 }
 
-// Whether the outline of sh reaches across the left or right edge (acrossX)
-// or the top or bottom edge (acrossY) of the W x H window at offsets (h, v).
-// A line is cut at the left and right edges alike wherever the window is
-// along y, and the same way round, so a scroll along one axis changes only
-// the lines that cross the edges across that axis.
-bool shapeCut(const layerShape &sh, int h, int v, int W, int H, bool acrossX, bool acrossY) {
-  const long long m = shapeMargin;
-  if (acrossX && (sh.x0 + m - h < 0 || sh.x1 - m - h > W - 1)) return true;
-  return acrossY && (sh.y0 + m - v < 0 || sh.y1 - m - v > H - 1);
-}
-
-// A painter on img, clipped to clip (window pixels), in scaled picture pixels
-// less the offsets.
-void beginClipped(QPainter &p, QImage *img, const QRegion &clip) {
-  p.begin(img);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  p.setClipRegion(clip);
-  p.translate(-hoffs, -voffs);
-  p.setBackgroundMode(Qt::TransparentMode);
-}
-
 void copyPixels(QImage *to, const QImage *from, const QRect &r) {
   for (int y = r.top(); y <= r.bottom(); y++)
     std::memcpy(reinterpret_cast<QRgb *>(to->scanLine(y)) + r.left(),
@@ -749,414 +928,37 @@ void copyPixels(QImage *to, const QImage *from, const QRect &r) {
                 sizeof(QRgb) * static_cast<size_t>(r.width()));
 }
 
-// Boxes (window pixels of now, within kept) around the four corners of the
-// rectangle sh.
-void cornerBoxes(const layerShape &sh, const QRect &kept, std::vector<QRect> &boxes) {
-  const int m = shapeMargin;
-  const long long xs[2] = {sh.x0 + m, sh.x1 - m}, ys[2] = {sh.y0 + m, sh.y1 - m};
-  for (long long cy : ys)
-    for (long long cx : xs) {
-      layerShape corner = sh;
-      corner.x0 = cx - m;
-      corner.x1 = cx + m;
-      corner.y0 = cy - m;
-      corner.y1 = cy + m;
-      const QRect c = shapeInWindow(corner, hoffs, voffs, kept.right() + 1, kept.bottom() + 1).intersected(kept);
-      if (!c.isEmpty()) boxes.push_back(c);
-    }
-}
-
-// Boxes (window pixels of now, within kept) along the line from a to b
-// (window pixels of now), followed in short steps so that they stay close to
-// it, with a margin.
-void lineBoxes(long long ax, long long ay, long long bx, long long by, const QRect &kept, std::vector<QRect> &boxes) {
-  // A pixel of the line lies within a pixel of it across, and within one step
-  // beyond its ends along.
-  const int step = 4, m = 2;
-  const bool alongX = std::llabs(bx - ax) >= std::llabs(by - ay);
-  // Major axis u, minor axis w.
-  const long long ua = alongX ? ax : ay, ub = alongX ? bx : by, wa = alongX ? ay : ax, wb = alongX ? by : bx;
-  const long long klo = alongX ? kept.left() : kept.top(), khi = alongX ? kept.right() : kept.bottom();
-  const long long wlo = alongX ? kept.top() : kept.left(), whi = alongX ? kept.bottom() : kept.right();
-  long long lo = std::min(ua, ub) - m, hi = std::max(ua, ub) + m;
-  if (lo < klo) lo = klo;
-  if (hi > khi) hi = khi;
-  const double slope = ub != ua ? static_cast<double>(wb - wa) / static_cast<double>(ub - ua) : 0;
-  const long long wmin = std::min(wa, wb) - m, wmax = std::max(wa, wb) + m;
-  for (long long u0 = lo; u0 <= hi; u0 += step) {
-    const long long u1 = std::min(u0 + step - 1, hi);
-    double w0 = static_cast<double>(wa) + slope * static_cast<double>(u0 - 1 - ua);
-    double w1 = static_cast<double>(wa) + slope * static_cast<double>(u1 + 1 - ua);
-    if (w0 > w1) std::swap(w0, w1);
-    long long v0 = static_cast<long long>(std::floor(w0)) - m, v1 = static_cast<long long>(std::ceil(w1)) + m;
-    if (v0 < wmin) v0 = wmin;
-    if (v1 > wmax) v1 = wmax;
-    if (v0 < wlo) v0 = wlo;
-    if (v1 > whi) v1 = whi;
-    if (v0 > v1) continue;
-    const QPoint p0 = alongX ? QPoint(static_cast<int>(u0), static_cast<int>(v0)) : QPoint(static_cast<int>(v0), static_cast<int>(u0));
-    const QPoint p1 = alongX ? QPoint(static_cast<int>(u1), static_cast<int>(v1)) : QPoint(static_cast<int>(v1), static_cast<int>(u1));
-    boxes.push_back(QRect(p0, p1));
-  }
-}
-
-// The outline of polygon o as it is drawn: its points in scaled picture
-// pixels, closed with the first point again or followed by the floating one.
-void polygonRing(const object *o, int st, std::vector<QPoint> &ring) {
-  ring.clear();
-  if (o->pointsTotal < 1) return;
-  const bool closed = o->complete || st == polyUrl;
-  const int n = o->pointsTotal;
-  for (int i = 0; i < n; i++) {
-    int wx, wy;
-    transformed(o, o->points[i].x, o->points[i].y, &wx, &wy);
-    ring.push_back(QPoint(wx, wy));
-  }
-  if (closed) {
-    ring.push_back(ring[0]);
-  } else if (n < o->pointsSpace) {
-    int wx, wy;
-    transformed(o, o->points[n].x, o->points[n].y, &wx, &wy);
-    ring.push_back(QPoint(wx, wy));
-  }
-}
-
-// The stretches of a polygon's outline whose pixels inside the part kept may
-// differ after a scroll by (dx, dy): the edges with an end across the window's
-// edge (along the axes scrolled) before or now, with the edges that follow
-// them until three edges in a row lie inside and span two pixels or more (the
-// line drawing carries the last pixel, the direction and, after an edge that
-// draws nothing, the starting point from one edge to the next). For each
-// stretch, the boxes that hold its pixels, and the part of the outline to draw
-// so that the stretch comes out as in the whole outline: from two steady edges
-// before it, or from the start. first/last index ring.
-struct outlinePiece {
-  int first, last;
-};
-
-void polygonStretches(const std::vector<QPoint> &ring, int dx, int dy, int W, int H, const QRect &kept,
-                      std::vector<QRect> &boxes, std::vector<outlinePiece> &pieces) {
-  const int edges = static_cast<int>(ring.size()) - 1;
-  if (edges < 1) return;
-  auto across = [&](const QPoint &q, int h, int v) {
-    const long long x = static_cast<long long>(q.x()) - h, y = static_cast<long long>(q.y()) - v;
-    return (dx != 0 && (x < 0 || x > W - 1)) || (dy != 0 && (y < 0 || y > H - 1));
-  };
-  auto outside = [&](int e) {
-    return across(ring[e], hoffs, voffs) || across(ring[e + 1], hoffs, voffs) ||
-           across(ring[e], hoffs - dx, voffs - dy) || across(ring[e + 1], hoffs - dx, voffs - dy);
-  };
-  // Inside the window at both offsets and two pixels long or more: the line
-  // is drawn whole, with one pixel at least.
-  auto steadyLine = [&](const QPoint &a, const QPoint &b) {
-    if (across(a, hoffs, voffs) || across(b, hoffs, voffs) || across(a, hoffs - dx, voffs - dy) ||
-        across(b, hoffs - dx, voffs - dy))
-      return false;
-    const long long ex = std::llabs(static_cast<long long>(b.x()) - a.x());
-    const long long ey = std::llabs(static_cast<long long>(b.y()) - a.y());
-    return std::max(ex, ey) >= 2;
-  };
-  auto steady = [&](int e) { return steadyLine(ring[e], ring[e + 1]); };
-  // A line to a point two pixels or more inside the window at both offsets,
-  // three pixels long or more, draws: cut or not, three pixels of it at least
-  // lie inside.
-  auto deep = [&](const QPoint &q, int h, int v) {
-    const long long x = static_cast<long long>(q.x()) - h, y = static_cast<long long>(q.y()) - v;
-    return x >= 2 && x <= W - 3 && y >= 2 && y <= H - 3;
-  };
-  auto draws = [&](const QPoint &a, const QPoint &b) {
-    const long long ex = std::llabs(static_cast<long long>(b.x()) - a.x());
-    const long long ey = std::llabs(static_cast<long long>(b.y()) - a.y());
-    return deep(b, hoffs, voffs) && deep(b, hoffs - dx, voffs - dy) && std::max(ex, ey) >= 3;
-  };
-  // Beyond one edge of the window at both offsets: the line is dropped whole.
-  auto beyond = [&](const QPoint &q, int h, int v, int side) {
-    const long long x = static_cast<long long>(q.x()) - h, y = static_cast<long long>(q.y()) - v;
-    switch (side) {
-      case 0: return x < -1;
-      case 1: return x > W + 1;
-      case 2: return y < -1;
-      default: return y > H + 1;
-    }
-  };
-  auto dropped = [&](int e) {
-    for (int side = 0; side < 4; side++)
-      if (beyond(ring[e], hoffs, voffs, side) && beyond(ring[e + 1], hoffs, voffs, side) &&
-          beyond(ring[e], hoffs - dx, voffs - dy, side) && beyond(ring[e + 1], hoffs - dx, voffs - dy, side))
-        return true;
-    return false;
-  };
-  auto at = [&](int k, long long *x, long long *y) {
-    *x = static_cast<long long>(ring[k].x()) - hoffs;
-    *y = static_cast<long long>(ring[k].y()) - voffs;
-  };
-  for (int e = 0; e < edges; e++) {
-    if (!outside(e)) continue;
-    int start = e;
-    while (start > 0 && !steady(start - 1)) start--;
-    int end = e, calm = 0;
-    for (int j = e + 1; j < edges && calm < 3; j++) {
-      calm = steady(j) ? calm + 1 : 0;
-      end = j;
-    }
-    long long ax, ay, bx, by;
-    for (int k = start; k <= end; k++) {
-      at(k, &ax, &ay);
-      at(k + 1, &bx, &by);
-      lineBoxes(ax, ay, bx, by, kept, boxes);
-      if (steady(k) || dropped(k)) continue;
-      // An edge that draws nothing leaves the next one starting where it
-      // starts, until a line from there draws.
-      for (int j = k + 2; j <= end + 1; j++) {
-        at(j, &bx, &by);
-        lineBoxes(ax, ay, bx, by, kept, boxes);
-        if (draws(ring[k], ring[j])) break;
-      }
-    }
-    // Drawn from two steady edges before, which bring the line drawing to the
-    // state it has there in the whole outline, or else from the start.
-    const int from = start >= 2 && steady(start - 1) && steady(start - 2) ? start - 2 : 0;
-    pieces.push_back(outlinePiece{from, end + 1});
-    e = end;
-  }
-  // The first edge of a piece and the first pixel of its second may come out
-  // otherwise than in the whole outline: a piece whose first edge reaches a
-  // box is drawn from the start.
-  for (outlinePiece &pc : pieces) {
-    if (pc.first == 0) continue;
-    long long ax, ay, bx, by;
-    at(pc.first, &ax, &ay);
-    at(pc.first + 1, &bx, &by);
-    const long long m = shapeMargin;
-    // Kept well inside int: the boxes it is held against lie in the window.
-    auto fit = [](long long v) { return static_cast<int>(std::max(-(1LL << 30), std::min(v, 1LL << 30))); };
-    const QRect lead(QPoint(fit(std::min(ax, bx) - m), fit(std::min(ay, by) - m)),
-                     QPoint(fit(std::max(ax, bx) + m), fit(std::max(ay, by) + m)));
-    for (const QRect &b : boxes)
-      if (b.intersects(lead)) {
-        pc.first = 0;
-        break;
-      }
-  }
-}
-
-// Whether the outline of hotspot o (its shape sh, and for a polygon its ring)
-// comes within a few pixels of the run q (window pixels of now). A polygon
-// that the window's edge cuts is not asked: the line drawing may then join
-// points of it that are not neighbours.
-bool nearOutline(const object *o, const layerShape &sh, const std::vector<QPoint> &ring, const QRect &q) {
-  const double near = 4;
-  const double qx0 = q.left() + static_cast<double>(hoffs), qx1 = q.right() + static_cast<double>(hoffs);
-  const double qy = q.top() + static_cast<double>(voffs);
-  // The distance from the run to the point (x, y), and to the segment a-b.
-  auto toPoint = [&](double x, double y) {
-    const double ddx = x < qx0 ? qx0 - x : (x > qx1 ? x - qx1 : 0), ddy = y - qy;
-    return std::sqrt(ddx * ddx + ddy * ddy);
-  };
-  auto toSegment = [&](double ax, double ay, double bx, double by) {
-    // The run is short: its nearest point to the segment is within half its
-    // length of its middle.
-    const double mx = (qx0 + qx1) / 2, half = (qx1 - qx0) / 2;
-    const double vx = bx - ax, vy = by - ay, len2 = vx * vx + vy * vy;
-    double t = len2 > 0 ? ((mx - ax) * vx + (qy - ay) * vy) / len2 : 0;
-    if (t < 0) t = 0;
-    if (t > 1) t = 1;
-    return toPoint(ax + t * vx, ay + t * vy) - half;
-  };
-  if (o->t == rectangle) {
-    const double m = shapeMargin;
-    const double x0 = sh.x0 + m, y0 = sh.y0 + m, x1 = sh.x1 - m, y1 = sh.y1 - m;
-    return toSegment(x0, y0, x1, y0) <= near || toSegment(x1, y0, x1, y1) <= near ||
-           toSegment(x1, y1, x0, y1) <= near || toSegment(x0, y1, x0, y0) <= near;
-  }
-  if (o->t == circle) {
-    if (sh.cutDepends) return true;
-    const double cx = (sh.x0 + sh.x1) / 2.0, cy = (sh.y0 + sh.y1) / 2.0, r = (sh.x1 - sh.x0) / 2.0 - shapeMargin;
-    const double nearest = toPoint(cx, cy);
-    const double farthest = std::max(std::hypot(qx0 - cx, qy - cy), std::hypot(qx1 - cx, qy - cy));
-    return nearest <= r + near && farthest >= r - near;
-  }
-  for (size_t k = 0; k + 1 < ring.size(); k++)
-    if (toSegment(ring[k].x(), ring[k].y(), ring[k + 1].x(), ring[k + 1].y()) <= near) return true;
-  return ring.size() == 1 && toPoint(ring[0].x(), ring[0].y()) <= near;
-}
-
 // Brings the layer, drawn at (layerHoffs, layerVoffs) and valid there, to the
-// current offsets: the part still in view moves over, the uncovered strips get
-// the picture and the hotspots that reach them, and the hotspots whose drawing
-// depends on the window's edge are put right pixel by pixel: a pixel they
-// cover now is the sketch colour; a pixel they covered before and not now is
-// drawn again from the picture and every hotspot that can reach it. Only
-// while every hotspot of the layer is drawn in the sketch pen. Returns 0 when
-// the scratch masks cannot be had.
+// current offsets: the part still in view moves over, and the uncovered strips
+// get the picture and the hotspots that reach them, drawn clipped to the
+// strips. Every hotspot of the layer is a one-pixel outline whose pixels do
+// not depend on where the window or the clip cuts it, so the result is the
+// layer drawn anew. Returns 0 when the scroll is a window or more.
 int scrollLayer(bool (*live)(int)) {
   const int W = layer->width(), H = layer->height();
   const long long farX = static_cast<long long>(hoffs) - layerHoffs, farY = static_cast<long long>(voffs) - layerVoffs;
   if (farX <= -W || farX >= W || farY <= -H || farY >= H) return 0;
-  ensureImage(maskOld, W, H);
-  ensureImage(maskNew, W, H);
-  if (!maskOld || !maskNew) return 0;
   const int dx = static_cast<int>(farX), dy = static_cast<int>(farY);
-  const int oldH = layerHoffs, oldV = layerVoffs;
-
-  std::vector<layerShape> shapes(static_cast<size_t>(objectsTotal));
-  for (int i = 0; i < objectsTotal; i++)
-    if (!live(i)) shapes[static_cast<size_t>(i)] = shapeOf(&objects[i], state);
-
   shiftPixels(layer, dx, dy);
 
-  // The uncovered strips, drawn as a fresh repaint draws them.
   QRect strips[2];
   const int n = uncoveredStrips(W, H, dx, dy, strips);
+  if (!n) return 1;
   QRegion stripRegion;
   for (int i = 0; i < n; i++) {
     copyPixels(layer, hbScrolledBitmap, strips[i]);
     stripRegion += strips[i];
   }
-  if (n) {
-    QPainter p;
-    beginClipped(p, layer, stripRegion);
-    for (int i = 0; i < objectsTotal; i++) {
-      if (live(i)) continue;
-      const QRect r = shapeInWindow(shapes[static_cast<size_t>(i)], hoffs, voffs, W, H);
-      if (!r.isEmpty() && stripRegion.intersects(r)) objectDrawBody(&p, &objects[i], state, 0);
-    }
-    p.end();
-  }
-
-  // The part kept from before, in window pixels of now.
-  const QRect kept = QRect(0, 0, W, H).intersected(QRect(-dx, -dy, W, H));
-  if (kept.isEmpty()) return 1;
-
-  // The hotspots cut by the window's edge before or now, one at a time: the
-  // parts of them that depend on the cut are drawn alone into the masks as
-  // they were then and as they are now, and the pixels of their boxes compared.
-  const QRgb sketch = qcolor(sketchPen.color).rgb();
-  const QRgb blank = sketch ^ 0x00FFFFFFu, seen = sketch ^ 0x00FFFFFEu;
-  const QPen pen = qpen(sketchPen);
-  // The pixels are read and written straight in the buffers, while the
-  // painters on the masks are open.
-  const qsizetype bpl = layer->bytesPerLine();
-  uchar *layerBits = layer->bits(), *newBits = maskNew->bits(), *oldBits = maskOld->bits();
-  auto row = [bpl](uchar *bits, int y) { return reinterpret_cast<QRgb *>(bits + bpl * y); };
-  auto fill = [&](uchar *bits, const QRect &b) {
-    const int x0 = b.left(), x1 = b.right(), y1 = b.bottom();
-    for (int y = b.top(); y <= y1; y++) {
-      QRgb *line = row(bits, y);
-      for (int x = x0; x <= x1; x++) line[x] = blank;
-    }
-  };
-  QPainter before, now;
-  std::vector<QRect> boxes, redo;
-  std::vector<outlinePiece> pieces;
-  std::vector<QPoint> ring;
-  for (int i = 0; i < objectsTotal; i++) {
-    if (live(i)) continue;
-    const layerShape &sh = shapes[static_cast<size_t>(i)];
-    if (!sh.drawn || !sh.cutDepends) continue;
-    const QRect r = shapeInWindow(sh, hoffs, voffs, W, H).intersected(kept);
-    if (r.isEmpty()) continue;
-    object *o = &objects[i];
-    boxes.clear();
-    pieces.clear();
-    if (!shapeCut(sh, hoffs, voffs, W, H, dx != 0, dy != 0) && !shapeCut(sh, oldH, oldV, W, H, dx != 0, dy != 0))
-      continue;
-    if (o->t == polygon) {
-      polygonRing(o, state, ring);
-      polygonStretches(ring, dx, dy, W, H, kept, boxes, pieces);
-    } else {
-      if (sh.cornersOnly)
-        cornerBoxes(sh, kept, boxes);
-      else
-        boxes.push_back(r);
-    }
-    if (boxes.empty()) continue;
-    if (!before.isActive()) {
-      before.begin(maskOld);
-      before.setRenderHint(QPainter::Antialiasing, false);
-      before.translate(-oldH, -oldV);
-      now.begin(maskNew);
-      now.setRenderHint(QPainter::Antialiasing, false);
-      now.translate(-hoffs, -voffs);
-    }
-    for (const QRect &b : boxes) {
-      fill(newBits, b);
-      fill(oldBits, b.translated(dx, dy));
-    }
-    if (o->t == polygon) {
-      before.setPen(pen);
-      before.setBrush(Qt::NoBrush);
-      now.setPen(pen);
-      now.setBrush(Qt::NoBrush);
-      for (const outlinePiece &pc : pieces) {
-        before.drawPolyline(ring.data() + pc.first, pc.last - pc.first + 1);
-        now.drawPolyline(ring.data() + pc.first, pc.last - pc.first + 1);
-      }
-    } else {
-      objectDrawBody(&before, o, state, 0);
-      objectDrawBody(&now, o, state, 0);
-    }
-    for (const QRect &b : boxes) {
-      const int x0 = b.left(), x1 = b.right(), y1 = b.bottom();
-      for (int y = b.top(); y <= y1; y++) {
-        QRgb *out = row(layerBits, y);
-        QRgb *nowLine = row(newBits, y);
-        const QRgb *thenLine = row(oldBits, y + dy) + dx;
-        for (int x = x0; x <= x1; x++) {
-          const QRgb c = nowLine[x];
-          if (c == seen) continue;  // in an earlier box of this hotspot too
-          nowLine[x] = seen;
-          if (c == sketch)
-            out[x] = sketch;
-          else if (thenLine[x] == sketch)
-            redo.push_back(QRect(x, y, 1, 1));
-        }
-      }
-    }
-  }
-  if (before.isActive()) {
-    before.end();
-    now.end();
-  }
-  if (redo.empty()) return 1;
-
-  // One rectangle a row run, sorted by row and then column, none touching.
-  std::sort(redo.begin(), redo.end(), [](const QRect &a, const QRect &b) {
-    return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
-  });
-  std::vector<QRect> runs;
-  for (const QRect &q : redo) {
-    if (!runs.empty() && runs.back().top() == q.top() && runs.back().right() + 1 >= q.left()) {
-      if (q.left() > runs.back().right()) runs.back().setRight(q.left());
-      continue;
-    }
-    runs.push_back(q);
-  }
-  redo.swap(runs);
-  QRegion redoRegion;
-  redoRegion.setRects(redo.data(), static_cast<int>(redo.size()));
-  const QRect redoBox = redoRegion.boundingRect();
-  for (const QRect &r : redo) copyPixels(layer, hbScrolledBitmap, r);
   QPainter p;
-  beginClipped(p, layer, redoRegion);
+  p.begin(layer);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setClipRegion(stripRegion);
+  p.translate(-hoffs, -voffs);
+  p.setBackgroundMode(Qt::TransparentMode);
   for (int i = 0; i < objectsTotal; i++) {
     if (live(i)) continue;
-    const QRect r = shapeInWindow(shapes[static_cast<size_t>(i)], hoffs, voffs, W, H);
-    if (r.isEmpty() || !r.intersects(redoBox)) continue;
-    const int rl = r.left(), rr = r.right(), rt = r.top(), rb = r.bottom();
-    const object *o = &objects[i];
-    const bool whole = o->t == polygon && shapeCut(shapes[static_cast<size_t>(i)], hoffs, voffs, W, H, true, true);
-    if (o->t == polygon && !whole) polygonRing(o, state, ring);
-    bool reaches = false;
-    for (const QRect &q : redo) {
-      if (q.top() > rb) break;  // sorted by row
-      if (q.top() < rt || q.left() > rr || q.right() < rl) continue;
-      if (whole || nearOutline(o, shapes[static_cast<size_t>(i)], ring, q)) {
-        reaches = true;
-        break;
-      }
-    }
-    if (reaches) objectDrawBody(&p, &objects[i], state, 0);
+    const QRect r = shapeInWindow(shapeOf(&objects[i], state), hoffs, voffs, W, H);
+    if (!r.isEmpty() && stripRegion.intersects(r)) objectDrawBody(&p, &objects[i], state, 0);
   }
   p.end();
   return 1;
@@ -1180,10 +982,6 @@ void viewRelease(void) {
   hbScrolledBitmap = nullptr;
   delete layer;
   layer = nullptr;
-  delete maskOld;
-  maskOld = nullptr;
-  delete maskNew;
-  maskNew = nullptr;
   myfreeImpl(pPoints);
   pPoints = nullptr;
   pPointsAllocated = 0;
