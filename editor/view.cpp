@@ -490,31 +490,19 @@ void segmentPixels(const pixelTarget &t, long long px, long long py, long long q
   const long long den = 2 * du, n = 2 * lo * dw + du;
   long long w = floorDiv(n, den), rest = n - w * den;
   w += wa;
-  long long u = ua + lo;
-  const long long uEnd = ua + hi;
-  if (alongX) {
-    for (; u <= uEnd; u++) {
-      t.bits[w * t.stride + u] = t.colour;
-      rest += 2 * dw;
-      if (rest >= den) {
-        rest -= den;
-        w++;
-      } else if (rest < 0) {
-        rest += den;
-        w--;
-      }
-    }
-  } else {
-    for (; u <= uEnd; u++) {
-      t.bits[u * t.stride + w] = t.colour;
-      rest += 2 * dw;
-      if (rest >= den) {
-        rest -= den;
-        w++;
-      } else if (rest < 0) {
-        rest += den;
-        w--;
-      }
+  // A step along moves one pixel along, a step across one pixel across; in
+  // the image those are 1 and a row, or a row and 1.
+  const qsizetype along = alongX ? 1 : t.stride, across = alongX ? t.stride : 1;
+  long long at = (ua + lo) * along + w * across;
+  for (long long steps = hi - lo + 1; steps > 0; steps--, at += along) {
+    t.bits[at] = t.colour;
+    rest += 2 * dw;
+    if (rest >= den) {
+      rest -= den;
+      at += across;
+    } else if (rest < 0) {
+      rest += den;
+      at -= across;
     }
   }
 }
