@@ -50,6 +50,19 @@ struct chunker {
   }
 };
 
+// The page doc writes, doc released.
+std::string writeAndDestroy(htmlPtr doc) {
+  char *out = nullptr;
+  size_t outSize = 0;
+  FILE *mem = open_memstream(&out, &outSize);
+  if (!mem || pageWrite(doc, mem) != htmlSuccess) std::abort();
+  std::fclose(mem);
+  htmlDestroy(doc);
+  std::string result(out, outSize);
+  std::free(out);
+  return result;
+}
+
 // Reads size bytes (whole, or in chunks from chunks) and writes the page back;
 // *maps (when given) tells whether the page has a map entry.
 std::string readAndWrite(const char *data, size_t size, chunker *chunks, bool *maps = nullptr) {
@@ -73,15 +86,7 @@ std::string readAndWrite(const char *data, size_t size, chunker *chunks, bool *m
     *maps = false;
     for (htmlTagPtr t = doc->first; t && !*maps; t = t->n) *maps = htmlEq(t->name, "map");
   }
-  char *out = nullptr;
-  size_t outSize = 0;
-  FILE *mem = open_memstream(&out, &outSize);
-  if (!mem || pageWrite(doc, mem) != htmlSuccess) std::abort();
-  std::fclose(mem);
-  htmlDestroy(doc);
-  std::string result(out, outSize);
-  std::free(out);
-  return result;
+  return writeAndDestroy(doc);
 }
 
 // The page file that saving makes: the page with the current map, in the
@@ -175,16 +180,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   // page with a CR is left out: its CR LF pairs reach the reader as LF.
   if (!std::memchr(bytes, '\r', size)) {
     int crlf = 0;
-    htmlPtr doc = readPage(std::string(bytes, size), &crlf);
-    char *out = nullptr;
-    size_t outSize = 0;
-    FILE *mem = open_memstream(&out, &outSize);
-    if (!mem || pageWrite(doc, mem) != htmlSuccess) std::abort();
-    std::fclose(mem);
-    htmlDestroy(doc);
-    const bool same = std::string(out, outSize) == once;
-    std::free(out);
-    if (!same) std::abort();
+    if (writeAndDestroy(readPage(std::string(bytes, size), &crlf)) != once) std::abort();
   }
   // Pages without a map have nothing more to check (the map pass reads the
   // page once more, which would take most of the time of such a run).
