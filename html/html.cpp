@@ -286,25 +286,28 @@ int storedLength(const char *s, int length) {
 }
 
 // Appends bytes to an entry's text. The text is reserved exactly for its first
-// run; later runs (text after a comment) double the reservation. A text still
-// in the source is copied out first.
+// run; later runs (text after a comment) double the reservation, which the
+// document notes for the one entry whose text grew last. A text still in the
+// source is copied out first.
 htmlResult textAppend(htmlTagPtr tag, const char *s, int n) {
   if (n <= 0) return htmlSuccess;
   htmlPtr d = tag->parent;
   int have = tag->textPending ? tag->textLength : storedLength(tag->text, tag->textLength);
   long long need = static_cast<long long>(have) + n + 1;
   if (need > INT_MAX) return htmlMemory;
-  if (!tag->text || tag->textPending || need > tag->textSpace) {
+  const long long room = d->textRoomTag == tag ? d->textRoom : have + 1;
+  if (!tag->text || tag->textPending || need > room) {
     long long space = need;
-    if (have > 0 && 2LL * tag->textSpace > space) space = 2LL * tag->textSpace;
+    if (have > 0 && 2 * room > space) space = 2 * room;
     if (space > INT_MAX) space = INT_MAX;
     char *grown = static_cast<char *>(arenaAlloc(d, static_cast<size_t>(space), 1));
     if (!grown) return htmlMemory;
     const char *old = tag->textPending ? d->source + tag->sourceTagEnd : tag->text;
     if (have > 0) std::memcpy(grown, old, static_cast<size_t>(have));
     tag->text = grown;
-    tag->textSpace = static_cast<int>(space);
     tag->textPending = 0;
+    d->textRoomTag = tag;
+    d->textRoom = static_cast<int>(space);
   }
   std::memcpy(tag->text + have, s, static_cast<size_t>(n));
   tag->textLength = have + n;
@@ -345,7 +348,6 @@ htmlResult tagAppendN(htmlPtr d, const char *name, int length) {
   tag->name[length] = 0;
   tag->text = tag->name + length;
   tag->nameLength = length;
-  tag->textSpace = 1;
   tag->row = d->row;
   tag->col = d->col;
   tag->parent = d;
@@ -1589,7 +1591,6 @@ const char *htmlTagText(htmlTagPtr tag) {
     char *copy = arenaString(d, d->source + tag->sourceTagEnd, tag->textLength);
     if (!copy) return nullptr;
     tag->text = copy;
-    tag->textSpace = tag->textLength + 1;
     tag->textPending = 0;
   }
   return tag->text;

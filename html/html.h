@@ -60,28 +60,28 @@ struct tagStruct {
                         // Read it through htmlTagText, which copies it out of the source
                         // first when the reader left it there (textPending)
   int closed;           // 1 once the tag's '>' was seen
+  // The reader's four flags fill the room the alignment leaves after `closed`.
+  char edited;          // 1 once the program appended attributes, 2 once it changed or
+                        // removed attributes that were read
+  char sourceForm;      // 1 when the tag, '<' to '>', stands in the source exactly as
+                        // htmlTagWrite writes it (single spaces, double-quoted or plain
+                        // values, " />")
+  char attrsPending;    // 1 while the tag's attributes are still only in the source:
+                        // htmlTagAttrFirst (and every operation below) builds them
+  char textPending;     // 1 while the entry's text is still only in the source, its
+                        // textLength bytes from sourceTagEnd: htmlTagText copies it out
   void **hooks;         // callers' slots, released through tagHookDestroy; null throughout this program
   int hooksAllocated;   // 0
   int row;              // input line where the entry was created, from 1
   int col;              // column there
+  int textLength;       // bytes in text (text may hold zero bytes)
   htmlStruct *parent;   // the owning document
   int xhtmlSlash;       // 1 if written self-closing (<br/>)
   int nameLength;       // bytes in name (a name may hold zero bytes)
-  int textLength;       // bytes in text (text may hold zero bytes)
-  int textSpace;        // bytes reserved for text (at least textLength + 1)
   long long sourceStart;   // offset in the page's source of the byte that began the entry
                            // (its '<', or the first text byte of a "P" entry); -1 when
                            // the program added it
   long long sourceTagEnd;  // offset just past the '>' that ended the tag; -1 when none did
-  char edited;             // 1 once the program appended attributes, 2 once it changed or
-                           // removed attributes that were read
-  char sourceForm;         // 1 when the tag, '<' to '>', stands in the source exactly as
-                           // htmlTagWrite writes it (single spaces, double-quoted or plain
-                           // values, " />")
-  char attrsPending;       // 1 while the tag's attributes are still only in the source:
-                           // htmlTagAttrFirst (and every operation below) builds them
-  char textPending;        // 1 while the entry's text is still only in the source, its
-                           // textLength bytes from sourceTagEnd: htmlTagText copies it out
 };
 
 typedef void (*htmlLogErrorFn)(htmlPtr document, const char *message);
@@ -126,6 +126,8 @@ struct htmlStruct {
   long long stepOffset;         // source offset of the byte being handled
   long long pendingStart;       // source offset of the '<' of the entry being read, or -1
   struct htmlArenaBlock *spare; // memory a destroyed document left, used before new blocks
+  htmlTagPtr textRoomTag;       // the entry whose text grew last, and the bytes reserved
+  int textRoom;                 // for that text; any other text fills its bytes exactly
 };
 
 // Memory: the entries, their attributes and all their strings live in the
