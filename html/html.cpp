@@ -1802,7 +1802,8 @@ htmlResult htmlSourceAppend(htmlPtr d, const char *bytes, long long length) {
     d->source = grown;
     d->sourceSpace = space;
   }
-  if (length > 0) std::memcpy(d->source + d->sourceLength, bytes, static_cast<size_t>(length));
+  char *at = d->source + d->sourceLength;
+  if (length > 0 && bytes != at) std::memcpy(at, bytes, static_cast<size_t>(length));
   d->sourceLength += length;
   d->source[d->sourceLength] = 0;
   return htmlSuccess;

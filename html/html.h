@@ -184,7 +184,8 @@ const char *htmlTagText(htmlTagPtr tag);
 // as they are read; htmlSourceSkip tells the reader that one byte of the
 // source, a CR, is not given to it. htmlSourceComplete is 1 when the source
 // holds every byte the reader was given, so that the exact writers below can
-// be used.
+// be used. The bytes given to htmlSourceAppend may already stand in the room
+// htmlSourceReserve made at the source's end (a file read straight into it).
 htmlResult htmlSourceAppend(htmlPtr document, const char *bytes, long long length);
 htmlResult htmlSourceReserve(htmlPtr document, long long length);  // room for length more bytes
 void htmlSourceSkip(htmlPtr document);

@@ -182,24 +182,35 @@ htmlPtr pageDocumentCreate(void) {
 
 htmlResult pageFeed(htmlPtr doc, FILE *in, int *crlf) {
   if (!doc || !in) return htmlBadArguments;
-  std::vector<char> chunk(pageChunkSize);
   lineEnds le;
-  // The source is kept whole: a regular file's room is taken at once.
+  // The source is kept whole: a regular file's room is taken at once, with a
+  // byte more for the read that finds its end.
   struct stat st;
   if (fstat(fileno(in), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
     off_t at = ftello(in);
-    if (at >= 0 && at < st.st_size && htmlSourceReserve(doc, static_cast<long long>(st.st_size - at)) != htmlSuccess)
+    if (at >= 0 && at < st.st_size &&
+        htmlSourceReserve(doc, static_cast<long long>(st.st_size - at) + 1) != htmlSuccess)
       return htmlMemory;
   }
+  // Each chunk is read straight into the source's room and fed from there.
+  const long long chunk = pageChunkSize;
   for (;;) {
-    size_t got = std::fread(chunk.data(), 1, chunk.size(), in);
+    long long room = doc->sourceSpace - doc->sourceLength - 1;
+    if (room <= 0) {
+      // A stream of unknown length: the room doubles.
+      room = doc->sourceLength > chunk ? doc->sourceLength : chunk;
+      if (htmlSourceReserve(doc, room) != htmlSuccess) return htmlMemory;
+    }
+    const size_t want = static_cast<size_t>(room < chunk ? room : chunk);
+    char *at = doc->source + doc->sourceLength;
+    const size_t got = std::fread(at, 1, want, in);
     if (got > 0) {
-      htmlResult kept = htmlSourceAppend(doc, chunk.data(), static_cast<long long>(got));
+      htmlResult kept = htmlSourceAppend(doc, at, static_cast<long long>(got));
       if (kept != htmlSuccess) return kept;
-      htmlResult r = feedChunk(doc, le, chunk.data(), got);
+      htmlResult r = feedChunk(doc, le, at, got);
       if (r != htmlSuccess) return r;
     }
-    if (got < chunk.size()) {
+    if (got < want) {
       if (std::ferror(in)) return htmlIO;
       break;
     }

@@ -169,19 +169,24 @@ TEST(PageRead, PlainTagsReadAtOnceGiveTheSameEntries) {
 }
 
 TEST_F(PageSave, PairsSplitBetweenChunksAreJoined) {
-  // A CR LF pair straddling the reader's chunk boundary, and a CR alone there.
+  // A CR LF pair straddling the reader's chunk boundary, and a CR alone there,
+  // read from a file (whose size is known) and from a stream (whose room grows).
   for (size_t at : {static_cast<size_t>(pageChunkSize) - 1, static_cast<size_t>(pageChunkSize) - 2}) {
     std::string page = "<p>\r\n" + std::string(at - 5, 'x') + "\r\n" + "tail\r";
     page[pageChunkSize + 3] = '\r';  // a CR followed by 'i', not by LF
+    page += std::string(2 * pageChunkSize, 'y');
     write(path("big.html"), page);
-    FILE *f = std::fopen(path("big.html").c_str(), "rb");
-    htmlPtr doc = pageDocumentCreate();
-    int crlf = 0;
-    ASSERT_EQ(pageFeed(doc, f, &crlf), htmlSuccess);
-    std::fclose(f);
-    EXPECT_EQ(crlf, 1);
-    EXPECT_EQ(readBack(doc, crlf), page) << at;
-    htmlDestroy(doc);
+    for (bool file : {true, false}) {
+      FILE *f = file ? std::fopen(path("big.html").c_str(), "rb") : fmemopen(page.data(), page.size(), "rb");
+      ASSERT_NE(f, nullptr);
+      htmlPtr doc = pageDocumentCreate();
+      int crlf = 0;
+      ASSERT_EQ(pageFeed(doc, f, &crlf), htmlSuccess);
+      std::fclose(f);
+      EXPECT_EQ(crlf, 1);
+      EXPECT_EQ(readBack(doc, crlf), page) << at << (file ? " file" : " stream");
+      htmlDestroy(doc);
+    }
   }
 }
 
