@@ -13,6 +13,7 @@
 #include <string>
 
 #include "editor/objects.h"
+#include "fuzz/fuzz_page.h"
 #include "fuzz/fuzz_quiet.h"
 #include "html/clientmap.h"
 #include "html/html.h"
@@ -52,14 +53,8 @@ struct chunker {
 
 // The page doc writes, doc released.
 std::string writeAndDestroy(htmlPtr doc) {
-  char *out = nullptr;
-  size_t outSize = 0;
-  FILE *mem = open_memstream(&out, &outSize);
-  if (!mem || pageWrite(doc, mem) != htmlSuccess) std::abort();
-  std::fclose(mem);
+  std::string result = fuzzpage::written(doc);
   htmlDestroy(doc);
-  std::string result(out, outSize);
-  std::free(out);
   return result;
 }
 

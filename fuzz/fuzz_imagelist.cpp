@@ -20,6 +20,7 @@
 
 #include "editor/objects.h"
 #include "fuzz/fuzz_memfile.h"
+#include "fuzz/fuzz_page.h"
 #include "fuzz/fuzz_quiet.h"
 #include "html/docflow.h"
 #include "html/document.h"
@@ -78,17 +79,6 @@ bool regularFile(const char *path) {
   return ok;
 }
 
-std::string written(htmlPtr doc) {
-  char *out = nullptr;
-  size_t size = 0;
-  FILE *mem = open_memstream(&out, &size);
-  if (!mem || pageWrite(doc, mem) != htmlSuccess) std::abort();
-  std::fclose(mem);
-  std::string text(out, size);
-  std::free(out);
-  return text;
-}
-
 // Opens the page and binds its listed image at position.
 void bind(const char *data, size_t size, int position) {
   hdoc = readPage(data, size);
@@ -99,7 +89,7 @@ void bind(const char *data, size_t size, int position) {
     const std::string name = maplocalname;
     // A name that cannot stand inside double quotation marks is not written back as itself.
     if (name.find_first_of("\"<") == std::string::npos) {
-      std::string page = written(hdoc);
+      std::string page = fuzzpage::written(hdoc);
       htmlPtr again = readPage(page.data(), page.size());
       htmlTagPtr img = listed(again, position);
       if (!img || std::string(htmlTagAttr(img, "usemap")) != "#" + name) std::abort();
