@@ -51,5 +51,5 @@ int main(int count, char **words) {
   for (int i = 1; i < args.size(); i++) local << args.at(i).toLocal8Bit();
   std::vector<const char *> list;
   for (const QByteArray &a : local) list.push_back(a.constData());
-  return WinMain(static_cast<int>(list.size()), list.data());
+  return runEditor(static_cast<int>(list.size()), list.data());
 }

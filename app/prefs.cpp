@@ -154,7 +154,7 @@ int getIniFile(char *path, int size, int forWriting) {
   int exists = fileExists(path);
   if (exists || forWriting) return exists;
   char windows[1024];
-  myGetWindowsDirectory(windows, sizeof windows);
+  configFolderGet(windows, sizeof windows);
   sprintfMax(path, size, "%s/Tilvane.ini", windows);
   return 0;
 }
@@ -312,7 +312,7 @@ int saveConfig(void) {
                        "Can't Save Preferences", MB_OK | MB_ICONWARNING);
     return 0;
   }
-  notifyBaseWindows();
+  notifyOtherEditors();
   return 1;
 }
 

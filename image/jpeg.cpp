@@ -227,7 +227,7 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
     LowMemory();
     std::longjmp(st->err.recovery, 1);
   }
-  st->made = imageDataCreateFromDIB(nullptr, st->header, imageHeaderSize);
+  st->made = imageDataCreateFromHeader(st->header, imageHeaderSize);
   if (!st->made) {
     LowMemory();
     std::longjmp(st->err.recovery, 1);

@@ -172,7 +172,7 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
     pngMessage("Out of Memory!");
     png_longjmp(png, 2);
   }
-  st->made = imageDataCreateFromDIB(nullptr, st->header, imageHeaderSize);
+  st->made = imageDataCreateFromHeader(st->header, imageHeaderSize);
   if (!st->made) {
     pngMessage("Image Too Large");
     png_longjmp(png, 2);

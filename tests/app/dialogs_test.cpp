@@ -391,7 +391,7 @@ class ShellDialogs : public QObject {
   void webPageSelection() {
 #ifndef TILVANE_HAVE_WEBENGINE
     char buffer[64] = "keep.html";
-    QCOMPARE(urlBrowse(nullptr, "Browse", buffer, sizeof buffer), -1);
+    QCOMPARE(urlBrowse("Browse", buffer, sizeof buffer), -1);
     QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("keep.html"));
     QCOMPARE(QString::fromStdString(scriptedLastMessage().title),
              QStringLiteral("Can't Browse Web Pages"));
@@ -426,7 +426,7 @@ class ShellDialogs : public QObject {
       ran = true;
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select the Link", buffer, sizeof buffer), 0);
+    QCOMPARE(urlBrowse("Select the Link", buffer, sizeof buffer), 0);
     QVERIFY(ran);
     QCOMPARE(QString::fromLatin1(buffer), QString::fromStdString(b));
 
@@ -444,7 +444,7 @@ class ShellDialogs : public QObject {
       QTest::keyClicks(sel, QStringLiteral("http://www.example.com/typed.html"));
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select", small, sizeof small), 0);
+    QCOMPARE(urlBrowse("Select", small, sizeof small), 0);
     mapfilename = nullptr;
     QCOMPARE(QString::fromLatin1(small), QStringLiteral("http://www."));
 
@@ -455,7 +455,7 @@ class ShellDialogs : public QObject {
       dialog = w;
       QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), -1);
+    QCOMPARE(urlBrowse("Select", buffer, sizeof buffer), -1);
     QCOMPARE(QString::fromLatin1(buffer), QString::fromStdString(a));
     QVERIFY(dialog.isNull());
 #endif
@@ -482,7 +482,7 @@ class ShellDialogs : public QObject {
       QCOMPARE(child<QLineEdit>(w, "27000")->text(), QStringLiteral("../target.html"));
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), 0);
+    QCOMPARE(urlBrowse("Select", buffer, sizeof buffer), 0);
     QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("../target.html"));
     // Return in the selection goes there and leaves the dialog open; a local
     // page the user goes to is offered relative to the open page; Back returns.
@@ -507,7 +507,7 @@ class ShellDialogs : public QObject {
       QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QStringLiteral("../target.html"), 20000);
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), 0);
+    QCOMPARE(urlBrowse("Select", buffer, sizeof buffer), 0);
     mapfilename = nullptr;
     QVERIFY(stayed);
     QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("../target.html"));

@@ -80,7 +80,7 @@ class MenusTest : public QObject {
     client->setFocusPolicy(Qt::StrongFocus);
     v->addWidget(client);
     frame->resize(700, 200);
-    tb = toolbarCreate(nullptr, client, 0, 0);
+    tb = toolbarCreate(client, 0, 0);
     toolbarAddButtons(tb);
     menusInstall(tb);
     menusAcceleratorsInstall(frame);

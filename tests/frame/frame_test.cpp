@@ -130,7 +130,6 @@ class FrameTest : public QObject {
   void everyCommandReachesItsFunction();
   void maximisedFrameSizesOnRestore();
   void closeBoxEndsTheLoop();
-  void nestedDrainMeetsTheQuitMessage();
   void startUpShowsTheNoticeOnce();
   void pageOpenedEditedSavedAndClosed();
   void saveGivesUpWhatCouldBeRedone();
@@ -715,21 +714,6 @@ void FrameTest::closeBoxEndsTheLoop() {
   QVERIFY(baseWin);  // still there until tear-down
 }
 
-void FrameTest::nestedDrainMeetsTheQuitMessage() {
-  quitFlag = 0;
-  QCOMPARE(drainMessages(), 1);
-  QCOMPARE(quitFlag, 0);
-  // A command posted before the quit message still runs; the drain then
-  // reports the quit and the flag ends the loop.
-  loadPicture(400, 300);
-  framePostCommand(900);
-  TilvaneShutdown();
-  QCOMPARE(drainMessages(), 0);
-  QCOMPARE(quitFlag, 1);
-  QCOMPARE(scale, 2.0);
-  quitFlag = 0;
-}
-
 void FrameTest::startUpShowsTheNoticeOnce() {
   tearDown();
   // A data folder that exists already: no folder dialog.
@@ -745,7 +729,7 @@ void FrameTest::startUpShowsTheNoticeOnce() {
     settingsDefaults();
     scripted.answers.push_back(IDNO);
     QTimer::singleShot(0, [] { TilvaneShutdown(); });
-    QCOMPARE(WinMain(1, words), 0);
+    QCOMPARE(runEditor(1, words), 0);
     int notices = 0;
     for (const scriptedShown &m : scriptedMessages())
       if (m.title == "Tilvane 4.0 Is Different - And Better!") notices++;

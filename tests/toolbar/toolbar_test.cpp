@@ -119,7 +119,7 @@ class ToolbarTest : public QObject {
 
   void rebuild(int xoffs = 0, int yoffs = 0) {
     toolbarDestroy(tb);
-    tb = toolbarCreate(nullptr, host, xoffs, yoffs);
+    tb = toolbarCreate(host, xoffs, yoffs);
     QVERIFY(tb);
     QVERIFY(toolbarAddButtons(tb));
     host->t = tb;
@@ -179,7 +179,7 @@ class ToolbarTest : public QObject {
   }
 
   void itemsGrowAndMissingPicturesLeaveBlanks() {
-    toolbar *t = toolbarCreate(nullptr, host, 0, 0);
+    toolbar *t = toolbarCreate(host, 0, 0);
     QCOMPARE(t->itemsAllocated, 16);
     for (int i = 0; i < 40; i++) QVERIFY(toolbarAdd(t, i % 2 ? 4242 : 120, 823, 1000 + i, "tip"));
     QCOMPARE(t->itemsTotal, 40);
@@ -456,7 +456,7 @@ class ToolbarTest : public QObject {
 
   void tooltipGoesWithItsOwnerWindow() {
     QWidget *owner = new QWidget;
-    toolbar *t = toolbarCreate(nullptr, owner, 0, 0);
+    toolbar *t = toolbarCreate(owner, 0, 0);
     QVERIFY(t->tooltipWnd);
     QCOMPARE(t->tooltipWnd->parentWidget(), owner);
     delete owner;
