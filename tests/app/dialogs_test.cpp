@@ -582,7 +582,7 @@ class ShellDialogs : public QObject {
       selected = child<QLineEdit>(w, "27000")->text();
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), 0);
+    QCOMPARE(urlBrowse("Select", buffer, sizeof buffer), 0);
     QVERIFY2(settled.endsWith(settles), qPrintable(settled));
     if (!report.isEmpty()) QCOMPARE(title, report);
     QVERIFY(!remote.hasPendingConnections());
