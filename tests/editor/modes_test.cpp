@@ -308,9 +308,9 @@ TEST_F(EditorTest, TheEightPixelDragRule) {
 TEST_F(EditorTest, ContextMenusFollowTheSelection) {
   int r = addRect(0, 0, 10, 10);
   int p = addShape(polygon, {{20, 0}, {30, 0}, {30, 10}});
-  EXPECT_EQ(contextMenuResource(), 0);
+  EXPECT_EQ(contextMenuResource(), contextMenuNone);
   Edit(1);
-  EXPECT_EQ(contextMenuResource(), 0);
+  EXPECT_EQ(contextMenuResource(), contextMenuNone);
   // A mouse request over a hotspot with nothing selected selects it first.
   rightx = righty = 5;
   EXPECT_EQ(contextMenuRequest(1), contextMenuOneHotspot);
@@ -334,11 +334,11 @@ TEST_F(EditorTest, ContextMenusFollowTheSelection) {
   // Over empty image nothing is shown; the keyboard never selects.
   ObjectUnselect();
   rightx = righty = 100;
-  EXPECT_EQ(contextMenuRequest(1), 0);
+  EXPECT_EQ(contextMenuRequest(1), contextMenuNone);
   rightx = righty = 5;
-  EXPECT_EQ(contextMenuRequest(0), 0);
+  EXPECT_EQ(contextMenuRequest(0), contextMenuNone);
   state = rectPosition;
-  EXPECT_EQ(contextMenuRequest(1), 0);
+  EXPECT_EQ(contextMenuRequest(1), contextMenuNone);
 }
 
 TEST_F(EditorTest, HelpTopicsByState) {
