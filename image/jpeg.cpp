@@ -115,7 +115,7 @@ void cmykToRgb(unsigned char *out, const unsigned char *in, int w) {
 
 }  // namespace
 
-void jpeg_wfile_src(j_decompress_ptr cinfo, wfileStruct *in) {
+static void jpeg_wfile_src(j_decompress_ptr cinfo, wfileStruct *in) {
   if (!cinfo->src) {
     cinfo->src = (jpeg_source_mgr *)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT,
                                                                 sizeof(jpegWfileSource));
