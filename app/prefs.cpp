@@ -244,6 +244,10 @@ void readConfig(void) {
     char line[256];
     while (readLine(f, line, sizeof line)) readConfigLine(line);
     fclose(f);
+  } else {
+    // No settings yet: a new user, to whom the notice about what changed
+    // since earlier versions says nothing.
+    upgradeNoticeDisplayed = 1;
   }
   recreatePens();
 }
