@@ -6,7 +6,10 @@
 #include <QHBoxLayout>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/browser.h"
@@ -119,4 +122,29 @@ void about(void *owner, const char *text) {
   QDialog *box = aboutCreate(static_cast<QWidget *>(owner), text);
   box->exec();
   delete box;
+}
+
+void helpWindowShow(const char *path, const char *anchor) {
+  static QPointer<QDialog> window;
+  static QTextBrowser *text = nullptr;
+  if (!window) {
+    window = new QDialog(nullptr, Qt::Window);
+    window->setObjectName(QStringLiteral("helpWindow"));
+    window->setWindowTitle(QStringLiteral("Tilvane Help"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QVBoxLayout *layout = new QVBoxLayout(window);
+    text = new QTextBrowser(window);
+    text->setObjectName(QStringLiteral("helpText"));
+    text->setAccessibleName(QStringLiteral("Help"));
+    // Links that leave the help page go to the desktop's programs for them.
+    text->setOpenExternalLinks(true);
+    layout->addWidget(text);
+    window->resize(760, 640);
+  }
+  QUrl url = QUrl::fromLocalFile(QString::fromLocal8Bit(path ? path : ""));
+  if (anchor && *anchor) url.setFragment(QString::fromLocal8Bit(anchor));
+  text->setSource(url);
+  window->show();
+  window->raise();
+  window->activateWindow();
 }

@@ -19,6 +19,10 @@ void about(void *owner, const char *text);
 // is this followed by exec().
 QDialog *aboutCreate(QWidget *owner, const char *text);
 
+// The help page, or another page of the program's own, at its anchor in a
+// window of the program's own: used when no web browser takes it.
+void helpWindowShow(const char *path, const char *anchor);
+
 // The colour of row i of a gradient h rows high: red 192, green
 // 255 - 64 * i / h, blue 192, as 0xRRGGBB; rows from 500 on are not painted
 // (returns -1), nor is anything when h is not positive.

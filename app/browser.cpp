@@ -131,6 +131,8 @@ int helpStubText(const char *address, char *out, int size) {
   return (int)strlen(out);
 }
 
+void (*helpWindowHook)(const char *path, const char *anchor) = nullptr;
+
 int htmlFile(void *owner, const char *relative) {
   static const char cannot[] =
       "Unable to create a temporary file. You can still access help.htm in the Tilvane "
@@ -149,12 +151,18 @@ int htmlFile(void *owner, const char *relative) {
     platformMessageBox(owner, cannot, "Can't Create Temporary File", MB_OK | MB_ICONWARNING);
     return 0;
   }
-  // With no program to open it, the user is given the help page's own address.
-  if (!platform->openAddress(stub)) {
-    openManually(owner, address);
-    return 0;
+  if (platform->openAddress(stub)) return 1;
+  // Without a web browser the page shows in a window of the program's own;
+  // without that, the user is given the page's own address.
+  const std::string name = std::string(relative ? relative : "").substr(0, std::string(relative ? relative : "").find('#'));
+  const char *hash = relative ? std::strchr(relative, '#') : nullptr;
+  char folder[4096];
+  if (helpWindowHook && programFileFolder(name.c_str(), folder, sizeof folder)) {
+    helpWindowHook((std::string(folder) + "/" + name).c_str(), hash ? hash + 1 : "");
+    return 1;
   }
-  return 1;
+  openManually(owner, address);
+  return 0;
 }
 
 void helpOn(const char *anchor) {

@@ -17,6 +17,11 @@ int htmlFile(void *owner, const char *relative);
 // Opens the help page at an anchor: htmlFile of "help.htm#<anchor>".
 void helpOn(const char *anchor);
 
+// Shows a page of the program's own (its file, its anchor) in a window of the
+// program's own; installed by the windows and used when no web browser takes
+// the page. Null: the user is given the page's address instead.
+extern void (*helpWindowHook)(const char *path, const char *anchor);
+
 // The address htmlFile gives the browser for relative: "file://" and the
 // folder of the program's files that holds it (programFileFolder, percent-
 // encoded where a URL needs it), "/", relative. 0 when the executable's folder

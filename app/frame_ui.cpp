@@ -291,6 +291,7 @@ void installHooks(void) {
   commandWindows.quit = [] { TilvaneShutdown(); };
   commandWindows.checkMap = [] { checkMapOpen(baseWin); };
   commandWindows.about = [] { about(baseWin, aboutDefaultText); };
+  helpWindowHook = helpWindowShow;
   reloadConfigHook = [] { framePostMessage(reloadConfigMessage, 0); };
   updateResultHook = [](int code) { framePostMessage(updateResultMessage, code); };
   docflowInstall();
@@ -519,6 +520,7 @@ void frameTearDown(void) {
   }
   menusCommandHook = nullptr;
   commandWindows = commandWindowTable();
+  helpWindowHook = nullptr;
   imagePointerHook = nullptr;
   platformDialogStartHook = nullptr;
   platformDialogUsedHook = nullptr;

@@ -1,10 +1,16 @@
 // platform.cpp: the table in use and the console table. Owns `platform`.
 #include "platform/platform.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 void (*platformDialogStartHook)(char *out, int size) = nullptr;
 void (*platformDialogUsedHook)(const char *path) = nullptr;
@@ -99,3 +105,131 @@ const platformTable *platformConsole(void) { return &consoleTable; }
 int platformMessageBox(void *owner, const char *text, const char *title, unsigned flags) {
   return platform->messageBox(owner, text, title, flags);
 }
+
+// --- the web browser -------------------------------------------------------
+
+namespace {
+
+std::string desktopHandler(const char *scheme) {
+  const std::string command = std::string("xdg-mime query default x-scheme-handler/") + scheme + " 2>/dev/null";
+  FILE *p = popen(command.c_str(), "r");
+  if (!p) return "";
+  char line[512] = "";
+  if (!std::fgets(line, sizeof line, p)) line[0] = 0;
+  pclose(p);
+  std::string id = line;
+  while (!id.empty() && (id.back() == '\n' || id.back() == '\r' || id.back() == ' ')) id.pop_back();
+  return id;
+}
+
+// The full name of program as the shell would find it in PATH (or itself when
+// it names a file); "" when it is not there.
+std::string inPath(const std::string &program) {
+  auto runnable = [](const std::string &f) {
+    struct stat st;
+    return stat(f.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(f.c_str(), X_OK) == 0;
+  };
+  if (program.empty()) return "";
+  if (program.find('/') != std::string::npos) return runnable(program) ? program : "";
+  const char *path = getenv("PATH");
+  std::stringstream dirs(path && *path ? path : "/usr/local/bin:/usr/bin:/bin");
+  std::string dir;
+  while (std::getline(dirs, dir, ':')) {
+    if (dir.empty()) continue;
+    const std::string f = dir + "/" + program;
+    if (runnable(f)) return f;
+  }
+  return "";
+}
+
+// The words of a desktop entry's Exec line: split at spaces outside double
+// quotes; %u, %U, %f and %F become the address (which is added at the end when
+// none stands there); the other field codes go.
+std::vector<std::string> execWords(const std::string &exec, const char *address) {
+  std::vector<std::string> words;
+  std::string word;
+  bool quoted = false, any = false, placed = false;
+  for (size_t i = 0; i < exec.size(); i++) {
+    const char c = exec[i];
+    if (c == '"') {
+      quoted = !quoted;
+      any = true;
+    } else if (c == '\\' && quoted && i + 1 < exec.size()) {
+      word += exec[++i];
+    } else if (c == ' ' && !quoted) {
+      if (any || !word.empty()) words.push_back(word);
+      word.clear();
+      any = false;
+    } else if (c == '%' && i + 1 < exec.size()) {
+      const char code = exec[++i];
+      if (code == '%') {
+        word += '%';
+      } else if (std::strchr("uUfF", code)) {
+        word += address;
+        placed = true;
+      }
+    } else {
+      word += c;
+    }
+  }
+  if (any || !word.empty()) words.push_back(word);
+  if (!placed) words.push_back(address);
+  return words;
+}
+
+// The Exec line of desktop entry id, looked for where the desktop keeps them.
+std::string desktopExec(const std::string &id) {
+  std::vector<std::string> dirs;
+  const char *home = getenv("XDG_DATA_HOME");
+  if (home && *home)
+    dirs.push_back(home);
+  else if (getenv("HOME"))
+    dirs.push_back(std::string(getenv("HOME")) + "/.local/share");
+  const char *data = getenv("XDG_DATA_DIRS");
+  std::stringstream list(data && *data ? data : "/usr/local/share:/usr/share");
+  std::string d;
+  while (std::getline(list, d, ':'))
+    if (!d.empty()) dirs.push_back(d);
+  for (const std::string &dir : dirs) {
+    std::ifstream f(dir + "/applications/" + id);
+    if (!f) continue;
+    std::string line;
+    bool entry = false;
+    while (std::getline(f, line)) {
+      if (!line.empty() && line[0] == '[') entry = line == "[Desktop Entry]";
+      if (entry && line.compare(0, 5, "Exec=") == 0) return line.substr(5);
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string (*linkHandlerQuery)(const char *scheme) = desktopHandler;
+
+std::vector<std::string> browserCommand(const char *address) {
+  if (!address) address = "";
+  for (const char *scheme : {"https", "http"}) {
+    const std::string id = linkHandlerQuery ? linkHandlerQuery(scheme) : "";
+    // Tilvane takes HTML files, never links: a page of its own is not for it.
+    if (id.empty() || id.compare(0, 7, "tilvane") == 0) continue;
+    const std::string exec = desktopExec(id);
+    if (exec.empty()) continue;
+    std::vector<std::string> words = execWords(exec, address);
+    if (!words.empty() && !inPath(words[0]).empty()) return words;
+  }
+  const char *browsers = getenv("BROWSER");
+  std::stringstream list(browsers ? browsers : "");
+  std::string one;
+  while (std::getline(list, one, ':')) {
+    // "%s" stands where the address goes, as %u does in a desktop entry.
+    std::string command = one;
+    for (size_t at = command.find("%s"); at != std::string::npos; at = command.find("%s", at + 2)) command[at + 1] = 'u';
+    std::vector<std::string> words = execWords(command, address);
+    if (!words.empty() && !inPath(words[0]).empty()) return words;
+  }
+  for (const char *program : {"sensible-browser", "x-www-browser"})
+    if (!inPath(program).empty()) return {program, address};
+  return {};
+}
+

@@ -13,6 +13,8 @@
 #define TILVANE_PLATFORM_H
 
 #include <ctime>
+#include <string>
+#include <vector>
 
 // Message box buttons, icons and answers. Their numbers are the ones other
 // desktop toolkits use, so that a test can name an answer by its number.
@@ -123,5 +125,17 @@ const platformTable *platformConsole(void);
 
 // Shorthand used throughout the program.
 int platformMessageBox(void *owner, const char *text, const char *title, unsigned flags);
+
+
+// The web browser a page of the program's own opens in, as the words of a
+// command with address in place: the program of the desktop's https (else http)
+// links, unless that is Tilvane itself (which also claims HTML files); then
+// $BROWSER (a list separated by ':', "%s" standing for the address); then
+// sensible-browser or x-www-browser. Empty when there is none.
+std::vector<std::string> browserCommand(const char *address);
+
+// The desktop entry (such as "web.desktop") of the program that takes links of
+// scheme ("https"): the desktop's answer (xdg-mime) unless a test sets this.
+extern std::string (*linkHandlerQuery)(const char *scheme);
 
 #endif

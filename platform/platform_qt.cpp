@@ -239,6 +239,17 @@ int qtOpenAddress(const char *address) {
   QUrl url = a.contains(QLatin1String("://")) || a.startsWith(QLatin1String("mailto:"))
                  ? QUrl(a)
                  : QUrl::fromLocalFile(a);
+  // A local page goes to a web browser, not to the program that takes HTML
+  // files, which may be this editor.
+  const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+  if (path.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) ||
+      path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive)) {
+    const std::vector<std::string> command = browserCommand(url.toString(QUrl::FullyEncoded).toUtf8().constData());
+    if (command.empty()) return 0;
+    QStringList args;
+    for (size_t i = 1; i < command.size(); i++) args << QString::fromStdString(command[i]);
+    return QProcess::startDetached(QString::fromStdString(command[0]), args) ? 1 : 0;
+  }
   return QDesktopServices::openUrl(url) ? 1 : 0;
 }
 
