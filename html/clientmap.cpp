@@ -87,14 +87,45 @@ char *otherAttributesOf(htmlTagPtr tag, const char *const *modelled) {
   return mystrdupImpl("object", out.c_str());
 }
 
+// The tag rebuilt from its attributes as the reader took them: each name and
+// value up to a zero byte (the reader's strings end there), so that the markup
+// reads back the same.
+std::string tagFromAttributes(htmlTagPtr tag) {
+  std::string out = "<";
+  out += tag->name ? tag->name : "";
+  for (htmlAttrPtr a = htmlTagAttrFirst(tag); a; a = a->n) {
+    if (!a->name || !*a->name) continue;
+    out += ' ';
+    out += a->name;
+    if (!a->value) continue;
+    const std::string value = a->value;
+    const char quote = value.find('"') == std::string::npos ? '"' : value.find('\'') == std::string::npos ? '\'' : 0;
+    out += '=';
+    if (quote) {
+      out += quote;
+      out += value;
+      out += quote;
+    } else {
+      out += '"';
+      for (char c : value) out += c == '"' ? std::string("&#34;") : std::string(1, c);
+      out += '"';
+    }
+  }
+  out += '>';
+  return out;
+}
+
 // The markup of an entry's tag, '<' to '>', as it stands in the page's source
 // (its CR LF pairs as LF when the page is written with CR LF), or as the
-// writer writes it when the source is not kept. Zero bytes are left out.
+// writer writes it when the source is not kept. A tag with a zero byte is
+// rebuilt from its attributes (tagFromAttributes).
 std::string tagMarkup(htmlTagPtr tag) {
   std::string out;
   htmlPtr d = tag->parent;
   if (d && htmlSourceComplete(d) && tag->sourceStart >= 0 && tag->sourceTagEnd > tag->sourceStart &&
       tag->sourceTagEnd <= d->sourceLength) {
+    if (std::memchr(d->source + tag->sourceStart, 0, static_cast<size_t>(tag->sourceTagEnd - tag->sourceStart)))
+      return tagFromAttributes(tag);
     for (long long i = tag->sourceStart; i < tag->sourceTagEnd; i++) {
       char c = d->source[i];
       if (!c) continue;
