@@ -513,7 +513,8 @@ int savePage(void) {
                "The file %s has been changed by another program since Tilvane read it.\r\n"
                "Do you want to overwrite it with the page as Tilvane has it?",
                mapfilename);
-    if (platformMessageBox(nullptr, text, "Page Changed on Disk", MB_YESNO | MB_ICONWARNING) != IDYES)
+    if (platformMessageBox(nullptr, text, "Page Changed on Disk",
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
       return 0;
   }
   newPageSrcRelative(mapfilename);

@@ -602,7 +602,7 @@ oldrzImagePtr oldrzImageCreateFromGifSource(gifSource *source) {
     if (width == 0 || height == 0) break;
     im = oldrzImageCreate(width, height);
     if (!im) {
-      source->tooLarge = 1;
+      source->tooLarge = (long long)width * height > imageDataPixelLimit ? 1 : 2;
       break;
     }
     im->interlace = (buf[8] & 0x40) ? 1 : 0;
@@ -642,8 +642,12 @@ int LoadGif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   int tooLarge = source->tooLarge;
   std::free(source);
   if (!im) {
-    if (tooLarge) LowMemory();
-    else platformMessageBox(nullptr, "Not a Valid GIF File", "GIF Decoding Error", MB_OK | MB_ICONWARNING);
+    if (tooLarge == 1)
+      platformMessageBox(nullptr, "Image Too Large", "GIF Decoding Error", MB_OK | MB_ICONWARNING);
+    else if (tooLarge)
+      LowMemory();
+    else
+      platformMessageBox(nullptr, "Not a Valid GIF File", "GIF Decoding Error", MB_OK | MB_ICONWARNING);
     return 0;
   }
   unsigned char sourcep[256 * 4];

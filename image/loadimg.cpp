@@ -303,6 +303,7 @@ int LoadBmp(const char *filename, imageData **idP) {
     return 1;
   }
   QImage picture;
+  bool tooLarge = false;
   {
     // The reader's own size limit is raised to the picture limit (4 bytes a pixel).
     long long limitMb = imageDataPixelLimit * 4 / (1024 * 1024) + 1;
@@ -310,8 +311,12 @@ int LoadBmp(const char *filename, imageData **idP) {
     QImageReader reader(QString::fromLocal8Bit(filename), "bmp");
     reader.setDecideFormatFromContent(false);
     QSize size = reader.size();
-    if (std::llabs((long long)size.width() * size.height()) <= imageDataPixelLimit)
-      picture = reader.read();
+    tooLarge = std::llabs((long long)size.width() * size.height()) > imageDataPixelLimit;
+    if (!tooLarge) picture = reader.read();
+  }
+  if (tooLarge) {
+    platformMessageBox(nullptr, "Image Too Large", "Unable to Load BMP", MB_OK | MB_ICONWARNING);
+    return 0;
   }
   if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0) {
     platformMessageBox(nullptr, "Not a valid BMP-format image.", "Unable to Load BMP",

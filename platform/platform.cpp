@@ -16,13 +16,7 @@ bool consoleClipboardSet = false;
 
 int consoleMessageBox(void *, const char *text, const char *title, unsigned flags) {
   std::fprintf(stderr, "%s: %s\n", title ? title : "", text ? text : "");
-  switch (flags & MB_BUTTONMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-      return IDYES;
-    default:
-      return IDOK;
-  }
+  return platformDefaultAnswer(flags);
 }
 
 int consoleOpenFile(void *, const char *, const platformFileFilter *, int, const char *, unsigned,
@@ -92,6 +86,19 @@ const platformTable *platform = &consoleTable;
 void platformInstall(const platformTable *table) { platform = table ? table : &consoleTable; }
 
 const platformTable *platformConsole(void) { return &consoleTable; }
+
+int platformDefaultAnswer(unsigned flags) {
+  const bool second = (flags & MB_DEFMASK) == MB_DEFBUTTON2;
+  switch (flags & MB_BUTTONMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return second ? IDNO : IDYES;
+    case MB_OKCANCEL:
+      return second ? IDCANCEL : IDOK;
+    default:
+      return IDOK;
+  }
+}
 
 int platformMessageBox(void *owner, const char *text, const char *title, unsigned flags) {
   return platform->messageBox(owner, text, title, flags);

@@ -24,8 +24,10 @@ enum {
   MB_ICONQUESTION = 0x20,
   MB_ICONWARNING = 0x30,
   MB_ICONINFORMATION = 0x40,
+  MB_DEFBUTTON2 = 0x100,  // the second button is the default one, answered by Enter
   MB_BUTTONMASK = 0xF,
-  MB_ICONMASK = 0xF0
+  MB_ICONMASK = 0xF0,
+  MB_DEFMASK = 0xF00
 };
 enum { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
@@ -116,9 +118,13 @@ extern const platformTable *platform;
 void platformInstall(const platformTable *table);
 
 // The console table: a message box prints "TITLE: TEXT" on standard error and
-// answers the first button of its set (OK, Yes); dialogs are cancelled, the
+// answers its default button (platformDefaultAnswer); dialogs are cancelled, the
 // clipboard is a string kept in memory, processes and addresses are not started.
 const platformTable *platformConsole(void);
+
+// The answer of a box's default button: its first, or its second with
+// MB_DEFBUTTON2.
+int platformDefaultAnswer(unsigned flags);
 
 // Shorthand used throughout the program.
 int platformMessageBox(void *owner, const char *text, const char *title, unsigned flags);

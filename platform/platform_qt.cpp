@@ -60,18 +60,19 @@ int qtMessageBox(void *owner, const char *text, const char *title, unsigned flag
     case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
   }
+  const bool second = (flags & MB_DEFMASK) == MB_DEFBUTTON2;
   switch (flags & MB_BUTTONMASK) {
     case MB_OKCANCEL:
       box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-      box.setDefaultButton(QMessageBox::Ok);
+      box.setDefaultButton(second ? QMessageBox::Cancel : QMessageBox::Ok);
       break;
     case MB_YESNO:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton(second ? QMessageBox::No : QMessageBox::Yes);
       break;
     case MB_YESNOCANCEL:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton(second ? QMessageBox::No : QMessageBox::Yes);
       break;
     default:
       box.setStandardButtons(QMessageBox::Ok);

@@ -20,16 +20,6 @@ std::string filterNames(const platformFileFilter *filters, int count) {
   return s;
 }
 
-int firstButton(unsigned flags) {
-  switch (flags & MB_BUTTONMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-      return IDYES;
-    default:
-      return IDOK;
-  }
-}
-
 int sMessageBox(void *, const char *text, const char *title, unsigned flags) {
   scriptedShown s;
   s.kind = "message";
@@ -37,7 +27,7 @@ int sMessageBox(void *, const char *text, const char *title, unsigned flags) {
   s.text = text ? text : "";
   s.flags = flags;
   scripted.shown.push_back(s);
-  if (scripted.answers.empty()) return firstButton(flags);
+  if (scripted.answers.empty()) return platformDefaultAnswer(flags);
   int a = scripted.answers.front();
   scripted.answers.pop_front();
   return a;

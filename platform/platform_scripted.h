@@ -21,8 +21,8 @@ struct scriptedShown {
 };
 
 struct scriptedPlatform {
-  // Answers, taken from the front. An empty queue gives the first button of the
-  // box (IDOK, IDYES) and a cancelled dialog.
+  // Answers, taken from the front. An empty queue gives the default button of
+  // the box (platformDefaultAnswer) and a cancelled dialog.
   std::deque<int> answers;          // message boxes
   std::deque<std::string> files;    // open and save dialogs; "" cancels
   std::deque<std::string> folders;  // folder chooser; "" cancels

@@ -738,7 +738,7 @@ TEST_F(DocflowTest, APageChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSays
   std::fclose(other);
   const std::string theirs = s.read(path);
   changed = 1;
-  scripted.answers.push_back(IDNO);
+  // No answer queued: Enter takes the default button, which is No.
   EXPECT_EQ(saveDocument(), 0);
   ASSERT_EQ(scriptedMessages().size(), 1u);
   EXPECT_EQ(scriptedLastMessage().title, "Page Changed on Disk");

@@ -320,6 +320,7 @@ class ClientSave : public MapTest {
     int crlf = 0;
     ASSERT_EQ(pageFeed(hdoc, htmlFilePtr, &crlf), htmlSuccess);
     htmlFileCRLF = crlf;
+    pageStampTake(htmlFilePtr, &htmlFileStamp);
     setGlobal(&mapfilename, pagePath.c_str());
     setGlobal(&maplocalname, name);
     ASSERT_EQ(LoadClientMap(hdoc, name), 1);

@@ -447,12 +447,13 @@ TEST_F(Loaders, JpegTruncatedAndBroken) {
     imageData *e = decodeMemory(bytes(full.begin(), full.begin() + (long)n), decoderJpeg);
     imageDataDestroy(e);
   }
-  // A declared size beyond the limit fails with the low-memory message.
+  // A declared size beyond the limit says that the picture is too large.
   long long old = imageDataPixelLimit;
   imageDataPixelLimit = 1000;
   scripted.shown.clear();
   EXPECT_EQ(decodeMemory(full, decoderJpeg), nullptr);
-  EXPECT_EQ(scriptedLastMessage().title, "Out of Memory");
+  EXPECT_EQ(scriptedLastMessage().text, "Image Too Large");
+  EXPECT_EQ(scriptedLastMessage().title, "JPEG Error");
   imageDataPixelLimit = old;
 }
 
@@ -513,6 +514,13 @@ TEST_F(Loaders, BmpIsOneTile) {
   EXPECT_EQ(LoadMyImage(bad.c_str()), 0);
   EXPECT_EQ(scriptedLastMessage().text, "Not a valid BMP-format image.");
   EXPECT_EQ(scriptedLastMessage().title, "Unable to Load BMP");
+  // A declared size beyond the picture limit says so.
+  long long old = imageDataPixelLimit;
+  imageDataPixelLimit = 1000;
+  EXPECT_EQ(LoadMyImage(path.c_str()), 0);
+  EXPECT_EQ(scriptedLastMessage().text, "Image Too Large");
+  EXPECT_EQ(scriptedLastMessage().title, "Unable to Load BMP");
+  imageDataPixelLimit = old;
 }
 
 // A BMP with a 40-byte information header: bits 1, 4, 8 (palette of `colors`
