@@ -460,6 +460,8 @@ int OpenHtmlDocument(const char *path, const char *image) {
     return 0;
   }
   htmlFilePtr = f;
+  // A save of this page that did not finish may have left its old content.
+  pageRecoverOffer(pagePath.c_str(), htmlFilePtr);
 
   htmlResult r = pageFeed(hdoc, htmlFilePtr, &htmlFileCRLF);
   htmlLogErrorsEnd(hdoc);

@@ -227,6 +227,29 @@ TEST_F(DocflowTest, OpenPageWithItsOnlyImageAndMap) {
   EXPECT_EQ(titles.back(), "Tilvane 4.05");
 }
 
+TEST_F(DocflowTest, OpeningAPageWhoseSaveDidNotFinishOffersItsBackup) {
+  // A save in place (the page has a second name) stopped half way.
+  std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#m\">");
+  const std::string old = s.read(path);
+  ASSERT_EQ(link(path.c_str(), (s.root + "/site/other.html").c_str()), 0);
+  const std::string fresh = "<html><body><p>" + std::string(4000, 'x');
+  pageFaultKill = 1;
+  pageFaultStep = pageFaultWrite;
+  char reason[256];
+  EXPECT_FALSE(pageSaveFile(path.c_str(), fresh.data(), fresh.size(), 0, nullptr, reason, sizeof reason));
+  pageFaultKill = 0;
+  pageFaultStep = pageFaultNone;
+  ASSERT_NE(s.read(path), old);
+  scripted.answers.push_back(IDYES);
+  ASSERT_EQ(openThroughDialog(path), 1);
+  ASSERT_FALSE(scriptedMessages().empty());
+  EXPECT_EQ(scriptedMessages()[0].title, "Recover Page?");
+  EXPECT_EQ(s.read(path), old);
+  EXPECT_STREQ(maplocalname, "m");
+  char backup[1024];
+  EXPECT_EQ(pageBackupFind(path.c_str(), backup, sizeof backup), 0);
+}
+
 TEST_F(DocflowTest, ImageListSkipsImagesWithoutSrcAndBindsTheChosenOne) {
   std::string path = page("site/page.html",
                           "<img alt=\"no source\">\n<img src=\"\">\n<img src=\"other.gif\">\n"
