@@ -19,6 +19,7 @@
 #include "html/strhack.h"
 #include "image/magicwand.h"
 #include "platform/platform.h"
+#include "wfile/wfile.h"
 
 const char *const updateFrequencies[7] = {"Daily",     "Weekly",   "Monthly", "Quarterly",
                                           "Annually",  "Never",    nullptr};
@@ -239,7 +240,7 @@ void readConfigLine(const char *line) {
 void readConfig(void) {
   char path[1024];
   getIniFile(path, sizeof path, 0);
-  FILE *f = fopen(path, "rb");
+  FILE *f = wfileOpenRegularStream(path, nullptr);
   if (f) {
     char line[256];
     while (readLine(f, line, sizeof line)) readConfigLine(line);

@@ -29,6 +29,7 @@
 #include "image/imagedata.h"
 #include "image/loadimg.h"
 #include "platform/platform.h"
+#include "wfile/wfile.h"
 
 const char *const docflowTitle = "Tilvane 4.05";
 int (*webPageOrImageHook)(void) = nullptr;
@@ -451,7 +452,7 @@ int OpenHtmlDocument(const char *path, const char *image) {
     const int error = errno;
     char text[1024];
     sprintfMax(text, sizeof text, "%s\r\nError Was:\r\n%s", inUseText,
-               !regular ? "That is not a regular file."
+               !regular ? pageNotRegularText
                : inUse  ? "The file is locked by another program (another Tilvane window may have it open)."
                         : std::strerror(error ? error : ENOENT));
     warn(text, "Can't Open File");
@@ -932,7 +933,7 @@ std::vector<std::string> splitList(const std::string &s, char separator) {
 // The value of key in [section] of an INI-style desktop file, or "" (the first
 // occurrence wins, as the desktop-entry rules say).
 std::string iniValue(const std::string &file, const char *section, const char *key) {
-  FILE *f = std::fopen(file.c_str(), "rb");
+  FILE *f = wfileOpenRegularStream(file.c_str(), nullptr);
   if (!f) return "";
   char line[4096];
   bool inSection = false;

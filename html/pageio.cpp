@@ -20,11 +20,15 @@
 
 #include "html/strhack.h"
 #include "platform/platform.h"
+#include "wfile/wfile.h"
 
 int pageFaultStep = pageFaultNone;
 int pageFaultErrno = 0;
 int pageFaultKill = 0;
 char pageSaveKept[1024] = "";
+const char *const pageNotRegularText =
+    "That is not a page file. Tilvane reads pages only from ordinary files, not from folders, devices "
+    "or pipes.";
 
 namespace {
 
@@ -937,7 +941,8 @@ FILE *pageOpenLocked(const char *path, int *inUse) {
   if (inUse) *inUse = 0;
   if (!path) return nullptr;
   for (int attempt = 0; attempt < 10; attempt++) {
-    int fd = open(path, O_RDWR);
+    // Only a regular file: a pipe or device could block the open or the reading.
+    int fd = wfileOpenRegular(path, O_RDWR, nullptr);
     if (fd < 0) return nullptr;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
       if (inUse && (errno == EWOULDBLOCK || errno == EAGAIN)) *inUse = 1;

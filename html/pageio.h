@@ -115,6 +115,9 @@ int pageStampChanged(const char *path, const pageStamp *stamp);
 // cannot be opened; *inUse is set when another holder has the lock.
 FILE *pageOpenLocked(const char *path, int *inUse);
 
+// What is said of a page that is not a regular file.
+extern const char *const pageNotRegularText;
+
 // Fault injection for tests: the steps of pageSaveFile named in pageFaultStep
 // (a set of the flags below) fail with pageFaultErrno. With pageFaultKill set,
 // a save in place stops at the first of them as a killed process would, with

@@ -191,7 +191,7 @@ int readRleRows(FILE *f, QImage *tile, unsigned bits, const unsigned char *table
 // or beyond 2 GB): Qt's reader then decides. A file cut short within its
 // pixels keeps the whole rows it holds; the rest is black.
 QImage *readBmpRows(const char *filename) {
-  FILE *f = std::fopen(filename, "rb");
+  FILE *f = wfileOpenRegularStream(filename, nullptr);
   if (!f) return nullptr;
   QImage *tile = nullptr;
   unsigned char *row = nullptr;
@@ -369,7 +369,11 @@ int LoadMyImage(const char *filename) {
   std::memset(&info, 0, sizeof info);
   wfileStruct *in = wfileOpen(filename, "rb", &info);
   if (!in) {
-    modalPopup("Image file not found (or we don't have permission to open it).", 0, nullptr, nullptr);
+    modalPopup(std::strcmp(info.error, "Not a regular file") == 0
+                   ? "That is not a picture file. Tilvane reads pictures only from ordinary files, not "
+                     "from folders, devices or pipes."
+                   : "Image file not found (or we don't have permission to open it).",
+               0, nullptr, nullptr);
     return 0;
   }
   loadPercent = 0;

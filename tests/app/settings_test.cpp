@@ -183,6 +183,18 @@ TEST_F(Settings, HostileLinesAreHarmless) {
   readText(text);
   EXPECT_EQ(urlDialogX, 7);
   for (unsigned c : customColors) EXPECT_EQ(c, 0xFFFFFFu);
+  // A pipe or a device in place of the file is not read: the defaults stay.
+  alarm(30);  // a blocked read ends the test instead of hanging it
+  settingsDefaults();
+  unlink(home.iniFile().c_str());
+  ASSERT_EQ(mkfifo(home.iniFile().c_str(), 0600), 0);
+  readConfig();
+  EXPECT_EQ(urlDialogX, 200);
+  unlink(home.iniFile().c_str());
+  ASSERT_EQ(symlink("/dev/zero", home.iniFile().c_str()), 0);
+  readConfig();
+  EXPECT_EQ(urlDialogX, 200);
+  alarm(0);
 }
 
 TEST_F(Settings, WrittenInOrderAndReadBack) {

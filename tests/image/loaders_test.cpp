@@ -7,6 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <jpeglib.h>
 #include <png.h>
@@ -108,6 +111,19 @@ TEST_F(Loaders, LoadMyImageFailures) {
   std::string none = tempFile({'x'}, "");
   EXPECT_EQ(LoadMyImage(none.c_str()), 0);
   EXPECT_EQ(scriptedLastMessage().text, "Not a Valid GIF File");
+  // A pipe or a device is no picture file, and never blocks the load.
+  alarm(30);
+  std::string pipe = tempFile({}, ".png");
+  unlink(pipe.c_str());
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const char *name : {pipe.c_str(), "/dev/zero", "/tmp"}) {
+    EXPECT_EQ(LoadMyImage(name), 0) << name;
+    EXPECT_EQ(scriptedLastMessage().text,
+              "That is not a picture file. Tilvane reads pictures only from ordinary files, not from "
+              "folders, devices or pipes.");
+  }
+  alarm(0);
+  unlink(pipe.c_str());
 }
 
 pngSpec rgbPng(int w, int h) {
