@@ -66,7 +66,7 @@ void replaceString(char **field, const char *value) {
 // call); -1 when it cannot be opened or is not a regular file.
 int openRegular(const char *path) {
   if (!path || !*path) return -1;
-  int fd = open(path, O_RDONLY | O_NONBLOCK);
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -92,7 +92,7 @@ int regularOrMissing(const char *path) {
 // Whether a second holder keeps the page: it cannot be opened for reading, or
 // its exclusive lock is taken.
 int pageInUse(const char *path) {
-  int fd = open(path, O_RDONLY | O_NONBLOCK);
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return 1;
   int busy = 0;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -873,7 +873,7 @@ int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FI
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back(0);
 
-  int fd = faultAt(pageFaultCreate) ? -1 : mkstemp(name.data());
+  int fd = faultAt(pageFaultCreate) ? -1 : mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) {
     // A folder that takes no new file: the file is written in place.
     if (existed && (errno == EACCES || errno == EPERM)) return inPlace();

@@ -250,6 +250,29 @@ TEST_F(DocflowTest, OpeningAPageWhoseSaveDidNotFinishOffersItsBackup) {
   EXPECT_EQ(pageBackupFind(path.c_str(), backup, sizeof backup), 0);
 }
 
+TEST_F(DocflowTest, ProgramsStartedInheritNoFileOfTheDocument) {
+  // The page and its lock, held by the editor from opening and after a save,
+  // stay with the editor: a program it starts (here one that lists where its
+  // descriptors lead) gets none of them.
+  std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#m\">");
+  ASSERT_EQ(openThroughDialog(path), 1);
+  char listing[] = "/tmp/tilvane-fds-XXXXXX";
+  int out = mkstemp(listing);
+  ASSERT_GE(out, 0);
+  close(out);
+  for (int save = 0; save < 2; save++) {
+    if (save) {
+      changed = 1;
+      ASSERT_EQ(Save(), 1);
+    }
+    ASSERT_EQ(std::system(("ls -l /proc/self/fd/ > " + std::string(listing)).c_str()), 0);
+    const std::string fds = s.read(listing);
+    EXPECT_NE(fds.find(listing), std::string::npos) << fds;  // the listing itself is seen
+    EXPECT_EQ(fds.find(s.root), std::string::npos) << fds;
+  }
+  unlink(listing);
+}
+
 TEST_F(DocflowTest, ImageListSkipsImagesWithoutSrcAndBindsTheChosenOne) {
   std::string path = page("site/page.html",
                           "<img alt=\"no source\">\n<img src=\"\">\n<img src=\"other.gif\">\n"
