@@ -197,6 +197,7 @@ void readConfigLine(const char *line) {
       {"magicwandpoints=", &magicWandPoints},
       {"updatefrequency=", &updateFrequency},
       {"lastupdatecheck=", &lastUpdateCheck},
+      {"svgtimelimit=", &svgTimeLimit},
   };
   if (startsWith(line, "cern") || startsWith(line, "CERN")) {
     serverMapType = mapCERN;
@@ -229,6 +230,7 @@ void readConfigLine(const char *line) {
         // beyond 3 would make one trace take minutes, and a tolerance beyond
         // 765 (the largest colour difference) means the same as 765.
         if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps) magicWandClampSettings();
+        if (k.value == &svgTimeLimit) svgTimeLimit = svgTimeLimit < 1 ? 1 : svgTimeLimit > 86400 ? 86400 : svgTimeLimit;
         if (k.value == &magicWandTolerance)
           magicWandTolerance = magicWandTolerance < 0 ? 0 : magicWandTolerance > 765 ? 765 : magicWandTolerance;
         return;
@@ -295,6 +297,10 @@ int configText(char *out, int size) {
   // stays as it was.
   if (exactPage) {
     sprintfMax(line, sizeof line, "exactpage=%d\n", exactPage);
+    t += line;
+  }
+  if (svgTimeLimit != 30) {
+    sprintfMax(line, sizeof line, "svgtimelimit=%d\n", svgTimeLimit);
     t += line;
   }
   strcpyMax(out, size, t.c_str());

@@ -259,7 +259,7 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
       }
     }
     imageDataPushRow(st->made, y, filled ? canvas : st->row);
-    loadProgress(y + 1, H);
+    if (!loadProgress(y + 1, H)) std::longjmp(st->err.recovery, 1);
   }
   // Rows left undecoded (a picture placed lower on its canvas) are dropped
   // rather than reported as missing.

@@ -69,6 +69,7 @@ platformProgress consoleProgressOpen(void *, const char *, const char *, const c
 }
 void consoleProgressUpdate(platformProgress, int) {}
 void consoleProgressClose(platformProgress) {}
+int consoleProgressPoll(platformProgress) { return 0; }
 
 const platformTable consoleTable = {
     consoleMessageBox,      consoleOpenFile,       consoleSaveFile,
@@ -76,7 +77,7 @@ const platformTable consoleTable = {
     consoleClipboardSetText, consoleClipboardGetText, consoleClipboardHasText,
     consoleStartProcess,    consoleOpenAddress,    consoleNow,
     consoleLocalTime,       consoleProgressOpen,   consoleProgressUpdate,
-    consoleProgressClose,
+    consoleProgressClose,   consoleProgressPoll,
 };
 
 }  // namespace

@@ -98,11 +98,15 @@ struct platformTable {
   void (*localTime)(struct tm *out);
 
   // The "Loading Image..." window: opened before a decoder runs, told how far it
-  // has got (0 to 100) while it runs, closed when it ends.
+  // has got (0 to 100) while it runs, closed when it ends. It has a Cancel
+  // button and takes the input while it is open; progressPoll lets it and the
+  // program's other windows be drawn and the button be used, and answers 1
+  // once Cancel was pressed (null in a table: no Cancel).
   platformProgress (*progressOpen)(void *owner, const char *title, const char *line1,
                                    const char *line2);
   void (*progressUpdate)(platformProgress progress, int percent);
   void (*progressClose)(platformProgress progress);
+  int (*progressPoll)(platformProgress progress);
 };
 
 // Where the Qt file dialogs open when their caller names no start (filled

@@ -254,6 +254,7 @@ struct progressWindow {
   QDialog *dialog;
   QLabel *line2;
   int percent;
+  bool cancelled;
 };
 
 platformProgress qtProgressOpen(void *owner, const char *title, const char *line1,
@@ -266,7 +267,15 @@ platformProgress qtProgressOpen(void *owner, const char *title, const char *line
   layout->addWidget(new QLabel(uiText(line1), p->dialog));
   p->line2 = new QLabel(uiText(line2), p->dialog);
   layout->addWidget(p->line2);
+  auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, p->dialog);
+  layout->addWidget(buttons);
   p->percent = 0;
+  p->cancelled = false;
+  QObject::connect(buttons, &QDialogButtonBox::rejected, p->dialog, [p]() { p->cancelled = true; });
+  QObject::connect(p->dialog, &QDialog::rejected, p->dialog, [p]() { p->cancelled = true; });
+  // The window takes the input while the load runs: the others are drawn but
+  // not used, so that nothing else starts in the middle of the load.
+  p->dialog->setWindowModality(Qt::ApplicationModal);
   p->dialog->show();
   p->dialog->raise();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -281,6 +290,13 @@ void qtProgressUpdate(platformProgress handle, int percent) {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+int qtProgressPoll(platformProgress handle) {
+  auto *p = static_cast<progressWindow *>(handle);
+  if (!p) return 0;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  return p->cancelled ? 1 : 0;
+}
+
 void qtProgressClose(platformProgress handle) {
   auto *p = static_cast<progressWindow *>(handle);
   if (!p) return;
@@ -293,6 +309,7 @@ const platformTable qtTable = {
     qtChooseColor,     qtChoose,           qtClipboardSetText, qtClipboardGetText,
     qtClipboardHasText, qtStartProcess,    qtOpenAddress,     qtNow,
     qtLocalTime,       qtProgressOpen,     qtProgressUpdate,  qtProgressClose,
+    qtProgressPoll,
 };
 
 }  // namespace

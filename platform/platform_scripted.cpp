@@ -160,11 +160,17 @@ void sProgressClose(platformProgress) {
   if (scripted.progressOpen > 0) scripted.progressOpen--;
 }
 
+int sProgressPoll(platformProgress) {
+  scripted.progressPolls++;
+  return scripted.progressCancelAt >= 0 && scripted.progressPolls > scripted.progressCancelAt;
+}
+
 const platformTable scriptedTable = {
     sMessageBox,       sOpenFile,         sSaveFile,     sChooseFolder,
     sChooseColor,      sChoose,           sClipboardSetText, sClipboardGetText,
     sClipboardHasText, sStartProcess,     sOpenAddress,  sNow,
     sLocalTime,        sProgressOpen,     sProgressUpdate, sProgressClose,
+    sProgressPoll,
 };
 
 }  // namespace

@@ -47,6 +47,10 @@ struct scriptedPlatform {
   // Progress percentages reported while a progress window was open.
   std::vector<int> progress;
   int progressOpen = 0;  // windows currently open
+  // The progress window's Cancel: pressed once progressCancelAt polls have
+  // been answered (-1: never); progressPolls counts the polls.
+  int progressCancelAt = -1;
+  int progressPolls = 0;
 };
 
 extern scriptedPlatform scripted;

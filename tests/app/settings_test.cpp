@@ -256,6 +256,27 @@ TEST_F(Settings, ExactPageIsOffByDefaultAndWrittenOnlyWhenChosen) {
   EXPECT_EQ(exactPage, 1);
 }
 
+TEST_F(Settings, SvgTimeLimitIsReadWithinItsRangeAndWrittenWhenChosen) {
+  EXPECT_EQ(svgTimeLimit, 30);
+  const struct {
+    const char *line;
+    int value;
+  } cases[] = {{"svgtimelimit=5\n", 5}, {"svgtimelimit=0\n", 1}, {"svgtimelimit=999999\n", 86400}};
+  for (const auto &c : cases) {
+    readText(c.line);
+    EXPECT_EQ(svgTimeLimit, c.value) << c.line;
+  }
+  readText("svgtimelimit=5\n");
+  ASSERT_EQ(saveConfig(), 1);
+  EXPECT_NE(readFile(home.iniFile()).find("\nsvgtimelimit=5\n"), std::string::npos);
+  settingsDefaults();
+  readConfig();
+  EXPECT_EQ(svgTimeLimit, 5);
+  settingsDefaults();
+  ASSERT_EQ(saveConfig(), 1);
+  EXPECT_EQ(readFile(home.iniFile()).find("svgtimelimit"), std::string::npos);
+}
+
 TEST_F(Settings, ClientMapTypeIsStoredAsNcsaAndWhiteIsNotWritten) {
   maptype = mapClient;
   customColors[1] = 0xFFFFFF;

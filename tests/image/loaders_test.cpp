@@ -21,6 +21,7 @@
 
 #include <QImage>
 
+#include "app/settings.h"
 #include "editor/view.h"
 #include "image/dither.h"
 #include "image/gif.h"
@@ -987,4 +988,62 @@ TEST_F(Loaders, ModernPicturesMatchTheReferenceTools) {
     compared++;
   }
   if (!compared) GTEST_SKIP() << "none of dwebp, avifdec and rsvg-convert is installed";
+}
+
+TEST_F(Loaders, CancelStopsTheLoadOfEveryKindOfPicture) {
+  gifSpec g;
+  g.width = 8;
+  g.height = 8;
+  g.globalTable = {{0, 0, 0}, {255, 255, 255}};
+  g.pixels.assign(64, 1);
+  const struct {
+    const char *suffix;
+    bytes file;
+    const char *kind, *title;
+  } cases[] = {
+      {".gif", makeGif(g), "GIF", "GIF Decoding Error"},
+      {".jpg", makeJpeg(8, 8, 3, rampRgb(8, 8)), "JPEG", "JPEG Error"},
+      {".png", makePng(rgbPng(8, 8)), "PNG", "PNG Decoding Error"},
+      {".bmp", makeBmp(8, 8, rampRgb(8, 8)), "BMP", "Unable to Load BMP"},
+      {".webp", webpLossless(rampRgba(8, 8), 8, 8), "WebP", "Unable to Load WebP"},
+      {".avif", avifLossless(rampRgba(8, 8), 8, 8), "AVIF", "Unable to Load AVIF"},
+      {".svg", text("<svg xmlns='http://www.w3.org/2000/svg' width='8' height='8'/>"), "SVG", "Unable to Load SVG"},
+  };
+  for (const auto &c : cases) {
+    if (c.file.empty()) continue;  // no AVIF encoder here
+    std::string path = tempFile(c.file, c.suffix);
+    displayWidth = displayHeight = -1;
+    scripted.shown.clear();
+    scripted.progressPolls = 0;
+    scripted.progressCancelAt = 0;  // pressed as soon as the window is asked
+    EXPECT_EQ(LoadMyImage(path.c_str()), 0) << c.kind;
+    EXPECT_EQ(id, nullptr);
+    EXPECT_EQ(scriptedMessages().size(), 1u) << c.kind;
+    EXPECT_EQ(scriptedLastMessage().title, c.title);
+    EXPECT_EQ(scriptedLastMessage().text, std::string("The ") + c.kind + " picture cannot be shown: it was stopped.");
+    EXPECT_EQ(scripted.progressOpen, 0);
+    // The next load runs to its end.
+    scripted.progressCancelAt = -1;
+    EXPECT_EQ(LoadMyImage(path.c_str()), 1) << c.kind;
+  }
+}
+
+TEST_F(Loaders, AnSvgThatTakesTooLongToDrawIsStopped) {
+  // Blurs of blurs over a large picture: minutes of drawing.
+  std::string slow = "<svg xmlns='http://www.w3.org/2000/svg' width='4000' height='4000'><defs>";
+  for (int i = 0; i < 40; i++)
+    slow += "<filter id='f" + std::to_string(i) + "' x='-1' y='-1' width='3' height='3'>" +
+            "<feGaussianBlur stdDeviation='300'/></filter>";
+  slow += "</defs>";
+  std::string inner = "<rect width='4000' height='4000' fill='red'/>";
+  for (int i = 0; i < 40; i++) inner = "<g filter='url(#f" + std::to_string(i) + ")'>" + inner + "</g>";
+  slow += inner + "</svg>";
+  std::string path = tempFile(text(slow), ".svg");
+  svgTimeLimit = 1;
+  displayWidth = displayHeight = -1;
+  EXPECT_EQ(LoadMyImage(path.c_str()), 0);
+  svgTimeLimit = 30;
+  EXPECT_EQ(scriptedLastMessage().title, "Unable to Load SVG");
+  EXPECT_EQ(scriptedLastMessage().text, "The SVG picture cannot be shown: it took longer than 1 second.");
+  EXPECT_EQ(id, nullptr);
 }
