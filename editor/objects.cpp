@@ -1,7 +1,7 @@
 // objects.cpp: the hotspot table, the record of one hotspot and its geometry
 // (hit tests, bounds, nearest point, rectangle to polygon), the pending
 // transform and the angle helpers. Owns objects, objectsTotal, objectsSpace,
-// defaultUrl, mapAttributes, rfactorx, rfactory, mfactorx, mfactory.
+// defaultUrl, mapAttributes, mapId, keptAreas, rfactorx, rfactory, mfactorx, mfactory.
 #include "editor/objects.h"
 
 #include <climits>
@@ -19,6 +19,8 @@ int objectsTotal = 0;
 int objectsSpace = 0;
 char *defaultUrl = nullptr;
 char *mapAttributes = nullptr;
+char *mapId = nullptr;
+std::vector<keptArea> keptAreas;
 
 double rfactorx = 1.0, rfactory = 1.0;
 int mfactorx = 0, mfactory = 0;
@@ -123,6 +125,9 @@ void ReleaseObjects(void) {
   objectsTotal = 0;
   freeString(&defaultUrl);
   freeString(&mapAttributes);
+  freeString(&mapId);
+  for (keptArea &k : keptAreas) myfreeImpl(k.markup);
+  keptAreas.clear();
 }
 
 void unCopyStringBody(char **dst, const char *s) { *dst = s ? mystrdupImpl("object", s) : nullptr; }
@@ -193,6 +198,8 @@ int objectRemove(int index) {
                sizeof(object) * static_cast<size_t>(objectsTotal - index));
   objects[objectsTotal] = gone;
   objectsTotal--;
+  for (keptArea &k : keptAreas)
+    if (k.before > index) k.before--;
   return 1;
 }
 
@@ -208,6 +215,8 @@ int objectInsertCopy(int index, const object *src) {
   objectDataCopy(&slot, src);
   objects[index] = slot;
   objectsTotal++;
+  for (keptArea &k : keptAreas)
+    if (k.before > index) k.before++;
   return index;
 }
 

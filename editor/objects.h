@@ -1,13 +1,15 @@
 // objects.h: the hotspot table and the geometry of one hotspot (hit tests,
 // bounds, nearest point, rectangle to polygon), the pending transform of a
 // selection being moved or resized, and the angle helpers. Owns objects,
-// objectsTotal, objectsSpace, defaultUrl, mapAttributes, rfactorx, rfactory,
-// mfactorx, mfactory.
+// objectsTotal, objectsSpace, defaultUrl, mapAttributes, mapId, keptAreas,
+// rfactorx, rfactory, mfactorx, mfactory.
 //
 // Coordinates are image pixels held as doubles; every conversion to an integer
 // truncates toward zero.
 #ifndef TILVANE_OBJECTS_H
 #define TILVANE_OBJECTS_H
+
+#include <vector>
 
 struct FPOINT {
   double x, y;
@@ -56,6 +58,20 @@ extern char *defaultUrl;
 // The attributes of the map element beyond its id and name, as markup in their
 // order and quoting; null = none. Released with the table.
 extern char *mapAttributes;
+// The id the map element was read with; null when it had none (the map's name
+// is then written as its id). Released with the table.
+extern char *mapId;
+
+// An <area> of the map that cannot be a hotspot (a polygon with an odd number
+// of coordinates, a circle without its radius): its markup as read, kept so
+// that the map is written with it in its place. before is the number of
+// hotspots that stood ahead of it; removing and inserting hotspots keeps it
+// between the same neighbours.
+struct keptArea {
+  int before;
+  char *markup;
+};
+extern std::vector<keptArea> keptAreas;
 
 // The pending transform: a point p of a selected hotspot is shown at
 // p * rfactor + mfactor (per axis). Idle: factors 1.0, offsets 0.

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSizePolicy>
 #include <QVBoxLayout>
 
@@ -56,6 +57,9 @@ struct urlWindow {
   QPushButton *browseFiles = nullptr, *browseWeb = nullptr;
   QLabel *otherAttributes = nullptr;
   int index = -1;
+  // The hotspot's own title and onClick while a "Same As" box is ticked and
+  // its field shows the text that will be written instead.
+  QString ownTitle, ownClick;
 };
 urlWindow uw;
 
@@ -88,17 +92,33 @@ QPushButton *helpButton(const char *anchor, const char *name, QWidget *parent) {
 
 void urlCancelled(void) { UrlCancel(); }
 
+// A ticked "Same As" box greys its field and shows in it the text that will be
+// written; unticked, the field holds the hotspot's own text again.
 void applySameAsBoxes(void) {
-  uw.title->setEnabled(!uw.sameAsAlt->isChecked());
-  uw.onClick->setEnabled(!uw.sameAsMouseOut->isChecked());
+  const bool altTicked = uw.sameAsAlt->isChecked(), outTicked = uw.sameAsMouseOut->isChecked();
+  if (altTicked && uw.title->isEnabled()) uw.ownTitle = uw.title->text();
+  if (!altTicked && !uw.title->isEnabled()) uw.title->setText(uw.ownTitle);
+  if (altTicked) uw.title->setText(uw.alt->text());
+  if (outTicked && uw.onClick->isEnabled()) uw.ownClick = uw.onClick->text();
+  if (!outTicked && !uw.onClick->isEnabled()) uw.onClick->setText(uw.ownClick);
+  if (outTicked) uw.onClick->setText(uw.onMouseOut->text());
+  uw.title->setEnabled(!altTicked);
+  uw.onClick->setEnabled(!outTicked);
 }
 
 void urlOK(void) {
-  const QByteArray url = fieldText(uw.url, 254), alt = fieldText(uw.alt, 4096), title = fieldText(uw.title, 254),
+  const QByteArray url = fieldText(uw.url, 254), alt = fieldText(uw.alt, 4096),
                    target = fieldText(uw.target, 254), over = fieldText(uw.onMouseOver, 254),
-                   out = fieldText(uw.onMouseOut, 254), click = fieldText(uw.onClick, 254);
-  titleAsAlt = uw.sameAsAlt->isChecked() ? 1 : 0;
-  clickAsMouseOut = uw.sameAsMouseOut->isChecked() ? 1 : 0;
+                   out = fieldText(uw.onMouseOut, 254);
+  // A ticked box gives the hotspot the other field's text as its own.
+  const QByteArray title = uw.sameAsAlt->isChecked() ? alt : fieldText(uw.title, 254);
+  const QByteArray click = uw.sameAsMouseOut->isChecked() ? out : fieldText(uw.onClick, 254);
+  // The boxes of a new hotspot are the stored options; for a hotspot of the
+  // map they say what happens to that hotspot alone.
+  if (state != editing) {
+    titleAsAlt = uw.sameAsAlt->isChecked() ? 1 : 0;
+    clickAsMouseOut = uw.sameAsMouseOut->isChecked() ? 1 : 0;
+  }
   UrlOK(url.constData(), alt.constData(), title.constData(), target.constData(), over.constData(),
         out.constData(), click.constData());
   UrlDismiss();
@@ -257,6 +277,12 @@ void createUrlDialog(void) {
   QObject::connect(uw.browseFiles, &QPushButton::clicked, d, [] { browseFiles(); });
   QObject::connect(uw.sameAsAlt, &QCheckBox::toggled, d, [](bool) { applySameAsBoxes(); });
   QObject::connect(uw.sameAsMouseOut, &QCheckBox::toggled, d, [](bool) { applySameAsBoxes(); });
+  QObject::connect(uw.alt, &QLineEdit::textChanged, d, [](const QString &text) {
+    if (uw.sameAsAlt->isChecked()) uw.title->setText(text);
+  });
+  QObject::connect(uw.onMouseOut, &QLineEdit::textChanged, d, [](const QString &text) {
+    if (uw.sameAsMouseOut->isChecked()) uw.onClick->setText(text);
+  });
 
   // The keyboard goes through the texts first, then the buttons.
   QWidget *order[] = {uw.url, uw.alt, uw.title, uw.sameAsAlt, uw.target, uw.onMouseOver, uw.onMouseOut,
@@ -382,9 +408,23 @@ void urlDialogShow(int index, int) {
     uw.otherAttributes->setToolTip(QString());
     uw.otherAttributes->hide();
   }
-  // The two options hold for every hotspot.
-  uw.sameAsAlt->setChecked(titleAsAlt != 0);
-  uw.sameAsMouseOut->setChecked(clickAsMouseOut != 0);
+  // A new hotspot follows the stored options. A hotspot of the map shows what
+  // is written for it: its own title and onClick, or the texts standing in.
+  bool altBox = titleAsAlt != 0, outBox = clickAsMouseOut != 0;
+  if (state == editing && o) {
+    const QString title = uw.title->text(), click = uw.onClick->text();
+    altBox = title.isEmpty() || title == uw.alt->text();
+    outBox = click.isEmpty() ? (clickAsMouseOut && !uw.onMouseOut->text().isEmpty()) : click == uw.onMouseOut->text();
+  }
+  uw.ownTitle = uw.title->text();
+  uw.ownClick = uw.onClick->text();
+  uw.title->setEnabled(true);
+  uw.onClick->setEnabled(true);
+  {
+    const QSignalBlocker a(uw.sameAsAlt), b(uw.sameAsMouseOut);
+    uw.sameAsAlt->setChecked(altBox);
+    uw.sameAsMouseOut->setChecked(outBox);
+  }
   applySameAsBoxes();
 
   uw.remove->hide();

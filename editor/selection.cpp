@@ -303,6 +303,8 @@ bounds selectionGetCenterAndBounds(int *cxP, int *cyP, int *wP, int *hP) {
 
 void editingButton1Down(int x, int y) {
   const int shift = keyShift, ctrl = keyCtrl;
+  // A press and release that move nothing leave no undo step behind.
+  undoTentativeBegin();
   editingPressHeld = 1;
   editingPointsDragged = 0;
   editingDragCancelled = 0;
@@ -363,6 +365,7 @@ void editingButton1Up(int x, int y, int dragging, int ctrl) {
   if (editingDragCancelled) {
     editingDragCancelled = 0;
     editingState = editingNone;
+    undoTentativeEnd();
     return;
   }
   if (editingState == editingResizing) {
@@ -385,6 +388,7 @@ void editingButton1Up(int x, int y, int dragging, int ctrl) {
     if (redraw) repaint(0);
   }
   editingState = editingNone;
+  undoTentativeEnd();
 }
 
 void editingCancelDrag(void) {

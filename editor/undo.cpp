@@ -35,6 +35,15 @@ void undoFree(undoStruct *r) {
   myfreeImpl(r);
 }
 
+void freeRedoList(undoStruct *&list) {
+  while (list) {
+    undoStruct *r = list;
+    list = r->p;
+    if (r->undo) undoFree(r->undo);
+    undoFree(r);
+  }
+}
+
 bool isMapType(int t) {
   return t == undoPasted || t == undoImported || t == undoUnPasted || t == undoUnImported;
 }
@@ -120,7 +129,7 @@ void restoreContext(const undoStruct *r) {
 // Puts a filled-in record on the undo list: last = 1 makes it a step of its
 // own, 0 adds it to the open group (or opens one).
 void push(undoStruct *r, int last) {
-  redoPurge();
+  freeRedoList(redoLast);
   r->p = undoLast;
   if (!groupStart) groupStart = r;
   r->last = last ? 1 : 0;
@@ -176,6 +185,7 @@ void undoSaveMarkLast(void) {
 
 void undoRestore(void) {
   editingCancelDrag();
+  undoTentativeEnd();
   // A group left open would otherwise point into the redo list.
   undoSaveMarkLast();
   int first = 1, any = 0, edited = 0;
@@ -274,6 +284,7 @@ void undoRestore(void) {
 
 void redoRestore(void) {
   editingCancelDrag();
+  undoTentativeEnd();
   undoSaveMarkLast();
   int any = 0, edited = 0;
   while (redoLast) {
@@ -325,7 +336,80 @@ void redoRestore(void) {
   undoRestoreGui2();
 }
 
+namespace {
+
+// A press of the Test+Edit state under way (undoTentativeBegin): the newest
+// record before it, the redo list it set aside and the changed mark it found.
+bool tentative = false;
+undoStruct *tentativeMark = nullptr;
+undoStruct *tentativeRedo = nullptr;
+int tentativeChanged = 0;
+
+bool sameString(const char *a, const char *b) {
+  if (!a || !b) return a == b;
+  return std::strcmp(a, b) == 0;
+}
+
+// Whether record r holds a hotspot exactly as the table has it now.
+bool recordMatchesTable(const undoStruct *r) {
+  if (r->t != undoChanged || !objects || r->offset < 0 || r->offset >= objectsTotal) return false;
+  const object &a = r->o, &b = objects[r->offset];
+  if (a.t != b.t || a.complete != b.complete || a.pointsTotal != b.pointsTotal) return false;
+  if (a.pointsTotal > 0 && (!a.points || !b.points)) return false;
+  for (int k = 0; k < a.pointsTotal; k++)
+    if (a.points[k].x != b.points[k].x || a.points[k].y != b.points[k].y) return false;
+  return sameString(a.url, b.url) && sameString(a.comments, b.comments) && sameString(a.title, b.title) &&
+         sameString(a.target, b.target) && sameString(a.onMouseOver, b.onMouseOver) &&
+         sameString(a.onMouseOut, b.onMouseOut) && sameString(a.onClick, b.onClick) &&
+         sameString(a.otherAttributes, b.otherAttributes);
+}
+
+}  // namespace
+
+void undoTentativeBegin(void) {
+  undoTentativeEnd();
+  tentative = true;
+  tentativeMark = undoLast;
+  tentativeRedo = redoLast;
+  redoLast = nullptr;
+  tentativeChanged = changed;
+}
+
+void undoTentativeEnd(void) {
+  if (!tentative) return;
+  tentative = false;
+  bool same = true, reached = false;
+  for (undoStruct *r = undoLast; r; r = r->p) {
+    if (r == tentativeMark) {
+      reached = true;
+      break;
+    }
+    if (!recordMatchesTable(r)) same = false;
+  }
+  if (!tentativeMark) reached = true;
+  if (!same || !reached || redoLast) {
+    freeRedoList(tentativeRedo);
+    tentativeMark = nullptr;
+    return;
+  }
+  // Nothing moved: the records go, and what could be redone and the changed
+  // mark are as they were before the press.
+  if (undoLast != tentativeMark) changed = tentativeChanged;
+  while (undoLast != tentativeMark) {
+    undoStruct *r = undoLast;
+    undoLast = r->p;
+    if (groupStart == r) groupStart = nullptr;
+    undoFree(r);
+  }
+  if (groupStart) groupStart = nullptr;
+  redoLast = tentativeRedo;
+  tentativeRedo = nullptr;
+  tentativeMark = nullptr;
+  undoRestoreGui2();
+}
+
 void undoPurge(void) {
+  undoTentativeEnd();
   while (undoLast) {
     undoStruct *q = undoLast;
     undoLast = q->p;
@@ -335,12 +419,8 @@ void undoPurge(void) {
 }
 
 void redoPurge(void) {
-  while (redoLast) {
-    undoStruct *r = redoLast;
-    redoLast = r->p;
-    if (r->undo) undoFree(r->undo);
-    undoFree(r);
-  }
+  freeRedoList(redoLast);
+  freeRedoList(tentativeRedo);
 }
 
 void undoRestoreGui(const undoStruct *r) {

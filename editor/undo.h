@@ -82,6 +82,14 @@ void redoRestore(void);
 void undoPurge(void);
 void redoPurge(void);
 
+// A press of the Test+Edit state that may change nothing: the records made
+// from undoTentativeBegin to undoTentativeEnd stay only when a hotspot they
+// hold differs from the table at the end. Otherwise they go, and the redo
+// list and the changed mark are as they were at the beginning. Undo, redo and
+// undoPurge end a press still under way first.
+void undoTentativeBegin(void);
+void undoTentativeEnd(void);
+
 // Returns to the editing state of record r (checking its tool's command); and
 // enables Undo (903) and Redo (904) by whether their lists hold anything.
 void undoRestoreGui(const undoStruct *r);

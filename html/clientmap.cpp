@@ -25,6 +25,9 @@ namespace {
 // that a map of many bad areas shows only the first few.
 bool readingMap = false;
 messageRun missingY, missingRadius;
+// The number of the area being read, from 1 in page order, while a map is
+// read; 0 otherwise (a paste).
+int areaNumber = 0;
 
 void setString(char **field, const char *value) {
   myfreeImpl(*field);
@@ -82,6 +85,52 @@ char *otherAttributesOf(htmlTagPtr tag, const char *const *modelled) {
   }
   if (out.empty()) return nullptr;
   return mystrdupImpl("object", out.c_str());
+}
+
+// The markup of an entry's tag, '<' to '>', as it stands in the page's source
+// (its CR LF pairs as LF when the page is written with CR LF), or as the
+// writer writes it when the source is not kept. Zero bytes are left out.
+std::string tagMarkup(htmlTagPtr tag) {
+  std::string out;
+  htmlPtr d = tag->parent;
+  if (d && htmlSourceComplete(d) && tag->sourceStart >= 0 && tag->sourceTagEnd > tag->sourceStart &&
+      tag->sourceTagEnd <= d->sourceLength) {
+    for (long long i = tag->sourceStart; i < tag->sourceTagEnd; i++) {
+      char c = d->source[i];
+      if (!c) continue;
+      if (c == '\r' && htmlFileCRLF && i + 1 < tag->sourceTagEnd && d->source[i + 1] == '\n') continue;
+      out += c;
+    }
+    return out;
+  }
+  char *data = nullptr;
+  size_t size = 0;
+  FILE *mem = open_memstream(&data, &size);
+  if (!mem) return out;
+  htmlTagWrite(tag, mem);
+  std::fclose(mem);
+  const char *text = htmlTagText(tag);
+  size_t textLength = text ? (tag->textLength > 0 ? static_cast<size_t>(tag->textLength) : std::strlen(text)) : 0;
+  if (data && textLength <= size) appendBytes(out, data, static_cast<int>(size - textLength));
+  std::free(data);
+  return out;
+}
+
+// Shows a reading message about one area: the message, then which area it is,
+// as read; a map's area is also said to stay in the page.
+void areaMessage(const char *message, htmlTagPtr area) {
+  std::string markup = tagMarkup(area);
+  for (char &c : markup)
+    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+  if (markup.size() > 300) markup = markup.substr(0, 300) + "...";
+  std::string text = message;
+  if (areaNumber > 0) {
+    text += "\r\nArea " + std::to_string(areaNumber) + " of the map: " + markup;
+    text += "\r\nTilvane keeps this area in the page as it is.";
+  } else {
+    text += "\r\nThe area: " + markup;
+  }
+  modalPopup(text.c_str(), 0, nullptr, nullptr);
 }
 
 const char *const areaModelled[] = {"shape", "coords", "href", "nohref", "alt", "title",
@@ -215,17 +264,25 @@ int LoadClientMap(htmlPtr page, const char *name) {
     return 1;
   }
   mapAttributes = otherAttributesOf(map, mapModelled);
+  if (htmlTagAttrQuery(map, "id")) mapId = mystrdupImpl("map", htmlTagAttr(map, "id"));
   areaReadingBegin();
   int result = 0;
+  areaNumber = 0;
   for (htmlTagPtr t = map->n; t; t = t->n) {
     if (htmlEq(t->name, "area")) {
-      areaToObject(t);
+      areaNumber++;
+      // An area that cannot be a hotspot stays in the map as it was read.
+      if (!areaToObject(t) && !htmlBeginsWith(htmlTagAttr(t, "shape"), "def")) {
+        std::string markup = tagMarkup(t);
+        if (!markup.empty()) keptAreas.push_back({objectsTotal, mystrdupImpl("map", markup.c_str())});
+      }
     } else if (htmlEq(t->name, "/map")) {
       objectsEnsure(objectsTotal);
       result = 1;
       break;
     }
   }
+  areaNumber = 0;
   areaReadingEnd();
   if (!result) modalPopup("No closing </map> element in HTML document!", 0, nullptr, nullptr);
   return result;
@@ -267,8 +324,7 @@ int areaToObject(htmlTagPtr area) {
   while (k < words.size()) {
     double x = mapNumber(words[k++]);
     if (k >= words.size()) {
-      if (!readingMap || messageRunCount(&missingY))
-        modalPopup("Y coordinate missing from shape.", 0, nullptr, nullptr);
+      if (!readingMap || messageRunCount(&missingY)) areaMessage("Y coordinate missing from shape.", area);
       o->t = notype;
       o->pointsTotal = 0;
       return 0;
@@ -279,8 +335,7 @@ int areaToObject(htmlTagPtr area) {
     if (o->t == rectangle && o->pointsTotal == 2) break;
     if (o->t == circle) {
       if (k >= words.size()) {
-        if (!readingMap || messageRunCount(&missingRadius))
-          modalPopup("Radius missing from circle.", 0, nullptr, nullptr);
+        if (!readingMap || messageRunCount(&missingRadius)) areaMessage("Radius missing from circle.", area);
         o->t = notype;
         o->pointsTotal = 0;
         return 0;
@@ -337,9 +392,36 @@ void writeComments(FILE *out, const char *text, int kind) {
   }
 }
 
+const char *areaTitle(const object *o) {
+  if (!o) return "";
+  if (nonEmpty(o->title)) return o->title;
+  return o->comments ? o->comments : "";
+}
+
+const char *areaOnClick(const object *o) {
+  if (!o) return "";
+  if (nonEmpty(o->onClick)) return o->onClick;
+  if (clickAsMouseOut && nonEmpty(o->onMouseOut)) return o->onMouseOut;
+  return "";
+}
+
+namespace {
+
+// The kept areas that stand before hotspot index (all that remain, at the end).
+void writeKeptAreas(FILE *out, int index) {
+  for (const keptArea &k : keptAreas) {
+    if (k.before != index && !(index == objectsTotal && k.before > objectsTotal)) continue;
+    std::fputs(k.markup, out);
+    std::fputc('\n', out);
+  }
+}
+
+}  // namespace
+
 void WriteClientAreaTags(FILE *out, int selected) {
   if (!out) return;
   for (int i = 0; i < objectsTotal; i++) {
+    if (!selected) writeKeptAreas(out, i);
     object *o = &objects[i];
     if (selected && !o->selected) continue;
     const char *shape = o->t == polygon ? "poly" : o->t == circle ? "circle" : o->t == rectangle ? "rect" : nullptr;
@@ -362,20 +444,17 @@ void WriteClientAreaTags(FILE *out, int selected) {
       writeAttribute(out, "href", o->url);
     else
       std::fputs(" nohref", out);
-    const char *title = (nonEmpty(o->title) && !titleAsAlt) ? o->title : (o->comments ? o->comments : "");
-    writeAttribute(out, "title", title);
+    writeAttribute(out, "title", areaTitle(o));
     if (nonEmpty(o->target)) writeAttribute(out, "target", o->target);
     if (nonEmpty(o->onMouseOver)) writeAttribute(out, "onMouseOver", o->onMouseOver);
     if (nonEmpty(o->onMouseOut)) writeAttribute(out, "onMouseOut", o->onMouseOut);
-    if (clickAsMouseOut) {
-      if (nonEmpty(o->onMouseOut)) writeAttribute(out, "onClick", o->onMouseOut);
-    } else if (nonEmpty(o->onClick)) {
-      writeAttribute(out, "onClick", o->onClick);
-    }
+    const char *click = areaOnClick(o);
+    if (nonEmpty(click)) writeAttribute(out, "onClick", click);
     if (o->otherAttributes) std::fputs(o->otherAttributes, out);
     std::fputs(" />\n", out);
   }
   if (!selected) {
+    writeKeptAreas(out, objectsTotal);
     if (nonEmpty(defaultUrl)) {
       std::fputs("<area shape=\"default\"", out);
       writeAttribute(out, "href", defaultUrl);
@@ -389,7 +468,7 @@ void WriteClientMapTags(FILE *out, const char *name) {
   if (!out) return;
   if (!name) name = "";
   std::fputs("<map id=\"", out);
-  writeValue(out, name, false);
+  writeValue(out, mapId ? mapId : name, false);
   std::fputs("\" name=\"", out);
   writeValue(out, name, false);
   std::fputc('"', out);

@@ -24,7 +24,8 @@ std::vector<std::string> mapTokens(const std::string &s);
 int mapNumber(const std::string &word);
 
 // Fills the hotspot table from the map of that name (the first "map" entry
-// whose id, or else whose name attribute, equals it, ignoring case). 1 on
+// whose id, or else whose name attribute, equals it, ignoring case), keeping
+// the map's id (mapId) and the areas that cannot be hotspots (keptAreas). 1 on
 // success, also when the page has no such map; 0 after "No closing </map>
 // element in HTML document!". Of each kind of area message the first
 // readingMessagesShown (html/document.h) are shown, then one box tells how
@@ -48,8 +49,15 @@ void areaReadingEnd(void);
 void WriteClientMapTags(FILE *out, const char *name);
 
 // Writes one <area> line per hotspot (only the selected ones when selected is
-// set); then, when it is not set, the default area.
+// set); then, when it is not set, the default area. The whole map also has its
+// kept areas (keptAreas), each where it stood among the hotspots.
 void WriteClientAreaTags(FILE *out, int selected);
+
+// What a hotspot's title and onClick attributes are written as: its own text
+// when it has one; otherwise the alternative text for the title, and, with
+// clickAsMouseOut, the onMouseOut handler for onClick ("" when none).
+const char *areaTitle(const object *o);
+const char *areaOnClick(const object *o);
 
 // Writes a hotspot's comment text in the form of the map kind: mapClient the
 // alt attribute (nothing when text is null), mapNCSA "#" lines, mapCERN nothing.

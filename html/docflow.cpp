@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 
 #include <fcntl.h>
@@ -319,6 +320,25 @@ int ImageListOK(const char *text, int position) {
   return ImageListOKBody(text, position);
 }
 
+namespace {
+
+// Whether an <img> sets its own border: a border attribute of any value, or a
+// style that names a border property (border, border-style, border-width...).
+bool imageSetsBorder(htmlTagPtr img) {
+  if (htmlTagAttrQuery(img, "border")) return true;
+  std::string style = htmlTagAttr(img, "style");
+  for (char &c : style) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (size_t at = style.find("border"); at != std::string::npos; at = style.find("border", at + 1)) {
+    // A property name starts the declaration: at the start or after ';' or '{'.
+    size_t b = at;
+    while (b > 0 && std::isspace(static_cast<unsigned char>(style[b - 1]))) b--;
+    if (b == 0 || style[b - 1] == ';' || style[b - 1] == '{') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int ImageListOKBody(const char *name, int position) {
   htmlTagPtr chosen = nullptr;
   int at = 0;
@@ -368,7 +388,8 @@ int ImageListOKBody(const char *name, int position) {
     }
   }
 
-  if (defeatBlueBorder) {
+  // An image whose own markup hides its border or gives it one is left alone.
+  if (defeatBlueBorder && !imageSetsBorder(chosen)) {
     if (strictXHTML) {
       int touched = 0;
       if (htmlTagAttrQuery(chosen, "border")) {

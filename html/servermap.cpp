@@ -24,20 +24,25 @@
 
 namespace {
 
-// The longest line a map file may have, without its line end; the rest of a
-// longer line is read and dropped.
-const size_t mapLineMax = 1023;
+// The longest line a map file may have, without its line end: far above what
+// a map holds (a polygon of a million points). Reading stops at a longer line.
+const size_t mapLineMax = 16u << 20;
 
 // Reads one line, ended by LF or the end of the file, without the LF and the
-// run of CRs before it (a CR inside a line is left to separate words). At most
-// mapLineMax bytes are kept. False at the end of the input when nothing of a
-// new line was read.
-bool readMapLine(FILE *f, std::string &line) {
+// run of CRs before it (a CR inside a line is left to separate words). False
+// at the end of the input when nothing of a new line was read; *tooLong is set
+// (and the line left incomplete) when the line has more than mapLineMax bytes.
+bool readMapLine(FILE *f, std::string &line, bool *tooLong) {
   line.clear();
+  *tooLong = false;
   int c = std::getc(f);
   if (c == EOF) return false;
   while (c != EOF && c != '\n') {
-    if (line.size() < mapLineMax) line += static_cast<char>(c);
+    if (line.size() >= mapLineMax) {
+      *tooLong = true;
+      return true;
+    }
+    line += static_cast<char>(c);
     c = std::getc(f);
   }
   while (!line.empty() && line.back() == '\r') line.pop_back();
@@ -83,6 +88,27 @@ struct words {
     return true;
   }
 };
+
+// The comment lines before a hotspot as its alternative text: each line
+// without the white space around it, the lines that hold anything joined by
+// one space.
+std::string joinedComment(const std::string &lines) {
+  std::string out;
+  size_t at = 0;
+  while (at < lines.size()) {
+    size_t end = lines.find('\n', at);
+    if (end == std::string::npos) end = lines.size();
+    size_t a = at, b = end;
+    while (a < b && std::strchr(" \t\r\v\f", lines[a])) a++;
+    while (b > a && std::strchr(" \t\r\v\f", lines[b - 1])) b--;
+    if (b > a) {
+      if (!out.empty()) out += ' ';
+      out.append(lines, a, b - a);
+    }
+    at = end + 1;
+  }
+  return out;
+}
 
 void addPoint(object *o, double x, double y) {
   pointsEnsure(o, o->pointsTotal);
@@ -218,6 +244,18 @@ void settle(savedMap &s, bool undo) {
   }
 }
 
+// Ends a reading that failed at a line: the file is closed, the hotspots read
+// so far are dropped, and "Line N: WHAT" is shown. 0.
+int readFailed(FILE *f, int lineNumber, const char *what) {
+  std::fclose(f);
+  for (int i = 0; i <= objectsTotal && i < objectsSpace; i++) objects[i].t = notype;
+  objectsTotal = 0;
+  char text[256];
+  sprintfMax(text, sizeof text, "Line %d: %s", lineNumber, what);
+  modalPopup(text, 0, nullptr, nullptr);
+  return 0;
+}
+
 }  // namespace
 
 int serverMapRead(const char *filename, int *opened) {
@@ -237,8 +275,10 @@ int serverMapRead(const char *filename, int *opened) {
   maptype = mapNCSA;
   std::string comments, line;
   int lineNumber = 0;
-  while (readMapLine(f, line)) {
+  bool tooLong = false;
+  while (readMapLine(f, line, &tooLong)) {
     lineNumber++;
+    if (tooLong) return readFailed(f, lineNumber, "Line longer than 16 MB");
     if (line.empty()) continue;
     if (line[0] == '#') {
       comments.append(line, 1, std::string::npos);
@@ -265,18 +305,10 @@ int serverMapRead(const char *filename, int *opened) {
     o->t = shape;
     o->complete = 0;
     o->pointsTotal = 0;
-    setString(&o->comments, comments.c_str());
+    setString(&o->comments, joinedComment(comments).c_str());
     comments.clear();
     const char *error = readShape(o, w, maptype == mapCERN);
-    if (error) {
-      std::fclose(f);
-      for (int i = 0; i <= objectsTotal && i < objectsSpace; i++) objects[i].t = notype;
-      objectsTotal = 0;
-      char text[256];
-      sprintfMax(text, sizeof text, "Line %d: %s", lineNumber, error);
-      modalPopup(text, 0, nullptr, nullptr);
-      return 0;
-    }
+    if (error) return readFailed(f, lineNumber, error);
     o->complete = 1;
     objectsTotal++;
     objectsEnsure(objectsTotal);
@@ -292,15 +324,23 @@ int LoadServerMap(const char *filename) { return serverMapRead(filename, nullptr
 int serverMapImport(const char *filename) {
   // The map the import replaces comes back with one Undo.
   undoStruct *undoRecord = undoMapTake(undoImported);
+  // The map element's own attributes and the areas kept from the page are not
+  // hotspots: the import leaves them as they are.
+  char *attributes = mapAttributes, *id = mapId;
+  std::vector<keptArea> kept;
+  kept.swap(keptAreas);
+  mapAttributes = mapId = nullptr;
   savedMap before = setAside();
   int opened = 0;
   int ok = serverMapRead(filename, &opened);
+  settle(before, ok && opened ? false : true);
+  mapAttributes = attributes;
+  mapId = id;
+  keptAreas.swap(kept);
   if (!ok || !opened) {
-    settle(before, true);
     undoMapDrop(undoRecord);
     return 0;
   }
-  settle(before, false);
   undoMapKeep(undoRecord);
   lastObjectSelected = -1;
   pointsDeselect(&psel);

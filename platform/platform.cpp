@@ -15,7 +15,10 @@ std::string consoleClipboard;
 bool consoleClipboardSet = false;
 
 int consoleMessageBox(void *, const char *text, const char *title, unsigned flags) {
-  std::fprintf(stderr, "%s: %s\n", title ? title : "", text ? text : "");
+  // A box's line breaks (CR LF) are the terminal's line ends.
+  std::string lines = text ? text : "";
+  for (size_t at = lines.find("\r\n"); at != std::string::npos; at = lines.find("\r\n", at + 1)) lines.erase(at, 1);
+  std::fprintf(stderr, "%s: %s\n", title ? title : "", lines.c_str());
   return platformDefaultAnswer(flags);
 }
 

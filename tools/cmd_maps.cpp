@@ -6,7 +6,8 @@
 //                                              --exact the rest of the page keeps its bytes
 //   export PAGE --map NAME --format ncsa|cern OUT
 //                                              writes the map as a server-side map file
-// Each takes --title-as-alt 0|1 and --click-as-mouseout 0|1. Parse errors go
+// Each takes --title-as-alt 0|1 and --click-as-mouseout 0|1, which stand in
+// for the title and onClick of hotspots that have none. Parse errors go
 // to standard error as "line N: MESSAGE", the program's messages as
 // "TITLE: TEXT".
 #include <cerrno>

@@ -359,10 +359,16 @@ TEST_F(DocflowTest, BorderSuppressionFollowsTheOptions) {
     const char *expected;
     int changes;
   } cases[] = {
-      {1, 1, "<img src=\"p.png\" usemap=\"#m\" border=\"2\">", "<img src=\"p.png\" usemap=\"#m\" style=\"border-style:none\">", 1},
+      {1, 1, "<img src=\"p.png\" usemap=\"#m\">", "<img src=\"p.png\" usemap=\"#m\" style=\"border-style:none\">", 1},
       {1, 1, "<img src=\"p.png\" usemap=\"#m\" style=\"x:y\">", "<img src=\"p.png\" usemap=\"#m\" style=\"x:y\">", 0},
-      {1, 0, "<img src=\"p.png\" usemap=\"#m\" border=\"2\">", "<img src=\"p.png\" usemap=\"#m\" border=\"0\">", 1},
+      {1, 0, "<img src=\"p.png\" usemap=\"#m\" style=\"color: red\">", "<img src=\"p.png\" usemap=\"#m\" style=\"color: red\" border=\"0\">", 1},
+      // An image whose own markup hides its border, or gives it one, is left alone.
+      {1, 1, "<img src=\"p.png\" usemap=\"#m\" border=\"0\">", "<img src=\"p.png\" usemap=\"#m\" border=\"0\">", 0},
+      {1, 1, "<img src=\"p.png\" usemap=\"#m\" border=\"3\">", "<img src=\"p.png\" usemap=\"#m\" border=\"3\">", 0},
+      {1, 0, "<img src=\"p.png\" usemap=\"#m\" border=\"3\">", "<img src=\"p.png\" usemap=\"#m\" border=\"3\">", 0},
       {1, 0, "<img src=\"p.png\" usemap=\"#m\" border=\"0\">", "<img src=\"p.png\" usemap=\"#m\" border=\"0\">", 0},
+      {1, 0, "<img src=\"p.png\" usemap=\"#m\" style=\"a:b; Border-Style: none\">", "<img src=\"p.png\" usemap=\"#m\" style=\"a:b; Border-Style: none\">", 0},
+      {1, 0, "<img src=\"p.png\" usemap=\"#m\" style=\"border:0\">", "<img src=\"p.png\" usemap=\"#m\" style=\"border:0\">", 0},
       {0, 1, "<img src=\"p.png\" usemap=\"#m\" border=\"2\">", "<img src=\"p.png\" usemap=\"#m\" border=\"2\">", 0},
   };
   int n = 0;
@@ -970,8 +976,11 @@ TEST_F(DocflowTest, AFloodOfReadingErrorsShowsFiveOfEachKind) {
   ASSERT_EQ(openThroughDialog(page("site/page.html", body + "</map>")), 1);
   std::vector<std::string> want(5, "HTML Error");
   want.push_back("More Errors: Tilvane found 3 more HTML errors in this page. They are not shown.");
-  want.push_back("Tilvane: Radius missing from circle.");
-  for (int i = 0; i < 5; i++) want.push_back("Tilvane: Y coordinate missing from shape.");
+  const std::string kept = "\r\nTilvane keeps this area in the page as it is.";
+  want.push_back("Tilvane: Radius missing from circle.\r\nArea 1 of the map: <area shape=\"circle\" coords=\"5,6\">" + kept);
+  for (int i = 0; i < 5; i++)
+    want.push_back("Tilvane: Y coordinate missing from shape.\r\nArea " + std::to_string(i + 2) +
+                   " of the map: <area coords=\"1,2,3\">" + kept);
   want.push_back("More Errors: Tilvane found 2 more areas with a y coordinate missing. "
                  "They are not shown.");
   std::vector<std::string> got;

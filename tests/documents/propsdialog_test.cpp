@@ -212,7 +212,42 @@ class PropsDialogTest : public QObject {
     Url(i, 1);
     QCOMPARE(edit("1011")->text(), QString());
     QCOMPARE(edit("1000")->text(), QStringLiteral("Only alt"));
-    QCOMPARE(edit("1066")->text(), QString());
+    // The title written for it is its alternative text, shown greyed.
+    QVERIFY(box("1068")->isChecked());
+    QCOMPARE(edit("1066")->text(), QStringLiteral("Only alt"));
+    QVERIFY(!edit("1066")->isEnabled());
+  }
+
+  void aHotspotsOwnTitleAndOnClickShowAndStay() {
+    titleAsAlt = 1;
+    clickAsMouseOut = 1;
+    int i = addRect(0, 0, 10, 10, "a.html", "A");
+    objects[i].title = mystrdupImpl("t", "Own title");
+    objects[i].onMouseOut = mystrdupImpl("t", "out()");
+    objects[i].onClick = mystrdupImpl("t", "click()");
+    lastObjectSelected = i;
+    objects[i].selected = 1;
+    Url(i, 1);
+    QVERIFY(!box("1068")->isChecked());
+    QCOMPARE(edit("1066")->text(), QStringLiteral("Own title"));
+    QVERIFY(!box("1077")->isChecked());
+    QCOMPARE(edit("1076")->text(), QStringLiteral("click()"));
+    QTest::mouseClick(push("1"), Qt::LeftButton);
+    QCOMPARE(QString::fromLatin1(objects[i].title), QStringLiteral("Own title"));
+    QCOMPARE(QString::fromLatin1(objects[i].onClick), QStringLiteral("click()"));
+    // A hotspot of the map leaves the stored options alone.
+    QCOMPARE(titleAsAlt, 1);
+    QCOMPARE(clickAsMouseOut, 1);
+    // Ticking a box for it gives it the other field's text; unticking brings its own back.
+    Url(i, 1);
+    QTest::mouseClick(box("1068"), Qt::LeftButton);
+    QCOMPARE(edit("1066")->text(), QStringLiteral("A"));
+    QTest::mouseClick(box("1077"), Qt::LeftButton);
+    QTest::mouseClick(box("1077"), Qt::LeftButton);
+    QCOMPARE(edit("1076")->text(), QStringLiteral("click()"));
+    QTest::mouseClick(push("1"), Qt::LeftButton);
+    QCOMPARE(QString::fromLatin1(objects[i].title), QStringLiteral("A"));
+    QCOMPARE(QString::fromLatin1(objects[i].onClick), QStringLiteral("click()"));
   }
 
   void okConfirmsANewHotspot() {

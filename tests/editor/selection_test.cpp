@@ -450,6 +450,37 @@ TEST_F(EditorTest, PressOnAPointOfTheSingleSelectionSavesItForTheDrag) {
   EXPECT_EQ(objects[p].points[1].x, 40);
 }
 
+TEST_F(EditorTest, APressThatMovesNothingLeavesNoUndoStepAndNoChange) {
+  int r = addRect(0, 0, 40, 40);
+  selectOnly({r});
+  state = editing;
+  // Something to redo, which a click must not take away.
+  undoSave(undoChanged, r);
+  objects[r].points[0].x = 1;
+  undoRestore();
+  ASSERT_NE(redoLast, nullptr);
+  changed = 0;
+  const struct {
+    const char *what;
+    int x, y;
+  } presses[] = {{"the selection's centre", 20, 20}, {"its resize corner", 40, 40}, {"a corner point", 0, 0}};
+  for (const auto &p : presses) {
+    editingButton1Down(p.x, p.y);
+    editingButton1Up(p.x, p.y, 0, 0);
+    EXPECT_EQ(undoLast, nullptr) << p.what;
+    EXPECT_NE(redoLast, nullptr) << p.what;
+    EXPECT_EQ(changed, 0) << p.what;
+    EXPECT_EQ(objects[r].points[0].x, 0) << p.what;
+  }
+  // A press that moves the hotspot is a step.
+  editingButton1Down(20, 20);
+  editingPointerMoved(25, 20);
+  editingButton1Up(25, 20, 1, 0);
+  ASSERT_NE(undoLast, nullptr);
+  EXPECT_EQ(redoLast, nullptr);
+  EXPECT_EQ(changed, 1);
+}
+
 TEST_F(EditorTest, APointDragLeavesTheHotspotSelectionAsItWas) {
   int b = addRect(30, 30, 40, 40);
   int a = addRect(0, 0, 10, 10);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -76,7 +77,7 @@ TEST_F(ClientMap, AreasReadAsTheirShapeAndCoordinates) {
       }
     }
     if (c.message)
-      EXPECT_EQ(scriptedLastMessage().text, c.message) << c.area;
+      EXPECT_EQ(scriptedLastMessage().text, std::string(c.message) + "\r\nThe area: " + c.area) << c.area;
     else
       EXPECT_TRUE(scripted.shown.empty()) << c.area;
   }
@@ -128,11 +129,37 @@ TEST_F(ClientMap, FindsTheMapByIdOrNameAndNeedsItsEnd) {
   EXPECT_EQ(scriptedLastMessage().text, "No closing </map> element in HTML document!");
   EXPECT_EQ(scriptedLastMessage().title, "Tilvane");
 
-  // A broken area is skipped and reading goes on.
+  // A broken area is named, kept, and reading goes on.
   forgetShown();
-  EXPECT_EQ(loadPage(page("<area shape=poly coords=\"1,2,3\"><area coords=\"1,2,3,4\">"), "m"), 1);
+  EXPECT_EQ(loadPage(page("<area coords=\"1,2,3,4\"><area shape=poly coords=\"1,2,3\">"), "m"), 1);
   EXPECT_EQ(objectsTotal, 1);
-  EXPECT_EQ(shownTexts(), std::vector<std::string>{"Y coordinate missing from shape."});
+  EXPECT_EQ(shownTexts(), std::vector<std::string>{"Y coordinate missing from shape.\r\n"
+                                                   "Area 2 of the map: <area shape=poly coords=\"1,2,3\">\r\n"
+                                                   "Tilvane keeps this area in the page as it is."});
+}
+
+TEST_F(ClientMap, BrokenAreasAndTheMapsIdStayAsTheyWereRead) {
+  const std::string in = "<body>\n<map id=\"m-id\" name=\"m\">\n"
+                         "<area shape=poly coords=\"1,2,3\" href=\"odd.html\" alt=\"Odd\">\n"
+                         "<area shape=rect coords=\"1,2,3,4\" href=\"a.html\">\n"
+                         "<area  shape=\"circle\"\ncoords='5,6' alt=c>\n"
+                         "<area shape=rect coords=\"5,6,7,8\" href=\"b.html\">\n"
+                         "</map>\n</body>";
+  ASSERT_EQ(loadPage(in, "m"), 1);
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_STREQ(mapId, "m-id");
+  const std::string odd = "<area shape=poly coords=\"1,2,3\" href=\"odd.html\" alt=\"Odd\">\n";
+  const std::string circle = "<area  shape=\"circle\"\ncoords='5,6' alt=c>\n";
+  const std::string a = "<area shape=\"rect\" alt=\"\" coords=\"1,2,3,4\" href=\"a.html\" title=\"\" />\n";
+  const std::string b = "<area shape=\"rect\" alt=\"\" coords=\"5,6,7,8\" href=\"b.html\" title=\"\" />\n";
+  const std::string head = "<body>\n<map id=\"m-id\" name=\"m\">\n";
+  const std::string tail = "<area shape=\"default\" nohref=\"nohref\" alt=\"\" />\n</map>\n</body>";
+  EXPECT_EQ(capture([](FILE *f) { clientMapWritePage(f, hdoc, "m"); }), head + odd + a + circle + b + tail);
+  // Deleting the hotspot between them keeps both, in their order.
+  objectRemove(0);
+  EXPECT_EQ(capture([](FILE *f) { clientMapWritePage(f, hdoc, "m"); }), head + odd + circle + b + tail);
+  ASSERT_EQ(objectInsertCopy(1, &objects[0]), 1);
+  EXPECT_EQ(capture([](FILE *f) { clientMapWritePage(f, hdoc, "m"); }), head + odd + circle + b + b + tail);
 }
 
 TEST_F(ClientMap, WritesTheMapInItsFixedForm) {
@@ -169,9 +196,17 @@ TEST_F(ClientMap, WritesTheMapInItsFixedForm) {
   EXPECT_EQ(objects[r].points[1].x, 50);
   EXPECT_EQ(objects[r].points[1].y, 40);
 
+  // The options do not overwrite a hotspot's own title and onClick; they stand
+  // in only where it has none.
   titleAsAlt = 1;
   clickAsMouseOut = 1;
   objects[c].selected = 1;
+  EXPECT_EQ(capture([](FILE *f) { WriteClientAreaTags(f, 1); }),
+            "<area shape=\"circle\" alt=\"say &#34;hi&#34; & <b> next\" coords=\"100,100,5\" "
+            "href=\"c.html\" title=\"Own\" target=\"t&#34;x\" "
+            "onMouseOver=\"over(&#34;a&#34;)\" onMouseOut=\"out()\" onClick=\"click()\" />\n");
+  setGlobal(&objects[c].title, "");
+  setGlobal(&objects[c].onClick, "");
   EXPECT_EQ(capture([](FILE *f) { WriteClientAreaTags(f, 1); }),
             "<area shape=\"circle\" alt=\"say &#34;hi&#34; & <b> next\" coords=\"100,100,5\" "
             "href=\"c.html\" title=\"say &#34;hi&#34; & <b>\nnext\" target=\"t&#34;x\" "
@@ -284,7 +319,8 @@ TEST_F(ClientMap, OtherAttributesOfAreasAndTheMapStayWhereTheyWere) {
             "<body>\n<map id=\"m\" name=\"m\" class=\"nav\" data-k='a b'>\n"
             "<area shape=\"rect\" alt=\"\" coords=\"1,2,3,4\" href=\"a.html\" title=\"\""
             " class=\"hot\" data-id=3 ARIA-label=\"A &amp; B\" download />\n"
-            "<area shape=\"circle\" alt=\"\" coords=\"19,9,2\" nohref title=\"\" onKeyDown=\"k()\" />\n"
+            "<area shape=poly coords=\"1,2,3\" rel=\"bad\">\n"
+            "<area shape=\"circle\" alt=\"\" coords=\"19,9,2\" nohref title=\"C\" onKeyDown=\"k()\" />\n"
             "<area shape=\"default\" href=\"d.html\" alt=\"\" />\n</map>\n</body>");
   // Attributes that would not read back as themselves are not kept: a name
   // with a zero byte (without it, the hotspot's coordinates), a value with one
@@ -534,6 +570,106 @@ TEST_F(ClientSave, CorpusPagesSaveTheirMapsBack) {
     std::string twice = capture([](FILE *f) { clientMapWritePage(f, hdoc, maplocalname); });
     EXPECT_EQ(twice, once) << m.page;
   }
+}
+
+TEST_F(ClientSave, CorpusPagesChangeOnlyTheHotspotThatMoved) {
+  std::string corpus = corpusDir();
+  if (corpus.empty()) GTEST_SKIP() << "no corpus";
+  DIR *dir = opendir((corpus + "/html").c_str());
+  ASSERT_TRUE(dir);
+  std::vector<std::string> names;
+  while (dirent *e = readdir(dir)) names.push_back(e->d_name);
+  closedir(dir);
+  exactPage = 1;
+  int pagesChecked = 0;
+  for (const std::string &name : names) {
+    struct stat st;
+    if (stat((corpus + "/html/" + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    std::string content;
+    if (!readFile(corpus + "/html/" + name, content) || content.empty()) continue;
+    // Each map of the page, by its name.
+    parsedPage scan;
+    parsePage(scan, content);
+    std::vector<std::string> maps;
+    // A name with quotation marks (markup inside a script's string) is not
+    // written back as it was read, so such a map is not found again.
+    for (htmlTagPtr t = scan.doc->first; t; t = t->n)
+      if (htmlEq(t->name, "map") && htmlTagAttrQuery(t, "name") && !std::strchr(htmlTagAttr(t, "name"), '"'))
+        maps.push_back(htmlTagAttr(t, "name"));
+    for (const std::string &map : maps) {
+      SCOPED_TRACE(name + " #" + map);
+      forgetShown();
+      openSaved(content, map.c_str());
+      if (objectsTotal == 0 || objects[0].pointsTotal == 0) {
+        htmlDestroy(hdoc);
+        hdoc = nullptr;
+        std::fclose(htmlFilePtr);
+        htmlFilePtr = nullptr;
+        continue;
+      }
+      htmlTagPtr mapTag = clientMapFind(hdoc, map.c_str());
+      htmlTagPtr end = mapTag;
+      while (end && !htmlEq(end->name, "/map")) end = end->n;
+      ASSERT_TRUE(end);
+      const std::string before = content.substr(0, static_cast<size_t>(mapTag->sourceStart));
+      const std::string after = content.substr(static_cast<size_t>(end->sourceTagEnd));
+      // What the page had, with the first hotspot one pixel to the right.
+      std::vector<object> had(static_cast<size_t>(objectsTotal));
+      for (int i = 0; i < objectsTotal; i++) objectDataCopy(&had[static_cast<size_t>(i)], &objects[i]);
+      std::vector<std::string> kept;
+      for (const keptArea &k : keptAreas) kept.push_back(k.markup);
+      const std::string id = mapId ? mapId : "";
+      for (int k = 0; k < had[0].pointsTotal; k++) had[0].points[k].x += 1;
+      for (int k = 0; k < objects[0].pointsTotal; k++) objects[0].points[k].x += 1;
+      changed = 1;
+      ASSERT_EQ(Save(), 1);
+      const std::string saved = readFile(pagePath);
+      EXPECT_EQ(saved.substr(0, before.size()), before);
+      ASSERT_GE(saved.size(), after.size());
+      // The text after </map> keeps its bytes; the new map ends its own last line.
+      std::string tail = after;
+      if (tail.compare(0, 2, "\r\n") == 0 && htmlFileCRLF) tail.erase(0, 2);
+      else if (!tail.empty() && tail[0] == '\n') tail.erase(0, 1);
+      EXPECT_EQ(saved.substr(saved.size() - tail.size()), tail);
+      // Read back, every hotspot is what it was, every kept area and the id too.
+      htmlDestroy(hdoc);
+      hdoc = nullptr;
+      std::fclose(htmlFilePtr);
+      htmlFilePtr = nullptr;
+      openSaved(saved, map.c_str());
+      ASSERT_EQ(objectsTotal, static_cast<int>(had.size()));
+      for (int i = 0; i < objectsTotal; i++) {
+        const object &a = had[static_cast<size_t>(i)], &b = objects[i];
+        EXPECT_EQ(a.t, b.t) << i;
+        ASSERT_EQ(a.pointsTotal, b.pointsTotal) << i;
+        for (int k = 0; k < a.pointsTotal; k++) {
+          EXPECT_EQ(truncToInt(a.points[k].x), truncToInt(b.points[k].x)) << i;
+          EXPECT_EQ(truncToInt(a.points[k].y), truncToInt(b.points[k].y)) << i;
+        }
+        EXPECT_STREQ(a.url ? a.url : "", b.url ? b.url : "") << i;
+        EXPECT_STREQ(a.comments, b.comments) << i;
+        EXPECT_STREQ(areaTitle(&a), areaTitle(&b)) << i;
+        EXPECT_STREQ(a.target, b.target) << i;
+        EXPECT_STREQ(a.onMouseOver, b.onMouseOver) << i;
+        EXPECT_STREQ(a.onMouseOut, b.onMouseOut) << i;
+        EXPECT_STREQ(areaOnClick(&a), areaOnClick(&b)) << i;
+        EXPECT_STREQ(a.otherAttributes, b.otherAttributes) << i;
+      }
+      std::vector<std::string> keptAgain;
+      for (const keptArea &k : keptAreas) keptAgain.push_back(k.markup);
+      EXPECT_EQ(keptAgain, kept);
+      // A map without an id is given its name as one.
+      EXPECT_EQ(std::string(mapId ? mapId : ""), id.empty() ? map : id);
+      for (object &o : had) objectDataFree(&o);
+      htmlDestroy(hdoc);
+      hdoc = nullptr;
+      std::fclose(htmlFilePtr);
+      htmlFilePtr = nullptr;
+      pagesChecked++;
+    }
+  }
+  exactPage = 0;
+  EXPECT_GT(pagesChecked, 10);
 }
 
 }  // namespace

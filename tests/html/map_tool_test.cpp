@@ -66,7 +66,9 @@ TEST_F(MapTool, ShowImportExport) {
   r = tool("show " + path("bad.html") + " --map b");
   EXPECT_EQ(r.err, [] {
     std::string e;
-    for (int i = 0; i < 7; i++) e += "Tilvane: Y coordinate missing from shape.\n";
+    for (int i = 0; i < 7; i++)
+      e += "Tilvane: Y coordinate missing from shape.\nArea " + std::to_string(i + 1) +
+           " of the map: <area coords=\"1,2,3\">\nTilvane keeps this area in the page as it is.\n";
     return e;
   }());
   EXPECT_EQ(tool("show " + path("p.html") + " --map none").out,

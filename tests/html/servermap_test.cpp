@@ -118,28 +118,44 @@ TEST_F(ServerMap, ReadsBothSyntaxesAndReportsEveryError) {
   EXPECT_EQ(objects[0].points[99].y, 198);
 }
 
-TEST_F(ServerMap, LinesAreCutAt1023Bytes) {
-  // CERN rectangles whose URL stands at the end of a padded line: a line of
-  // 1023 bytes is whole, a longer one is cut there and the rest of it skipped
-  // (it is no line of its own), however long it is.
-  auto padded = [](const std::string &tail, size_t length) {
-    std::string head = "rect (1,2) (3,4)";
-    return head + std::string(length - head.size() - tail.size(), ' ') + tail + "\r\n";
-  };
-  writeFile(file("long.map"), padded("u1", 1023) + padded("u2", 1024) +
-                                  padded("u3 rect (5,6) (7,8) u4", 1023 + 22) +
-                                  padded("u5", 3000000) + "rect (9,9) (9,9) last\n");
+TEST_F(ServerMap, LongLinesAreReadWholeAndTooLongOnesAreReported) {
+  // What the map writers write, the reader takes back whole: a polygon of 400
+  // points in both syntaxes, and a line of 3 MB.
+  std::vector<FPOINT> points;
+  for (int i = 0; i < 400; i++) points.push_back({1000.0 + i, 2000.0 + (i % 7)});
+  for (int kind : {mapNCSA, mapCERN}) {
+    ReleaseObjects();
+    objectsSetup();
+    int p = addShape(polygon, {{0, 0}}, "u.html");
+    pointsEnsure(&objects[p], 400);
+    for (int i = 0; i < 400; i++) objects[p].points[i] = points[i];
+    objects[p].pointsTotal = 400;
+    writeFile(file("long.map"), capture([kind](FILE *f) { WriteServerMap(f, kind); }));
+    ASSERT_EQ(LoadServerMap(file("long.map").c_str()), 1) << kind;
+    ASSERT_EQ(objectsTotal, 1);
+    ASSERT_EQ(objects[0].pointsTotal, 400) << kind;
+    EXPECT_EQ(objects[0].points[399].x, 1399);
+    EXPECT_STREQ(objects[0].url, "u.html");
+  }
+  const std::string head = "rect (1,2) (3,4)";
+  writeFile(file("long.map"), head + std::string(3000000, ' ') + "u5\r\nrect (9,9) (9,9) last\n");
   ASSERT_EQ(LoadServerMap(file("long.map").c_str()), 1);
-  std::vector<std::string> urls;
-  for (int i = 0; i < objectsTotal; i++) urls.push_back(objects[i].url);
-  EXPECT_EQ(urls, (std::vector<std::string>{"u1", "u", "", "", "last"}));
+  ASSERT_EQ(objectsTotal, 2);
+  EXPECT_STREQ(objects[0].url, "u5");
+  // A line beyond 16 MB is named, not cut.
+  forgetShown();
+  writeFile(file("huge.map"), "rect u 1,2 3,4\n" + head + std::string(16u << 20, ' ') + "u\n");
+  EXPECT_EQ(LoadServerMap(file("huge.map").c_str()), 0);
+  EXPECT_EQ(shownTexts(), std::vector<std::string>{"Line 2: Line longer than 16 MB"});
+  EXPECT_EQ(objectsTotal, 0);
 }
 
 TEST_F(ServerMap, CommentsGoToTheNextHotspotAndTheEnd) {
-  writeFile(file("c.map"), "#one\r\n#two\n#\ndefault d.html\nrect u 1,2 3,4\nrect v 1,2 3,4\n#tail\n");
+  writeFile(file("c.map"), "#one  \r\n# two\n#\ndefault d.html\nrect u 1,2 3,4\nrect v 1,2 3,4\n#tail\n");
   ASSERT_EQ(LoadServerMap(file("c.map").c_str()), 1);
   ASSERT_EQ(objectsTotal, 2);
-  EXPECT_STREQ(objects[0].comments, "one\r\ntwo\r\n\r\n");
+  // The comment lines become one line of text: no line ends, no space at the ends.
+  EXPECT_STREQ(objects[0].comments, "one two");
   EXPECT_STREQ(objects[1].comments, "");
   EXPECT_STREQ(defaultUrl, "d.html");
   EXPECT_STREQ(trailingComments, "tail\r\n");
