@@ -2,16 +2,27 @@
 // and enable rules, the toolbar layout, the context menu layouts, the
 // accelerator lookup and the enable rules as a function of their inputs.
 // Owns commandTable, commandTableTotal, commandMenuTitles, toolbarLayout,
-// toolbarLayoutTotal, contextMenuLayouts, aboutProductName, aboutDefaultText,
-// aboutHomeAddress.
+// toolbarLayoutTotal, contextMenuLayouts, commandWindows, aboutProductName,
+// aboutDefaultText, aboutHomeAddress.
 #include "app/commands.h"
 
 #include <cstring>
 
+#include "app/browser.h"
+#include "app/prefs.h"
+#include "app/update.h"
+#include "editor/clipboard.h"
+#include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
+#include "editor/props.h"
+#include "editor/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
+#include "editor/view.h"
+#include "html/docflow.h"
+#include "html/document.h"
+#include "html/servermap.h"
 #include "html/strhack.h"
 #include "platform/platform.h"
 
@@ -38,66 +49,115 @@ constexpr int rPaste = commandRulePaste;
 constexpr int rUndo = commandRuleUndo;
 constexpr int rRedo = commandRuleRedo;
 
+// The handlers of the rows: each runs its command; id is the row's id.
+void runNew(unsigned) { New(nullptr, nullptr, nullptr); }
+void runOpen(unsigned) { OpenLaunch(); }
+void runClose(unsigned) { Close(0); }
+// A page is not saved while its picture is still loading.
+void runSave(unsigned) {
+  if (!opening) saveDocument();
+}
+void runSaveAs(unsigned) {
+  if (!opening) SaveAs();
+}
+void runImport(unsigned) { Import(); }
+void runExport(unsigned) { Export(); }
+void runExit(unsigned) {
+  if (Close(0) && commandWindows.quit) commandWindows.quit();
+}
+void runSelectAll(unsigned) { SelectAll(); }
+void runCut(unsigned) { Cut(); }
+void runCopy(unsigned) { Copy(); }
+void runPaste(unsigned) { Paste(); }
+void runDefaultUrl(unsigned) { UrlDefault(); }
+void runUndo(unsigned) { Undo(1); }
+void runRedo(unsigned) { Redo(1); }
+void runPreferences(unsigned) { Preferences(); }
+void runShowTags(unsigned) { Show(); }
+void runCheckMap(unsigned) {
+  if (commandWindows.checkMap) commandWindows.checkMap();
+}
+void runZoomIn(unsigned) { Zoomin(1); }
+void runZoomOut(unsigned) { Zoomout(1); }
+void runTool(unsigned id) { toolCommand(static_cast<int>(id)); }
+void runRemovePoints(unsigned) { Removepoints(1); }
+void runAddPoint(unsigned) { Addpoints(1); }
+void runAlign(unsigned id) { Align(static_cast<int>(id)); }
+void runHelpContents(unsigned) { helpOn("help_contents"); }
+void runCheckUpdates(unsigned) { checkForUpdatesForeground(); }
+void runAbout(unsigned) {
+  if (commandWindows.about) commandWindows.about();
+}
+// Enter finishes a polygon being drawn; otherwise it opens the properties of
+// the one selected hotspot.
+void runProperties(unsigned) {
+  if (EnterKey()) return;
+  if (singleSelection() && lastObjectSelected != -1) Url(lastObjectSelected, 1);
+}
+void runCancel(unsigned) { Button3Down(); }
+
 }  // namespace
+
+commandWindowTable commandWindows = {};
 
 // Within each menu the rows stand in the menu's order.
 const commandEntry commandTable[] = {
-    // id  menu              text                                            sep  keys                         hint chk bmp  dis  tooltip                                 menu     toolbar
-    {2100, commandFileMenu, "&New HTML Document (Open Image)...\tCtrl+N", 0, {{V | C, 'N'}, {0, 0}}, 0, 0, 2102, 2103, "New HTML Document (Open Image)", rAlways, rAlways},
-    {201, commandFileMenu, "&Open HTML Document...\tCtrl+O", 0, {{V | C, 'O'}, {0, 0}}, 0, 0, 119, 822, "Open HTML Document", rAlways, rAlways},
-    {111, commandFileMenu, "&Close HTML Document\tCtrl+W", 0, {{V | C, 'W'}, {0, 0}}, 0, 0, 128, 827, "Close HTML Document", rDoc, rDoc},
-    {202, commandFileMenu, "&Save HTML Document\tCtrl+S", 0, {{V | C, 'S'}, {0, 0}}, 0, 0, 120, 823, "Save HTML Document", rDoc, rDoc},
-    {203, commandFileMenu, "Save &As...", 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways},
-    {112, commandFileMenu, "&Import Old Server Map", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways},
-    {113, commandFileMenu, "Ex&port Old Server Map", 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways},
-    {204, commandFileMenu, "E&xit\tCtrl+Q", 1, {{V | C, 'Q'}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways},
+    // id  menu  text  sep  keys  hint  checkable  bitmap  disabled bitmap  tooltip  menu rule  toolbar rule  handler
+    {cmdNew, commandFileMenu, "&New HTML Document (Open Image)...\tCtrl+N", 0, {{V | C, 'N'}, {0, 0}}, 0, 0, 2102, 2103, "New HTML Document (Open Image)", rAlways, rAlways, runNew},
+    {cmdOpen, commandFileMenu, "&Open HTML Document...\tCtrl+O", 0, {{V | C, 'O'}, {0, 0}}, 0, 0, 119, 822, "Open HTML Document", rAlways, rAlways, runOpen},
+    {cmdClose, commandFileMenu, "&Close HTML Document\tCtrl+W", 0, {{V | C, 'W'}, {0, 0}}, 0, 0, 128, 827, "Close HTML Document", rDoc, rDoc, runClose},
+    {cmdSave, commandFileMenu, "&Save HTML Document\tCtrl+S", 0, {{V | C, 'S'}, {0, 0}}, 0, 0, 120, 823, "Save HTML Document", rDoc, rDoc, runSave},
+    {cmdSaveAs, commandFileMenu, "Save &As...", 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runSaveAs},
+    {cmdImport, commandFileMenu, "&Import Old Server Map", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runImport},
+    {cmdExport, commandFileMenu, "Ex&port Old Server Map", 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runExport},
+    {cmdExit, commandFileMenu, "E&xit\tCtrl+Q", 1, {{V | C, 'Q'}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runExit},
 
-    {146, commandEditMenu, "Select &All\tCtrl+A", 0, {{V | C, 'A'}, {0, 0}}, 0, 0, 0, 0, nullptr, rAny, rAlways},
-    {142, commandEditMenu, "Cu&t\tCtrl+X", 0, {{V | C, 'X'}, {0, 0}}, 0, 0, 2129, 164, "Cut Selected Hotspots", rCur, rCur},
-    {144, commandEditMenu, "&Copy\tCtrl+C", 0, {{V | C, 'C'}, {0, 0}}, 0, 0, 135, 165, "Copy Selected Hotspots", rCur, rAny},
-    {145, commandEditMenu, "&Paste\tCtrl+V", 0, {{V | C, 'V'}, {0, 0}}, 0, 0, 2130, 166, "Paste Hotspots From Clipboard", rPaste, rPaste},
-    {103, commandEditMenu, "&Edit Default URL...\tCtrl+U", 1, {{V | C, 'U'}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways},
-    {903, commandEditMenu, "&Undo\tCtrl+Z", 1, {{V | C, 'Z'}, {0, 0}}, 0, 0, 803, 820, "Undo", rUndo, rUndo},
-    {904, commandEditMenu, "Re&do\tCtrl+Y", 0, {{V | C, 'Y'}, {0, 0}}, 0, 0, 804, 828, "Redo", rRedo, rRedo},
-    {118, commandEditMenu, "P&references...", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways},
+    {cmdSelectAll, commandEditMenu, "Select &All\tCtrl+A", 0, {{V | C, 'A'}, {0, 0}}, 0, 0, 0, 0, nullptr, rAny, rAlways, runSelectAll},
+    {cmdCut, commandEditMenu, "Cu&t\tCtrl+X", 0, {{V | C, 'X'}, {0, 0}}, 0, 0, 2129, 164, "Cut Selected Hotspots", rCur, rCur, runCut},
+    {cmdCopy, commandEditMenu, "&Copy\tCtrl+C", 0, {{V | C, 'C'}, {0, 0}}, 0, 0, 135, 165, "Copy Selected Hotspots", rCur, rAny, runCopy},
+    {cmdPaste, commandEditMenu, "&Paste\tCtrl+V", 0, {{V | C, 'V'}, {0, 0}}, 0, 0, 2130, 166, "Paste Hotspots From Clipboard", rPaste, rPaste, runPaste},
+    {cmdDefaultUrl, commandEditMenu, "&Edit Default URL...\tCtrl+U", 1, {{V | C, 'U'}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runDefaultUrl},
+    {cmdUndo, commandEditMenu, "&Undo\tCtrl+Z", 1, {{V | C, 'Z'}, {0, 0}}, 0, 0, 803, 820, "Undo", rUndo, rUndo, runUndo},
+    {cmdRedo, commandEditMenu, "Re&do\tCtrl+Y", 0, {{V | C, 'Y'}, {0, 0}}, 0, 0, 804, 828, "Redo", rRedo, rRedo, runRedo},
+    {cmdPreferences, commandEditMenu, "P&references...", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runPreferences},
 
-    {2101, commandViewMenu, "Show HTML &Tags...", 0, {{0, 0}, {0, 0}}, 0, 0, 2104, 2105, "Show Imagemap HTML Tags (in Notepad)", rDoc, rDoc},
-    {2110, commandViewMenu, "&Check Map...\tF7", 0, {{V, VKEY_F1 + 6}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways},
-    {900, commandViewMenu, "Zoom &In\t+", 1, {{0, '+'}, {0, '='}}, 0, 0, 800, 818, "Zoom In", rDoc, rDoc},
-    {901, commandViewMenu, "Zoom &Out\t-", 0, {{0, '-'}, {0, 0}}, 0, 0, 801, 819, "Zoom Out", rDoc, rDoc},
+    {cmdShowTags, commandViewMenu, "Show HTML &Tags...", 0, {{0, 0}, {0, 0}}, 0, 0, 2104, 2105, "Show Imagemap HTML Tags (in Notepad)", rDoc, rDoc, runShowTags},
+    {cmdCheckMap, commandViewMenu, "&Check Map...\tF7", 0, {{V, VKEY_F1 + 6}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runCheckMap},
+    {cmdZoomIn, commandViewMenu, "Zoom &In\t+", 1, {{0, '+'}, {0, '='}}, 0, 0, 800, 818, "Zoom In", rDoc, rDoc, runZoomIn},
+    {cmdZoomOut, commandViewMenu, "Zoom &Out\t-", 0, {{0, '-'}, {0, 0}}, 0, 0, 801, 819, "Zoom Out", rDoc, rDoc, runZoomOut},
 
-    {302, commandToolsMenu, "&Rectangle\tCtrl+R", 0, {{V | C, 'R'}, {0, 0}}, 1, 1, 111, 810, "Add Rectangles", rDoc, rDoc},
-    {303, commandToolsMenu, "&Circle\tCtrl+E", 0, {{V | C, 'E'}, {0, 0}}, 2, 1, 113, 812, "Add Circles", rDoc, rDoc},
-    {301, commandToolsMenu, "&Polygon\tCtrl+P", 0, {{V | C, 'P'}, {0, 0}}, 3, 1, 112, 811, "Add Polygons", rDoc, rDoc},
-    {902, commandToolsMenu, "Magic &Wand\tCtrl+G", 0, {{V | C, 'G'}, {0, 0}}, 4, 1, 802, 813, "Magic Wand", rDoc, rDoc},
-    {304, commandToolsMenu, "&Test+Edit\tCtrl+T", 1, {{V | C, 'T'}, {0, 0}}, 6, 1, 114, 814, "Test and Edit Hotspots", rDoc, rDoc},
+    {cmdRectangle, commandToolsMenu, "&Rectangle\tCtrl+R", 0, {{V | C, 'R'}, {0, 0}}, 1, 1, 111, 810, "Add Rectangles", rDoc, rDoc, runTool},
+    {cmdCircle, commandToolsMenu, "&Circle\tCtrl+E", 0, {{V | C, 'E'}, {0, 0}}, 2, 1, 113, 812, "Add Circles", rDoc, rDoc, runTool},
+    {cmdPolygon, commandToolsMenu, "&Polygon\tCtrl+P", 0, {{V | C, 'P'}, {0, 0}}, 3, 1, 112, 811, "Add Polygons", rDoc, rDoc, runTool},
+    {cmdMagicWand, commandToolsMenu, "Magic &Wand\tCtrl+G", 0, {{V | C, 'G'}, {0, 0}}, 4, 1, 802, 813, "Magic Wand", rDoc, rDoc, runTool},
+    {cmdTestEdit, commandToolsMenu, "&Test+Edit\tCtrl+T", 1, {{V | C, 'T'}, {0, 0}}, 6, 1, 114, 814, "Test and Edit Hotspots", rDoc, rDoc, runTool},
 
-    {108, commandActionsMenu, "&Remove Selected Point(s)\tAlt+P", 0, {{V | A, 'P'}, {0, 0}}, 8, 0, 117, 817, "Remove Selected Point(s)", rSome, rSome},
-    {107, commandActionsMenu, "&Add Point Between Selected Points\tAlt+A", 0, {{V | A, 'A'}, {0, 0}}, 7, 0, 116, 816, "Add Point Between Selected Points", rTwo, rTwo},
+    {cmdRemovePoints, commandActionsMenu, "&Remove Selected Point(s)\tAlt+P", 0, {{V | A, 'P'}, {0, 0}}, 8, 0, 117, 817, "Remove Selected Point(s)", rSome, rSome, runRemovePoints},
+    {cmdAddPoint, commandActionsMenu, "&Add Point Between Selected Points\tAlt+A", 0, {{V | A, 'A'}, {0, 0}}, 7, 0, 116, 816, "Add Point Between Selected Points", rTwo, rTwo, runAddPoint},
 
-    {125, commandAlignMenu, "&Top\tAlt+T", 0, {{V | A, 'T'}, {0, 0}}, 12, 0, 149, 160, "Align to Top Edge", rSeveral, rSeveral},
-    {126, commandAlignMenu, "&Bottom\tAlt+B", 0, {{V | A, 'B'}, {0, 0}}, 12, 0, 159, 163, "Align to Bottom Edge", rSeveral, rSeveral},
-    {127, commandAlignMenu, "&Left\tAlt+L", 0, {{V | A, 'L'}, {0, 0}}, 12, 0, 157, 161, "Align to Left Edge", rSeveral, rSeveral},
-    {128, commandAlignMenu, "&Right\tAlt+R", 0, {{V | A, 'R'}, {0, 0}}, 12, 0, 158, 162, "Align to Right Edge", rSeveral, rSeveral},
+    {cmdAlignTop, commandAlignMenu, "&Top\tAlt+T", 0, {{V | A, 'T'}, {0, 0}}, 12, 0, 149, 160, "Align to Top Edge", rSeveral, rSeveral, runAlign},
+    {cmdAlignBottom, commandAlignMenu, "&Bottom\tAlt+B", 0, {{V | A, 'B'}, {0, 0}}, 12, 0, 159, 163, "Align to Bottom Edge", rSeveral, rSeveral, runAlign},
+    {cmdAlignLeft, commandAlignMenu, "&Left\tAlt+L", 0, {{V | A, 'L'}, {0, 0}}, 12, 0, 157, 161, "Align to Left Edge", rSeveral, rSeveral, runAlign},
+    {cmdAlignRight, commandAlignMenu, "&Right\tAlt+R", 0, {{V | A, 'R'}, {0, 0}}, 12, 0, 158, 162, "Align to Right Edge", rSeveral, rSeveral, runAlign},
 
-    {129, commandExpandMenu, "&Top\tShift+Alt+T", 0, {{V | S | A, 'T'}, {0, 0}}, 11, 0, 136, 153, "Expand to Top Edge", rSeveral, rSeveral},
-    {135, commandExpandMenu, "&Bottom\tShift+Alt+B", 0, {{V | S | A, 'B'}, {0, 0}}, 11, 0, 152, 156, "Expand to Bottom Edge", rSeveral, rSeveral},
-    {136, commandExpandMenu, "&Left\tShift+Alt+L", 0, {{V | S | A, 'L'}, {0, 0}}, 11, 0, 150, 154, "Expand to Left Edge", rSeveral, rSeveral},
-    {137, commandExpandMenu, "&Right\tShift+Alt+R", 0, {{V | S | A, 'R'}, {0, 0}}, 11, 0, 151, 155, "Expand to Right Edge", rSeveral, rSeveral},
+    {cmdExpandTop, commandExpandMenu, "&Top\tShift+Alt+T", 0, {{V | S | A, 'T'}, {0, 0}}, 11, 0, 136, 153, "Expand to Top Edge", rSeveral, rSeveral, runAlign},
+    {cmdExpandBottom, commandExpandMenu, "&Bottom\tShift+Alt+B", 0, {{V | S | A, 'B'}, {0, 0}}, 11, 0, 152, 156, "Expand to Bottom Edge", rSeveral, rSeveral, runAlign},
+    {cmdExpandLeft, commandExpandMenu, "&Left\tShift+Alt+L", 0, {{V | S | A, 'L'}, {0, 0}}, 11, 0, 150, 154, "Expand to Left Edge", rSeveral, rSeveral, runAlign},
+    {cmdExpandRight, commandExpandMenu, "&Right\tShift+Alt+R", 0, {{V | S | A, 'R'}, {0, 0}}, 11, 0, 151, 155, "Expand to Right Edge", rSeveral, rSeveral, runAlign},
 
-    {401, commandHelpMenu, "&Contents\tF1", 0, {{V, VKEY_F1}, {0, 0}}, 0, 0, 118, 821, "Help Contents", rAlways, rAlways},
-    {153, commandHelpMenu, "Check For &Updates", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways},
-    {402, commandHelpMenu, "&About Tilvane...", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways},
+    {cmdHelpContents, commandHelpMenu, "&Contents\tF1", 0, {{V, VKEY_F1}, {0, 0}}, 0, 0, 118, 821, "Help Contents", rAlways, rAlways, runHelpContents},
+    {cmdCheckUpdates, commandHelpMenu, "Check For &Updates", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runCheckUpdates},
+    {cmdAbout, commandHelpMenu, "&About Tilvane...", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runAbout},
 
     // Context menus and keys only.
-    {151, commandNoMenu, "Proper&ties\tEnter", 0, {{V, VKEY_RETURN}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways},
-    {102, commandNoMenu, nullptr, 0, {{V, VKEY_DELETE}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways},
-    {105, commandNoMenu, nullptr, 0, {{V, VKEY_ESCAPE}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways},
+    {cmdProperties, commandNoMenu, "Proper&ties\tEnter", 0, {{V, VKEY_RETURN}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runProperties},
+    {cmdDelete, commandNoMenu, nullptr, 0, {{V, VKEY_DELETE}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runCut},
+    {cmdCancel, commandNoMenu, nullptr, 0, {{V, VKEY_ESCAPE}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runCancel},
 
     // Toolbar separators.
-    {1028, commandNoMenu, nullptr, 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rDoc},
-    {1029, commandNoMenu, nullptr, 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rDoc},
-    {1030, commandNoMenu, nullptr, 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways},
+    {cmdSeparator, commandNoMenu, nullptr, 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rDoc, nullptr},
+    {cmdSeparatorTools, commandNoMenu, nullptr, 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rDoc, nullptr},
+    {cmdSeparatorHelp, commandNoMenu, nullptr, 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, nullptr},
 };
 const int commandTableTotal = (int)(sizeof commandTable / sizeof commandTable[0]);
 
@@ -108,35 +168,35 @@ const commandEntry *commandFind(unsigned id) {
 }
 
 const unsigned toolbarLayout[] = {
-    2100, 201, 2101, 111, 202, 1028,                          // documents
-    302, 303, 301, 902, 1029,                                 // drawing tools
-    304, 142, 144, 145, 108, 107,                             // editing
-    125, 126, 127, 128, 129, 135, 136, 137, 1028,            // align and expand
-    900, 901, 1028,                                           // zoom
-    903, 904, 1030,                                           // undo, redo
-    401};
+    cmdNew, cmdOpen, cmdShowTags, cmdClose, cmdSave, cmdSeparator,                          // documents
+    cmdRectangle, cmdCircle, cmdPolygon, cmdMagicWand, cmdSeparatorTools,                                 // drawing tools
+    cmdTestEdit, cmdCut, cmdCopy, cmdPaste, cmdRemovePoints, cmdAddPoint,                             // editing
+    cmdAlignTop, cmdAlignBottom, cmdAlignLeft, cmdAlignRight, cmdExpandTop, cmdExpandBottom, cmdExpandLeft, cmdExpandRight, cmdSeparator,            // align and expand
+    cmdZoomIn, cmdZoomOut, cmdSeparator,                                           // zoom
+    cmdUndo, cmdRedo, cmdSeparatorHelp,                                           // undo, redo
+    cmdHelpContents};
 const int toolbarLayoutTotal = (int)(sizeof toolbarLayout / sizeof toolbarLayout[0]);
 
 namespace {
 
-const unsigned pointsEntries[] = {151, contextMenuSeparator, 903, 904, contextMenuSeparator, 142, 144,
-                                  145, contextMenuSeparator, 108, contextMenuEnd};
-const unsigned pointsWithInsertEntries[] = {151, contextMenuSeparator, 903, 904, contextMenuSeparator,
-                                            142, 144, 145, contextMenuSeparator, 108, 107,
+const unsigned pointsEntries[] = {cmdProperties, contextMenuSeparator, cmdUndo, cmdRedo, contextMenuSeparator, cmdCut, cmdCopy,
+                                  cmdPaste, contextMenuSeparator, cmdRemovePoints, contextMenuEnd};
+const unsigned pointsWithInsertEntries[] = {cmdProperties, contextMenuSeparator, cmdUndo, cmdRedo, contextMenuSeparator,
+                                            cmdCut, cmdCopy, cmdPaste, contextMenuSeparator, cmdRemovePoints, cmdAddPoint,
                                             contextMenuEnd};
-const unsigned singleEntries[] = {151, contextMenuSeparator, 903, 904, contextMenuSeparator, 142, 144,
-                                  145, contextMenuEnd};
-const unsigned multipleEntries[] = {903, 904, contextMenuSeparator, 142, 144, 145,
+const unsigned singleEntries[] = {cmdProperties, contextMenuSeparator, cmdUndo, cmdRedo, contextMenuSeparator, cmdCut, cmdCopy,
+                                  cmdPaste, contextMenuEnd};
+const unsigned multipleEntries[] = {cmdUndo, cmdRedo, contextMenuSeparator, cmdCut, cmdCopy, cmdPaste,
                                     contextMenuSeparator, contextMenuAlign, contextMenuExpand,
                                     contextMenuEnd};
 
 }  // namespace
 
 const contextMenuLayout contextMenuLayouts[4] = {
-    {134, pointsEntries},
-    {135, pointsWithInsertEntries},
-    {136, singleEntries},
-    {137, multipleEntries},
+    {contextMenuPoints, pointsEntries},
+    {contextMenuTwoPoints, pointsWithInsertEntries},
+    {contextMenuOneHotspot, singleEntries},
+    {contextMenuSeveralHotspots, multipleEntries},
 };
 
 const contextMenuLayout *contextMenuFind(int resource) {

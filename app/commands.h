@@ -5,12 +5,14 @@
 // menu and on the toolbar. The menu bar, the context menus, the accelerator
 // table, the toolbar strip and the enable rules (`sensitivity`) are all built
 // from these rows. Owns commandTable, commandTableTotal, toolbarLayout,
-// toolbarLayoutTotal, contextMenuLayouts, the private message numbers and the
-// About box texts.
+// toolbarLayoutTotal, contextMenuLayouts, commandWindows, the private message
+// numbers and the About box texts.
 #ifndef TILVANE_COMMANDS_H
 #define TILVANE_COMMANDS_H
 
-// The pull-down menus of the menu bar "BASEMENU", in their order, and the two
+#include "editor/commandids.h"
+
+// The pull-down menus of the menu bar, in their order, and the two
 // submenus of Actions. commandNoMenu marks commands reached only by a key, a
 // context menu or a toolbar separator.
 enum commandMenu {
@@ -30,7 +32,7 @@ enum { commandMenusTotal = 9 };
 // commandNoMenu).
 extern const char *const commandMenuTitles[commandMenusTotal];
 
-// Accelerator flags, numbered as the design they come from. A key without
+// Accelerator flags. A key without
 // ACCEL_VIRTKEY is a character ("+", "=", "-") that matches whatever modifier
 // produced it, except ctrl and alt.
 enum {
@@ -69,7 +71,7 @@ enum commandRule {
 };
 
 struct commandEntry {
-  unsigned id;             // command id (the WM_COMMAND number)
+  unsigned id;             // commandId
   int menu;                // commandMenu
   const char *text;        // menu text with "\t" key name; null when not in a menu
   int separatorBefore;     // 1: the menu shows a separator line before this item
@@ -81,6 +83,7 @@ struct commandEntry {
   const char *tooltip;     // toolbar tooltip; null none
   int menuRule;            // commandRule of the menu item
   int toolbarRule;         // commandRule of the toolbar button
+  void (*run)(unsigned id);  // runs the command; null for a separator
 };
 
 extern const commandEntry commandTable[];
@@ -89,13 +92,22 @@ extern const int commandTableTotal;
 // The row of id, or null when the table has none.
 const commandEntry *commandFind(unsigned id);
 
-// The command ids of the toolbar strip from left to right (separators carry
-// the ids 1028, 1029, 1030; a row with bitmap 0 is a separator).
+// The commands that open windows of the shell or end the program; the frame
+// window fills them in when it is made. An empty one does nothing.
+struct commandWindowTable {
+  void (*quit)(void);      // end the program (after Exit closed the document)
+  void (*checkMap)(void);  // open the Check Map window
+  void (*about)(void);     // show the About box
+};
+extern commandWindowTable commandWindows;
+
+// The command ids of the toolbar strip from left to right (the separators are
+// cmdSeparator, cmdSeparatorTools and cmdSeparatorHelp; a row with bitmap 0 is
+// a separator).
 extern const unsigned toolbarLayout[];
 extern const int toolbarLayoutTotal;
 
-// The four context menus (resources 134 pointsMenu, 135 pointsWithInsertMenu,
-// 136 singleSelectionMenu, 137 multipleSelectionMenu): each a list of entries
+// The four context menus (contextMenuId): each a list of entries
 // ended by contextMenuEnd. contextMenuSeparator is a separator line;
 // contextMenuAlign / contextMenuExpand are the two submenus with the rows of
 // commandAlignMenu / commandExpandMenu.
@@ -106,12 +118,12 @@ enum {
   contextMenuExpand = 3
 };
 struct contextMenuLayout {
-  int resource;
+  int resource;             // contextMenuId
   const unsigned *entries;  // command ids (>= 100) and the markers above
 };
 extern const contextMenuLayout contextMenuLayouts[4];
 
-// The layout of context menu resource 134-137, or null.
+// The layout of a context menu (contextMenuId), or null.
 const contextMenuLayout *contextMenuFind(int resource);
 
 // The command a key press runs: flags are the ACCEL_ modifier bits held
@@ -158,7 +170,7 @@ int commandRuleHolds(int rule, const sensitivityInputs *in);
 int sensitivityMenu(unsigned id, const sensitivityInputs *in);
 int sensitivityToolbar(unsigned id, const sensitivityInputs *in);
 
-// The About box: the product name, the text command 402 shows, and the
+// The About box: the product name, the text cmdAbout shows, and the
 // address of the product's home page.
 extern const char aboutProductName[];
 extern const char aboutDefaultText[];

@@ -292,6 +292,9 @@ void installHooks(void) {
     if (tb) tooltipHide(tb);
   };
   menusCommandHook = frameCommand;
+  commandWindows.quit = [] { TilvaneShutdown(); };
+  commandWindows.checkMap = [] { checkMapOpen(baseWin); };
+  commandWindows.about = [] { about(baseWin, aboutDefaultText); };
   reloadConfigHook = [] { framePostMessage(reloadConfigMessage, 0); };
   updateResultHook = [](int code) { framePostMessage(updateResultMessage, code); };
   docflowInstall();
@@ -482,61 +485,10 @@ void frameContextHelp(void) { helpOn(contextHelpTopic()); }
 void frameCommand(unsigned id) {
   if (recentFileWmCommand(static_cast<int>(id))) return;
   const commandEntry *c = commandFind(id & 0xFFFFu);
-  if (!c) return;
-  const unsigned cmd = c->id;
-  switch (cmd) {
-    case 301:
-    case 302:
-    case 303:
-    case 902:
-    case 304:
-      // The tool commands show their own hints.
-      toolCommand(static_cast<int>(cmd));
-      return;
-    default:
-      break;
-  }
-  if (c->hint) FirstHint(c->hint, baseWin);
-  switch (cmd) {
-    case 2100: New(nullptr, nullptr, nullptr); break;
-    case 201: OpenLaunch(); break;
-    case 111: Close(0); break;
-    case 202:
-      if (!opening) saveDocument();
-      break;
-    case 203: if (!opening) SaveAs(); break;
-    case 112: Import(); break;
-    case 113: Export(); break;
-    case 204: if (Close(0)) TilvaneShutdown(); break;
-    case 146: SelectAll(); break;
-    case 142:
-    case 102: Cut(); break;
-    case 144: Copy(); break;
-    case 145: Paste(); break;
-    case 103: UrlDefault(); break;
-    case 903: Undo(1); break;
-    case 904: Redo(1); break;
-    case 118: Preferences(); break;
-    case 2101: Show(); break;
-    case 2110: checkMapOpen(baseWin); break;
-    case 900: Zoomin(1); break;
-    case 901: Zoomout(1); break;
-    case 108: Removepoints(1); break;
-    case 107: Addpoints(1); break;
-    case 125: case 126: case 127: case 128:
-    case 129: case 135: case 136: case 137:
-      Align(static_cast<int>(cmd));
-      break;
-    case 401: helpOn("help_contents"); break;
-    case 153: checkForUpdatesForeground(); break;
-    case 402: about(baseWin, aboutDefaultText); break;
-    case 151:
-      if (EnterKey()) break;
-      if (singleSelection() && lastObjectSelected != -1) Url(lastObjectSelected, 1);
-      break;
-    case 105: Button3Down(); break;
-    default: break;
-  }
+  if (!c || !c->run) return;
+  // A tool shows its own hint when it is entered.
+  if (c->hint && !c->checkable) FirstHint(c->hint, baseWin);
+  c->run(c->id);
 }
 
 // --- start-up and tear-down -----------------------------------------------------
@@ -579,6 +531,7 @@ void frameTearDown(void) {
     id = nullptr;
   }
   menusCommandHook = nullptr;
+  commandWindows = commandWindowTable();
   imagePointerHook = nullptr;
   platformDialogStartHook = nullptr;
   platformDialogUsedHook = nullptr;

@@ -338,18 +338,18 @@ void commandEnableBoth(toolbar *t, unsigned id, int enabled) {
 
 void createContextMenus(void) {
   if (!pointsMenu) pointsMenu = buildContextMenu(134);
-  if (!pointsWithInsertMenu) pointsWithInsertMenu = buildContextMenu(135);
-  if (!singleSelectionMenu) singleSelectionMenu = buildContextMenu(136);
-  if (!multipleSelectionMenu) multipleSelectionMenu = buildContextMenu(137);
+  if (!pointsWithInsertMenu) pointsWithInsertMenu = buildContextMenu(contextMenuTwoPoints);
+  if (!singleSelectionMenu) singleSelectionMenu = buildContextMenu(contextMenuOneHotspot);
+  if (!multipleSelectionMenu) multipleSelectionMenu = buildContextMenu(contextMenuSeveralHotspots);
 }
 
 QMenu *contextMenuOf(int resource) {
   createContextMenus();
   switch (resource) {
-    case 134: return pointsMenu;
-    case 135: return pointsWithInsertMenu;
-    case 136: return singleSelectionMenu;
-    case 137: return multipleSelectionMenu;
+    case contextMenuPoints: return pointsMenu;
+    case contextMenuTwoPoints: return pointsWithInsertMenu;
+    case contextMenuOneHotspot: return singleSelectionMenu;
+    case contextMenuSeveralHotspots: return multipleSelectionMenu;
   }
   return nullptr;
 }

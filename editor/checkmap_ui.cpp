@@ -31,6 +31,7 @@
 #include "editor/view.h"
 #include "html/document.h"
 #include "image/loadimg.h"
+#include "editor/commandids.h"
 
 void frameCommand(unsigned id);
 
@@ -199,7 +200,7 @@ void scrollTo(int i) {
 // Choosing a finding: Test+Edit, its hotspot selected alone and in view.
 void choose(int i) {
   if (!objects || i < 0 || i >= objectsTotal) return;
-  if (state != editing) frameCommand(304);
+  if (state != editing) frameCommand(cmdTestEdit);
   if (state != editing) return;
   for (int k = 0; k < objectsTotal; k++) objects[k].selected = 0;
   objects[i].selected = 1;

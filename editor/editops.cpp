@@ -357,14 +357,14 @@ void Align(int action) {
     if (!expandable(o)) continue;
     const bounds ob = objectGetBounds(o);
     switch (action) {
-      case 125: objectNudge(o, 0, static_cast<double>(sb.y1) - ob.y1); break;
-      case 126: objectNudge(o, 0, static_cast<double>(sb.y2) - ob.y2); break;
-      case 127: objectNudge(o, static_cast<double>(sb.x1) - ob.x1, 0); break;
-      case 128: objectNudge(o, static_cast<double>(sb.x2) - ob.x2, 0); break;
-      case 129: objectExpandTop(o, sb); break;
-      case 135: objectExpandBottom(o, sb); break;
-      case 136: objectExpandLeft(o, sb); break;
-      case 137: objectExpandRight(o, sb); break;
+      case cmdAlignTop: objectNudge(o, 0, static_cast<double>(sb.y1) - ob.y1); break;
+      case cmdAlignBottom: objectNudge(o, 0, static_cast<double>(sb.y2) - ob.y2); break;
+      case cmdAlignLeft: objectNudge(o, static_cast<double>(sb.x1) - ob.x1, 0); break;
+      case cmdAlignRight: objectNudge(o, static_cast<double>(sb.x2) - ob.x2, 0); break;
+      case cmdExpandTop: objectExpandTop(o, sb); break;
+      case cmdExpandBottom: objectExpandBottom(o, sb); break;
+      case cmdExpandLeft: objectExpandLeft(o, sb); break;
+      case cmdExpandRight: objectExpandRight(o, sb); break;
       default: break;
     }
   }

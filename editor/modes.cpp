@@ -89,30 +89,30 @@ void setCorner(int x, int y) {
 
 void Poly(int flag) {
   if (flag)
-    enterTool(polyPosition, 301);
+    enterTool(polyPosition, cmdPolygon);
   else
-    leaveTool(301, 0);
+    leaveTool(cmdPolygon, 0);
 }
 
 void Circle(int flag) {
   if (flag)
-    enterTool(state == circleDrag ? circleDrag : circlePosition, 303);
+    enterTool(state == circleDrag ? circleDrag : circlePosition, cmdCircle);
   else
-    leaveTool(303, 0);
+    leaveTool(cmdCircle, 0);
 }
 
 void Rect(int flag) {
   if (flag)
-    enterTool(state == rectDrag ? rectDrag : rectPosition, 302);
+    enterTool(state == rectDrag ? rectDrag : rectPosition, cmdRectangle);
   else
-    leaveTool(302, 0);
+    leaveTool(cmdRectangle, 0);
 }
 
 void Magicwand(int flag) {
   if (flag)
-    enterTool(magicwandPosition, 902);
+    enterTool(magicwandPosition, cmdMagicWand);
   else
-    leaveTool(902, 1);
+    leaveTool(cmdMagicWand, 1);
 }
 
 void SetEditingMode(int mode, int id, int flag) {
@@ -136,7 +136,7 @@ void Edit(int flag) {
   // A drag under way ends here: its pending transform is never applied.
   editingCancelDrag();
   UrlDismiss();
-  SetEditingMode(editing, 304, flag ? 1 : 0);
+  SetEditingMode(editing, cmdTestEdit, flag ? 1 : 0);
   sensitivity(1);
 }
 
@@ -171,11 +171,11 @@ void toolCommand(int id) {
   int hint;
   void (*enter)(int);
   switch (id) {
-    case 301: hint = 3; enter = Poly; break;
-    case 302: hint = 1; enter = Rect; break;
-    case 303: hint = 2; enter = Circle; break;
-    case 902: hint = 4; enter = Magicwand; break;
-    case 304: hint = 6; enter = Edit; break;
+    case cmdPolygon: hint = 3; enter = Poly; break;
+    case cmdRectangle: hint = 1; enter = Rect; break;
+    case cmdCircle: hint = 2; enter = Circle; break;
+    case cmdMagicWand: hint = 4; enter = Magicwand; break;
+    case cmdTestEdit: hint = 6; enter = Edit; break;
     default: return;
   }
   FirstHint(hint, nullptr);
@@ -390,11 +390,11 @@ int contextMenuResource(void) {
   if (state != editing || lastObjectSelected == -1 || !currentObject()) return 0;
   const int n = objectsSelected();
   if (n == 0) return 0;
-  if (n > 1) return 137;
+  if (n > 1) return contextMenuSeveralHotspots;
   const int points = pointsSelected(&psel);
-  if (points == 2) return 135;
-  if (points >= 1) return 134;
-  return 136;
+  if (points == 2) return contextMenuTwoPoints;
+  if (points >= 1) return contextMenuPoints;
+  return contextMenuOneHotspot;
 }
 
 int contextMenuRequest(int fromMouse) {

@@ -5,6 +5,8 @@
 #ifndef TILVANE_MODES_H
 #define TILVANE_MODES_H
 
+#include "editor/commandids.h"
+
 // Values 12, 13, 14, 16 and 17 are reserved and never entered.
 enum editState {
   polyPosition = 0,       // polygon tool, waiting for the first vertex
@@ -42,7 +44,7 @@ extern int rightx, righty;
 extern int pressWinX, pressWinY;
 
 // Tool commands: flag 1 enters the tool, 0 leaves it. Entering checks the tool's
-// command (301 polygon, 302 rectangle, 303 circle, 902 magic wand, 304 Test+Edit).
+// command (cmdPolygon, cmdRectangle, cmdCircle, cmdMagicWand, cmdTestEdit).
 void Poly(int flag);
 void Circle(int flag);
 void Rect(int flag);
@@ -54,7 +56,7 @@ void SetEditingMode(int mode, int id, int flag);
 void unstate(void);
 
 // The whole tool command as the menu, toolbar and keys run it: the first-time
-// hint, unstate, then entering the tool. id is 301, 302, 303, 902 or 304.
+// hint, unstate, then entering the tool. id is one of the tool commands.
 void toolCommand(int id);
 
 // Pointer events in image pixels.
@@ -87,8 +89,8 @@ void imageLeftRelease(int wx, int wy, int shift, int ctrl, int mapLoaded);
 void imageLeftDoubleClick(int wx, int wy, int shift, int ctrl);
 void imageRightPress(int wx, int wy, int shift, int ctrl);
 
-// The context menu a request would show: 134 (points), 135 (two points, with
-// Add Point), 136 (one hotspot), 137 (several hotspots), or 0 for none.
+// The context menu a request would show (contextMenuId): points, two points
+// (with Add Point), one hotspot, several hotspots, or contextMenuNone.
 int contextMenuResource(void);
 
 // A context-menu request (the right button's release, fromMouse 1, or the menu

@@ -428,21 +428,21 @@ void undoRestoreGui(const undoStruct *r) {
   state = r->state;
   int id = 0;
   if (state >= polyPosition && state <= polyUrl)
-    id = 301;
+    id = cmdPolygon;
   else if (state >= circlePosition && state <= circleUrl)
-    id = 303;
+    id = cmdCircle;
   else if (state >= rectPosition && state <= rectUrl)
-    id = 302;
+    id = cmdRectangle;
   else if (state == magicwandPosition || state == magicwandUrl)
-    id = 902;
+    id = cmdMagicWand;
   else if (state == editing)
-    id = 304;
+    id = cmdTestEdit;
   if (id) commandCheck(id, 1);
 }
 
 void undoRestoreGui2(void) {
-  commandEnable(903, undoLast != nullptr);
-  commandEnable(904, redoLast != nullptr);
+  commandEnable(cmdUndo, undoLast != nullptr);
+  commandEnable(cmdRedo, redoLast != nullptr);
   toolbarRedraw();
 }
 

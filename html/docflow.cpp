@@ -820,7 +820,7 @@ int Close(int force) {
   state = nostate;
   undoPurge();
   redoPurge();
-  static const int tools[] = {301, 302, 303, 902, 304};
+  static const int tools[] = {cmdPolygon, cmdRectangle, cmdCircle, cmdMagicWand, cmdTestEdit};
   for (int tool : tools) commandCheck(tool, 0);
   toolbarRedraw();
   setWindowTitle(docflowTitle);
