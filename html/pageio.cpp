@@ -416,9 +416,9 @@ int copyContent(int from, int to, off_t *copied) {
 }
 
 // The folder that keeps the backups of files whose own folder takes no new
-// file: $XDG_STATE_HOME/tilvane, or ~/.local/state/tilvane; made when missing.
-// Empty when there is no home to put it in.
-std::string stateFolder() {
+// file: $XDG_STATE_HOME/tilvane, or ~/.local/state/tilvane; made when missing
+// and make is set. Empty when there is no home to put it in.
+std::string stateFolder(bool make) {
   std::string top;
   const char *xdg = std::getenv("XDG_STATE_HOME");
   if (xdg && xdg[0] == '/') {
@@ -429,8 +429,9 @@ std::string stateFolder() {
     top = std::string(home) + "/.local/state";
   }
   std::string folder = top + "/tilvane";
-  for (size_t at = 1; at <= folder.size(); at++)
-    if (at == folder.size() || folder[at] == '/') mkdir(folder.substr(0, at).c_str(), 0700);
+  if (make)
+    for (size_t at = 1; at <= folder.size(); at++)
+      if (at == folder.size() || folder[at] == '/') mkdir(folder.substr(0, at).c_str(), 0700);
   return folder;
 }
 
@@ -500,7 +501,7 @@ std::vector<backupFile> backupsOf(const std::string &target) {
   const std::string folder = folderOf(target);
   size_t slash = target.rfind('/');
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  const std::string state = stateFolder();
+  const std::string state = stateFolder(false);
   const std::pair<std::string, std::string> places[] = {
       {folder, tempPrefix(folder, base, backupMark)},
       {state, state.empty() ? std::string() : statePrefix(state, target, backupMark)}};
@@ -542,7 +543,7 @@ int makeBackup(int fd, const std::string &target, const std::string &folder, con
   name.insert(name.end(), {'X', 'X', 'X', 'X', 'X', 'X', 0});
   *copy = faultAt(pageFaultCreate) ? -1 : mkostemp(name.data(), O_CLOEXEC);
   if (*copy < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
-    place = stateFolder();
+    place = stateFolder(true);
     if (place.empty()) return 0;
     temp = place + "/" + statePrefix(place, target, tempMark);
     backup = place + "/" + statePrefix(place, target, backupMark);
@@ -682,7 +683,7 @@ void removeAllLeftovers(const std::string &target) {
   size_t slash = target.rfind('/');
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   removeLeftovers(folder, tempPrefix(folder, base, tempMark));
-  const std::string state = stateFolder();
+  const std::string state = stateFolder(false);
   if (!state.empty()) removeLeftovers(state, statePrefix(state, target, tempMark));
 }
 
