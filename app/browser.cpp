@@ -163,9 +163,9 @@ void helpOn(const char *anchor) {
   htmlFile(nullptr, relative);
 }
 
-void DDESetup(void) { ipcServe(theManifest.folderName); }
+void programSocketOpen(void) { ipcServe(theManifest.folderName); }
 
-void DDEShutdown(void) { ipcServeClose(); }
+void programSocketClose(void) { ipcServeClose(); }
 
 int urlBrowseUnavailable(void *owner) {
   platformMessageBox(owner,

@@ -39,8 +39,8 @@ int programFileFolderOf(const char *exeFolder, const char *name, char *out, int 
 
 // The local socket service under the program's name ("Tilvane"): started at
 // start-up, stopped at the end. It accepts connections and offers nothing.
-void DDESetup(void);
-void DDEShutdown(void);
+void programSocketOpen(void);
+void programSocketClose(void);
 
 // Picking a link by browsing where no embedded browser is built in: shows
 // "Can't Browse Web Pages" and returns -1.

@@ -142,7 +142,7 @@ void acceleratorName(const commandKey *k, char *out, int size);
 enum {
   contextHelpMessage = 3024,   // F1 in a dialog or menu: context help
   reloadConfigMessage = 3025,  // another process saved the settings
-  updateResultMessage = 3026   // the update check finished; wParam its result
+  updateResultMessage = 3026   // the update check finished; the value is its result
 };
 
 // What the enable rules look at.

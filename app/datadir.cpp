@@ -81,14 +81,14 @@ int makeFolders(const char *path) {
   return fileIsDirectory(path);
 }
 
-void myGetWindowsDirectory(char *path, int size) {
+void configFolderGet(char *path, int size) {
   if (!path || size <= 0) return;
   configHome(path, size);
   if (!path[0]) strcpyMax(path, size, "/tmp");
   makeFolders(path);
 }
 
-int getProgramFilesFolder(char *path, int size) {
+int defaultDataParentGet(char *path, int size) {
   path[0] = 0;
   const char *x = absoluteEnv("XDG_DATA_HOME");
   if (x) {
@@ -162,7 +162,7 @@ void applicationGetDataDir(char *path, int size) {
     mkdir(path, 0700);
     if (fileIsDirectory(path)) return;
   }
-  myGetWindowsDirectory(path, size);
+  configFolderGet(path, size);
 }
 
 void applicationGetTempDir(char *path, int size) {
@@ -259,12 +259,12 @@ int dirBoxOK(void *dialog, const char *parentText, const char *nameText) {
 
 int DirBox(void *parent) { return dirBoxHook ? dirBoxHook(parent) : 0; }
 
-int setDataDir(void *instance, void *parent) { return setDataDirBody(instance, parent, 0); }
+int setDataDir(void *parent) { return setDataDirBody(parent, 0); }
 
-int setDataDirBody(void *instance, void *parent, int flag) {
+int setDataDirBody(void *parent, int flag) {
   char def[1024];
   char programFiles[1024];
-  if (getProgramFilesFolder(programFiles, sizeof programFiles)) {
+  if (defaultDataParentGet(programFiles, sizeof programFiles)) {
     stompLast(programFiles, '\\');
     stompLast(programFiles, '/');
     sprintfMax(def, sizeof def, "%s/%s", programFiles, theManifest.folderName);
@@ -283,7 +283,7 @@ int setDataDirBody(void *instance, void *parent, int flag) {
   tidyDataDir();
 
   char windows[1024];
-  myGetWindowsDirectory(windows, sizeof windows);
+  configFolderGet(windows, sizeof windows);
   int firstPass = 1;
   for (;;) {
     if (strcmp(dataDir, windows) == 0) {

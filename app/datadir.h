@@ -3,9 +3,8 @@
 // on the first start; the settings folder (below the user's configuration
 // folder) holds Tilvane.ini; the temporary folder ("tilvane" in the session's
 // runtime folder, else in the cache folder) holds files handed to other
-// programs. The "Windows folder" of the original design is the user's
-// configuration folder ($XDG_CONFIG_HOME, else ~/.config); it holds the profile
-// file tilvane2.ini. Owns dataDir, theManifest, dirBoxHook.
+// programs. The user's configuration folder ($XDG_CONFIG_HOME, else
+// ~/.config) holds the profile file tilvane2.ini. Owns dataDir, theManifest, dirBoxHook.
 #ifndef TILVANE_DATADIR_H
 #define TILVANE_DATADIR_H
 
@@ -24,9 +23,9 @@ extern char dataDir[1024];
 
 // Establishes dataDir (asking with the "Choose a Folder" dialog when needed).
 // 1 when it is established and entered, 0 when the user gave up (the program
-// must then end). setDataDir is setDataDirBody(instance, parent, 0).
-int setDataDir(void *instance, void *parent);
-int setDataDirBody(void *instance, void *parent, int flag);
+// must then end). setDataDir is setDataDirBody(parent, 0).
+int setDataDir(void *parent);
+int setDataDirBody(void *parent, int flag);
 
 // The "Choose a Folder" dialog (installed by the window code): runs modally,
 // returns 1 on OK (dataDir then holds the choice) and 0 on Cancel. Without a
@@ -61,13 +60,13 @@ int mystat(const char *path, struct stat *buffer);
 int fileExists(const char *path);
 int fileIsDirectory(const char *path);
 
-// The configuration folder that stands in for the Windows folder (made when
+// The user's configuration folder, $XDG_CONFIG_HOME or ~/.config (made when
 // missing).
-void myGetWindowsDirectory(char *path, int size);
+void configFolderGet(char *path, int size);
 
-// The folder that stands in for Program Files: $XDG_DATA_HOME, else
+// The folder the data folder is suggested in: $XDG_DATA_HOME, else
 // ~/.local/share (made when missing). 1 when one could be found.
-int getProgramFilesFolder(char *path, int size);
+int defaultDataParentGet(char *path, int size);
 
 // Makes every missing folder of path (mode 0700); 1 when path is a folder then.
 int makeFolders(const char *path);

@@ -1,5 +1,5 @@
 // frame_ui.cpp: the frame window, start-up, the message loop, tear-down and the
-// dispatch of commands. Owns baseWin, imageWin, tb, hAccelTable,
+// dispatch of commands. Owns baseWin, imageWin, tb,
 // helpFilterFunc, nextClipboardWin, ghDlgModelessOpen, ghDlgModelessUrl,
 // ghDlgModelessUrlDefault.
 #include "app/frame_ui.h"
@@ -72,7 +72,6 @@
 QMainWindow *baseWin = nullptr;
 QWidget *imageWin = nullptr;
 toolbar *tb = nullptr;
-void *hAccelTable = nullptr;
 QObject *helpFilterFunc = nullptr;
 QObject *nextClipboardWin = nullptr;
 QWidget *ghDlgModelessOpen = nullptr;
@@ -96,11 +95,10 @@ const QEvent::Type quitEventType = static_cast<QEvent::Type>(QEvent::registerEve
 // A posted message with its one parameter.
 class frameMessage : public QEvent {
  public:
-  frameMessage(QEvent::Type t, int w) : QEvent(t), wParam(w) {}
-  int wParam;
+  frameMessage(QEvent::Type t, int v) : QEvent(t), value(v) {}
+  int value;
 };
 
-int drainDepth = 0;       // nested drains running
 int quitReceived = 0;     // the quit message has been taken out
 int quitCode = 0;
 
@@ -140,13 +138,12 @@ class FrameWindow : public QMainWindow {
   bool event(QEvent *e) override {
     const int type = e->type();
     if (type == commandEventType) {
-      frameCommand(static_cast<unsigned>(static_cast<frameMessage *>(e)->wParam));
+      frameCommand(static_cast<unsigned>(static_cast<frameMessage *>(e)->value));
       return true;
     }
     if (type == quitEventType) {
-      quitCode = static_cast<frameMessage *>(e)->wParam;
+      quitCode = static_cast<frameMessage *>(e)->value;
       quitReceived = 1;
-      if (drainDepth > 0) quitFlag = 1;
       QCoreApplication::exit(quitCode);
       return true;
     }
@@ -158,7 +155,7 @@ class FrameWindow : public QMainWindow {
         reloadConfigReceived();
         return true;
       case updateResultMessage:
-        updateResultReceived(static_cast<frameMessage *>(e)->wParam);
+        updateResultReceived(static_cast<frameMessage *>(e)->value);
         return true;
       case QEvent::Move:
         if (tb) tooltipHide(tb);
@@ -287,7 +284,6 @@ void installHooks(void) {
   seams.sizeWindows = frameSizeWindows;
   seams.reloadLogo = frameReloadLogo;
   seams.setTitle = frameSetTitle;
-  seams.drainMessages = frameDrainMessages;
   imagePointerHook = [] {
     if (tb) tooltipHide(tb);
   };
@@ -305,7 +301,6 @@ void installHooks(void) {
 
 // --- windows -------------------------------------------------------------------
 
-int InitApplication(void) { return 1; }
 
 int windowsSetup(void) {
   bgColor = 0x00FFFFFFu;
@@ -318,7 +313,7 @@ int windowsSetup(void) {
   FrameClient *client = new FrameClient(baseWin);
   baseWin->setCentralWidget(client);
 
-  tb = toolbarCreate(hInst, client, 0, 0);
+  tb = toolbarCreate(client, 0, 0);
   if (tb) toolbarAddButtons(tb);
   menusInstall(tb);
 
@@ -339,7 +334,7 @@ int windowsSetup(void) {
   return 1;
 }
 
-int InitInstance(void) {
+int frameCreate(void) {
   installHooks();
   shellUiInstall();
   createContextMenus();
@@ -459,18 +454,11 @@ void frameReloadLogo(void) {
 
 void framePostCommand(unsigned id) { framePostMessage(static_cast<int>(commandEventType), static_cast<int>(id)); }
 
-void framePostMessage(int message, int wParam) {
+void framePostMessage(int message, int value) {
   QMainWindow *w = baseWin;
-  if (w) QCoreApplication::postEvent(w, new frameMessage(static_cast<QEvent::Type>(message), wParam));
+  if (w) QCoreApplication::postEvent(w, new frameMessage(static_cast<QEvent::Type>(message), value));
 }
 
-int frameDrainMessages(void) {
-  drainDepth++;
-  QCoreApplication::sendPostedEvents();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  drainDepth--;
-  return quitFlag ? 0 : 1;
-}
 
 void TilvaneShutdown(void) {
   saveConfig();
@@ -514,7 +502,7 @@ void frameTearDown(void) {
   delete baseWin;
   baseWin = nullptr;
   viewRelease();
-  DDEShutdown();
+  programSocketClose();
   if (helpFilterFunc) {
     if (qApp) qApp->removeEventFilter(helpFilterFunc);
     delete helpFilterFunc;
@@ -525,7 +513,6 @@ void frameTearDown(void) {
     delete focusReturnFilter;
     focusReturnFilter = nullptr;
   }
-  hAccelTable = nullptr;
   if (id) {
     imageDataDestroy(id);
     id = nullptr;
@@ -541,7 +528,6 @@ void frameTearDown(void) {
 void frameKeysInstall(void) {
   if (!baseWin) return;
   menusAcceleratorsInstall(baseWin);
-  hAccelTable = baseWin;
   if (!helpFilterFunc && qApp) {
     helpFilterFunc = new HelpFilter;
     qApp->installEventFilter(helpFilterFunc);
@@ -552,18 +538,16 @@ void frameKeysInstall(void) {
   }
 }
 
-int WinMain(int count, const char *const *words) {
+int runEditor(int count, const char *const *words) {
   char startFolder[4096];
   if (!getcwd(startFolder, sizeof startFolder)) startFolder[0] = 0;
-  quitFlag = quitReceived = quitCode = 0;
+  quitReceived = quitCode = 0;
 
   sketchR = 255;
   sketchG = 128;
   sketchB = 128;
-  hInst = nullptr;
-  DDESetup();
+  programSocketOpen();
   for (unsigned &c : customColors) c = 0x00FFFFFFu;
-  if (!InitApplication()) return 0;
   if (qApp) {
     qApp->setWindowIcon(programIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("tilvane"));
@@ -571,14 +555,14 @@ int WinMain(int count, const char *const *words) {
   paletteSetup(&palette, nullptr);
   pointSelectionFree(&psel);
   pointSelectionSetup(&psel);
-  if (!InitInstance()) {
+  if (!frameCreate()) {
     frameTearDown();
     return 0;
   }
   startupTakeTime();
   readConfig();
   frameKeysInstall();
-  if (!setDataDir(hInst, baseWin)) {
+  if (!setDataDir(baseWin)) {
     frameTearDown();
     return 0;
   }
@@ -650,7 +634,7 @@ int WinMain(int count, const char *const *words) {
   commandLineSlotsFree(&cmd);
 
   int code = quitCode;
-  if (!quitReceived && !quitFlag) code = QApplication::exec();
+  if (!quitReceived) code = QApplication::exec();
   if (quitReceived) code = quitCode;
 
   Close(1);

@@ -3,7 +3,7 @@
 // tear-down; the dispatch of every command of the command table; the private
 // messages 3024 (context help), 3025 (settings reloaded), 3026 (update
 // result); the F1 help filter and the clipboard notice. Owns baseWin,
-// imageWin, tb, hAccelTable, helpFilterFunc, nextClipboardWin,
+// imageWin, tb, helpFilterFunc, nextClipboardWin,
 // ghDlgModelessOpen, ghDlgModelessUrl, ghDlgModelessUrlDefault.
 #ifndef TILVANE_FRAME_UI_H
 #define TILVANE_FRAME_UI_H
@@ -16,7 +16,6 @@ struct toolbar;
 extern QMainWindow *baseWin;   // the frame window
 extern QWidget *imageWin;      // the image window, at (0, 22) in the frame's client area
 extern toolbar *tb;            // the toolbar drawn in the top strip of the client area
-extern void *hAccelTable;      // non-null once the accelerator keys are installed
 extern QObject *helpFilterFunc;    // the application filter that turns F1 into context help
 extern QObject *nextClipboardWin;  // the clipboard watched for changes (null when not watched)
 
@@ -26,12 +25,11 @@ extern QWidget *ghDlgModelessOpen, *ghDlgModelessUrl, *ghDlgModelessUrlDefault;
 // The strip's height: the image window starts below it.
 enum { frameToolbarStrip = 22 };
 
-// Start-up: InitApplication returns 1; InitInstance makes the context menus,
+// Start-up: frameCreate makes the context menus,
 // the windows (windowsSetup), starts watching the clipboard and disables the
 // document commands (sensitivity(0)); 1 on success, 0 when a window cannot be
 // made.
-int InitApplication(void);
-int InitInstance(void);
+int frameCreate(void);
 int windowsSetup(void);
 
 // The keys: the accelerator table of the frame and the F1 filter that turns
@@ -41,7 +39,7 @@ void frameKeysInstall(void);
 // The whole program: start-up in its order, the message loop and tear-down.
 // words are the command-line words without the program's name. Returns the
 // exit code.
-int WinMain(int count, const char *const *words);
+int runEditor(int count, const char *const *words);
 
 // Tears the windows and drawing objects down in the start-up's reverse order
 // (after the document has been closed with Close(1)).
@@ -50,17 +48,15 @@ void frameTearDown(void);
 // Saves the settings and asks the message loop to end with code 0.
 void TilvaneShutdown(void);
 
-// Runs command id as a menu, a key or a toolbar click does (WM_COMMAND).
+// Runs command id as a menu, a key or a toolbar click does: its row's hint,
+// then its handler (app/commands.h).
 void frameCommand(unsigned id);
 
 // Posts a message to the frame: a command, or contextHelpMessage,
-// reloadConfigMessage, updateResultMessage with wParam.
+// reloadConfigMessage, updateResultMessage with a value.
 void framePostCommand(unsigned id);
-void framePostMessage(int message, int wParam);
+void framePostMessage(int message, int value);
 
-// Processes every waiting event without waiting; 0 when the quit message was
-// met (quitFlag is then set), else 1.
-int frameDrainMessages(void);
 
 // What the frame does with each private message (3024, 3025, 3026).
 void frameContextHelp(void);

@@ -129,7 +129,7 @@ void ipcClose(void) {
   baseSocketPath.clear();
 }
 
-int notifyBaseWindows(void) {
+int notifyOtherEditors(void) {
   char dir[1024];
   if (!ipcRuntimeDir(dir, sizeof dir)) return 0;
   DIR *d = opendir(dir);

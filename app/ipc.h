@@ -23,7 +23,7 @@ void ipcClose(void);
 
 // Sends reloadConfigMessage to every other listening process; returns how many
 // were reached. Sockets left behind by processes that ended are removed.
-int notifyBaseWindows(void);
+int notifyOtherEditors(void);
 
 // A local socket server at "<runtime folder>/<name>" that accepts connections
 // and reads and discards whatever they send. When a live process already

@@ -206,7 +206,7 @@ QMenuBar *menusCreate(QWidget *parent) {
   if (menuBar) return menuBar;
   actionsSetup();
   QMenuBar *bar = new QMenuBar(parent);
-  bar->setObjectName(QStringLiteral("BASEMENU"));
+  bar->setObjectName(QStringLiteral("menuBar"));
   const int order[] = {commandFileMenu, commandEditMenu, commandViewMenu, commandToolsMenu,
                        commandActionsMenu, commandHelpMenu};
   for (int which : order) {

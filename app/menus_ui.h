@@ -1,4 +1,4 @@
-// menus_ui.h: the frame window's menu bar "BASEMENU", the four context menus
+// menus_ui.h: the frame window's menu bar, the four context menus
 // and the accelerator keys, all built from the command table (app/commands.h),
 // with one action per command id shared by every menu that shows it; and the
 // application of the enable rules to the menus and the toolbar. Owns

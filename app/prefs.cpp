@@ -155,7 +155,7 @@ int getIniFile(char *path, int size, int forWriting) {
   int exists = fileExists(path);
   if (exists || forWriting) return exists;
   char windows[1024];
-  myGetWindowsDirectory(windows, sizeof windows);
+  configFolderGet(windows, sizeof windows);
   sprintfMax(path, size, "%s/Tilvane.ini", windows);
   return 0;
 }
@@ -247,6 +247,10 @@ void readConfig(void) {
     char line[256];
     while (readLine(f, line, sizeof line)) readConfigLine(line);
     fclose(f);
+  } else {
+    // No settings yet: a new user, to whom the notice about what changed
+    // since earlier versions says nothing.
+    upgradeNoticeDisplayed = 1;
   }
   recreatePens();
 }
@@ -319,7 +323,7 @@ int saveConfig(void) {
                        "Can't Save Preferences", MB_OK | MB_ICONWARNING);
     return 0;
   }
-  notifyBaseWindows();
+  notifyOtherEditors();
   return 1;
 }
 

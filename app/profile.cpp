@@ -113,7 +113,7 @@ void profilePath(const char *file, char *out, int size) {
     return;
   }
   char dir[1024];
-  myGetWindowsDirectory(dir, sizeof dir);
+  configFolderGet(dir, sizeof dir);
   sprintfMax(out, size, "%s/%s", dir, file ? file : "");
 }
 

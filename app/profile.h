@@ -1,6 +1,6 @@
 // profile.h: private profile files (sections of key=value lines, such as
 // tilvane2.ini) and the safe replacement of a whole file. A profile file named
-// without a folder lives in the configuration folder (myGetWindowsDirectory).
+// without a folder lives in the configuration folder (configFolderGet).
 // Section and key names compare without regard to case; values keep theirs.
 // Every write rewrites the file through a temporary file and a rename, under
 // an exclusive lock, so several processes never leave it half-written.

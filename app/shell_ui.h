@@ -10,14 +10,14 @@ class QWidget;
 // Installs every dialog of this file into its seam or hook, and the sketch
 // colour chooser when the view has not installed one.
 //
-// The frame window's part in the shell services, in start-up order: DDESetup();
+// The frame window's part in the shell services, in start-up order: programSocketOpen();
 // shellUiInstall(); readConfig(); setDataDir() (0 ends the program);
 // ipcListen(); recentFileMenuUpdate(); updateCheckTimer() when nothing is
 // opened from the command line. It installs reloadConfigHook and
 // updateResultHook to post 3025 and 3026 (with the code) to itself, and
 // answers them with reloadConfigReceived() and updateResultReceived(code).
 // At the end: saveConfig(), ipcClose(), updateCheckWait() with a short bound,
-// DDEShutdown().
+// programSocketClose().
 void shellUiInstall(void);
 
 // The dialogs, run modally. Results: preferencesBox 1 on OK; mapTypeBox 1 on OK

@@ -1,6 +1,6 @@
 // startup.cpp: the command line (splitting, sorting into slots, what it
-// opens), the start-up time, the quit flag and the F1 help topic. Owns hInst,
-// argc, argv, quitFlag, nowBreakdown, nowDay.
+// opens), the start-up time, and the F1 help topic. Owns argc, argv,
+// nowBreakdown, nowDay.
 #include "app/startup.h"
 
 #include <cctype>
@@ -17,10 +17,8 @@
 #include "platform/platform.h"
 
 
-void *hInst = nullptr;
 int argc = 1;
 char *argv[argvSlots] = {const_cast<char *>("DUMMY")};
-int quitFlag = 0;
 struct tm nowBreakdown;
 int nowDay = 0;
 

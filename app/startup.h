@@ -1,23 +1,18 @@
 // startup.h: the program's command line and the facts taken at start-up: the
 // words of the command line (argc, argv), the three slots they are sorted
 // into (document, image, map name) or the "/new" and "/open" flags, what the
-// start-up then opens, today's date, the quit flag of the message loop, and
-// the F1 help topic. Owns hInst, argc, argv, quitFlag, nowBreakdown, nowDay.
+// start-up then opens, today's date and
+// the F1 help topic. Owns argc, argv, nowBreakdown, nowDay.
 #ifndef TILVANE_STARTUP_H
 #define TILVANE_STARTUP_H
 
 #include <ctime>
-
-extern void *hInst;  // the program module; unused on this platform
 
 // The command-line words: argv[0] is "DUMMY", the words are argv[1] to at most
 // argv[99]; argc is the number of words plus one.
 enum { argvSlots = 100 };
 extern int argc;
 extern char *argv[argvSlots];
-
-// Set when a nested drain took the quit message; ends the message loop.
-extern int quitFlag;
 
 // The local time at start-up and today as a day number (dateToDay).
 extern struct tm nowBreakdown;

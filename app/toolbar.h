@@ -50,7 +50,6 @@ struct toolbar {
   int itemsAllocated;
   int which;            // index of the pressed item, -1 when none
   QWidget *w;           // the window the strip is drawn into
-  void *instance;       // resource module (unused here)
   QWidget *tooltipWnd;  // the tooltip window, null when it could not be made
   int xoffs, yoffs;     // top-left corner of the strip inside w
 };
@@ -65,7 +64,7 @@ extern QFont *tooltipFont;
 // A new toolbar drawing into parent at (xoffs, yoffs), with room for 16 items,
 // none added, which -1, and its tooltip window; mouse tracking is turned on
 // for parent. Null when memory runs out.
-toolbar *toolbarCreate(void *instance, QWidget *parent, int xoffs, int yoffs);
+toolbar *toolbarCreate(QWidget *parent, int xoffs, int yoffs);
 
 // Appends an item: bitmap id 0 makes a separator; a picture id that cannot be
 // loaded makes a 10-pixel blank item that keeps its command id. The array
@@ -112,7 +111,7 @@ void tooltipShow(toolbar *t);
 void tooltipHide(toolbar *t);
 
 // The tooltip window (object name "vloxTooltip", title "ToolTip").
-QWidget *tooltipWindowCreate(void *instance, toolbar *t);
+QWidget *tooltipWindowCreate(toolbar *t);
 
 // Deletes the pictures, the items, the tooltip window and the toolbar, and
 // marks the tooltip text invalid. Null does nothing.

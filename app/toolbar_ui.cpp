@@ -101,7 +101,7 @@ void freeItem(toolbarItem &it) {
 
 }  // namespace
 
-toolbar *toolbarCreate(void *instance, QWidget *parent, int xoffs, int yoffs) {
+toolbar *toolbarCreate(QWidget *parent, int xoffs, int yoffs) {
   toolbar *t = (toolbar *)calloc(1, sizeof(toolbar));
   if (!t) return nullptr;
   t->items = (toolbarItem *)calloc(16, sizeof(toolbarItem));
@@ -113,11 +113,10 @@ toolbar *toolbarCreate(void *instance, QWidget *parent, int xoffs, int yoffs) {
   t->itemsTotal = 0;
   t->which = -1;
   t->w = parent;
-  t->instance = instance;
   t->xoffs = xoffs;
   t->yoffs = yoffs;
   if (parent) parent->setMouseTracking(true);
-  t->tooltipWnd = tooltipWindowCreate(instance, t);
+  t->tooltipWnd = tooltipWindowCreate(t);
   return t;
 }
 
@@ -355,7 +354,7 @@ void tooltipHide(toolbar *t) {
   if (t->tooltipWnd && t->tooltipWnd->isVisible()) t->tooltipWnd->hide();
 }
 
-QWidget *tooltipWindowCreate(void *instance, toolbar *t) {
+QWidget *tooltipWindowCreate(toolbar *t) {
   if (!tooltipFont) tooltipFont = makeTooltipFont();
   QWidget *owner = t && t->w ? t->w->window() : nullptr;
   TooltipWindow *tip = new TooltipWindow(owner);

@@ -372,7 +372,7 @@ void BM_MagicWand256Rays(benchmark::State &state) {
   const int w = 4000;
   imageDataDestroy(id);
   unsigned char *header = imageHeaderCreate(w, w, &palette);
-  id = imageDataCreateFromDIB(nullptr, header, imageHeaderSize);
+  id = imageDataCreateFromHeader(header, imageHeaderSize);
   std::free(header);
   std::vector<unsigned char> row((size_t)w * 3 + 4);
   unsigned seed = 5;

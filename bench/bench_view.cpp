@@ -34,7 +34,7 @@ void makePicture(void) {
   bi.biPlanes = 1;
   bi.biBitCount = 24;
   std::memcpy(header, &bi, sizeof bi);
-  id = imageDataCreateFromDIB(nullptr, header, imageHeaderSize);
+  id = imageDataCreateFromHeader(header, imageHeaderSize);
   if (!id) std::abort();
   std::vector<unsigned char> row(8000 * 3);
   for (int y = 0; y < 8000; y++) {

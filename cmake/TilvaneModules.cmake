@@ -56,6 +56,12 @@ foreach(a IN LISTS TILVANE_LOGIC_LIBS)
 endforeach()
 set_property(TARGET ${TILVANE_LOGIC_LIBS} PROPERTY LINK_INTERFACE_MULTIPLICITY 3)
 
+# A function of a module is declared in its header or kept to its file
+# (static or an anonymous namespace); the compiler says which are neither.
+foreach(lib IN LISTS TILVANE_LOGIC_LIBS ITEMS tilvane_strings)
+  target_compile_options(${lib} PRIVATE -Wmissing-declarations)
+endforeach()
+
 add_library(tilvane_logic INTERFACE)
 target_link_libraries(tilvane_logic INTERFACE ${TILVANE_LOGIC_LIBS} tilvane_strings tilvane_platform Threads::Threads)
 
@@ -71,6 +77,7 @@ if(NOT ui_src)
 endif()
 add_library(tilvane_ui STATIC ${ui_src})
 set_target_properties(tilvane_ui PROPERTIES AUTOMOC ON)
+target_compile_options(tilvane_ui PRIVATE -Wmissing-declarations)
 target_link_libraries(tilvane_ui PUBLIC tilvane_logic tilvane_platform_qt Qt6::Widgets Qt6::Network)
 
 # The embedded browser of the web-page selection, when Qt WebEngine is installed.

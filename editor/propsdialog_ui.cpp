@@ -128,7 +128,7 @@ void browseWeb(void) {
   char buffer[256];
   const QByteArray current = fieldText(uw.url, 255);
   qstrncpy(buffer, current.constData(), sizeof buffer);
-  if (urlBrowse(nullptr, "Browse for URL (Select Web Page)", buffer, sizeof buffer) == 0) uw.url->setText(fromText(buffer));
+  if (urlBrowse("Browse for URL (Select Web Page)", buffer, sizeof buffer) == 0) uw.url->setText(fromText(buffer));
   uw.dlg->show();
   uw.dlg->raise();
   uw.dlg->activateWindow();

@@ -61,13 +61,12 @@ void *LocalSetCursor(void *cursor) {
 }
 int ImageListSelect(void) { return seams.imageListSelect ? seams.imageListSelect() : 0; }
 int MapTypeBox(void) { return seams.mapTypeBox ? seams.mapTypeBox() : 0; }
-int urlBrowse(void *, const char *title, char *buffer, int size) {
+int urlBrowse(const char *title, char *buffer, int size) {
   return seams.urlBrowse ? seams.urlBrowse(title, buffer, size) : -1;
 }
 void setWindowTitle(const char *title) {
   if (seams.setTitle) seams.setTitle(title);
 }
-int drainMessages(void) { return seams.drainMessages ? seams.drainMessages() : 1; }
 void recreatePens(void) {
   if (seams.recreatePens) seams.recreatePens();
 }

@@ -31,7 +31,6 @@ struct seamTable {
   int (*mapTypeBox)(void);
   int (*urlBrowse)(const char *title, char *buffer, int size);
   void (*setTitle)(const char *title);
-  int (*drainMessages)(void);
   void (*recreatePens)(void);
   void (*chooseSketchColor)(void);
   void (*magicWandSettings)(void);
@@ -76,8 +75,7 @@ void UrlDefaultDismiss(void);
 // The image window's cursor (returns the previous one); the image list of the
 // page (result of ImageListOKBody, 0 when cancelled); the server-side map type
 // choice before an export (1 on OK); picking a web address (0 when chosen,
-// -1 otherwise); the frame window's title; processing pending window messages
-// (0 when the quit message was met).
+// -1 otherwise); the frame window's title.
 void *LocalSetCursor(void *cursor);
 int ImageListSelect(void);
 
@@ -85,9 +83,8 @@ int ImageListSelect(void);
 extern void *const cursorArrow;
 extern void *const cursorWait;
 int MapTypeBox(void);
-int urlBrowse(void *instance, const char *title, char *buffer, int size);
+int urlBrowse(const char *title, char *buffer, int size);
 void setWindowTitle(const char *title);
-int drainMessages(void);
 
 // The hotspot pens, made again from the sketch colour; the colour chooser for
 // the sketch colour (on OK the colour changes and the view is repainted); the

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (!ok && im) std::abort();
   if (ok) {
     if (!im || im->width <= 0 || im->height <= 0) std::abort();
-    imageDataGetPixel(im, nullptr, 0, 0);
-    imageDataGetPixel(im, nullptr, im->width - 1, im->height - 1);
+    imageDataGetPixel(im, 0, 0);
+    imageDataGetPixel(im, im->width - 1, im->height - 1);
     imageDataDestroy(im);
   }
   return 0;

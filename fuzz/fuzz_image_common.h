@@ -54,8 +54,8 @@ inline void run(const uint8_t *data, size_t size,
   if (ok) {
     if (!im || im->width <= 0 || im->height <= 0) std::abort();
     // Read every corner back.
-    imageDataGetPixel(im, nullptr, 0, 0);
-    imageDataGetPixel(im, nullptr, im->width - 1, im->height - 1);
+    imageDataGetPixel(im, 0, 0);
+    imageDataGetPixel(im, im->width - 1, im->height - 1);
     imageDataDestroy(im);
   }
 }

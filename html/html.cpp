@@ -1405,13 +1405,6 @@ htmlResult htmlCreate(htmlPtr *out) {
 
 htmlResult htmlDestroy(htmlPtr d) {
   if (!d) return htmlBadArguments;
-  for (htmlTagPtr t = d->tagHookDestroy ? d->first : nullptr; t; t = t->n) {
-    if (t->hooks) {
-      if (d->tagHookDestroy) d->tagHookDestroy(t);
-      myfreeImpl(t->hooks);
-      t->hooks = nullptr;
-    }
-  }
   // The blocks, and the source, are kept for the next document while they
   // are not too large; what they replace is released.
   htmlArenaBlock *chain = d->arena;
@@ -1437,8 +1430,6 @@ htmlResult htmlDestroy(htmlPtr d) {
   } else {
     myfreeImpl(d->source);
   }
-  myfreeImpl(d->url);
-  myfreeImpl(d->base);
   myfreeImpl(d);
   return htmlSuccess;
 }

@@ -70,8 +70,6 @@ struct tagStruct {
                         // htmlTagAttrFirst (and every operation below) builds them
   char textPending;     // 1 while the entry's text is still only in the source, its
                         // textLength bytes from sourceTagEnd: htmlTagText copies it out
-  void **hooks;         // callers' slots, released through tagHookDestroy; null throughout this program
-  int hooksAllocated;   // 0
   int row;              // input line where the entry was created, from 1
   int col;              // column there
   int textLength;       // bytes in text (text may hold zero bytes)
@@ -99,11 +97,8 @@ struct htmlStruct {
   int line;                     // input line for messages, from 1
   int ignoreComments;           // 1 (default) drops comments and leading whitespace
   int ignoreScripts;            // 1 (default) drops script bodies
-  int unescapeFlag;             // always 0: text is stored as read
   int attrAspNesting;           // depth of <...> inside the attribute value being read
   int attrValueQuoted;          // the value being read is double-quoted
-  void (*tagHookDestroy)(htmlTagPtr tag);  // null throughout this program
-  char *url, *base;             // null throughout this program
   int row, col;                 // position counters, start at 1 and 0
   int lastCR, lastLF;           // the previous byte was CR / LF
   int xhtmlSlash;               // a '/' was seen inside the tag being read

@@ -674,7 +674,7 @@ int LoadGif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
     return 0;
   }
   unsigned char *header = imageHeaderCreate(im->sx, im->sy, pa);
-  imageData *d = header ? imageDataCreateFromDIB(nullptr, header, imageHeaderSize) : nullptr;
+  imageData *d = header ? imageDataCreateFromHeader(header, imageHeaderSize) : nullptr;
   if (!d) {
     std::free(header);
     std::free(row);

@@ -70,7 +70,7 @@ unsigned char *imageHeaderCreate(int width, int height, const paletteInfo *pa) {
   return h;
 }
 
-imageData *imageDataCreateBody(void *hdc, const unsigned char *dibh, int dibhSize, imageBitmap hbm) {
+imageData *imageDataCreateBody(const unsigned char *dibh, int dibhSize, imageBitmap hbm) {
   if (!dibh && !hbm) return nullptr;
   bitmapInfoHeader bi;
   std::memset(&bi, 0, sizeof bi);
@@ -179,9 +179,9 @@ imageData *imageDataCreateBody(void *hdc, const unsigned char *dibh, int dibhSiz
   return d;
 }
 
-imageData *imageDataCreateFromDIB(void *hdc, const unsigned char *dibh, int dibhSize) {
+imageData *imageDataCreateFromHeader(const unsigned char *dibh, int dibhSize) {
   if (!dibh) return nullptr;
-  return imageDataCreateBody(hdc, dibh, dibhSize, nullptr);
+  return imageDataCreateBody(dibh, dibhSize, nullptr);
 }
 
 imageData *imageDataCreateFromHBITMAP(imageBitmap hbm) {
@@ -190,7 +190,7 @@ imageData *imageDataCreateFromHBITMAP(imageBitmap hbm) {
     delete hbm;
     return nullptr;
   }
-  imageData *d = imageDataCreateBody(nullptr, nullptr, 0, hbm);
+  imageData *d = imageDataCreateBody(nullptr, 0, hbm);
   if (!d) delete hbm;
   return d;
 }
@@ -247,7 +247,7 @@ void imageDataDraw(imageData *d, QPainter *destination, int dx, int dy, int dw, 
   destination->restore();
 }
 
-unsigned imageDataGetPixel(imageData *d, void *hdc, int x, int y) {
+unsigned imageDataGetPixel(imageData *d, int x, int y) {
   if (!d || d->rows <= 0 || d->cols <= 0) return 0xFFFFFFFFu;
   int r = tileIndex(y, d->rows);
   int c = tileIndex(x, d->cols);

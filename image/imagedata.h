@@ -68,17 +68,17 @@ extern imageData *id;
 // when memory cannot be had. Release it with std::free.
 unsigned char *imageHeaderCreate(int width, int height, const paletteInfo *pa);
 
-// An empty tiled imageData for the picture described by dibh (tiles hold
-// undefined pixels until rows are pushed). Null when memory or a tile cannot be
-// had, or for a size of 0 or above imageDataPixelLimit. hdc is not used.
-imageData *imageDataCreateFromDIB(void *hdc, const unsigned char *dibh, int dibhSize);
+// An empty tiled imageData for the picture described by the bitmap header
+// dibh (tiles hold undefined pixels until rows are pushed). Null when memory
+// or a tile cannot be had, or for a size of 0 or above imageDataPixelLimit.
+imageData *imageDataCreateFromHeader(const unsigned char *dibh, int dibhSize);
 
 // Wraps a ready picture as a one-tile imageData, which owns it from then on.
 // Null for a null or empty picture (which is then deleted).
 imageData *imageDataCreateFromHBITMAP(imageBitmap hbm);
 
 // The common body of the two creators.
-imageData *imageDataCreateBody(void *hdc, const unsigned char *dibh, int dibhSize, imageBitmap hbm);
+imageData *imageDataCreateBody(const unsigned char *dibh, int dibhSize, imageBitmap hbm);
 
 // Deletes every tile, the header copies and the arrays, then the record.
 void imageDataDestroy(imageData *id);
@@ -89,8 +89,7 @@ void imageDataDraw(imageData *id, QPainter *destination, int dx, int dy, int dw,
                    void *source);
 
 // The colour of pixel (x, y) as 0x00BBGGRR; 0xFFFFFFFF outside the picture.
-// hdc is not used.
-unsigned imageDataGetPixel(imageData *id, void *hdc, int x, int y);
+unsigned imageDataGetPixel(imageData *id, int x, int y);
 
 // Puts converted row y (counted from the top) into the tiles: for every tile
 // column c the bytes from k * colOffsets[c] (k = 1 for 8-bit tiles, 3 otherwise).

@@ -115,7 +115,7 @@ void cmykToRgb(unsigned char *out, const unsigned char *in, int w) {
 
 }  // namespace
 
-void jpeg_wfile_src(j_decompress_ptr cinfo, wfileStruct *in) {
+static void jpeg_wfile_src(j_decompress_ptr cinfo, wfileStruct *in) {
   if (!cinfo->src) {
     cinfo->src = (jpeg_source_mgr *)(*cinfo->mem->alloc_small)((j_common_ptr)cinfo, JPOOL_PERMANENT,
                                                                 sizeof(jpegWfileSource));
@@ -227,7 +227,7 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
     LowMemory();
     std::longjmp(st->err.recovery, 1);
   }
-  st->made = imageDataCreateFromDIB(nullptr, st->header, imageHeaderSize);
+  st->made = imageDataCreateFromHeader(st->header, imageHeaderSize);
   if (!st->made) {
     LowMemory();
     std::longjmp(st->err.recovery, 1);

@@ -129,7 +129,7 @@ int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa) {
   r->header = imageHeaderCreate(width, height, pa);
   r->rgb = (unsigned char *)std::malloc((size_t)width * 3 + 4);
   r->scratch = (unsigned char *)std::malloc((size_t)width * 3 + 4);
-  if (r->header && r->rgb && r->scratch) r->made = imageDataCreateFromDIB(nullptr, r->header, imageHeaderSize);
+  if (r->header && r->rgb && r->scratch) r->made = imageDataCreateFromHeader(r->header, imageHeaderSize);
   if (!r->made) {
     rgbaRowsEnd(r, 0);
     return 0;

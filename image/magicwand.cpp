@@ -43,7 +43,7 @@ void sumSquare(int x0, int y0, int x1, int y1, unsigned &r, unsigned &g, unsigne
   }
   for (int yy = y0; yy <= y1; yy++)
     for (int xx = x0; xx <= x1; xx++) {
-      unsigned v = imageDataGetPixel(d, nullptr, xx, yy);
+      unsigned v = imageDataGetPixel(d, xx, yy);
       r += v & 0xff;
       g += (v >> 8) & 0xff;
       b += (v >> 16) & 0xff;
@@ -91,7 +91,7 @@ int magicWandPolygon(int x, int y) {
     LowMemory();
     return 0;
   }
-  unsigned c0 = imageDataGetPixel(id, nullptr, x, y);
+  unsigned c0 = imageDataGetPixel(id, x, y);
   for (int j = 0; j < n; j++) {
     stop[j] = -1;
     double a = 2 * j * 3.141592653 / n;

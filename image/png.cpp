@@ -26,20 +26,20 @@ void pngMessage(const char *text) { platformMessageBox(nullptr, text, pngTitle, 
 
 }  // namespace
 
-void png_wfile_read_data(png_structp png_ptr, png_bytep data, png_size_t length) {
+static void png_wfile_read_data(png_structp png_ptr, png_bytep data, png_size_t length) {
   wfileStruct *in = (wfileStruct *)png_get_io_ptr(png_ptr);
   // Reads of more than 2^31 bytes do not occur: chunks are read in pieces.
   if (length > 0x7fffffff || wfileRead(in, (char *)data, (int)length) != (int)length)
     png_error(png_ptr, "Read Error");
 }
 
-void png_error_fn(png_structp png_ptr, png_const_charp text) {
+static void png_error_fn(png_structp png_ptr, png_const_charp text) {
   platformMessageBox(png_get_error_ptr(png_ptr), text, "PNG Decoding Error -- Bad PNG Image File?",
                      MB_OK | MB_ICONWARNING);
   png_longjmp(png_ptr, 1);
 }
 
-void png_warning_fn(png_structp png_ptr, png_const_charp text) {
+static void png_warning_fn(png_structp png_ptr, png_const_charp text) {
   platformMessageBox(png_get_error_ptr(png_ptr), text, "PNG Decoding Warning -- Bad PNG Image File?",
                      MB_OK | MB_ICONWARNING);
 }
@@ -172,7 +172,7 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
     pngMessage("Out of Memory!");
     png_longjmp(png, 2);
   }
-  st->made = imageDataCreateFromDIB(nullptr, st->header, imageHeaderSize);
+  st->made = imageDataCreateFromHeader(st->header, imageHeaderSize);
   if (!st->made) {
     pngMessage("Image Too Large");
     png_longjmp(png, 2);

@@ -14,7 +14,8 @@
 
 #include <ctime>
 
-// Message box buttons, icons and answers, numbered as the design they come from.
+// Message box buttons, icons and answers. Their numbers are the ones other
+// desktop toolkits use, so that a test can name an answer by its number.
 enum {
   MB_OK = 0x0,
   MB_OKCANCEL = 0x1,

@@ -27,7 +27,7 @@ int endsInPng(const char *name) {
 // The picture's rows as RGB bytes, three per pixel.
 void pictureRow(int y, unsigned char *row) {
   for (int x = 0; x < id->width; x++) {
-    unsigned c = imageDataGetPixel(id, nullptr, x, y);
+    unsigned c = imageDataGetPixel(id, x, y);
     row[3 * x] = (unsigned char)(c & 0xff);
     row[3 * x + 1] = (unsigned char)((c >> 8) & 0xff);
     row[3 * x + 2] = (unsigned char)((c >> 16) & 0xff);

@@ -59,7 +59,7 @@ class DataDir : public ::testing::Test {
 
 TEST_F(DataDir, FirstStartOffersTheDefaultAndStoresTheChoice) {
   dirScript.answers.emplace_back(home.data, "Tilvane");
-  ASSERT_EQ(setDataDir(nullptr, nullptr), 1);
+  ASSERT_EQ(setDataDir(nullptr), 1);
   ASSERT_EQ(dirScript.opened.size(), 1u);
   EXPECT_EQ(dirScript.opened[0].first, home.data);
   EXPECT_EQ(dirScript.opened[0].second, "Tilvane");
@@ -71,7 +71,7 @@ TEST_F(DataDir, FirstStartOffersTheDefaultAndStoresTheChoice) {
 
   // The next start enters the stored folder without any dialog.
   dirScript = scriptedDirBox();
-  ASSERT_EQ(setDataDir(nullptr, nullptr), 1);
+  ASSERT_EQ(setDataDir(nullptr), 1);
   EXPECT_TRUE(dirScript.opened.empty());
   EXPECT_TRUE(scripted.shown.empty());
 }
@@ -79,7 +79,7 @@ TEST_F(DataDir, FirstStartOffersTheDefaultAndStoresTheChoice) {
 TEST_F(DataDir, DataHomeDefaultsBelowHome) {
   unsetenv("XDG_DATA_HOME");
   dirScript.answers.emplace_back("\x01", "");
-  EXPECT_EQ(setDataDir(nullptr, nullptr), 0);
+  EXPECT_EQ(setDataDir(nullptr), 0);
   ASSERT_EQ(dirScript.opened.size(), 1u);
   EXPECT_EQ(dirScript.opened[0].first, home.home + "/.local/share");
   EXPECT_TRUE(isDir(home.home + "/.local/share"));
@@ -90,7 +90,7 @@ TEST_F(DataDir, AStoredFolderThatVanishedIsMadeAgainOnOk) {
   makeFolders((home.root + "/gone").c_str());
   profileWriteString("Options", "dataDir", gone.c_str(), "tilvane2.ini");
   dirScript.answers.emplace_back(home.root + "/gone", "Tilvane");  // OK without changes
-  ASSERT_EQ(setDataDir(nullptr, nullptr), 1);
+  ASSERT_EQ(setDataDir(nullptr), 1);
   EXPECT_EQ(dirScript.opened.size(), 1u);
   EXPECT_EQ(dirScript.opened[0].first, home.root + "/gone");
   EXPECT_EQ(std::string(dataDir), gone);
@@ -101,7 +101,7 @@ TEST_F(DataDir, TheConfigurationFolderIsRefused) {
   profileWriteString("Options", "dataDir", (home.config + "//").c_str(), "tilvane2.ini");
   dirScript.answers.emplace_back(home.config, "");  // the same folder typed again
   dirScript.answers.emplace_back("\x01", "");
-  ASSERT_EQ(setDataDir(nullptr, nullptr), 0);
+  ASSERT_EQ(setDataDir(nullptr), 0);
   auto m = scriptedMessages();
   ASSERT_GE(m.size(), 3u);
   EXPECT_EQ(m[0].title, "Can't Install to Windows Directory");
@@ -122,7 +122,7 @@ TEST_F(DataDir, AFileIsNotAFolder) {
   writeFile(home.root + "/plain", "x");
   dirScript.answers.emplace_back(home.root, "plain");
   dirScript.answers.emplace_back(home.root, "Tilvane");
-  ASSERT_EQ(setDataDir(nullptr, nullptr), 1);
+  ASSERT_EQ(setDataDir(nullptr), 1);
   auto m = scriptedMessages();
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].title, "Please Enter a Folder Name");
@@ -166,7 +166,7 @@ TEST_F(DataDir, UncreatableFolders) {
   scripted.shown.clear();
   dirScript.answers.emplace_back(home.root + "/file/sub", "Tilvane");
   dirScript.answers.emplace_back(home.root, "ok");
-  ASSERT_EQ(setDataDir(nullptr, nullptr), 1);
+  ASSERT_EQ(setDataDir(nullptr), 1);
   auto m = scriptedMessages();
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0].title, "Can't Create Directory");
@@ -258,12 +258,12 @@ TEST_F(DataDir, SettingsTemporaryAndConfigurationFolders) {
   }
   EXPECT_FALSE(isDir("/nowhere"));
   setenv("XDG_RUNTIME_DIR", home.runtime.c_str(), 1);
-  myGetWindowsDirectory(p, sizeof p);
+  configFolderGet(p, sizeof p);
   EXPECT_EQ(std::string(p), home.config);
 
   // Without XDG_CONFIG_HOME the configuration folder is ~/.config.
   unsetenv("XDG_CONFIG_HOME");
-  myGetWindowsDirectory(p, sizeof p);
+  configFolderGet(p, sizeof p);
   EXPECT_EQ(std::string(p), home.home + "/.config");
 
   // A settings folder that cannot be made falls back to the configuration

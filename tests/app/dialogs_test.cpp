@@ -14,6 +14,8 @@
 #include <QtTest>
 
 #ifdef TILVANE_HAVE_WEBENGINE
+#include <QTcpServer>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #endif
@@ -389,7 +391,7 @@ class ShellDialogs : public QObject {
   void webPageSelection() {
 #ifndef TILVANE_HAVE_WEBENGINE
     char buffer[64] = "keep.html";
-    QCOMPARE(urlBrowse(nullptr, "Browse", buffer, sizeof buffer), -1);
+    QCOMPARE(urlBrowse("Browse", buffer, sizeof buffer), -1);
     QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("keep.html"));
     QCOMPARE(QString::fromStdString(scriptedLastMessage().title),
              QStringLiteral("Can't Browse Web Pages"));
@@ -398,12 +400,13 @@ class ShellDialogs : public QObject {
     std::string dir = home->root + "/site";
     makeFolders(dir.c_str());
     writeFile(dir + "/a.html",
-              "<html><body><a id=\"go\" href=\"b.html\">to b</a></body></html>");
+              "<html><body style=\"margin:0\"><a id=\"go\" href=\"b.html\" "
+              "style=\"display:block;height:200px\">to b</a></body></html>");
     writeFile(dir + "/b.html", "<html><body>page b</body></html>");
     std::string a = "file://" + dir + "/a.html";
     std::string b = "file://" + dir + "/b.html";
 
-    // Follow a link, then OK takes the page shown.
+    // Follow a link with a click, then OK takes the page shown.
     char buffer[1024];
     strcpy(buffer, a.c_str());
     bool ran = false;
@@ -418,12 +421,12 @@ class ShellDialogs : public QObject {
         QFAIL("the page did not load");
       }
       QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QString::fromStdString(a), 10000);
-      view->page()->runJavaScript(QStringLiteral("document.getElementById('go').click();"));
+      QTest::mouseClick(view->focusProxy(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
       QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QString::fromStdString(b), 20000);
       ran = true;
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select the Link", buffer, sizeof buffer), 0);
+    QCOMPARE(urlBrowse("Select the Link", buffer, sizeof buffer), 0);
     QVERIFY(ran);
     QCOMPARE(QString::fromLatin1(buffer), QString::fromStdString(b));
 
@@ -441,7 +444,7 @@ class ShellDialogs : public QObject {
       QTest::keyClicks(sel, QStringLiteral("http://www.example.com/typed.html"));
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select", small, sizeof small), 0);
+    QCOMPARE(urlBrowse("Select", small, sizeof small), 0);
     mapfilename = nullptr;
     QCOMPARE(QString::fromLatin1(small), QStringLiteral("http://www."));
 
@@ -452,7 +455,7 @@ class ShellDialogs : public QObject {
       dialog = w;
       QTest::mouseClick(buttonNamed(w, QStringLiteral("Cancel")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), -1);
+    QCOMPARE(urlBrowse("Select", buffer, sizeof buffer), -1);
     QCOMPARE(QString::fromLatin1(buffer), QString::fromStdString(a));
     QVERIFY(dialog.isNull());
 #endif
@@ -479,7 +482,7 @@ class ShellDialogs : public QObject {
       QCOMPARE(child<QLineEdit>(w, "27000")->text(), QStringLiteral("../target.html"));
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), 0);
+    QCOMPARE(urlBrowse("Select", buffer, sizeof buffer), 0);
     QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("../target.html"));
     // Return in the selection goes there and leaves the dialog open; a local
     // page the user goes to is offered relative to the open page; Back returns.
@@ -504,10 +507,87 @@ class ShellDialogs : public QObject {
       QTRY_COMPARE_WITH_TIMEOUT(sel->text(), QStringLiteral("../target.html"), 20000);
       QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
     });
-    QCOMPARE(urlBrowse(nullptr, "Select", buffer, sizeof buffer), 0);
+    QCOMPARE(urlBrowse("Select", buffer, sizeof buffer), 0);
     mapfilename = nullptr;
     QVERIFY(stayed);
     QCOMPARE(QString::fromLatin1(buffer), QStringLiteral("../target.html"));
+#endif
+  }
+
+  // A page in the selection reads no other local file, reaches no remote
+  // address, gets no right it asks for, and moves the selection only where
+  // the user goes: what its script reports (in its title, or in the address
+  // of b.html it goes to) shows nothing read, nothing reaches the listening
+  // remote address, and OK keeps the caller's link.
+  void webPageSelectionGivesAPageNoRights_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("settles");  // the end of the address the last load ends on
+    QTest::addColumn<QString>("report");   // the title the page shown ends with ("" when it fails)
+    QTest::newRow("a file read reported by going to b.html")
+        << "read(function (t) { location.href = 'b.html?' + encodeURIComponent(t); });"
+        << "/b.html?refused" << "";
+    QTest::newRow("a file read reported in the title")
+        << "read(function (t) { document.title = t; });" << "/a.html" << "refused";
+    QTest::newRow("a link clicked by the script") << "document.getElementById('go').click();"
+                                                  << "/b.html?clicked" << "";
+    QTest::newRow("a remote address the script goes to")
+        << "location.href = 'http://127.0.0.1:PORT/';" << "127.0.0.1:PORT/" << "a";
+    QTest::newRow("a notification permission asked for")
+        << "Notification.requestPermission().then(function (p) { document.title = p; });"
+        << "/a.html" << "denied";
+  }
+  void webPageSelectionGivesAPageNoRights() {
+#ifndef TILVANE_HAVE_WEBENGINE
+    QSKIP("built without Qt WebEngine");
+#else
+    QFETCH(QString, script);
+    QFETCH(QString, settles);
+    QFETCH(QString, report);
+    QTcpServer remote;  // stands for a remote address; nothing may reach it
+    QVERIFY(remote.listen(QHostAddress::LocalHost));
+    const QString port = QString::number(remote.serverPort());
+    script.replace(QStringLiteral("PORT"), port);
+    settles.replace(QStringLiteral("PORT"), port);
+    const std::string dir = home->root + "/site", secret = home->root + "/private/secret.txt";
+    makeFolders(dir.c_str());
+    makeFolders((home->root + "/private").c_str());
+    writeFile(secret, "SECRET-29");
+    writeFile(dir + "/b.html", "<html><body>b</body></html>");
+    writeFile(dir + "/a.html",
+              "<html><head><title>a</title></head><body><a id=\"go\" href=\"b.html?clicked\">b</a>"
+              "<script>\nfunction read(report) {\n"
+              "  var x = new XMLHttpRequest();\n"
+              "  x.onload = function () { report('read:' + x.responseText); };\n"
+              "  x.onerror = function () { report('refused'); };\n"
+              "  try { x.open('GET', 'file://" + secret + "'); x.send(); } catch (e) { report('refused'); }\n"
+              "}\nwindow.onload = function () { " + script.toStdString() + " };\n</script></body></html>");
+    const std::string link = "file://" + dir + "/a.html";
+    char buffer[1024];
+    strcpy(buffer, link.c_str());
+    QString settled, title, selected;
+    whenModal([&](QWidget *w) {
+      QWebEngineView *view = child<QWebEngineView>(w, "browser");
+      QObject::connect(view->page(), &QWebEnginePage::loadingChanged, w, [&](const QWebEngineLoadingInfo &i) {
+        if (i.status() != QWebEngineLoadingInfo::LoadStartedStatus) settled = i.url().toString();
+      });
+      // The first page may have loaded before the dialog showed.
+      auto settledOn = [&]() {
+        return settled.endsWith(settles) ||
+               (settled.isEmpty() && !view->page()->isLoading() && view->url().toString().endsWith(settles));
+      };
+      if (!QTest::qWaitFor([&]() { return settledOn() && (report.isEmpty() || view->title() == report); }, 30000))
+        qWarning("the page did not settle");
+      if (settled.isEmpty()) settled = view->url().toString();
+      title = view->title();
+      selected = child<QLineEdit>(w, "27000")->text();
+      QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
+    });
+    QCOMPARE(urlBrowse("Select", buffer, sizeof buffer), 0);
+    QVERIFY2(settled.endsWith(settles), qPrintable(settled));
+    if (!report.isEmpty()) QCOMPARE(title, report);
+    QVERIFY(!remote.hasPendingConnections());
+    QCOMPARE(selected, QString::fromStdString(link));
+    QCOMPARE(QString::fromLatin1(buffer), QString::fromStdString(link));
 #endif
   }
 

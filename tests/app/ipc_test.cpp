@@ -83,7 +83,7 @@ TEST_F(Ipc, ASecondRunningProcessReloadsWhatThisOneSaved) {
   EXPECT_STREQ(line, "reloaded sketch=10,20,30\n");
   EXPECT_EQ(pclose(peer), 0);
   // The peer removed its socket when it ended.
-  EXPECT_EQ(notifyBaseWindows(), 0);
+  EXPECT_EQ(notifyOtherEditors(), 0);
 }
 
 TEST_F(Ipc, TheListenerTakesOnlyWellFormedMessages) {
@@ -93,7 +93,7 @@ TEST_F(Ipc, TheListenerTakesOnlyWellFormedMessages) {
   std::string own = runtime() + "/base-" + std::to_string(getpid());
   ASSERT_TRUE(exists(own));
   // We never notify ourselves.
-  EXPECT_EQ(notifyBaseWindows(), 0);
+  EXPECT_EQ(notifyOtherEditors(), 0);
 
   int a = connectLocal(own);
   ASSERT_GE(a, 0);
@@ -133,7 +133,7 @@ TEST_F(Ipc, SocketsOfEndedProcessesAreRemoved) {
   writeFile(std::string(dir) + "/base-notapid", "");
   writeFile(std::string(dir) + "/other", "");
   ASSERT_TRUE(kill(4194000, 0) != 0);
-  EXPECT_EQ(notifyBaseWindows(), 0);
+  EXPECT_EQ(notifyOtherEditors(), 0);
   EXPECT_FALSE(exists(stale));
   EXPECT_TRUE(exists(std::string(dir) + "/other"));
 }
@@ -145,7 +145,7 @@ TEST_F(Ipc, TheRuntimeFolderMustBePrivate) {
   chmod(dir, 0777);
   EXPECT_EQ(ipcRuntimeDir(dir, sizeof dir), 0);
   EXPECT_EQ(ipcListen(), 0);
-  EXPECT_EQ(notifyBaseWindows(), 0);
+  EXPECT_EQ(notifyOtherEditors(), 0);
   chmod(dir, 0700);
   // Without XDG_RUNTIME_DIR a folder of our own in /tmp is used.
   unsetenv("XDG_RUNTIME_DIR");
@@ -155,7 +155,7 @@ TEST_F(Ipc, TheRuntimeFolderMustBePrivate) {
 }
 
 TEST_F(Ipc, ServiceUnderTheProgramsNameAcceptsAndOffersNothing) {
-  DDESetup();
+  programSocketOpen();
   std::string path = runtime() + "/Tilvane";
   ASSERT_TRUE(exists(path));
   int fd = connectLocal(path);
@@ -167,7 +167,7 @@ TEST_F(Ipc, ServiceUnderTheProgramsNameAcceptsAndOffersNothing) {
   char buf[16];
   EXPECT_LE(recv(fd, buf, sizeof buf, MSG_DONTWAIT), 0);
   close(fd);
-  DDEShutdown();
+  programSocketClose();
   EXPECT_FALSE(exists(path));
 }
 

@@ -2,6 +2,7 @@
 // and the enable rules as a function of their inputs.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,7 +49,7 @@ TEST(CommandTable, PullDownsHoldTheirItemsInOrderWithKeyNames) {
                                       "&Right\tShift+Alt+R"}));
   EXPECT_EQ(menuTexts(commandHelpMenu),
             (std::vector<std::string>{"&Contents\tF1", "Check For &Updates", "&About Tilvane..."}));
-  EXPECT_STREQ(commandFind(151)->text, "Proper&ties\tEnter");
+  EXPECT_STREQ(commandFind(cmdProperties)->text, "Proper&ties\tEnter");
   EXPECT_STREQ(commandMenuTitles[commandAlignMenu], "A&lign to Common Edge");
   EXPECT_STREQ(commandMenuTitles[commandExpandMenu], "&Expand to Common Edge");
 }
@@ -85,28 +86,28 @@ TEST(CommandTable, AcceleratorMatching) {
     int flags, vkey, ch;
     unsigned id;
   } cases[] = {
-      {ACCEL_CONTROL, 'N', 0, 2100},
+      {ACCEL_CONTROL, 'N', 0, cmdNew},
       {ACCEL_CONTROL | ACCEL_SHIFT, 'N', 0, 0},  // modifiers must match exactly
       {0, 'N', 'n', 0},
-      {ACCEL_CONTROL, 'Z', 0, 903},
-      {ACCEL_CONTROL, 'Y', 0, 904},
-      {ACCEL_ALT, 'T', 0, 125},
-      {ACCEL_ALT | ACCEL_SHIFT, 'T', 0, 129},
-      {ACCEL_ALT | ACCEL_SHIFT, 'R', 0, 137},
+      {ACCEL_CONTROL, 'Z', 0, cmdUndo},
+      {ACCEL_CONTROL, 'Y', 0, cmdRedo},
+      {ACCEL_ALT, 'T', 0, cmdAlignTop},
+      {ACCEL_ALT | ACCEL_SHIFT, 'T', 0, cmdExpandTop},
+      {ACCEL_ALT | ACCEL_SHIFT, 'R', 0, cmdExpandRight},
       {ACCEL_ALT | ACCEL_CONTROL, 'T', 0, 0},
-      {ACCEL_CONTROL, 'T', 0, 304},
-      {ACCEL_ALT, 'P', 0, 108},
-      {ACCEL_CONTROL, 'P', 0, 301},
-      {ACCEL_ALT, 'A', 0, 107},
-      {ACCEL_CONTROL, 'A', 0, 146},
-      {0, VKEY_F1, 0, 401},
+      {ACCEL_CONTROL, 'T', 0, cmdTestEdit},
+      {ACCEL_ALT, 'P', 0, cmdRemovePoints},
+      {ACCEL_CONTROL, 'P', 0, cmdPolygon},
+      {ACCEL_ALT, 'A', 0, cmdAddPoint},
+      {ACCEL_CONTROL, 'A', 0, cmdSelectAll},
+      {0, VKEY_F1, 0, cmdHelpContents},
       {ACCEL_SHIFT, VKEY_F1, 0, 0},
-      {0, VKEY_DELETE, 0, 102},
-      {0, VKEY_ESCAPE, 0, 105},
-      {0, VKEY_RETURN, 0, 151},
-      {ACCEL_SHIFT, 0, '+', 900},  // "+" typed with shift still zooms
-      {0, 0, '=', 900},
-      {0, 0, '-', 901},
+      {0, VKEY_DELETE, 0, cmdDelete},
+      {0, VKEY_ESCAPE, 0, cmdCancel},
+      {0, VKEY_RETURN, 0, cmdProperties},
+      {ACCEL_SHIFT, 0, '+', cmdZoomIn},  // "+" typed with shift still zooms
+      {0, 0, '=', cmdZoomIn},
+      {0, 0, '-', cmdZoomOut},
       {ACCEL_CONTROL, 0, '-', 0},
       {ACCEL_ALT, 0, '+', 0},
       {0, 0, 0, 0},
@@ -116,14 +117,15 @@ TEST(CommandTable, AcceleratorMatching) {
 }
 
 TEST(CommandTable, FirstTimeHintsAndCheckableTools) {
-  const std::pair<unsigned, int> hints[] = {{302, 1}, {303, 2}, {301, 3}, {902, 4}, {304, 6},
-                                            {108, 8}, {107, 7}, {125, 12}, {128, 12}, {129, 11},
-                                            {137, 11}, {144, 0}, {2100, 0}};
+  const std::pair<unsigned, int> hints[] = {
+      {cmdRectangle, 1},    {cmdCircle, 2},   {cmdPolygon, 3},   {cmdMagicWand, 4},   {cmdTestEdit, 6},
+      {cmdRemovePoints, 8}, {cmdAddPoint, 7}, {cmdAlignTop, 12}, {cmdAlignRight, 12}, {cmdExpandTop, 11},
+      {cmdExpandRight, 11}, {cmdCopy, 0},     {cmdNew, 0}};
   for (auto [id, hint] : hints) EXPECT_EQ(commandFind(id)->hint, hint) << id;
   std::set<unsigned> tools;
   for (int i = 0; i < commandTableTotal; i++)
     if (commandTable[i].checkable) tools.insert(commandTable[i].id);
-  EXPECT_EQ(tools, (std::set<unsigned>{301, 302, 303, 902, 304}));
+  EXPECT_EQ(tools, (std::set<unsigned>{cmdPolygon, cmdRectangle, cmdCircle, cmdMagicWand, cmdTestEdit}));
 }
 
 TEST(CommandTable, ToolbarLayoutButtonsAndTooltips) {
@@ -132,39 +134,39 @@ TEST(CommandTable, ToolbarLayoutButtonsAndTooltips) {
     unsigned id;
     const char *tip;
   } rows[] = {
-      {2102, 2103, 2100, "New HTML Document (Open Image)"},
-      {119, 822, 201, "Open HTML Document"},
-      {2104, 2105, 2101, "Show Imagemap HTML Tags (in Notepad)"},
-      {128, 827, 111, "Close HTML Document"},
-      {120, 823, 202, "Save HTML Document"},
-      {0, 0, 1028, nullptr},
-      {111, 810, 302, "Add Rectangles"},
-      {113, 812, 303, "Add Circles"},
-      {112, 811, 301, "Add Polygons"},
-      {802, 813, 902, "Magic Wand"},
-      {0, 0, 1029, nullptr},
-      {114, 814, 304, "Test and Edit Hotspots"},
-      {2129, 164, 142, "Cut Selected Hotspots"},
-      {135, 165, 144, "Copy Selected Hotspots"},
-      {2130, 166, 145, "Paste Hotspots From Clipboard"},
-      {117, 817, 108, "Remove Selected Point(s)"},
-      {116, 816, 107, "Add Point Between Selected Points"},
-      {149, 160, 125, "Align to Top Edge"},
-      {159, 163, 126, "Align to Bottom Edge"},
-      {157, 161, 127, "Align to Left Edge"},
-      {158, 162, 128, "Align to Right Edge"},
-      {136, 153, 129, "Expand to Top Edge"},
-      {152, 156, 135, "Expand to Bottom Edge"},
-      {150, 154, 136, "Expand to Left Edge"},
-      {151, 155, 137, "Expand to Right Edge"},
-      {0, 0, 1028, nullptr},
-      {800, 818, 900, "Zoom In"},
-      {801, 819, 901, "Zoom Out"},
-      {0, 0, 1028, nullptr},
-      {803, 820, 903, "Undo"},
-      {804, 828, 904, "Redo"},
-      {0, 0, 1030, nullptr},
-      {118, 821, 401, "Help Contents"},
+      {2102, 2103, cmdNew, "New HTML Document (Open Image)"},
+      {119, 822, cmdOpen, "Open HTML Document"},
+      {2104, 2105, cmdShowTags, "Show Imagemap HTML Tags (in Notepad)"},
+      {128, 827, cmdClose, "Close HTML Document"},
+      {120, 823, cmdSave, "Save HTML Document"},
+      {0, 0, cmdSeparator, nullptr},
+      {111, 810, cmdRectangle, "Add Rectangles"},
+      {113, 812, cmdCircle, "Add Circles"},
+      {112, 811, cmdPolygon, "Add Polygons"},
+      {802, 813, cmdMagicWand, "Magic Wand"},
+      {0, 0, cmdSeparatorTools, nullptr},
+      {114, 814, cmdTestEdit, "Test and Edit Hotspots"},
+      {2129, 164, cmdCut, "Cut Selected Hotspots"},
+      {135, 165, cmdCopy, "Copy Selected Hotspots"},
+      {2130, 166, cmdPaste, "Paste Hotspots From Clipboard"},
+      {117, 817, cmdRemovePoints, "Remove Selected Point(s)"},
+      {116, 816, cmdAddPoint, "Add Point Between Selected Points"},
+      {149, 160, cmdAlignTop, "Align to Top Edge"},
+      {159, 163, cmdAlignBottom, "Align to Bottom Edge"},
+      {157, 161, cmdAlignLeft, "Align to Left Edge"},
+      {158, 162, cmdAlignRight, "Align to Right Edge"},
+      {136, 153, cmdExpandTop, "Expand to Top Edge"},
+      {152, 156, cmdExpandBottom, "Expand to Bottom Edge"},
+      {150, 154, cmdExpandLeft, "Expand to Left Edge"},
+      {151, 155, cmdExpandRight, "Expand to Right Edge"},
+      {0, 0, cmdSeparator, nullptr},
+      {800, 818, cmdZoomIn, "Zoom In"},
+      {801, 819, cmdZoomOut, "Zoom Out"},
+      {0, 0, cmdSeparator, nullptr},
+      {803, 820, cmdUndo, "Undo"},
+      {804, 828, cmdRedo, "Redo"},
+      {0, 0, cmdSeparatorHelp, nullptr},
+      {118, 821, cmdHelpContents, "Help Contents"},
   };
   ASSERT_EQ(toolbarLayoutTotal, (int)(sizeof rows / sizeof rows[0]));
   for (int i = 0; i < toolbarLayoutTotal; i++) {
@@ -190,18 +192,19 @@ std::vector<unsigned> contextEntries(int resource) {
 
 TEST(CommandTable, ContextMenuLayouts) {
   const unsigned S = contextMenuSeparator;
-  const std::vector<unsigned> single = {151, S, 903, 904, S, 142, 144, 145};
-  EXPECT_EQ(contextEntries(136), single);
+  const std::vector<unsigned> single = {cmdProperties, S, cmdUndo, cmdRedo, S, cmdCut, cmdCopy, cmdPaste};
+  EXPECT_EQ(contextEntries(contextMenuOneHotspot), single);
   std::vector<unsigned> points = single;
-  points.insert(points.end(), {S, 108});
-  EXPECT_EQ(contextEntries(134), points);
-  points.push_back(107);
-  EXPECT_EQ(contextEntries(135), points);
-  EXPECT_EQ(contextEntries(137), (std::vector<unsigned>{903, 904, S, 142, 144, 145, S, contextMenuAlign,
-                                                        contextMenuExpand}));
+  points.insert(points.end(), {S, cmdRemovePoints});
+  EXPECT_EQ(contextEntries(contextMenuPoints), points);
+  points.push_back(cmdAddPoint);
+  EXPECT_EQ(contextEntries(contextMenuTwoPoints), points);
+  EXPECT_EQ(
+      contextEntries(contextMenuSeveralHotspots),
+      (std::vector<unsigned>{cmdUndo, cmdRedo, S, cmdCut, cmdCopy, cmdPaste, S, contextMenuAlign, contextMenuExpand}));
   EXPECT_TRUE(contextEntries(133).empty());
   // Every item a context menu shows has the text of its command.
-  for (int r = 134; r <= 137; r++)
+  for (int r = contextMenuPoints; r <= contextMenuSeveralHotspots; r++)
     for (unsigned id : contextEntries(r)) {
       if (id >= 100) {
         EXPECT_NE(commandFind(id)->text, nullptr) << id;
@@ -226,54 +229,62 @@ TEST(Sensitivity, NoDocumentGraysEveryDocumentCommand) {
   sensitivityInputs in = editingWith(3, 1, 2, 2);
   in.setting = 0;
   in.undo = in.redo = in.clipboardText = 1;
-  for (unsigned id : {203u, 103u, 112u, 113u, 202u, 111u, 2101u, 301u, 302u, 303u, 902u, 304u, 900u,
-                      901u, 125u, 137u, 108u, 107u, 142u, 144u, 145u, 146u, 903u, 904u})
+  for (unsigned id :
+       {cmdSaveAs,       cmdDefaultUrl, cmdImport,    cmdExport,   cmdSave,   cmdClose,     cmdShowTags, cmdPolygon,
+        cmdRectangle,    cmdCircle,     cmdMagicWand, cmdTestEdit, cmdZoomIn, cmdZoomOut,   cmdAlignTop, cmdExpandRight,
+        cmdRemovePoints, cmdAddPoint,   cmdCut,       cmdCopy,     cmdPaste,  cmdSelectAll, cmdUndo,     cmdRedo})
     EXPECT_EQ(sensitivityMenu(id, &in), 0) << id;
-  for (unsigned id : {202u, 111u, 2101u, 302u, 304u, 900u, 142u, 144u, 145u, 903u, 904u, 1028u, 1029u})
+  for (unsigned id : {cmdSave, cmdClose, cmdShowTags, cmdRectangle, cmdTestEdit, cmdZoomIn, cmdCut, cmdCopy, cmdPaste,
+                      cmdUndo, cmdRedo, cmdSeparator, cmdSeparatorTools})
     EXPECT_EQ(sensitivityToolbar(id, &in), 0) << id;
   // Commands the rules never touch.
-  for (unsigned id : {2100u, 201u, 204u, 118u, 401u, 153u, 402u, 151u, 102u, 105u, 1030u, 9999u}) {
+  for (unsigned id :
+       std::initializer_list<unsigned>{cmdNew, cmdOpen, cmdExit, cmdPreferences, cmdHelpContents, cmdCheckUpdates,
+                                       cmdAbout, cmdProperties, cmdDelete, cmdCancel, cmdSeparatorHelp, 9999u}) {
     EXPECT_EQ(sensitivityMenu(id, &in), -1) << id;
     EXPECT_EQ(sensitivityToolbar(id, &in), -1) << id;
   }
   // Menu-only commands have no button to set.
-  for (unsigned id : {203u, 103u, 112u, 113u, 146u}) EXPECT_EQ(sensitivityToolbar(id, &in), -1) << id;
+  for (unsigned id : {cmdSaveAs, cmdDefaultUrl, cmdImport, cmdExport, cmdSelectAll})
+    EXPECT_EQ(sensitivityToolbar(id, &in), -1) << id;
 }
 
 TEST(Sensitivity, DocumentOpenOutsideTestAndEdit) {
   sensitivityInputs in = editingWith(3, 1, 2, 2);
   in.state = rectPosition;
   in.clipboardText = 1;
-  for (unsigned id : {203u, 202u, 111u, 2101u, 301u, 304u, 900u, 901u}) EXPECT_EQ(sensitivityMenu(id, &in), 1) << id;
-  for (unsigned id : {142u, 144u, 145u, 146u, 125u, 108u, 107u}) EXPECT_EQ(sensitivityMenu(id, &in), 0) << id;
-  EXPECT_EQ(sensitivityToolbar(144, &in), 0);
-  EXPECT_EQ(sensitivityToolbar(1028, &in), 1);
-  EXPECT_EQ(sensitivityToolbar(1029, &in), 1);
-  EXPECT_EQ(sensitivityMenu(903, &in), 0);
+  for (unsigned id : {cmdSaveAs, cmdSave, cmdClose, cmdShowTags, cmdPolygon, cmdTestEdit, cmdZoomIn, cmdZoomOut})
+    EXPECT_EQ(sensitivityMenu(id, &in), 1) << id;
+  for (unsigned id : {cmdCut, cmdCopy, cmdPaste, cmdSelectAll, cmdAlignTop, cmdRemovePoints, cmdAddPoint})
+    EXPECT_EQ(sensitivityMenu(id, &in), 0) << id;
+  EXPECT_EQ(sensitivityToolbar(cmdCopy, &in), 0);
+  EXPECT_EQ(sensitivityToolbar(cmdSeparator, &in), 1);
+  EXPECT_EQ(sensitivityToolbar(cmdSeparatorTools, &in), 1);
+  EXPECT_EQ(sensitivityMenu(cmdUndo, &in), 0);
   in.undo = 1;
-  EXPECT_EQ(sensitivityMenu(903, &in), 1);
-  EXPECT_EQ(sensitivityToolbar(903, &in), 1);
-  EXPECT_EQ(sensitivityMenu(904, &in), 0);
+  EXPECT_EQ(sensitivityMenu(cmdUndo, &in), 1);
+  EXPECT_EQ(sensitivityToolbar(cmdUndo, &in), 1);
+  EXPECT_EQ(sensitivityMenu(cmdRedo, &in), 0);
 }
 
 TEST(Sensitivity, CutAndCopyFollowTheCurrentHotspotButToolbarCopyAnyHotspot) {
   // One hotspot selected: both enabled everywhere.
   sensitivityInputs one = editingWith(3, 1, 1, 0);
-  EXPECT_EQ(sensitivityMenu(142, &one), 1);
-  EXPECT_EQ(sensitivityMenu(144, &one), 1);
-  EXPECT_EQ(sensitivityToolbar(142, &one), 1);
-  EXPECT_EQ(sensitivityToolbar(144, &one), 1);
+  EXPECT_EQ(sensitivityMenu(cmdCut, &one), 1);
+  EXPECT_EQ(sensitivityMenu(cmdCopy, &one), 1);
+  EXPECT_EQ(sensitivityToolbar(cmdCut, &one), 1);
+  EXPECT_EQ(sensitivityToolbar(cmdCopy, &one), 1);
   // Hotspots but none selected: only the toolbar's Copy.
   sensitivityInputs none = editingWith(3, -1, 0, 0);
-  EXPECT_EQ(sensitivityMenu(142, &none), 0);
-  EXPECT_EQ(sensitivityMenu(144, &none), 0);
-  EXPECT_EQ(sensitivityToolbar(142, &none), 0);
-  EXPECT_EQ(sensitivityToolbar(144, &none), 1);
-  EXPECT_EQ(sensitivityMenu(146, &none), 1);
+  EXPECT_EQ(sensitivityMenu(cmdCut, &none), 0);
+  EXPECT_EQ(sensitivityMenu(cmdCopy, &none), 0);
+  EXPECT_EQ(sensitivityToolbar(cmdCut, &none), 0);
+  EXPECT_EQ(sensitivityToolbar(cmdCopy, &none), 1);
+  EXPECT_EQ(sensitivityMenu(cmdSelectAll, &none), 1);
   // No hotspots at all.
   sensitivityInputs empty = editingWith(0, -1, 0, 0);
-  EXPECT_EQ(sensitivityToolbar(144, &empty), 0);
-  EXPECT_EQ(sensitivityMenu(146, &empty), 0);
+  EXPECT_EQ(sensitivityToolbar(cmdCopy, &empty), 0);
+  EXPECT_EQ(sensitivityMenu(cmdSelectAll, &empty), 0);
 }
 
 TEST(Sensitivity, AlignExpandAndPointCommands) {
@@ -286,29 +297,30 @@ TEST(Sensitivity, AlignExpandAndPointCommands) {
   };
   for (const Case &c : cases) {
     sensitivityInputs in = editingWith(6, 0, c.selected, c.points);
-    for (unsigned id : {125u, 126u, 127u, 128u, 129u, 135u, 136u, 137u}) {
+    for (unsigned id : {cmdAlignTop, cmdAlignBottom, cmdAlignLeft, cmdAlignRight, cmdExpandTop, cmdExpandBottom,
+                        cmdExpandLeft, cmdExpandRight}) {
       EXPECT_EQ(sensitivityMenu(id, &in), c.align) << id << " with " << c.selected;
       EXPECT_EQ(sensitivityToolbar(id, &in), c.align) << id << " with " << c.selected;
     }
-    EXPECT_EQ(sensitivityMenu(108, &in), c.remove) << c.selected << "/" << c.points;
-    EXPECT_EQ(sensitivityMenu(107, &in), c.add) << c.selected << "/" << c.points;
-    EXPECT_EQ(sensitivityToolbar(107, &in), c.add) << c.selected << "/" << c.points;
+    EXPECT_EQ(sensitivityMenu(cmdRemovePoints, &in), c.remove) << c.selected << "/" << c.points;
+    EXPECT_EQ(sensitivityMenu(cmdAddPoint, &in), c.add) << c.selected << "/" << c.points;
+    EXPECT_EQ(sensitivityToolbar(cmdAddPoint, &in), c.add) << c.selected << "/" << c.points;
     // The same selection outside Test+Edit enables none of them.
     in.state = polyAddpoints;
-    EXPECT_EQ(sensitivityMenu(125, &in), 0);
-    EXPECT_EQ(sensitivityMenu(108, &in), 0);
-    EXPECT_EQ(sensitivityMenu(107, &in), 0);
+    EXPECT_EQ(sensitivityMenu(cmdAlignTop, &in), 0);
+    EXPECT_EQ(sensitivityMenu(cmdRemovePoints, &in), 0);
+    EXPECT_EQ(sensitivityMenu(cmdAddPoint, &in), 0);
   }
 }
 
 TEST(Sensitivity, PasteNeedsTextAndTestAndEdit) {
   sensitivityInputs in = editingWith(0, -1, 0, 0);
-  EXPECT_EQ(sensitivityMenu(145, &in), 0);
+  EXPECT_EQ(sensitivityMenu(cmdPaste, &in), 0);
   in.clipboardText = 1;
-  EXPECT_EQ(sensitivityMenu(145, &in), 1);
-  EXPECT_EQ(sensitivityToolbar(145, &in), 1);
+  EXPECT_EQ(sensitivityMenu(cmdPaste, &in), 1);
+  EXPECT_EQ(sensitivityToolbar(cmdPaste, &in), 1);
   in.state = nostate;
-  EXPECT_EQ(sensitivityMenu(145, &in), 0);
+  EXPECT_EQ(sensitivityMenu(cmdPaste, &in), 0);
 }
 
 TEST(Sensitivity, GatherReadsTheProgramState) {

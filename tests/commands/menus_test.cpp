@@ -80,7 +80,7 @@ class MenusTest : public QObject {
     client->setFocusPolicy(Qt::StrongFocus);
     v->addWidget(client);
     frame->resize(700, 200);
-    tb = toolbarCreate(nullptr, client, 0, 0);
+    tb = toolbarCreate(client, 0, 0);
     toolbarAddButtons(tb);
     menusInstall(tb);
     menusAcceleratorsInstall(frame);
@@ -117,40 +117,41 @@ class MenusTest : public QObject {
     // No item registers a shortcut of its own: the keys go through the table.
     for (int i = 0; i < commandTableTotal; i++)
       if (QAction *a = menusAction(commandTable[i].id)) QVERIFY(a->shortcut().isEmpty());
-    QCOMPARE(menusAction(102), nullptr);
+    QCOMPARE(menusAction(cmdDelete), nullptr);
   }
 
   void triggeringRunsTheCommandAndKeepsTheToolCheck() {
-    menusAction(201)->trigger();
-    QCOMPARE(received, (std::vector<unsigned>{201}));
+    menusAction(cmdOpen)->trigger();
+    QCOMPARE(received, (std::vector<unsigned>{cmdOpen}));
     // A tool's check mark is the mode's, not the click's.
-    menusCheck(302, 0);
-    menusAction(302)->trigger();
-    QCOMPARE(menusChecked(302), 0);
-    menusCheck(302, 1);
-    menusAction(302)->trigger();
-    QCOMPARE(menusChecked(302), 1);
+    menusCheck(cmdRectangle, 0);
+    menusAction(cmdRectangle)->trigger();
+    QCOMPARE(menusChecked(cmdRectangle), 0);
+    menusCheck(cmdRectangle, 1);
+    menusAction(cmdRectangle)->trigger();
+    QCOMPARE(menusChecked(cmdRectangle), 1);
     // The tools are one radio group: checking one unchecks the others, and a
     // click does not move the mark.
-    QActionGroup *tools = menusAction(302)->actionGroup();
+    QActionGroup *tools = menusAction(cmdRectangle)->actionGroup();
     QVERIFY(tools && tools->isExclusive());
-    for (unsigned id : {302u, 303u, 301u, 902u, 304u}) QCOMPARE(menusAction(id)->actionGroup(), tools);
-    menusCheck(301, 1);
-    QCOMPARE(menusChecked(302), 0);
-    QCOMPARE(menusChecked(301), 1);
-    menusAction(303)->trigger();
-    QCOMPARE(menusChecked(303), 0);
-    QCOMPARE(menusChecked(301), 1);
-    menusCheck(301, 0);
-    QCOMPARE(received, (std::vector<unsigned>{201, 302, 302, 303}));
+    for (unsigned id : {cmdRectangle, cmdCircle, cmdPolygon, cmdMagicWand, cmdTestEdit})
+      QCOMPARE(menusAction(id)->actionGroup(), tools);
+    menusCheck(cmdPolygon, 1);
+    QCOMPARE(menusChecked(cmdRectangle), 0);
+    QCOMPARE(menusChecked(cmdPolygon), 1);
+    menusAction(cmdCircle)->trigger();
+    QCOMPARE(menusChecked(cmdCircle), 0);
+    QCOMPARE(menusChecked(cmdPolygon), 1);
+    menusCheck(cmdPolygon, 0);
+    QCOMPARE(received, (std::vector<unsigned>{cmdOpen, cmdRectangle, cmdRectangle, cmdCircle}));
     // Through the seam: menu and toolbar together.
-    commandCheck(304, 1);
-    QCOMPARE(menusChecked(304), 1);
-    QCOMPARE(tb->items[itemIndex(tb, 304)].checked, 1);
-    commandCheck(304, 0);
-    QCOMPARE(menusChecked(304), 0);
-    QCOMPARE(tb->items[itemIndex(tb, 304)].checked, 0);
-    menusCheck(302, 0);
+    commandCheck(cmdTestEdit, 1);
+    QCOMPARE(menusChecked(cmdTestEdit), 1);
+    QCOMPARE(tb->items[itemIndex(tb, cmdTestEdit)].checked, 1);
+    commandCheck(cmdTestEdit, 0);
+    QCOMPARE(menusChecked(cmdTestEdit), 0);
+    QCOMPARE(tb->items[itemIndex(tb, cmdTestEdit)].checked, 0);
+    menusCheck(cmdRectangle, 0);
   }
 
   void enableRulesReachMenusAndToolbar() {
@@ -160,27 +161,28 @@ class MenusTest : public QObject {
     in.objectsTotal = 2;
     in.lastObjectSelected = -1;
     menusApplySensitivity(tb, &in);
-    QVERIFY(!menusEnabled(144));
-    QCOMPARE(tb->items[itemIndex(tb, 144)].enabled, MF_ENABLED);
-    QVERIFY(!menusEnabled(142));
-    QCOMPARE(tb->items[itemIndex(tb, 142)].enabled, MF_GRAYED);
-    QVERIFY(menusEnabled(146));
-    QVERIFY(menusEnabled(202));
+    QVERIFY(!menusEnabled(cmdCopy));
+    QCOMPARE(tb->items[itemIndex(tb, cmdCopy)].enabled, MF_ENABLED);
+    QVERIFY(!menusEnabled(cmdCut));
+    QCOMPARE(tb->items[itemIndex(tb, cmdCut)].enabled, MF_GRAYED);
+    QVERIFY(menusEnabled(cmdSelectAll));
+    QVERIFY(menusEnabled(cmdSave));
     in.setting = 0;
     menusApplySensitivity(tb, &in);
-    QVERIFY(!menusEnabled(202));
-    QVERIFY(menusEnabled(201));
-    QVERIFY(menusEnabled(402));
-    // Separators: 1028 and 1029 follow the document, 1030 stays.
+    QVERIFY(!menusEnabled(cmdSave));
+    QVERIFY(menusEnabled(cmdOpen));
+    QVERIFY(menusEnabled(cmdAbout));
+    // Separators: cmdSeparator and cmdSeparatorTools follow the document, cmdSeparatorHelp stays.
     for (int i = 0; i < tb->itemsTotal; i++) {
-      if (tb->items[i].ui == 1028 || tb->items[i].ui == 1029) QCOMPARE(tb->items[i].enabled, MF_GRAYED);
-      if (tb->items[i].ui == 1030) QCOMPARE(tb->items[i].enabled, MF_ENABLED);
+      if (tb->items[i].ui == cmdSeparator || tb->items[i].ui == cmdSeparatorTools)
+        QCOMPARE(tb->items[i].enabled, MF_GRAYED);
+      if (tb->items[i].ui == cmdSeparatorHelp) QCOMPARE(tb->items[i].enabled, MF_ENABLED);
     }
     // The sensitivity seam gathers the program's state itself.
     state = nostate;
     sensitivity(1);
-    QVERIFY(menusEnabled(202));
-    QVERIFY(!menusEnabled(142));
+    QVERIFY(menusEnabled(cmdSave));
+    QVERIFY(!menusEnabled(cmdCut));
   }
 
   void acceleratorsRunEnabledCommandsBeforeMenuLetters() {
@@ -204,7 +206,8 @@ class MenusTest : public QObject {
     QTest::keyClick(client, Qt::Key_Minus);
     QTest::keyClick(client, Qt::Key_F1);
     QTest::keyClick(client, Qt::Key_Q);  // no accelerator
-    QCOMPARE(received, (std::vector<unsigned>{903, 125, 129, 102, 105, 151, 900, 901, 401}));
+    QCOMPARE(received, (std::vector<unsigned>{cmdUndo, cmdAlignTop, cmdExpandTop, cmdDelete, cmdCancel, cmdProperties,
+                                              cmdZoomIn, cmdZoomOut, cmdHelpContents}));
     QVERIFY(!QApplication::activePopupWidget());
     // With no document the document commands are grayed and their keys do
     // nothing; keys without a menu item still run.
@@ -214,7 +217,7 @@ class MenusTest : public QObject {
     QTest::keyClick(client, Qt::Key_S, Qt::ControlModifier);
     QTest::keyClick(client, Qt::Key_O, Qt::ControlModifier);
     QTest::keyClick(client, Qt::Key_Escape);
-    QCOMPARE(received, (std::vector<unsigned>{201, 105}));
+    QCOMPARE(received, (std::vector<unsigned>{cmdOpen, cmdCancel}));
   }
 
   void grayedAcceleratorsLeaveTheKeyToTheMenuBar() {
@@ -260,11 +263,11 @@ class MenusTest : public QObject {
       QString text;
       unsigned id;
     } cases[] = {
-        {Qt::Key_Plus, Qt::ShiftModifier, "+", 900},
-        {Qt::Key_Plus, Qt::KeypadModifier, "+", 900},
-        {Qt::Key_Enter, Qt::KeypadModifier, "\r", 151},
+        {Qt::Key_Plus, Qt::ShiftModifier, "+", cmdZoomIn},
+        {Qt::Key_Plus, Qt::KeypadModifier, "+", cmdZoomIn},
+        {Qt::Key_Enter, Qt::KeypadModifier, "\r", cmdProperties},
         {Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier, "", 0},
-        {Qt::Key_R, Qt::AltModifier | Qt::ShiftModifier, "R", 137},
+        {Qt::Key_R, Qt::AltModifier | Qt::ShiftModifier, "R", cmdExpandRight},
         {Qt::Key_unknown, Qt::NoModifier, "", 0},
     };
     for (const Case &c : cases) {
@@ -287,15 +290,15 @@ class MenusTest : public QObject {
     QCOMPARE(itemsOf(multipleSelectionMenu),
              (QStringList{"&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
                           "&Paste\tCtrl+V", "-", ">A&lign to Common Edge", ">&Expand to Common Edge"}));
-    QCOMPARE(contextMenuOf(136), singleSelectionMenu);
+    QCOMPARE(contextMenuOf(contextMenuOneHotspot), singleSelectionMenu);
     QCOMPARE(contextMenuOf(99), nullptr);
-    QCOMPARE(singleSelectionMenu->actions().at(2), menusAction(903));
+    QCOMPARE(singleSelectionMenu->actions().at(2), menusAction(cmdUndo));
     QMenu *align = multipleSelectionMenu->actions().at(7)->menu();
     QCOMPARE(itemsOf(align), tableTexts(commandAlignMenu));
-    QCOMPARE(align->actions().at(0), menusAction(125));
+    QCOMPARE(align->actions().at(0), menusAction(cmdAlignTop));
     // Choosing an item runs its command.
     singleSelectionMenu->actions().at(0)->trigger();
-    QCOMPARE(received, (std::vector<unsigned>{151}));
+    QCOMPARE(received, (std::vector<unsigned>{cmdProperties}));
   }
 
   void enableMenusGraysTheFirstThreePullDowns() {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "editor/commandids.h"
 #include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/selection.h"
@@ -368,14 +369,14 @@ TEST_F(EditorTest, AlignMovesEachHotspotToTheSelectionsEdge) {
     int action;
     std::vector<FPOINT> first, second;
   } cases[] = {
-      {125, {{10, 5}, {20, 15}}, {{30, 5}, {40, 15}}},
-      {126, {{10, 10}, {20, 20}}, {{30, 10}, {40, 20}}},
-      {127, {{10, 10}, {20, 20}}, {{10, 5}, {20, 15}}},
-      {128, {{30, 10}, {40, 20}}, {{30, 5}, {40, 15}}},
-      {129, {{10, 5}, {20, 20}}, {{30, 5}, {40, 15}}},
-      {135, {{10, 10}, {20, 20}}, {{30, 5}, {40, 20}}},
-      {136, {{10, 10}, {20, 20}}, {{10, 5}, {40, 15}}},
-      {137, {{10, 10}, {40, 20}}, {{30, 5}, {40, 15}}},
+      {cmdAlignTop, {{10, 5}, {20, 15}}, {{30, 5}, {40, 15}}},
+      {cmdAlignBottom, {{10, 10}, {20, 20}}, {{30, 10}, {40, 20}}},
+      {cmdAlignLeft, {{10, 10}, {20, 20}}, {{10, 5}, {20, 15}}},
+      {cmdAlignRight, {{30, 10}, {40, 20}}, {{30, 5}, {40, 15}}},
+      {cmdExpandTop, {{10, 5}, {20, 20}}, {{30, 5}, {40, 15}}},
+      {cmdExpandBottom, {{10, 10}, {20, 20}}, {{30, 5}, {40, 20}}},
+      {cmdExpandLeft, {{10, 10}, {20, 20}}, {{10, 5}, {40, 15}}},
+      {cmdExpandRight, {{10, 10}, {40, 20}}, {{30, 5}, {40, 15}}},
   };
   for (const auto &tc : cases) {
     undoPurge();
@@ -403,22 +404,22 @@ TEST_F(EditorTest, ExpandHandlesCirclesAndHotspotsWithoutExtent) {
   int flat = addShape(polygon, {{0, 30}, {10, 30}, {20, 30}});  // no height
   int r = addRect(100, 0, 120, 100);
   selectOnly({c, flat, r});  // box (0, 0)-(120, 100)
-  Align(129);                // expand top
+  Align(cmdExpandTop);
   expectPoints(objects[c], {{50, 50}, {50, 100}});  // radius 50 reaches y = 0
   expectPoints(objects[flat], {{0, 30}, {10, 30}, {20, 30}});
   expectPoints(objects[r], {{100, 0}, {120, 100}});
-  Align(137);  // expand right
+  Align(cmdExpandRight);
   expectPoints(objects[c], {{50, 50}, {120, 50}});
   expectPoints(objects[flat], {{0, 30}, {60, 30}, {120, 30}});
   // A single hotspot is not aligned.
   selectOnly({r});
-  Align(125);
+  Align(cmdAlignTop);
   expectPoints(objects[r], {{100, 0}, {120, 100}});
   // A point-sized circle and a vertical line keep their size across.
   int dot = addCircle(5, 5, 5, 5);
   int line = addShape(polygon, {{7, 0}, {7, 10}, {7, 20}});
   selectOnly({dot, line, r});
-  Align(136);
+  Align(cmdExpandLeft);
   expectPoints(objects[dot], {{5, 5}, {5, 5}});
   expectPoints(objects[line], {{7, 0}, {7, 10}, {7, 20}});
   expectPoints(objects[r], {{5, 0}, {120, 100}});

@@ -13,8 +13,8 @@
 #include "editor/objects.h"
 
 // Every call the logic made into the windows, as "repaint 0", "url 3",
-// "check 302 1", "enable 903 0", "hint 5", "zoomout 2", "sensitivity 1",
-// "urlDismiss", "urlDefault", "urlDefaultDismiss", "toolbar".
+// "check ID 1", "enable ID 0" (ID a command's number), "hint 5", "zoomout 2",
+// "sensitivity 1", "urlDismiss", "urlDefault", "urlDefaultDismiss", "toolbar".
 extern std::vector<std::string> seamLog;
 
 class EditorTest : public ::testing::Test {
@@ -37,6 +37,14 @@ class EditorTest : public ::testing::Test {
   // Whether the log holds an entry, and how many times.
   static int logged(const std::string &entry);
   static void clearLog() { seamLog.clear(); }
+
+  // The log entries of a command's check mark and of its enabled state.
+  static std::string checkEntry(unsigned id, int checked) {
+    return "check " + std::to_string(id) + " " + std::to_string(checked);
+  }
+  static std::string enableEntry(unsigned id, int enabled) {
+    return "enable " + std::to_string(id) + " " + std::to_string(enabled);
+  }
 };
 
 #endif

@@ -20,8 +20,11 @@
 TEST_F(EditorTest, ToolCommandsShowTheirHintLeaveTheToolAndEnter) {
   struct {
     int id, hint, entered;
-  } cases[] = {{301, 3, polyPosition}, {302, 1, rectPosition}, {303, 2, circlePosition},
-               {902, 4, magicwandPosition}, {304, 6, editing}};
+  } cases[] = {{cmdPolygon, 3, polyPosition},
+               {cmdRectangle, 1, rectPosition},
+               {cmdCircle, 2, circlePosition},
+               {cmdMagicWand, 4, magicwandPosition},
+               {cmdTestEdit, 6, editing}};
   for (const auto &tc : cases) {
     clearLog();
     state = nostate;
@@ -33,8 +36,8 @@ TEST_F(EditorTest, ToolCommandsShowTheirHintLeaveTheToolAndEnter) {
   }
   // Switching tools unchecks the one left.
   clearLog();
-  toolCommand(301);
-  EXPECT_EQ(logged("check 304 0"), 1);
+  toolCommand(cmdPolygon);
+  EXPECT_EQ(logged(checkEntry(cmdTestEdit, 0)), 1);
   EXPECT_EQ(state, polyPosition);
 }
 
@@ -43,7 +46,10 @@ TEST_F(EditorTest, LeavingAToolDiscardsTheShapeUnderConstruction) {
     void (*enter)(int);
     int check;
     bool dialogHidden;
-  } cases[] = {{Poly, 301, true}, {Circle, 303, true}, {Rect, 302, true}, {Magicwand, 902, false}};
+  } cases[] = {{Poly, cmdPolygon, true},
+               {Circle, cmdCircle, true},
+               {Rect, cmdRectangle, true},
+               {Magicwand, cmdMagicWand, false}};
   for (const auto &tc : cases) {
     tc.enter(1);
     objects[objectsTotal].t = polygon;
@@ -84,13 +90,13 @@ TEST_F(EditorTest, LeavingTestAndEditUnselectsEverything) {
   SelectAll();
   pointSelect(&psel, 1);
   editingState = editingMoving;
-  toolCommand(302);
+  toolCommand(cmdRectangle);
   EXPECT_EQ(state, rectPosition);
   EXPECT_EQ(objectsSelected(), 0);
   EXPECT_EQ(lastObjectSelected, -1);
   EXPECT_EQ(pointsSelected(&psel), 0);
   EXPECT_EQ(editingState, editingNone);
-  EXPECT_EQ(logged("check 304 0"), 1);
+  EXPECT_EQ(logged(checkEntry(cmdTestEdit, 0)), 1);
 }
 
 TEST_F(EditorTest, PolygonClosesNearItsFirstVertexByZoomTolerance) {
@@ -302,37 +308,37 @@ TEST_F(EditorTest, TheEightPixelDragRule) {
 TEST_F(EditorTest, ContextMenusFollowTheSelection) {
   int r = addRect(0, 0, 10, 10);
   int p = addShape(polygon, {{20, 0}, {30, 0}, {30, 10}});
-  EXPECT_EQ(contextMenuResource(), 0);
+  EXPECT_EQ(contextMenuResource(), contextMenuNone);
   Edit(1);
-  EXPECT_EQ(contextMenuResource(), 0);
+  EXPECT_EQ(contextMenuResource(), contextMenuNone);
   // A mouse request over a hotspot with nothing selected selects it first.
   rightx = righty = 5;
-  EXPECT_EQ(contextMenuRequest(1), 136);
+  EXPECT_EQ(contextMenuRequest(1), contextMenuOneHotspot);
   EXPECT_EQ(lastObjectSelected, r);
   selectOnly({p});
   pointSelect(&psel, 0);
-  EXPECT_EQ(contextMenuResource(), 134);
+  EXPECT_EQ(contextMenuResource(), contextMenuPoints);
   pointSelect(&psel, 1);
-  EXPECT_EQ(contextMenuResource(), 135);
+  EXPECT_EQ(contextMenuResource(), contextMenuTwoPoints);
   pointSelect(&psel, 2);
-  EXPECT_EQ(contextMenuResource(), 134);
+  EXPECT_EQ(contextMenuResource(), contextMenuPoints);
   int x = 0, y = 0;
   ASSERT_TRUE(contextMenuImagePoint(&x, &y));
   EXPECT_EQ(x, 20);
   EXPECT_EQ(y, 0);
   selectOnly({r, p});
-  EXPECT_EQ(contextMenuResource(), 137);
+  EXPECT_EQ(contextMenuResource(), contextMenuSeveralHotspots);
   ASSERT_TRUE(contextMenuImagePoint(&x, &y));
   EXPECT_EQ(x, 15);
   EXPECT_EQ(y, 5);
   // Over empty image nothing is shown; the keyboard never selects.
   ObjectUnselect();
   rightx = righty = 100;
-  EXPECT_EQ(contextMenuRequest(1), 0);
+  EXPECT_EQ(contextMenuRequest(1), contextMenuNone);
   rightx = righty = 5;
-  EXPECT_EQ(contextMenuRequest(0), 0);
+  EXPECT_EQ(contextMenuRequest(0), contextMenuNone);
   state = rectPosition;
-  EXPECT_EQ(contextMenuRequest(1), 0);
+  EXPECT_EQ(contextMenuRequest(1), contextMenuNone);
 }
 
 TEST_F(EditorTest, HelpTopicsByState) {

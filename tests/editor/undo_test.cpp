@@ -13,6 +13,7 @@
 
 #include "app/settings.h"
 #include "editor/clipboard.h"
+#include "editor/commandids.h"
 #include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/props.h"
@@ -93,8 +94,8 @@ TEST_F(EditorTest, SavingSnapshotsTheHotspotAndMarksTheDocumentChanged) {
   EXPECT_EQ(undoLast->psel.total, 1);
   EXPECT_NE(undoLast->o.url, objects[r].url);
   EXPECT_STREQ(undoLast->o.url, "a.html");
-  EXPECT_EQ(logged("enable 903 1"), 1);
-  EXPECT_EQ(logged("enable 904 0"), 1);
+  EXPECT_EQ(logged(enableEntry(cmdUndo, 1)), 1);
+  EXPECT_EQ(logged(enableEntry(cmdRedo, 0)), 1);
   EXPECT_EQ(groupStart, nullptr);
 }
 
@@ -115,13 +116,13 @@ TEST_F(EditorTest, TwoPropertyEditsUndoneAndOneRedone) {
   EXPECT_STREQ(objects[r].url, "second");
   EXPECT_EQ(undoDepth(), 1);
   EXPECT_EQ(redoDepth(), 1);
-  EXPECT_EQ(logged("enable 903 1"), 1);
-  EXPECT_EQ(logged("enable 904 1"), 1);
+  EXPECT_EQ(logged(enableEntry(cmdUndo, 1)), 1);
+  EXPECT_EQ(logged(enableEntry(cmdRedo, 1)), 1);
   // A new change empties the redo list.
   clearLog();
   UrlOK("fourth", "", "", "", "", "", "");
   EXPECT_EQ(redoDepth(), 0);
-  EXPECT_EQ(logged("enable 904 0"), 1);
+  EXPECT_EQ(logged(enableEntry(cmdRedo, 0)), 1);
   redoRestore();  // nothing to redo
   EXPECT_STREQ(objects[r].url, "fourth");
 }
@@ -265,14 +266,14 @@ TEST_F(EditorTest, ZoomRecordsRestoreTheFactorAndLayTheViewOut) {
   undoRestore();
   EXPECT_EQ(scale, 2);
   EXPECT_EQ(logged("zoomout 2"), 1);
-  EXPECT_EQ(logged("enable 904 1"), 1);
+  EXPECT_EQ(logged(enableEntry(cmdRedo, 1)), 1);
   redoRestore();
   EXPECT_EQ(scale, 4);
   undoRestore();
   addRect(0, 0, 1, 1);
   clearLog();
   undoSave(undoChanged, 0);
-  EXPECT_EQ(logged("enable 904 0"), 1);
+  EXPECT_EQ(logged(enableEntry(cmdRedo, 0)), 1);
   EXPECT_EQ(redoLast, nullptr);
 }
 
@@ -308,8 +309,8 @@ TEST_F(EditorTest, UndoAndRedoRestoreTheEditingStateAndMarkChanges) {
   clearLog();
   undoRestore();
   EXPECT_EQ(state, editing);
-  EXPECT_EQ(logged("check 301 0"), 1);  // the polygon tool was left
-  EXPECT_EQ(logged("check 304 1"), 1);
+  EXPECT_EQ(logged(checkEntry(cmdPolygon, 0)), 1);  // the polygon tool was left
+  EXPECT_EQ(logged(checkEntry(cmdTestEdit, 1)), 1);
   EXPECT_EQ(lastObjectSelected, 0);
   EXPECT_STREQ(objects[0].url, "x");
   EXPECT_EQ(changed, 1);
@@ -527,7 +528,7 @@ TEST_F(EditorTest, ALongRandomSessionUndoesToTheStartAndRedoesToTheEnd) {
       if (kind == 0) {
         selectionDelete();
       } else if (kind == 3) {
-        Align(rnd(2) ? 125 + rnd(4) : 136);
+        Align(rnd(2) ? cmdAlignTop + rnd(4) : cmdExpandLeft);
       } else if (singleSelection()) {
         const int k = rnd(4);
         pointSelect(&psel, k);

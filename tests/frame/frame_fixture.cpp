@@ -71,7 +71,7 @@ void setUp() {
   hints.clear();
   urlAnswer = "http://example.com/";
   held = Qt::NoButton;
-  QVERIFY(InitInstance());
+  QVERIFY(frameCreate());
   frameKeysInstall();
   seams.url = [](int index, int) {
     urlRequests.push_back(index);

@@ -22,7 +22,7 @@ extern std::vector<int> urlRequests;
 extern const char *urlAnswer;
 extern std::vector<int> hints;  // first-time hints asked for
 
-// Makes the windows (InitInstance) and shows the frame.
+// Makes the windows (frameCreate) and shows the frame.
 void setUp();
 // Closes the document without asking and tears the windows down.
 void tearDown();

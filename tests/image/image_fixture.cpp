@@ -290,7 +290,7 @@ imageData *decodeMemory(const bytes &data, int decoder) {
   return im;
 }
 
-unsigned pixelAt(imageData *im, int x, int y) { return imageDataGetPixel(im, nullptr, x, y); }
+unsigned pixelAt(imageData *im, int x, int y) { return imageDataGetPixel(im, x, y); }
 
 std::string corpusDir() {
   const char *d = std::getenv("TILVANE_CORPUS_DIR");

@@ -17,7 +17,7 @@ namespace {
 
 imageData *makeEmpty(int w, int h) {
   unsigned char *header = imageHeaderCreate(w, h, &palette);
-  imageData *d = imageDataCreateFromDIB(nullptr, header, imageHeaderSize);
+  imageData *d = imageDataCreateFromHeader(header, imageHeaderSize);
   std::free(header);
   return d;
 }
@@ -175,7 +175,7 @@ TEST(ImageData, CreationFailures) {
   EXPECT_EQ(makeEmpty(0, 10), nullptr);
   EXPECT_EQ(makeEmpty(10, 0), nullptr);
   EXPECT_EQ(makeEmpty(-5, 10), nullptr);
-  EXPECT_EQ(imageDataCreateFromDIB(nullptr, nullptr, imageHeaderSize), nullptr);
+  EXPECT_EQ(imageDataCreateFromHeader(nullptr, imageHeaderSize), nullptr);
   long long old = imageDataPixelLimit;
   imageDataPixelLimit = 1000000;
   EXPECT_EQ(makeEmpty(1001, 1000), nullptr);
@@ -190,7 +190,7 @@ TEST(ImageData, CreationFailures) {
   std::memcpy(&bi, h, sizeof bi);
   bi.biHeight = -7;
   std::memcpy(h, &bi, sizeof bi);
-  d = imageDataCreateFromDIB(nullptr, h, imageHeaderSize);
+  d = imageDataCreateFromHeader(h, imageHeaderSize);
   ASSERT_TRUE(d);
   EXPECT_EQ(d->height, 7);
   imageDataDestroy(d);

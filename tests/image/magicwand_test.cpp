@@ -24,7 +24,7 @@ void makePicture(int w, int h, const std::function<unsigned(int, int)> &color) {
   setDisplayDepth(24);
   imageDataDestroy(id);
   unsigned char *header = imageHeaderCreate(w, h, &palette);
-  id = imageDataCreateFromDIB(nullptr, header, imageHeaderSize);
+  id = imageDataCreateFromHeader(header, imageHeaderSize);
   std::free(header);
   std::vector<unsigned char> row((size_t)w * 3 + 4);
   for (int y = 0; y < h; y++) {
@@ -202,7 +202,7 @@ TEST_F(Wand, FeatheringAcrossTileEdges) {
   unsigned r = 0, g = 0, b = 0;
   for (int y = 999; y <= 1001; y++)
     for (int x = 998; x <= 1000; x++) {
-      unsigned c = imageDataGetPixel(id, nullptr, x, y);
+      unsigned c = imageDataGetPixel(id, x, y);
       r += c & 255, g += (c >> 8) & 255, b += c >> 16;
     }
   EXPECT_EQ(featheredGetPixel(999, 1000), rgb(r / 9, g / 9, b / 9));

@@ -57,7 +57,7 @@ int main(int argc, char **argv) {
   menusCommandHook = printCommand;
   menusAcceleratorsInstall(&frame);
 
-  tb = toolbarCreate(nullptr, client, 0, 0);
+  tb = toolbarCreate(client, 0, 0);
   toolbarAddButtons(tb);
   menusInstall(tb);
   frame.resize(toolbarWidth(tb) + 20, 160);

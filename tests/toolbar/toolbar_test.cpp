@@ -119,7 +119,7 @@ class ToolbarTest : public QObject {
 
   void rebuild(int xoffs = 0, int yoffs = 0) {
     toolbarDestroy(tb);
-    tb = toolbarCreate(nullptr, host, xoffs, yoffs);
+    tb = toolbarCreate(host, xoffs, yoffs);
     QVERIFY(tb);
     QVERIFY(toolbarAddButtons(tb));
     host->t = tb;
@@ -179,7 +179,7 @@ class ToolbarTest : public QObject {
   }
 
   void itemsGrowAndMissingPicturesLeaveBlanks() {
-    toolbar *t = toolbarCreate(nullptr, host, 0, 0);
+    toolbar *t = toolbarCreate(host, 0, 0);
     QCOMPARE(t->itemsAllocated, 16);
     for (int i = 0; i < 40; i++) QVERIFY(toolbarAdd(t, i % 2 ? 4242 : 120, 823, 1000 + i, "tip"));
     QCOMPARE(t->itemsTotal, 40);
@@ -199,17 +199,17 @@ class ToolbarTest : public QObject {
   }
 
   void hitTestAtTheBoundaries() {
-    toolbarEnable(tb, 1028, MF_GRAYED);  // as with no document open
-    toolbarEnable(tb, 1029, MF_GRAYED);
-    toolbarEnable(tb, 202, MF_GRAYED);
+    toolbarEnable(tb, cmdSeparator, MF_GRAYED);  // as with no document open
+    toolbarEnable(tb, cmdSeparatorTools, MF_GRAYED);
+    toolbarEnable(tb, cmdSave, MF_GRAYED);
     struct Case {
       int x, y, index, right;
     } cases[] = {
         {0, 0, 0, 22},     {1, 10, 0, 22},     {22, 10, 0, 22},   {23, 10, 1, 44},
-        {44, 21, 1, 44},   {45, 10, 2, 66},    {89, 10, 4, -1},   // 202 is grayed
-        {110, 10, 4, -1},  {111, 10, -1, 0},   {120, 10, -1, 0},  // separator 1028, grayed
+        {44, 21, 1, 44},   {45, 10, 2, 66},    {89, 10, 4, -1},   // Save is grayed
+        {110, 10, 4, -1},  {111, 10, -1, 0},   {120, 10, -1, 0},  // cmdSeparator, grayed
         {121, 10, 6, 142}, {666, 10, 32, 666}, {645, 10, 32, 666},
-        {644, 10, 31, 644},  // separator 1030 stays usable
+        {644, 10, 31, 644},  // cmdSeparatorHelp stays usable
         {667, 10, -1, 0},  {5000, 10, -1, 0},  {10, 22, -1, 0},   {10, -1, -1, 0},
         {-1, 10, -1, 0},   {-500, 10, -1, 0},
     };
@@ -235,10 +235,10 @@ class ToolbarTest : public QObject {
 
   void pressAndReleaseRules() {
     // A click on Open.
-    QCOMPARE(toolbarDown(tb, 30, 10), 201u);
+    QCOMPARE(toolbarDown(tb, 30, 10), unsigned(cmdOpen));
     QCOMPARE(tb->which, 1);
     QCOMPARE(tb->items[1].depressed, 1);
-    QCOMPARE(toolbarUp(tb, 40, 12), 201u);
+    QCOMPARE(toolbarUp(tb, 40, 12), unsigned(cmdOpen));
     QCOMPARE(tb->which, -1);
     QCOMPARE(depressedCount(tb), 0);
     // Dragged off onto Save, or off the strip: no command, nothing left sunken.
@@ -252,18 +252,18 @@ class ToolbarTest : public QObject {
     toolbarDown(tb, 0, 0);
     QCOMPARE(toolbarUp(tb, -3, 5), 0u);
     // Separators, the space below the strip and disabled buttons press nothing.
-    toolbarEnable(tb, 202, MF_GRAYED);
+    toolbarEnable(tb, cmdSave, MF_GRAYED);
     for (QPoint p : {QPoint(115, 10), QPoint(30, 22), QPoint(30, 60), QPoint(100, 10), QPoint(700, 5)}) {
       QCOMPARE(toolbarDown(tb, p.x(), p.y()), 0u);
       QCOMPARE(tb->which, -1);
       QCOMPARE(depressedCount(tb), 0);
       QCOMPARE(toolbarUp(tb, p.x(), p.y()), 0u);
     }
-    toolbarEnable(tb, 202, MF_DISABLED);
+    toolbarEnable(tb, cmdSave, MF_DISABLED);
     QCOMPARE(toolbarDown(tb, 100, 10), 0u);
-    toolbarEnable(tb, 202, MF_ENABLED);
-    QCOMPARE(toolbarDown(tb, 100, 10), 202u);
-    QCOMPARE(toolbarUp(tb, 100, 10), 202u);
+    toolbarEnable(tb, cmdSave, MF_ENABLED);
+    QCOMPARE(toolbarDown(tb, 100, 10), unsigned(cmdSave));
+    QCOMPARE(toolbarUp(tb, 100, 10), unsigned(cmdSave));
     // A release with nothing pressed.
     QCOMPARE(toolbarUp(tb, 30, 10), 0u);
     // A press that missed forgets an earlier press whose release never came.
@@ -276,25 +276,25 @@ class ToolbarTest : public QObject {
     toolbarDown(tb, 8, 10);
     QCOMPARE(depressedCount(tb), 1);
     QCOMPARE(tb->items[0].depressed, 1);
-    QCOMPARE(toolbarUp(tb, 8, 10), 2100u);
+    QCOMPARE(toolbarUp(tb, 8, 10), unsigned(cmdNew));
     // A button disabled between press and release runs nothing.
     toolbarDown(tb, 30, 10);
-    toolbarEnable(tb, 201, MF_GRAYED);
+    toolbarEnable(tb, cmdOpen, MF_GRAYED);
     QCOMPARE(toolbarUp(tb, 30, 10), 0u);
     QCOMPARE(depressedCount(tb), 0);
   }
 
   void enableCheckAndClearReachEveryItemOfAnId() {
-    toolbarEnable(tb, 1028, MF_GRAYED);
+    toolbarEnable(tb, cmdSeparator, MF_GRAYED);
     int grayed = 0;
     for (int i = 0; i < tb->itemsTotal; i++) grayed += tb->items[i].enabled == MF_GRAYED;
     QCOMPARE(grayed, 3);
-    toolbarCheck(tb, 302, 1);
-    toolbarCheck(tb, 304, 1);
-    QCOMPARE(tb->items[indexOf(tb, 302)].checked, 1);
-    toolbarCheck(tb, 302, 0);
-    QCOMPARE(tb->items[indexOf(tb, 302)].checked, 0);
-    QCOMPARE(tb->items[indexOf(tb, 304)].checked, 1);
+    toolbarCheck(tb, cmdRectangle, 1);
+    toolbarCheck(tb, cmdTestEdit, 1);
+    QCOMPARE(tb->items[indexOf(tb, cmdRectangle)].checked, 1);
+    toolbarCheck(tb, cmdRectangle, 0);
+    QCOMPARE(tb->items[indexOf(tb, cmdRectangle)].checked, 0);
+    QCOMPARE(tb->items[indexOf(tb, cmdTestEdit)].checked, 1);
     toolbarCheck(tb, 9999, 1);  // no such item
     toolbarClear(tb);
     for (int i = 0; i < tb->itemsTotal; i++) QCOMPARE(tb->items[i].checked, 0);
@@ -335,7 +335,7 @@ class ToolbarTest : public QObject {
     QCOMPARE(overIndex(tb), 31);
     QCOMPARE(tooltipText, tb->items[32].tooltipText);
     // A disabled button shows neither mark nor tooltip.
-    toolbarEnable(tb, 201, MF_GRAYED);
+    toolbarEnable(tb, cmdOpen, MF_GRAYED);
     QCOMPARE(toolbarMove(tb, 30, 10), 0);
     QCOMPARE(overIndex(tb), -1);
     QVERIFY(!tb->tooltipWnd->isVisible());
@@ -394,10 +394,10 @@ class ToolbarTest : public QObject {
 
   void frameLinesAndPictures() {
     const QRgb bg = rgb(host->palette().color(QPalette::Base));
-    const int open = 1, save = 4, tools = indexOf(tb, 304), sep = 5;
-    toolbarEnable(tb, 202, MF_GRAYED);
+    const int open = 1, save = 4, tools = indexOf(tb, cmdTestEdit), sep = 5;
+    toolbarEnable(tb, cmdSave, MF_GRAYED);
     tb->items[open].over = 1;
-    toolbarCheck(tb, 304, 1);
+    toolbarCheck(tb, cmdTestEdit, 1);
     QImage img = paintStrip(tb);
     checkFrame(img, leftOf(tb, open), 0, 22, highPen, lowPen, bg);  // raised under the pointer
     checkFrame(img, leftOf(tb, 0), 0, 22, whitePen, whitePen, bg);  // flat
@@ -431,13 +431,13 @@ class ToolbarTest : public QObject {
     QTest::mouseMove(host, QPoint(30, 10));
     QTRY_COMPARE(overIndex(tb), 1);
     QTest::mouseClick(host, Qt::LeftButton, {}, QPoint(30, 10));
-    QCOMPARE(host->clicked, (std::vector<unsigned>{201}));
+    QCOMPARE(host->clicked, (std::vector<unsigned>{cmdOpen}));
     // Press, drag off onto another button, release: nothing runs.
     QTest::mousePress(host, Qt::LeftButton, {}, QPoint(30, 10));
     QCOMPARE(tb->items[1].depressed, 1);
     QTest::mouseMove(host, QPoint(100, 10));
     QTest::mouseRelease(host, Qt::LeftButton, {}, QPoint(100, 10));
-    QCOMPARE(host->clicked, (std::vector<unsigned>{201}));
+    QCOMPARE(host->clicked, (std::vector<unsigned>{cmdOpen}));
     QCOMPARE(depressedCount(tb), 0);
     // The right button presses nothing.
     QTest::mouseClick(host, Qt::RightButton, {}, QPoint(30, 10));
@@ -448,7 +448,7 @@ class ToolbarTest : public QObject {
     QTest::mouseClick(host, Qt::LeftButton, {}, zoom);
     QTest::mouseDClick(host, Qt::LeftButton, {}, zoom);
     QTest::mouseRelease(host, Qt::LeftButton, {}, zoom);
-    QCOMPARE(host->clicked, (std::vector<unsigned>{900, 900}));
+    QCOMPARE(host->clicked, (std::vector<unsigned>{cmdZoomIn, cmdZoomIn}));
     // The window's own painting shows the strip.
     const QImage shot = host->grab().toImage();
     checkPicture(shot, 0, 0, tb->items[0].bitmap);
@@ -456,7 +456,7 @@ class ToolbarTest : public QObject {
 
   void tooltipGoesWithItsOwnerWindow() {
     QWidget *owner = new QWidget;
-    toolbar *t = toolbarCreate(nullptr, owner, 0, 0);
+    toolbar *t = toolbarCreate(owner, 0, 0);
     QVERIFY(t->tooltipWnd);
     QCOMPARE(t->tooltipWnd->parentWidget(), owner);
     delete owner;

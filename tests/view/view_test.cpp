@@ -571,7 +571,7 @@ TEST_F(ViewTest, ScrolledPictureCacheMatchesAFreshDrawing) {
   bi.biPlanes = 1;
   bi.biBitCount = 24;
   std::memcpy(header, &bi, sizeof bi);
-  id = imageDataCreateFromDIB(nullptr, header, imageHeaderSize);
+  id = imageDataCreateFromHeader(header, imageHeaderSize);
   ASSERT_NE(id, nullptr);
   ASSERT_GT(id->cols, 1);
   std::vector<unsigned char> row(2300 * 3);
