@@ -248,7 +248,7 @@ void onClipboardChanged(void) {
 int loadLogoFile(const char *path) {
   if (!fileExists(path) || fileIsDirectory(path)) return 0;
   {
-    FILE *f = std::fopen(path, "rb");
+    FILE *f = wfileOpenRegularStream(path, nullptr);
     if (!f) return 0;
     unsigned char magic[2] = {0, 0};
     const size_t n = std::fread(magic, 1, 2, f);

@@ -19,6 +19,7 @@
 #include "html/strhack.h"
 #include "image/magicwand.h"
 #include "platform/platform.h"
+#include "wfile/wfile.h"
 
 const char *const updateFrequencies[7] = {"Daily",     "Weekly",   "Monthly", "Quarterly",
                                           "Annually",  "Never",    nullptr};
@@ -196,6 +197,7 @@ void readConfigLine(const char *line) {
       {"magicwandpoints=", &magicWandPoints},
       {"updatefrequency=", &updateFrequency},
       {"lastupdatecheck=", &lastUpdateCheck},
+      {"svgtimelimit=", &svgTimeLimit},
   };
   if (startsWith(line, "cern") || startsWith(line, "CERN")) {
     serverMapType = mapCERN;
@@ -228,6 +230,7 @@ void readConfigLine(const char *line) {
         // beyond 3 would make one trace take minutes, and a tolerance beyond
         // 765 (the largest colour difference) means the same as 765.
         if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps) magicWandClampSettings();
+        if (k.value == &svgTimeLimit) svgTimeLimit = svgTimeLimit < 1 ? 1 : svgTimeLimit > 86400 ? 86400 : svgTimeLimit;
         if (k.value == &magicWandTolerance)
           magicWandTolerance = magicWandTolerance < 0 ? 0 : magicWandTolerance > 765 ? 765 : magicWandTolerance;
         return;
@@ -239,7 +242,7 @@ void readConfigLine(const char *line) {
 void readConfig(void) {
   char path[1024];
   getIniFile(path, sizeof path, 0);
-  FILE *f = fopen(path, "rb");
+  FILE *f = wfileOpenRegularStream(path, nullptr);
   if (f) {
     char line[256];
     while (readLine(f, line, sizeof line)) readConfigLine(line);
@@ -298,6 +301,10 @@ int configText(char *out, int size) {
   // stays as it was.
   if (exactPage) {
     sprintfMax(line, sizeof line, "exactpage=%d\n", exactPage);
+    t += line;
+  }
+  if (svgTimeLimit != 30) {
+    sprintfMax(line, sizeof line, "svgtimelimit=%d\n", svgTimeLimit);
     t += line;
   }
   strcpyMax(out, size, t.c_str());

@@ -16,6 +16,7 @@
 #include "app/datadir.h"
 #include "html/pageio.h"
 #include "html/strhack.h"
+#include "wfile/wfile.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ bool sameName(const std::string &a, const char *b) {
 // The lines of a file (without their line ends); empty when it cannot be read.
 std::vector<std::string> readLines(const char *path) {
   std::vector<std::string> lines;
-  FILE *f = fopen(path, "rb");
+  FILE *f = wfileOpenRegularStream(path, nullptr);
   if (!f) return lines;
   std::string cur;
   int c;

@@ -13,6 +13,7 @@ int titleAsAlt = 1;
 int upgradeNoticeDisplayed = 0;
 int clickAsMouseOut = 0;
 int exactPage = 0;
+int svgTimeLimit = 30;
 int urlDialogX = 200, urlDialogY = 0;
 int magicWandTolerance = 32;
 int magicWandFeatherSteps = 2;
@@ -41,6 +42,7 @@ void settingsDefaults(void) {
   upgradeNoticeDisplayed = 0;
   clickAsMouseOut = 0;
   exactPage = 0;
+  svgTimeLimit = 30;
   urlDialogX = 200;
   urlDialogY = 0;
   magicWandTolerance = 32;

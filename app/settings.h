@@ -28,6 +28,7 @@ extern int updateFrequency;         // 1 (weekly): index into updateFrequencies
 extern int lastUpdateCheck;         // 0: day number of the last update check
 extern int exactPage;               // 0: 1 writes the page outside its map with the bytes it
                                     // was read from
+extern int svgTimeLimit;            // 30: seconds an SVG picture may take to draw (1-86400)
 
 // Puts every setting back to its default.
 void settingsDefaults(void);

@@ -69,7 +69,7 @@ int clipboardSaveSelection(void) {
   char folder[1024], path[1024];
   applicationGetTempDir(folder, sizeof folder);
   sprintfMax(path, sizeof path, "%s/clipboard.htm", folder);
-  FILE *f = std::fopen(path, "wb");
+  FILE *f = std::fopen(path, "wbe");
   if (!f) {
     platformMessageBox(nullptr, path, "Can't Create Temporary File", MB_OK | MB_ICONWARNING);
     return 0;

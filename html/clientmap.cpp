@@ -623,7 +623,8 @@ int savePage(void) {
                "The file %s has been changed by another program since Tilvane read it.\r\n"
                "Do you want to overwrite it with the page as Tilvane has it?",
                mapfilename);
-    if (platformMessageBox(nullptr, text, "Page Changed on Disk", MB_YESNO | MB_ICONWARNING) != IDYES)
+    if (platformMessageBox(nullptr, text, "Page Changed on Disk",
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
       return 0;
   }
   newPageSrcRelative(mapfilename);
@@ -657,8 +658,14 @@ int savePage(void) {
       LowMemory();
       return 0;
     }
+    // A save in place that could not put the old content back leaves the page
+    // changed, its old content in a backup that opening it again offers.
     sprintfMax(text, 16384,
-               "Tilvane could not save the file %s:\r\n%s.\r\nThe file on disk has not been changed.",
+               pageSaveKept[0] ? "Tilvane could not save the file %s:\r\n%s.\r\nThe file on disk may be "
+                                 "incomplete; Tilvane offers to restore its old content when the page is "
+                                 "opened again."
+                               : "Tilvane could not save the file %s:\r\n%s.\r\nThe file on disk has not "
+                                 "been changed.",
                mapfilename, reason);
     platformMessageBox(nullptr, text, "Can't Save File", MB_OK | MB_ICONWARNING);
     myfreeImpl(text);

@@ -30,6 +30,7 @@
 #include "image/imagedata.h"
 #include "image/loadimg.h"
 #include "platform/platform.h"
+#include "wfile/wfile.h"
 
 const char *const docflowTitle = "Tilvane 4.05";
 int (*webPageOrImageHook)(void) = nullptr;
@@ -66,7 +67,7 @@ void replaceString(char **field, const char *value) {
 // call); -1 when it cannot be opened or is not a regular file.
 int openRegular(const char *path) {
   if (!path || !*path) return -1;
-  int fd = open(path, O_RDONLY | O_NONBLOCK);
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -92,7 +93,7 @@ int regularOrMissing(const char *path) {
 // Whether a second holder keeps the page: it cannot be opened for reading, or
 // its exclusive lock is taken.
 int pageInUse(const char *path) {
-  int fd = open(path, O_RDONLY | O_NONBLOCK);
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return 1;
   int busy = 0;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -472,7 +473,7 @@ int OpenHtmlDocument(const char *path, const char *image) {
     const int error = errno;
     char text[1024];
     sprintfMax(text, sizeof text, "%s\r\nError Was:\r\n%s", inUseText,
-               !regular ? "That is not a regular file."
+               !regular ? pageNotRegularText
                : inUse  ? "The file is locked by another program (another Tilvane window may have it open)."
                         : std::strerror(error ? error : ENOENT));
     warn(text, "Can't Open File");
@@ -481,6 +482,8 @@ int OpenHtmlDocument(const char *path, const char *image) {
     return 0;
   }
   htmlFilePtr = f;
+  // A save of this page that did not finish may have left its old content.
+  pageRecoverOffer(pagePath.c_str(), htmlFilePtr);
 
   htmlResult r = pageFeed(hdoc, htmlFilePtr, &htmlFileCRLF);
   htmlLogErrorsEnd(hdoc);
@@ -959,7 +962,7 @@ std::vector<std::string> splitList(const std::string &s, char separator) {
 // The value of key in [section] of an INI-style desktop file, or "" (the first
 // occurrence wins, as the desktop-entry rules say).
 std::string iniValue(const std::string &file, const char *section, const char *key) {
-  FILE *f = std::fopen(file.c_str(), "rb");
+  FILE *f = wfileOpenRegularStream(file.c_str(), nullptr);
   if (!f) return "";
   char line[4096];
   bool inSection = false;

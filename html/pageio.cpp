@@ -1,8 +1,10 @@
-// pageio.cpp: reading a page into a document, writing a document, and the safe
-// replacement of a file on disk. Owns pageFaultStep, pageFaultErrno.
+// pageio.cpp: reading a page into a document, writing a document, the safe
+// replacement of a file on disk, and the recovery of a page whose save did not
+// finish. Owns pageFaultStep, pageFaultErrno, pageFaultKill, pageSaveKept.
 #include "html/pageio.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <climits>
 #include <ctime>
 #include <cstring>
@@ -17,9 +19,16 @@
 #include <unistd.h>
 
 #include "html/strhack.h"
+#include "platform/platform.h"
+#include "wfile/wfile.h"
 
 int pageFaultStep = pageFaultNone;
 int pageFaultErrno = 0;
+int pageFaultKill = 0;
+char pageSaveKept[1024] = "";
+const char *const pageNotRegularText =
+    "That is not a page file. Tilvane reads pages only from ordinary files, not from folders, devices "
+    "or pipes.";
 
 namespace {
 
@@ -165,10 +174,13 @@ std::string folderOf(const std::string &path) {
 }
 
 int faultAt(int stepId) {
-  if (pageFaultStep != stepId) return 0;
+  if (pageFaultKill || !(pageFaultStep & stepId)) return 0;
   errno = pageFaultErrno ? pageFaultErrno : EIO;
   return 1;
 }
+
+// Whether a test stops the save at this step, as a kill would.
+int killedAt(int stepId) { return pageFaultKill && (pageFaultStep & stepId); }
 
 }  // namespace
 
@@ -325,11 +337,11 @@ bool leftoverName(const char *name, const std::string &prefix) {
   return true;
 }
 
-// Removes the temporary files that saves of the file base killed before they
-// ended have left in folder: our own regular files of exactly that pattern, not
-// changed for a minute (a younger one may belong to a save still running).
-void removeLeftovers(const std::string &folder, const std::string &base) {
-  const std::string prefix = tempPrefix(folder, base, tempMark);
+// Removes the temporary files that saves killed before they ended have left
+// in folder under names that begin with prefix: our own regular files of
+// exactly that pattern, not changed for a minute (a younger one may belong to
+// a save still running).
+void removeLeftovers(const std::string &folder, const std::string &prefix) {
   DIR *dir = opendir(folder.c_str());
   if (!dir) return;
   const time_t now = time(nullptr);
@@ -403,11 +415,171 @@ int copyContent(int from, int to, off_t *copied) {
   return 1;
 }
 
+// The folder that keeps the backups of files whose own folder takes no new
+// file: $XDG_STATE_HOME/tilvane, or ~/.local/state/tilvane; made when missing
+// and make is set. Empty when there is no home to put it in.
+std::string stateFolder(bool make) {
+  std::string top;
+  const char *xdg = std::getenv("XDG_STATE_HOME");
+  if (xdg && xdg[0] == '/') {
+    top = xdg;
+  } else {
+    const char *home = std::getenv("HOME");
+    if (!home || !*home) return std::string();
+    top = std::string(home) + "/.local/state";
+  }
+  std::string folder = top + "/tilvane";
+  if (make)
+    for (size_t at = 1; at <= folder.size(); at++)
+      if (at == folder.size() || folder[at] == '/') mkdir(folder.substr(0, at).c_str(), 0700);
+  return folder;
+}
+
+// The start of the names under which the state folder keeps a file's backups:
+// the file's absolute path with "%" written "%25" and "/" written "%2F", so
+// that the name tells the page. A path too long for one name keeps its end,
+// after a hash of the whole path.
+std::string statePrefix(const std::string &folder, const std::string &target, const char *mark) {
+  std::string full = target;
+  if (full.empty() || full[0] != '/') {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd)) full = std::string(cwd) + "/" + full;
+  }
+  std::string escaped;
+  for (char c : full) {
+    if (c == '%')
+      escaped += "%25";
+    else if (c == '/')
+      escaped += "%2F";
+    else
+      escaped += c;
+  }
+  long limit = pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (limit <= 0) limit = NAME_MAX;
+  const size_t room = static_cast<size_t>(limit) - std::strlen(mark) - 6;
+  if (escaped.size() > room) {
+    unsigned long long h = 1469598103934665603ULL;
+    for (unsigned char c : full) {
+      h ^= c;
+      h *= 1099511628211ULL;
+    }
+    char hash[24];
+    std::snprintf(hash, sizeof hash, "%016llx-", h);
+    size_t from = escaped.size() - (room - std::strlen(hash));
+    while (from < escaped.size() && (static_cast<unsigned char>(escaped[from]) & 0xC0) == 0x80) from++;
+    escaped = hash + escaped.substr(from);
+  }
+  return escaped + mark;
+}
+
+void syncFolder(const std::string &folder) {
+  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+}
+
+// Whether a running save holds the backup (it keeps it locked while it runs).
+bool backupInUse(const std::string &p) {
+  int fd = open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool busy = flock(fd, LOCK_SH | LOCK_NB) != 0;
+  close(fd);
+  return busy;
+}
+
+struct backupFile {
+  std::string path;
+  struct stat st;
+};
+
+// The backups of the file target, beside it and in the state folder: our own
+// regular files named as saveInPlace names them, not held by a running save.
+std::vector<backupFile> backupsOf(const std::string &target) {
+  std::vector<backupFile> found;
+  const std::string folder = folderOf(target);
+  size_t slash = target.rfind('/');
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  const std::string state = stateFolder(false);
+  const std::pair<std::string, std::string> places[] = {
+      {folder, tempPrefix(folder, base, backupMark)},
+      {state, state.empty() ? std::string() : statePrefix(state, target, backupMark)}};
+  for (const auto &place : places) {
+    if (place.first.empty() || place.second.empty()) continue;
+    DIR *dir = opendir(place.first.c_str());
+    if (!dir) continue;
+    while (dirent *e = readdir(dir)) {
+      if (!leftoverName(e->d_name, place.second)) continue;
+      backupFile b;
+      b.path = place.first + "/" + e->d_name;
+      if (lstat(b.path.c_str(), &b.st) != 0 || !S_ISREG(b.st.st_mode) || b.st.st_uid != geteuid()) continue;
+      if (backupInUse(b.path)) continue;
+      found.push_back(b);
+    }
+    closedir(dir);
+  }
+  return found;
+}
+
+void removeBackups(const std::string &target) {
+  for (const backupFile &b : backupsOf(target)) {
+    unlink(b.path.c_str());
+    syncFolder(folderOf(b.path));
+  }
+}
+
+// Makes the backup of the file open at fd. Its content goes to a new file,
+// named as a temporary file and locked while the save runs; once synced, that
+// file takes its backup name and the folder is synced, so that a backup under
+// its name is always whole. It is made beside the file, or in the state folder
+// when the file's folder takes no new file. 1 with *copy open on the backup;
+// 0 on failure (errno tells why); -1 when a test stops the save here.
+int makeBackup(int fd, const std::string &target, const std::string &folder, const std::string &base,
+               int *copy, std::string &backup, off_t *oldSize) {
+  std::string place = folder, temp = folder + "/" + tempPrefix(folder, base, tempMark);
+  backup = folder + "/" + tempPrefix(folder, base, backupMark);
+  std::vector<char> name(temp.begin(), temp.end());
+  name.insert(name.end(), {'X', 'X', 'X', 'X', 'X', 'X', 0});
+  *copy = faultAt(pageFaultCreate) ? -1 : mkostemp(name.data(), O_CLOEXEC);
+  if (*copy < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    place = stateFolder(true);
+    if (place.empty()) return 0;
+    temp = place + "/" + statePrefix(place, target, tempMark);
+    backup = place + "/" + statePrefix(place, target, backupMark);
+    name.assign(temp.begin(), temp.end());
+    name.insert(name.end(), {'X', 'X', 'X', 'X', 'X', 'X', 0});
+    *copy = faultAt(pageFaultCreate) ? -1 : mkostemp(name.data(), O_CLOEXEC);
+  }
+  if (*copy < 0) return 0;
+  backup += name.data() + temp.size();
+  flock(*copy, LOCK_EX | LOCK_NB);
+  if (killedAt(pageFaultCreate)) {
+    std::vector<char> half(4096);
+    ssize_t got = pread(fd, half.data(), half.size(), 0);
+    if (got > 0) writeAll(*copy, half.data(), static_cast<size_t>(got / 2 + 1), 0);
+    return -1;
+  }
+  if (!copyContent(fd, *copy, oldSize) || fsync(*copy) != 0 || rename(name.data(), backup.c_str()) != 0) {
+    int why = errno;
+    close(*copy);
+    *copy = -1;
+    unlink(name.data());
+    errno = why;
+    return 0;
+  }
+  syncFolder(place);
+  return killedAt(pageFaultRename) ? -1 : 1;
+}
+
 // Writes the new content into the file itself. This keeps what a new file
 // could not: the other names of a file with hard links, an owner or group that
-// the user cannot give. The old content goes first to a backup beside the
-// file, so that a failure can put it back; should that fail too, the backup
-// stays.
+// the user cannot give, a place in a folder that takes no new file. The old
+// content goes first to a backup (makeBackup), which stays until the new
+// content is written and synced: a save that is stopped leaves either the old
+// file, or the new one, or a backup that the next opening offers to restore
+// (pageRecoverOffer). A failure puts the old content back; should that fail
+// too, the backup stays and pageSaveKept names it.
 int saveInPlace(const std::string &target, const std::string &folder, const std::string &base,
                 const struct stat &old, const char *data, size_t length, int crlf, FILE **stream,
                 char *reason, int reasonSize) {
@@ -430,24 +602,21 @@ int saveInPlace(const std::string &target, const std::string &folder, const std:
       return 0;
     }
   }
+  int copy = -1;
   auto finish = [&](int why) {
+    if (copy >= 0) close(copy);
     if (own) close(fd);
     setReason(reason, reasonSize, why);
     return 0;
   };
+  // A test's stop: everything stays as a killed process leaves it.
+  auto stopped = [&]() { return finish(EINTR); };
 
-  std::string backup = folder + "/" + tempPrefix(folder, base, backupMark) + "XXXXXX";
-  std::vector<char> name(backup.begin(), backup.end());
-  name.push_back(0);
-  int copy = faultAt(pageFaultCreate) ? -1 : mkstemp(name.data());
-  if (copy < 0) return finish(errno);
+  std::string backup;
   off_t oldSize = 0;
-  if (!copyContent(fd, copy, &oldSize) || fsync(copy) != 0) {
-    int why = errno;
-    close(copy);
-    unlink(name.data());
-    return finish(why);
-  }
+  int made = makeBackup(fd, target, folder, base, &copy, backup, &oldSize);
+  if (made < 0) return stopped();
+  if (!made) return finish(errno);
 
   std::string converted;
   if (crlf) {
@@ -459,29 +628,40 @@ int saveInPlace(const std::string &target, const std::string &folder, const std:
     data = converted.data();
     length = converted.size();
   }
+  if (killedAt(pageFaultWrite)) {
+    writeAll(fd, data, length / 2, 0);
+    return stopped();
+  }
   int why = 0;
   if (faultAt(pageFaultWrite) || !writeAll(fd, data, length, 0) ||
       ftruncate(fd, static_cast<off_t>(length)) != 0)
     why = errno ? errno : EIO;
+  else if (killedAt(pageFaultSync))
+    return stopped();
   else if (faultAt(pageFaultSync) || fsync(fd) != 0)
     why = errno ? errno : EIO;
   if (why) {
-    bool restored = copyContent(copy, fd, nullptr) && ftruncate(fd, oldSize) == 0 && fsync(fd) == 0;
-    close(copy);
+    bool restored = !faultAt(pageFaultRestore) && copyContent(copy, fd, nullptr) &&
+                    ftruncate(fd, oldSize) == 0 && fsync(fd) == 0;
     if (restored) {
-      unlink(name.data());
+      unlink(backup.c_str());
+      syncFolder(folderOf(backup));
       return finish(why);
     }
+    // The backup stays, unlocked once closed, for the next opening to offer.
     finish(why);
+    strcpyMax(pageSaveKept, sizeof pageSaveKept, backup.c_str());
     if (reason && reasonSize > 0) {
       char kept[PATH_MAX + 64];
-      sprintfMax(kept, sizeof kept, "%s (the old content is kept in %s)", std::strerror(why), name.data());
+      sprintfMax(kept, sizeof kept, "%s (the old content is kept in %s)", std::strerror(why), backup.c_str());
       strcpyMax(reason, reasonSize, kept);
     }
     return 0;
   }
+  unlink(backup.c_str());
+  syncFolder(folderOf(backup));
   close(copy);
-  unlink(name.data());
+  copy = -1;
 
   if (!own) {
     std::rewind(*stream);
@@ -496,6 +676,17 @@ int saveInPlace(const std::string &target, const std::string &folder, const std:
   return 1;
 }
 
+// Removes the temporary files of killed saves of the file target, beside it
+// and in the state folder.
+void removeAllLeftovers(const std::string &target) {
+  const std::string folder = folderOf(target);
+  size_t slash = target.rfind('/');
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  removeLeftovers(folder, tempPrefix(folder, base, tempMark));
+  const std::string state = stateFolder(false);
+  if (!state.empty()) removeLeftovers(state, statePrefix(state, target, tempMark));
+}
+
 }  // namespace
 
 void pageRemoveLeftovers(const char *path) {
@@ -503,8 +694,119 @@ void pageRemoveLeftovers(const char *path) {
   std::string target;
   int error = 0;
   if (!resolveTarget(path, target, &error)) return;
-  size_t slash = target.rfind('/');
-  removeLeftovers(folderOf(target), slash == std::string::npos ? target : target.substr(slash + 1));
+  removeAllLeftovers(target);
+}
+
+int pageBackupFind(const char *path, char *backup, int backupSize) {
+  if (backup && backupSize > 0) backup[0] = 0;
+  if (!path || !*path) return 0;
+  std::string target;
+  int error = 0;
+  if (!resolveTarget(path, target, &error)) return 0;
+  std::vector<backupFile> found = backupsOf(target);
+  if (found.empty()) return 0;
+  const backupFile *oldest = &found[0];
+  for (const backupFile &b : found) {
+    const bool earlier = b.st.st_mtim.tv_sec != oldest->st.st_mtim.tv_sec
+                             ? b.st.st_mtim.tv_sec < oldest->st.st_mtim.tv_sec
+                             : b.st.st_mtim.tv_nsec < oldest->st.st_mtim.tv_nsec;
+    if (earlier) oldest = &b;
+  }
+  strcpyMax(backup, backupSize, oldest->path.c_str());
+  return 1;
+}
+
+void pageBackupsRemove(const char *path) {
+  if (!path || !*path) return;
+  std::string target;
+  int error = 0;
+  if (resolveTarget(path, target, &error)) removeBackups(target);
+}
+
+int pageBackupRestore(FILE *stream, const char *backup, char *reason, int reasonSize) {
+  if (reason && reasonSize > 0) reason[0] = 0;
+  if (!stream || !backup) {
+    setReason(reason, reasonSize, EINVAL);
+    return 0;
+  }
+  const int fd = fileno(stream);
+  int from = open(backup, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (from < 0) {
+    setReason(reason, reasonSize, errno);
+    return 0;
+  }
+  off_t size = 0;
+  std::fflush(stream);
+  const bool ok = !faultAt(pageFaultRestore) && copyContent(from, fd, &size) && ftruncate(fd, size) == 0 &&
+                  fsync(fd) == 0;
+  const int why = errno ? errno : EIO;
+  close(from);
+  std::rewind(stream);
+  if (!ok) setReason(reason, reasonSize, why);
+  return ok ? 1 : 0;
+}
+
+namespace {
+
+// Whether two open files hold the same bytes.
+bool sameContent(int a, int b) {
+  struct stat sa, sb;
+  if (fstat(a, &sa) != 0 || fstat(b, &sb) != 0 || sa.st_size != sb.st_size) return false;
+  std::vector<char> x(1 << 16), y(1 << 16);
+  for (off_t at = 0; at < sa.st_size;) {
+    ssize_t n = pread(a, x.data(), x.size(), at);
+    if (n <= 0 || pread(b, y.data(), static_cast<size_t>(n), at) != n) return false;
+    if (std::memcmp(x.data(), y.data(), static_cast<size_t>(n)) != 0) return false;
+    at += n;
+  }
+  return true;
+}
+
+void fileTime(const char *p, char *out, int size) {
+  struct stat st;
+  struct tm local;
+  if (stat(p, &st) != 0 || !localtime_r(&st.st_mtime, &local) ||
+      std::strftime(out, static_cast<size_t>(size), "%Y-%m-%d %H:%M:%S", &local) == 0)
+    strcpyMax(out, size, "at an unknown time");
+}
+
+}  // namespace
+
+void pageRecoverOffer(const char *path, FILE *stream) {
+  char backup[PATH_MAX];
+  if (!stream || !pageBackupFind(path, backup, sizeof backup)) return;
+  // A backup that holds what the page holds (the save stopped before writing,
+  // or after writing the same bytes) has nothing to offer.
+  int copy = open(backup, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const bool same = copy >= 0 && sameContent(fileno(stream), copy);
+  if (copy >= 0) close(copy);
+  if (same) {
+    pageBackupsRemove(path);
+    return;
+  }
+  char pageTime[64], backupTime[64];
+  fileTime(path, pageTime, sizeof pageTime);
+  fileTime(backup, backupTime, sizeof backupTime);
+  std::vector<char> text(3 * PATH_MAX + 1024);
+  sprintfMax(text.data(), static_cast<int>(text.size()),
+             "A save of this page did not finish, so the page may be incomplete:\r\n%s (changed %s)\r\n"
+             "Tilvane kept the page as it was before that save:\r\n%s (written %s)\r\n\r\n"
+             "Do you want to restore the page from that copy? If you answer No, the page stays as it "
+             "is and the copy is removed.",
+             path, pageTime, backup, backupTime);
+  if (platformMessageBox(nullptr, text.data(), "Recover Page?", MB_YESNO | MB_ICONWARNING) != IDYES) {
+    pageBackupsRemove(path);
+    return;
+  }
+  char reason[256];
+  if (pageBackupRestore(stream, backup, reason, sizeof reason)) {
+    pageBackupsRemove(path);
+    return;
+  }
+  sprintfMax(text.data(), static_cast<int>(text.size()),
+             "Tilvane could not restore the page %s from %s:\r\n%s.\r\nThe copy is kept.", path, backup,
+             reason);
+  platformMessageBox(nullptr, text.data(), "Can't Restore Page", MB_OK | MB_ICONWARNING);
 }
 
 void pageStampTake(FILE *f, pageStamp *stamp) {
@@ -531,6 +833,7 @@ int pageStampChanged(const char *path, const pageStamp *stamp) {
 int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FILE **stream,
                  char *reason, int reasonSize) {
   if (reason && reasonSize > 0) reason[0] = 0;
+  pageSaveKept[0] = 0;
   if (!path || !*path) {
     setReason(reason, reasonSize, ENOENT);
     return 0;
@@ -557,16 +860,24 @@ int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FI
   std::string folder = folderOf(target);
   size_t slash = target.rfind('/');
   std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  removeLeftovers(folder, base);
-  if (existed && old.st_nlink > 1)
-    return saveInPlace(target, folder, base, old, data, length, crlf, stream, reason, reasonSize);
+  removeAllLeftovers(target);
+  // Once a save has finished, no backup of the file is left, not even those of
+  // earlier saves that did not finish.
+  auto inPlace = [&]() {
+    int ok = saveInPlace(target, folder, base, old, data, length, crlf, stream, reason, reasonSize);
+    if (ok) removeBackups(target);
+    return ok;
+  };
+  if (existed && old.st_nlink > 1) return inPlace();
 
   std::string temp = folder + "/" + tempPrefix(folder, base, tempMark) + "XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back(0);
 
-  int fd = faultAt(pageFaultCreate) ? -1 : mkstemp(name.data());
+  int fd = faultAt(pageFaultCreate) ? -1 : mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) {
+    // A folder that takes no new file: the file is written in place.
+    if (existed && (errno == EACCES || errno == EPERM)) return inPlace();
     setReason(reason, reasonSize, errno);
     return 0;
   }
@@ -593,7 +904,7 @@ int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FI
       // A new file would belong to someone else: write into the old one.
       close(fd);
       unlink(name.data());
-      return saveInPlace(target, folder, base, old, data, length, crlf, stream, reason, reasonSize);
+      return inPlace();
     }
     if ((old.st_mode & 07000) && fchmod(fd, old.st_mode & 07777) != 0) return fail(errno, nullptr);
     copyAttributes(target.c_str(), fd);
@@ -614,11 +925,8 @@ int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FI
 
   // The new content is complete and in place. A failure to sync the folder
   // cannot be undone any more, so it is not reported.
-  int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
+  syncFolder(folder);
+  removeBackups(target);
 
   if (stream) {
     if (*stream) std::fclose(*stream);
@@ -634,7 +942,8 @@ FILE *pageOpenLocked(const char *path, int *inUse) {
   if (inUse) *inUse = 0;
   if (!path) return nullptr;
   for (int attempt = 0; attempt < 10; attempt++) {
-    int fd = open(path, O_RDWR);
+    // Only a regular file: a pipe or device could block the open or the reading.
+    int fd = wfileOpenRegular(path, O_RDWR, nullptr);
     if (fd < 0) return nullptr;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
       if (inUse && (errno == EWOULDBLOCK || errno == EAGAIN)) *inUse = 1;

@@ -1,7 +1,8 @@
 // pageio.h: a page file and its document: reading a page into the reader the
 // way the editor does, writing a document out, and replacing a file on disk so
-// that the old file stays whole until the new one is complete. Owns
-// pageFaultStep, pageFaultErrno.
+// that the old file stays whole until the new one is complete, and offering a
+// page's backup when a save of it did not finish. Owns pageFaultStep,
+// pageFaultErrno, pageFaultKill, pageSaveKept.
 #ifndef TILVANE_PAGEIO_H
 #define TILVANE_PAGEIO_H
 
@@ -48,17 +49,26 @@ int pageWriteBuffer(FILE *out, const char *data, size_t length, int crlf);
 // short when the name would be too long), which is flushed and synced and then
 // renamed over the old one, keeping its permissions, owner, group and extended
 // attributes (access control lists included); a symbolic link is followed and
-// its target replaced. A file with other hard links, or whose owner or group a
-// new file cannot have, is written in place instead, after its old content has
-// been copied beside it so that a failure can restore it. A file that may not
-// be written (no write permission at all, or none for the user) is refused
-// with EACCES. Temporary files that killed saves of this file left behind are
-// removed first (see pageRemoveLeftovers). When stream is given, the new file
-// is locked (flock, exclusive) before the rename, and on success *stream (the
-// old open file, or null) is closed and replaced by the new file open for
-// reading and writing (a stream that holds the file written in place is kept
-// and rewound). On failure nothing on disk changes, *stream stays as it was,
-// the result is 0 and reason holds the system's explanation.
+// its target replaced. A file with other hard links, whose owner or group a
+// new file cannot have, or whose folder takes no new file, is written in
+// place instead, after its old content has been copied to a backup (synced,
+// with its folder) that stays until the new content is written and synced:
+// ".NAME.tilvane~XXXXXX" beside the file, or, when its folder takes no new
+// file, "PATH.tilvane~XXXXXX" in the state folder ($XDG_STATE_HOME/tilvane or
+// ~/.local/state/tilvane), PATH being the file's absolute path with "%" as
+// "%25" and "/" as "%2F". A save stopped half way thus leaves the old file, the
+// new file, or a backup that pageRecoverOffer offers when the page is opened.
+// A file that may not be written (no write permission at all, or none for the
+// user) is refused with EACCES. Temporary files that killed saves of this file
+// left behind are removed first (see pageRemoveLeftovers), and a finished save
+// removes every backup of the file. When stream is given, the new file is
+// locked (flock, exclusive) before the rename, and on success *stream (the old
+// open file, or null) is closed and replaced by the new file open for reading
+// and writing (a stream that holds the file written in place is kept and
+// rewound). On failure the result is 0, *stream stays as it was and reason
+// holds the system's explanation; the file on disk is as it was, except when a
+// save in place could neither finish nor put the old content back: then
+// pageSaveKept names the backup that holds it (it is empty otherwise).
 int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FILE **stream,
                  char *reason, int reasonSize);
 
@@ -67,6 +77,22 @@ int pageSaveFile(const char *path, const char *data, size_t length, int crlf, FI
 // regular files named exactly as pageSaveFile names them for that file and
 // unchanged for a minute.
 void pageRemoveLeftovers(const char *path);
+
+// The backups of the file at path that saves in place which did not finish
+// have left (beside it or in the state folder), leaving out one that a running
+// save holds. pageBackupFind gives the oldest: 1 with its path in backup.
+// pageBackupsRemove removes them all.
+int pageBackupFind(const char *path, char *backup, int backupSize);
+void pageBackupsRemove(const char *path);
+// Writes the content of backup into the page open as stream, in place, and
+// syncs it; the stream is rewound. 1 on success, else 0 with the reason.
+int pageBackupRestore(FILE *stream, const char *backup, char *reason, int reasonSize);
+// When the page at path, open as stream, has a backup that holds other bytes,
+// asks "Recover Page?" naming both files and their times: Yes restores the
+// page from it, No keeps the page as it is; both remove the backups (a backup
+// that cannot be restored is kept, and says so). A backup that holds the
+// page's own bytes is removed without asking.
+void pageRecoverOffer(const char *path, FILE *stream);
 
 // What a page file was when it was read or last saved: its identity, size and
 // modification time. pageStampTake fills it from an open file (known is 0 when
@@ -89,10 +115,30 @@ int pageStampChanged(const char *path, const pageStamp *stamp);
 // cannot be opened; *inUse is set when another holder has the lock.
 FILE *pageOpenLocked(const char *path, int *inUse);
 
-// Fault injection for tests: when pageFaultStep names a step of pageSaveFile,
-// that step fails with pageFaultErrno.
-enum { pageFaultNone = 0, pageFaultCreate, pageFaultWrite, pageFaultSync, pageFaultRename };
+// What is said of a page that is not a regular file.
+extern const char *const pageNotRegularText;
+
+// Fault injection for tests: the steps of pageSaveFile named in pageFaultStep
+// (a set of the flags below) fail with pageFaultErrno. With pageFaultKill set,
+// a save in place stops at the first of them as a killed process would, with
+// nothing undone: while its backup is made (half of it written), right after
+// the backup took its name (pageFaultRename), half way through writing the new
+// content, or before syncing it. pageFaultRestore is the putting back of the
+// old content after a failure, and the restoring of a backup.
+enum {
+  pageFaultNone = 0,
+  pageFaultCreate = 1,
+  pageFaultWrite = 2,
+  pageFaultSync = 4,
+  pageFaultRename = 8,
+  pageFaultRestore = 16
+};
 extern int pageFaultStep;
 extern int pageFaultErrno;
+extern int pageFaultKill;
+
+// The backup that holds a file's old content after the last pageSaveFile
+// could neither finish nor put that content back; empty otherwise.
+extern char pageSaveKept[1024];
 
 #endif

@@ -88,12 +88,17 @@ int LoadAvif(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     avifMessage("there is not enough memory");
     return 0;
   }
-  for (int y = 0; y < height; y++) {
+  bool stopped = false;
+  for (int y = 0; y < height && !stopped; y++) {
     rgbaRowsPut(&rows, y, rgb.pixels + (size_t)y * rgb.rowBytes, 0, width);
-    loadProgress(y + 1, height);
+    stopped = !loadProgress(y + 1, height);
   }
   avifRGBImageFreePixels(&rgb);
   avifDecoderDestroy(decoder);
+  if (stopped) {
+    rgbaRowsEnd(&rows, 0);
+    return 0;
+  }
   *idP = rgbaRowsEnd(&rows, 1);
   return 1;
 }

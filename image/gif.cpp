@@ -79,7 +79,10 @@ void nextRow(rowCursor *r) {
   static const int passStep[4] = {8, 8, 4, 2};
   static const int passStart[4] = {0, 4, 2, 1};
   r->x = 0;
-  loadProgress(++r->rowsDone, r->height);
+  if (!loadProgress(++r->rowsDone, r->height)) {
+    r->finished = true;
+    return;
+  }
   if (!r->interlace) {
     r->y++;
   } else {
@@ -538,7 +541,10 @@ int ReadImage(oldrzImagePtr im, gifSource *source, int len, int height, int cmap
       row[x] = (unsigned char)v;
       if (++x >= len) {
         x = 0;
-        loadProgress(++rowsDone, height);
+        if (!loadProgress(++rowsDone, height)) {
+          finished = true;
+          break;
+        }
         if (!interlace) {
           y++;
         } else {
@@ -602,7 +608,7 @@ oldrzImagePtr oldrzImageCreateFromGifSource(gifSource *source) {
     if (width == 0 || height == 0) break;
     im = oldrzImageCreate(width, height);
     if (!im) {
-      source->tooLarge = 1;
+      source->tooLarge = (long long)width * height > imageDataPixelLimit ? 1 : 2;
       break;
     }
     im->interlace = (buf[8] & 0x40) ? 1 : 0;
@@ -641,9 +647,17 @@ int LoadGif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   oldrzImagePtr im = oldrzImageCreateFromGifSource(source);
   int tooLarge = source->tooLarge;
   std::free(source);
+  if (loadStopped()) {
+    if (im) oldrzImageDestroy(im);
+    return 0;
+  }
   if (!im) {
-    if (tooLarge) LowMemory();
-    else platformMessageBox(nullptr, "Not a Valid GIF File", "GIF Decoding Error", MB_OK | MB_ICONWARNING);
+    if (tooLarge == 1)
+      platformMessageBox(nullptr, "Image Too Large", "GIF Decoding Error", MB_OK | MB_ICONWARNING);
+    else if (tooLarge)
+      LowMemory();
+    else
+      platformMessageBox(nullptr, "Not a Valid GIF File", "GIF Decoding Error", MB_OK | MB_ICONWARNING);
     return 0;
   }
   unsigned char sourcep[256 * 4];

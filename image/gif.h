@@ -45,7 +45,7 @@ struct gifSource {
   unsigned int place[4096];    // where a non-interlaced image already holds the string
   unsigned long long packed[4096];  // a string of up to 8 indices, the first in the low byte, 0 above
   unsigned char string[4096];  // a decoded string that crosses the end of a row
-  int tooLarge;            // the image declared a size beyond the picture limit
+  int tooLarge;            // 1: the image declared a size beyond the picture limit; 2: memory ran out
   int invalid;             // the data held an LZW code size or an index out of range
 };
 

@@ -179,7 +179,7 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
 
   int W = (int)cinfo->image_width, H = (int)cinfo->image_height;
   if ((long long)W * H > imageDataPixelLimit) {
-    LowMemory();
+    platformMessageBox(nullptr, "Image Too Large", "JPEG Error", MB_OK | MB_ICONWARNING);
     std::longjmp(st->err.recovery, 1);
   }
   int xoff = 0, yoff = 0;
@@ -259,7 +259,7 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
       }
     }
     imageDataPushRow(st->made, y, filled ? canvas : st->row);
-    loadProgress(y + 1, H);
+    if (!loadProgress(y + 1, H)) std::longjmp(st->err.recovery, 1);
   }
   // Rows left undecoded (a picture placed lower on its canvas) are dropped
   // rather than reported as missing.

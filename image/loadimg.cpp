@@ -3,6 +3,7 @@
 // Owns sx, sy.
 #include "image/loadimg.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -32,14 +33,58 @@ int sx = 0, sy = 0;
 namespace {
 platformProgress loadWindow = nullptr;
 int loadPercent = 0;
+std::chrono::steady_clock::time_point loadLastPoll;
+char loadStopReason[128] = "";
+bool loading = false;  // LoadMyImage is running
+
+// Lets the window work; stops the load when its Cancel was pressed.
+int pollWindow(void) {
+  if (loadStopReason[0]) return 0;
+  loadLastPoll = std::chrono::steady_clock::now();
+  if (loadWindow && platform->progressPoll && platform->progressPoll(loadWindow)) loadStop("it was stopped");
+  return loadStopReason[0] ? 0 : 1;
+}
 }  // namespace
 
-void loadProgress(long long done, long long total) {
-  if (!loadWindow || total <= 0) return;
+int loadProgress(long long done, long long total) {
+  if (loadStopReason[0]) return 0;
+  if (!loadWindow || total <= 0) return 1;
   int percent = (int)(done * 100 / total);
-  if (percent == loadPercent || percent < 0 || percent > 100) return;
-  loadPercent = percent;
-  platform->progressUpdate(loadWindow, percent);
+  if (percent != loadPercent && percent >= 0 && percent <= 100) {
+    loadPercent = percent;
+    platform->progressUpdate(loadWindow, percent);
+    return pollWindow();
+  }
+  return loadPoll();
+}
+
+int loadPoll(void) {
+  if (loadStopReason[0]) return 0;
+  if (std::chrono::steady_clock::now() - loadLastPoll < std::chrono::milliseconds(50)) return 1;
+  return pollWindow();
+}
+
+void loadStop(const char *reason) {
+  if (!loadStopReason[0]) strcpyMax(loadStopReason, sizeof loadStopReason, reason && *reason ? reason : "it was stopped");
+}
+
+int loadStopped(void) { return loadStopReason[0] ? 1 : 0; }
+
+int loadRunning(void) { return loading ? 1 : 0; }
+
+void loadStoppedMessage(int decoder) {
+  // A stopped load fails with the loader's own box, saying why.
+  static const struct {
+    const char *kind, *title;
+  } boxes[] = {{"GIF", "GIF Decoding Error"}, {"JPEG", "JPEG Error"},          {"PNG", "PNG Decoding Error"},
+               {"BMP", "Unable to Load BMP"}, {"WebP", "Unable to Load WebP"}, {"AVIF", "Unable to Load AVIF"},
+               {"SVG", "Unable to Load SVG"}};
+  if (decoder < 0 || decoder > decoderSvg) decoder = decoderGif;
+  char text[256];
+  sprintfMax(text, sizeof text, "The %s picture cannot be shown: %s.", boxes[decoder].kind,
+             loadStopReason[0] ? loadStopReason : "it was stopped");
+  platformMessageBox(nullptr, text, boxes[decoder].title, MB_OK | MB_ICONWARNING);
+  loadStopReason[0] = 0;
 }
 
 int imageDecoderForName(const char *filename) {
@@ -191,7 +236,7 @@ int readRleRows(FILE *f, QImage *tile, unsigned bits, const unsigned char *table
 // or beyond 2 GB): Qt's reader then decides. A file cut short within its
 // pixels keeps the whole rows it holds; the rest is black.
 QImage *readBmpRows(const char *filename) {
-  FILE *f = std::fopen(filename, "rb");
+  FILE *f = wfileOpenRegularStream(filename, nullptr);
   if (!f) return nullptr;
   QImage *tile = nullptr;
   unsigned char *row = nullptr;
@@ -257,6 +302,10 @@ QImage *readBmpRows(const char *filename) {
       break;
     }
     for (long long i = 0; i < rows && !bad; i++) {
+      if (!loadProgress(i + 1, rows)) {
+        bad = true;
+        break;
+      }
       unsigned char *out = tile->scanLine((int)(height > 0 ? rows - 1 - i : i));
       if (ended || std::fread(row, 1, rowBytes, f) != rowBytes) {
         ended = true;
@@ -302,7 +351,9 @@ int LoadBmp(const char *filename, imageData **idP) {
     }
     return 1;
   }
+  if (loadStopped()) return 0;
   QImage picture;
+  bool tooLarge = false;
   {
     // The reader's own size limit is raised to the picture limit (4 bytes a pixel).
     long long limitMb = imageDataPixelLimit * 4 / (1024 * 1024) + 1;
@@ -310,8 +361,12 @@ int LoadBmp(const char *filename, imageData **idP) {
     QImageReader reader(QString::fromLocal8Bit(filename), "bmp");
     reader.setDecideFormatFromContent(false);
     QSize size = reader.size();
-    if (std::llabs((long long)size.width() * size.height()) <= imageDataPixelLimit)
-      picture = reader.read();
+    tooLarge = std::llabs((long long)size.width() * size.height()) > imageDataPixelLimit;
+    if (!tooLarge) picture = reader.read();
+  }
+  if (tooLarge) {
+    platformMessageBox(nullptr, "Image Too Large", "Unable to Load BMP", MB_OK | MB_ICONWARNING);
+    return 0;
   }
   if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0) {
     platformMessageBox(nullptr, "Not a valid BMP-format image.", "Unable to Load BMP",
@@ -364,12 +419,19 @@ int LoadMyImage(const char *filename) {
   std::memset(&info, 0, sizeof info);
   wfileStruct *in = wfileOpen(filename, "rb", &info);
   if (!in) {
-    modalPopup("Image file not found (or we don't have permission to open it).", 0, nullptr, nullptr);
+    modalPopup(std::strcmp(info.error, "Not a regular file") == 0
+                   ? "That is not a picture file. Tilvane reads pictures only from ordinary files, not "
+                     "from folders, devices or pipes."
+                   : "Image file not found (or we don't have permission to open it).",
+               0, nullptr, nullptr);
     return 0;
   }
   loadPercent = 0;
+  loadStopReason[0] = 0;
+  loading = true;
   loadWindow = platform->progressOpen(nullptr, "Loading Image...",
                                       "Please wait while the image is loaded.", "0% Complete");
+  loadLastPoll = std::chrono::steady_clock::now();
   int ok = 0;
   switch (decoder) {
     case decoderJpeg: ok = LoadJpeg(in, nullptr, &palette, &id); break;
@@ -383,6 +445,11 @@ int LoadMyImage(const char *filename) {
   wfileClose(in);
   if (loadWindow) platform->progressClose(loadWindow);
   loadWindow = nullptr;
+  loading = false;
+  if (loadStopReason[0]) {
+    loadStoppedMessage(decoder);
+    ok = 0;
+  }
   if (!ok || !id) {
     if (id) imageDataDestroy(id);
     id = nullptr;

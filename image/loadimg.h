@@ -1,7 +1,7 @@
 // loadimg.h: turning a picture file into the document's picture (id): the
 // decoder chosen by the file name's extension, the "Loading Image..." window,
 // the JPEG, PNG, BMP, WebP, AVIF and SVG loaders, and loadfiles, which loads a
-// page's map and picture together. Owns sx, sy.
+// page's map and picture together. Owns sx, sy, svgDrawInProcess.
 #ifndef TILVANE_LOADIMG_H
 #define TILVANE_LOADIMG_H
 
@@ -41,7 +41,12 @@ int LoadAvif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
 // An SVG is rendered at displayWidth x displayHeight when the page gives them
 // (not -1), else at its own width and height, else at its view box, against
 // white. It never reads anything but the stream: no outside files or addresses.
+// The drawing runs in a child process held to svgTimeLimit seconds and to a
+// bound on its memory, which the load's Cancel stops at once; with
+// svgDrawInProcess set (a fuzzer, which wants the drawing in its own process)
+// it runs in this process instead, without those limits.
 int LoadSvg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
+extern int svgDrawInProcess;
 
 // What the WebP, AVIF and SVG loaders share.
 // Reads the whole of `in` into *data; 0 (data partial) when the stream fails
@@ -69,7 +74,24 @@ void rgbaRowsPut(rgbaRows *r, int y, const unsigned char *rgba, int x0, int n);
 imageData *rgbaRowsEnd(rgbaRows *r, int keep);
 
 // Reports how far a decoder has got (done of total) to the "Loading Image..."
-// window while one is open.
-void loadProgress(long long done, long long total);
+// window while one is open, and lets the windows be drawn and the window's
+// Cancel be used (at every percent, and at least every 50 ms). 0 once the load
+// is to stop: the decoder then gives up at once, without a message of its own.
+int loadProgress(long long done, long long total);
+// The same for a decoder that waits without rows to count. 0 once the load is
+// to stop.
+int loadPoll(void);
+// Stops the load for a reason ("took longer than 30 seconds"): loadProgress and
+// loadPoll answer 0 from now on, and LoadMyImage says why the picture could not
+// be shown. Cancel stops it with the reason "stopped". loadStopped is 1 once
+// the load is to stop.
+void loadStop(const char *reason);
+int loadStopped(void);
+// Shows the box of the decoder's loader saying why the stopped load failed,
+// and clears the stop for the next load. LoadMyImage does this after a
+// stopped load; a decoder used without it (the SVG time limit) does it itself
+// when loadRunning is 0.
+void loadStoppedMessage(int decoder);
+int loadRunning(void);
 
 #endif

@@ -192,7 +192,7 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
           imageDataPushRow(st->made, (int)y, target ? target : st->out);
         }
       }
-      loadProgress(++done, total);
+      if (!loadProgress(++done, total)) png_longjmp(png, 2);
     }
   png_read_end(png, nullptr);
 

@@ -2,11 +2,17 @@
 // a bound), parsed from memory with no base file and the parser's safety
 // limits on, so that it refers to nothing outside itself, rendered against
 // white at the size the page shows it (in a child process, which the library
-// may abort), and pushed row by row into the tiles.
+// may abort, held to a time and a memory limit), and pushed row by row into
+// the tiles. Owns svgDrawInProcess.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 
 #include <cctype>
 #include <cerrno>
@@ -21,6 +27,7 @@
 #include <librsvg/rsvg.h>
 #include <zlib.h>
 
+#include "app/settings.h"
 #include "editor/view.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
@@ -28,12 +35,17 @@
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 
+int svgDrawInProcess = 0;
+
 namespace {
 
 const char *const svgTitle = "Unable to Load SVG";
 // The text of a picture, compressed or not, is held to this size.
 const size_t svgTextLimit = 64u << 20;
 const int svgSideLimit = 16384;
+// The memory the drawing child may take beyond what it starts with: room for
+// the largest picture (4 bytes a pixel) and for the drawing library's work.
+const unsigned long long svgChildMemory = 3ULL << 30;
 
 void svgMessage(const std::string &reason) {
   std::string text = "The SVG picture cannot be shown: " + reason;
@@ -152,9 +164,25 @@ bool writeAll(int fd, const void *data, size_t size) {
   return true;
 }
 
-bool readAll(int fd, void *data, size_t size) {
+// Reads exactly size bytes from the child. While it waits, the windows are
+// drawn and the load's Cancel is used (loadPoll); the drawing may take
+// svgTimeLimit seconds from its start. false when the child ended first, or
+// the load was stopped (loadStopped then tells).
+bool readAll(int fd, void *data, size_t size, std::chrono::steady_clock::time_point deadline) {
   char *p = static_cast<char *>(data);
   while (size > 0) {
+    if (!loadPoll()) return false;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      char reason[64];
+      std::snprintf(reason, sizeof reason, "it took longer than %d second%s", svgTimeLimit,
+                    svgTimeLimit == 1 ? "" : "s");
+      loadStop(reason);
+      return false;
+    }
+    pollfd ready = {fd, POLLIN, 0};
+    int r = poll(&ready, 1, 50);
+    if (r < 0 && errno != EINTR) return false;
+    if (r <= 0) continue;
     ssize_t n = read(fd, p, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
@@ -164,13 +192,26 @@ bool readAll(int fd, void *data, size_t size) {
   return true;
 }
 
+// Holds the drawing child to svgChildMemory beyond its present size.
+void limitChildMemory(void) {
+  unsigned long long pages = 0;
+  if (FILE *f = std::fopen("/proc/self/statm", "re")) {
+    if (std::fscanf(f, "%llu", &pages) != 1) pages = 0;
+    std::fclose(f);
+  }
+  const unsigned long long now = pages * (unsigned long long)sysconf(_SC_PAGESIZE);
+  rlimit limit;
+  limit.rlim_cur = limit.rlim_max = (rlim_t)(now + svgChildMemory);
+  setrlimit(RLIMIT_AS, &limit);
+}
+
 void sendFailure(int fd, const std::string &reason) {
   drawnHeader h = {0, 0, 0, (int32_t)reason.size()};
   if (writeAll(fd, &h, sizeof h)) writeAll(fd, reason.data(), reason.size());
 }
 
-// The child's work: parses and draws the file and sends the result to fd.
-void drawAndSend(const std::vector<unsigned char> &file, int fd) {
+// Parses and draws the file. A null result with the reason when it cannot.
+cairo_surface_t *draw(const std::vector<unsigned char> &file, std::string *reason) {
   // No base file: the library then loads nothing but data: addresses, so the
   // picture cannot reach outside files or the network.
   GInputStream *stream = g_memory_input_stream_new_from_data(file.data(), (gssize)file.size(), nullptr);
@@ -179,18 +220,21 @@ void drawAndSend(const std::vector<unsigned char> &file, int fd) {
       rsvg_handle_new_from_stream_sync(stream, nullptr, RSVG_HANDLE_FLAGS_NONE, nullptr, &error);
   g_object_unref(stream);
   if (!handle) {
-    sendFailure(fd, errorReason(error, "the file is damaged or is not an SVG file"));
-    return;
+    *reason = errorReason(error, "the file is damaged or is not an SVG file");
+    if (error) g_error_free(error);
+    return nullptr;
   }
   rsvg_handle_set_dpi(handle, 96.0);
   int width = 0, height = 0;
   if (!svgSize(handle, &width, &height)) {
-    sendFailure(fd, "it gives neither a size nor a view box");
-    return;
+    g_object_unref(handle);
+    *reason = "it gives neither a size nor a view box";
+    return nullptr;
   }
   if (width > svgSideLimit || height > svgSideLimit || (long long)width * height > imageDataPixelLimit) {
-    sendFailure(fd, "it is too large");
-    return;
+    g_object_unref(handle);
+    *reason = "it is too large";
+    return nullptr;
   }
   cairo_surface_t *surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
   cairo_t *cr = cairo_create(surface);
@@ -202,17 +246,59 @@ void drawAndSend(const std::vector<unsigned char> &file, int fd) {
     drawn = rsvg_handle_render_document(handle, cr, &viewport, &error);
   }
   cairo_destroy(cr);
+  g_object_unref(handle);
   if (!drawn || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    sendFailure(fd, errorReason(error, "there is not enough memory to draw it"));
-    return;
+    *reason = errorReason(error, "there is not enough memory to draw it");
+    if (error) g_error_free(error);
+    cairo_surface_destroy(surface);
+    return nullptr;
   }
   cairo_surface_flush(surface);
+  return surface;
+}
+
+// The child's work: draws the file and sends the result to fd.
+void drawAndSend(const std::vector<unsigned char> &file, int fd) {
+  std::string reason;
+  cairo_surface_t *surface = draw(file, &reason);
+  if (!surface) {
+    sendFailure(fd, reason);
+    return;
+  }
+  const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
   drawnHeader h = {1, width, height, 0};
   if (!writeAll(fd, &h, sizeof h)) return;
   const unsigned char *pixels = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
   for (int y = 0; y < height; y++)
     if (!writeAll(fd, pixels + (size_t)y * stride, (size_t)width * 4)) return;
+}
+
+// Draws the file in this process and makes the picture of it.
+int drawHere(const std::vector<unsigned char> &file, paletteInfo *pa, imageData **idP) {
+  std::string reason;
+  cairo_surface_t *surface = draw(file, &reason);
+  if (!surface) {
+    svgMessage(reason);
+    return 0;
+  }
+  const int width = cairo_image_surface_get_width(surface), height = cairo_image_surface_get_height(surface);
+  rgbaRows rows;
+  if (!rgbaRowsBegin(&rows, width, height, pa)) {
+    cairo_surface_destroy(surface);
+    svgMessage("there is not enough memory");
+    return 0;
+  }
+  const unsigned char *pixels = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  std::vector<unsigned char> rgba((size_t)width * 4);
+  for (int y = 0; y < height; y++) {
+    opaqueRow(rgba.data(), reinterpret_cast<const uint32_t *>(pixels + (size_t)y * stride), width);
+    rgbaRowsPut(&rows, y, rgba.data(), 0, width);
+  }
+  cairo_surface_destroy(surface);
+  *idP = rgbaRowsEnd(&rows, 1);
+  return 1;
 }
 
 }  // namespace
@@ -232,6 +318,7 @@ int LoadSvg(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     }
     file.swap(text);
   }
+  if (svgDrawInProcess) return drawHere(file, pa, idP);
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
     svgMessage("no process could be started to draw it");
@@ -243,6 +330,7 @@ int LoadSvg(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     // The child ends quietly however it ends: handlers the process installed
     // for crashes are not its business.
     for (int sig : {SIGPIPE, SIGABRT, SIGSEGV, SIGBUS, SIGILL, SIGFPE}) signal(sig, SIG_DFL);
+    limitChildMemory();
     drawAndSend(file, fds[1]);
     _exit(0);
   }
@@ -256,11 +344,12 @@ int LoadSvg(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
   drawnHeader h = {0, 0, 0, 0};
   rgbaRows rows;
   bool begun = false;
-  if (!readAll(fds[0], &h, sizeof h)) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(svgTimeLimit);
+  if (!readAll(fds[0], &h, sizeof h, deadline)) {
     failure = "the drawing library stopped on it";
   } else if (!h.ok) {
     std::string reason((size_t)(h.reasonLength > 0 && h.reasonLength < 4096 ? h.reasonLength : 0), '\0');
-    failure = readAll(fds[0], &reason[0], reason.size()) && !reason.empty() ? reason
+    failure = readAll(fds[0], &reason[0], reason.size(), deadline) && !reason.empty() ? reason
                                                                              : "the drawing library stopped on it";
   } else if (h.width <= 0 || h.height <= 0 || h.width > svgSideLimit || h.height > svgSideLimit) {
     failure = "the drawing library stopped on it";
@@ -270,13 +359,13 @@ int LoadSvg(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     std::vector<uint32_t> drawnRow((size_t)h.width);
     std::vector<unsigned char> rgba((size_t)h.width * 4);
     for (int y = 0; y < h.height && failure.empty(); y++) {
-      if (!readAll(fds[0], drawnRow.data(), (size_t)h.width * 4)) {
+      if (!readAll(fds[0], drawnRow.data(), (size_t)h.width * 4, deadline)) {
         failure = "the drawing library stopped on it";
         break;
       }
       opaqueRow(rgba.data(), drawnRow.data(), h.width);
       rgbaRowsPut(&rows, y, rgba.data(), 0, h.width);
-      loadProgress(y + 1, h.height);
+      if (!loadProgress(y + 1, h.height)) failure = "stopped";
     }
   }
   close(fds[0]);
@@ -286,7 +375,11 @@ int LoadSvg(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
   }
   if (!failure.empty()) {
     if (begun) rgbaRowsEnd(&rows, 0);
-    svgMessage(failure);
+    // A stopped load is told by LoadMyImage, with the reason.
+    if (!loadStopped())
+      svgMessage(failure);
+    else if (!loadRunning())
+      loadStoppedMessage(decoderSvg);
     return 0;
   }
   *idP = rgbaRowsEnd(&rows, 1);

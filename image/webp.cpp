@@ -81,7 +81,8 @@ int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
   for (; pushed < y0 && pushed < height; pushed++) rgbaRowsPut(&rows, pushed, nullptr, 0, 0);
   const uint8_t *bytes = frame.fragment.bytes;
   size_t left = frame.fragment.size, frameRows = 0;
-  while (status == VP8_STATUS_SUSPENDED && left > 0) {
+  bool stopped = false;
+  while (status == VP8_STATUS_SUSPENDED && left > 0 && !stopped) {
     size_t n = left < webpFeed ? left : webpFeed;
     status = WebPIAppend(decoder, bytes, n);
     bytes += n;
@@ -91,7 +92,7 @@ int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     if (rgba && (status == VP8_STATUS_OK || status == VP8_STATUS_SUSPENDED)) {
       for (; (int)frameRows < lastY && y0 + (int)frameRows < height; frameRows++, pushed++)
         rgbaRowsPut(&rows, y0 + (int)frameRows, rgba + frameRows * (size_t)stride, x0, w);
-      loadProgress(pushed, height);
+      stopped = !loadProgress(pushed, height);
     }
   }
   if (status == VP8_STATUS_OK)
@@ -101,9 +102,9 @@ int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
   WebPFreeDecBuffer(&config.output);
   WebPDemuxReleaseIterator(&frame);
   WebPDemuxDelete(demux);
-  if (status != VP8_STATUS_OK) {
+  if (stopped || status != VP8_STATUS_OK) {
     rgbaRowsEnd(&rows, 0);
-    webpMessage(webpReason(status));
+    if (!stopped) webpMessage(webpReason(status));
     return 0;
   }
   loadProgress(height, height);

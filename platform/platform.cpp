@@ -25,13 +25,7 @@ int consoleMessageBox(void *, const char *text, const char *title, unsigned flag
   std::string lines = text ? text : "";
   for (size_t at = lines.find("\r\n"); at != std::string::npos; at = lines.find("\r\n", at + 1)) lines.erase(at, 1);
   std::fprintf(stderr, "%s: %s\n", title ? title : "", lines.c_str());
-  switch (flags & MB_BUTTONMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-      return IDYES;
-    default:
-      return IDOK;
-  }
+  return platformDefaultAnswer(flags);
 }
 
 int consoleOpenFile(void *, const char *, const platformFileFilter *, int, const char *, unsigned,
@@ -84,6 +78,7 @@ platformProgress consoleProgressOpen(void *, const char *, const char *, const c
 }
 void consoleProgressUpdate(platformProgress, int) {}
 void consoleProgressClose(platformProgress) {}
+int consoleProgressPoll(platformProgress) { return 0; }
 
 const platformTable consoleTable = {
     consoleMessageBox,      consoleOpenFile,       consoleSaveFile,
@@ -91,7 +86,7 @@ const platformTable consoleTable = {
     consoleClipboardSetText, consoleClipboardGetText, consoleClipboardHasText,
     consoleStartProcess,    consoleOpenAddress,    consoleNow,
     consoleLocalTime,       consoleProgressOpen,   consoleProgressUpdate,
-    consoleProgressClose,
+    consoleProgressClose,   consoleProgressPoll,
 };
 
 }  // namespace
@@ -101,6 +96,19 @@ const platformTable *platform = &consoleTable;
 void platformInstall(const platformTable *table) { platform = table ? table : &consoleTable; }
 
 const platformTable *platformConsole(void) { return &consoleTable; }
+
+int platformDefaultAnswer(unsigned flags) {
+  const bool second = (flags & MB_DEFMASK) == MB_DEFBUTTON2;
+  switch (flags & MB_BUTTONMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return second ? IDNO : IDYES;
+    case MB_OKCANCEL:
+      return second ? IDCANCEL : IDOK;
+    default:
+      return IDOK;
+  }
+}
 
 int platformMessageBox(void *owner, const char *text, const char *title, unsigned flags) {
   return platform->messageBox(owner, text, title, flags);

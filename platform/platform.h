@@ -27,8 +27,10 @@ enum {
   MB_ICONQUESTION = 0x20,
   MB_ICONWARNING = 0x30,
   MB_ICONINFORMATION = 0x40,
+  MB_DEFBUTTON2 = 0x100,  // the second button is the default one, answered by Enter
   MB_BUTTONMASK = 0xF,
-  MB_ICONMASK = 0xF0
+  MB_ICONMASK = 0xF0,
+  MB_DEFMASK = 0xF00
 };
 enum { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
@@ -99,11 +101,15 @@ struct platformTable {
   void (*localTime)(struct tm *out);
 
   // The "Loading Image..." window: opened before a decoder runs, told how far it
-  // has got (0 to 100) while it runs, closed when it ends.
+  // has got (0 to 100) while it runs, closed when it ends. It has a Cancel
+  // button and takes the input while it is open; progressPoll lets it and the
+  // program's other windows be drawn and the button be used, and answers 1
+  // once Cancel was pressed (null in a table: no Cancel).
   platformProgress (*progressOpen)(void *owner, const char *title, const char *line1,
                                    const char *line2);
   void (*progressUpdate)(platformProgress progress, int percent);
   void (*progressClose)(platformProgress progress);
+  int (*progressPoll)(platformProgress progress);
 };
 
 // Where the Qt file dialogs open when their caller names no start (filled
@@ -119,9 +125,13 @@ extern const platformTable *platform;
 void platformInstall(const platformTable *table);
 
 // The console table: a message box prints "TITLE: TEXT" on standard error and
-// answers the first button of its set (OK, Yes); dialogs are cancelled, the
+// answers its default button (platformDefaultAnswer); dialogs are cancelled, the
 // clipboard is a string kept in memory, processes and addresses are not started.
 const platformTable *platformConsole(void);
+
+// The answer of a box's default button: its first, or its second with
+// MB_DEFBUTTON2.
+int platformDefaultAnswer(unsigned flags);
 
 // Shorthand used throughout the program.
 int platformMessageBox(void *owner, const char *text, const char *title, unsigned flags);

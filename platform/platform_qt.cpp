@@ -60,18 +60,19 @@ int qtMessageBox(void *owner, const char *text, const char *title, unsigned flag
     case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
   }
+  const bool second = (flags & MB_DEFMASK) == MB_DEFBUTTON2;
   switch (flags & MB_BUTTONMASK) {
     case MB_OKCANCEL:
       box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-      box.setDefaultButton(QMessageBox::Ok);
+      box.setDefaultButton(second ? QMessageBox::Cancel : QMessageBox::Ok);
       break;
     case MB_YESNO:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton(second ? QMessageBox::No : QMessageBox::Yes);
       break;
     case MB_YESNOCANCEL:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton(second ? QMessageBox::No : QMessageBox::Yes);
       break;
     default:
       box.setStandardButtons(QMessageBox::Ok);
@@ -264,6 +265,7 @@ struct progressWindow {
   QDialog *dialog;
   QLabel *line2;
   int percent;
+  bool cancelled;
 };
 
 platformProgress qtProgressOpen(void *owner, const char *title, const char *line1,
@@ -276,7 +278,15 @@ platformProgress qtProgressOpen(void *owner, const char *title, const char *line
   layout->addWidget(new QLabel(uiText(line1), p->dialog));
   p->line2 = new QLabel(uiText(line2), p->dialog);
   layout->addWidget(p->line2);
+  auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, p->dialog);
+  layout->addWidget(buttons);
   p->percent = 0;
+  p->cancelled = false;
+  QObject::connect(buttons, &QDialogButtonBox::rejected, p->dialog, [p]() { p->cancelled = true; });
+  QObject::connect(p->dialog, &QDialog::rejected, p->dialog, [p]() { p->cancelled = true; });
+  // The window takes the input while the load runs: the others are drawn but
+  // not used, so that nothing else starts in the middle of the load.
+  p->dialog->setWindowModality(Qt::ApplicationModal);
   p->dialog->show();
   p->dialog->raise();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -291,6 +301,13 @@ void qtProgressUpdate(platformProgress handle, int percent) {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+int qtProgressPoll(platformProgress handle) {
+  auto *p = static_cast<progressWindow *>(handle);
+  if (!p) return 0;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  return p->cancelled ? 1 : 0;
+}
+
 void qtProgressClose(platformProgress handle) {
   auto *p = static_cast<progressWindow *>(handle);
   if (!p) return;
@@ -303,6 +320,7 @@ const platformTable qtTable = {
     qtChooseColor,     qtChoose,           qtClipboardSetText, qtClipboardGetText,
     qtClipboardHasText, qtStartProcess,    qtOpenAddress,     qtNow,
     qtLocalTime,       qtProgressOpen,     qtProgressUpdate,  qtProgressClose,
+    qtProgressPoll,
 };
 
 }  // namespace

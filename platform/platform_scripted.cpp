@@ -23,16 +23,6 @@ std::string filterNames(const platformFileFilter *filters, int count) {
   return s;
 }
 
-int firstButton(unsigned flags) {
-  switch (flags & MB_BUTTONMASK) {
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-      return IDYES;
-    default:
-      return IDOK;
-  }
-}
-
 int sMessageBox(void *, const char *text, const char *title, unsigned flags) {
   scriptedShown s;
   s.kind = "message";
@@ -40,7 +30,7 @@ int sMessageBox(void *, const char *text, const char *title, unsigned flags) {
   s.text = text ? text : "";
   s.flags = flags;
   scripted.shown.push_back(s);
-  if (scripted.answers.empty()) return firstButton(flags);
+  if (scripted.answers.empty()) return platformDefaultAnswer(flags);
   int a = scripted.answers.front();
   scripted.answers.pop_front();
   return a;
@@ -181,11 +171,17 @@ void sProgressClose(platformProgress) {
   if (scripted.progressOpen > 0) scripted.progressOpen--;
 }
 
+int sProgressPoll(platformProgress) {
+  scripted.progressPolls++;
+  return scripted.progressCancelAt >= 0 && scripted.progressPolls > scripted.progressCancelAt;
+}
+
 const platformTable scriptedTable = {
     sMessageBox,       sOpenFile,         sSaveFile,     sChooseFolder,
     sChooseColor,      sChoose,           sClipboardSetText, sClipboardGetText,
     sClipboardHasText, sStartProcess,     sOpenAddress,  sNow,
     sLocalTime,        sProgressOpen,     sProgressUpdate, sProgressClose,
+    sProgressPoll,
 };
 
 }  // namespace

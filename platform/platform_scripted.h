@@ -21,8 +21,8 @@ struct scriptedShown {
 };
 
 struct scriptedPlatform {
-  // Answers, taken from the front. An empty queue gives the first button of the
-  // box (IDOK, IDYES) and a cancelled dialog.
+  // Answers, taken from the front. An empty queue gives the default button of
+  // the box (platformDefaultAnswer) and a cancelled dialog.
   std::deque<int> answers;          // message boxes
   std::deque<std::string> files;    // open and save dialogs; "" cancels
   std::deque<std::string> folders;  // folder chooser; "" cancels
@@ -47,6 +47,10 @@ struct scriptedPlatform {
   // Progress percentages reported while a progress window was open.
   std::vector<int> progress;
   int progressOpen = 0;  // windows currently open
+  // The progress window's Cancel: pressed once progressCancelAt polls have
+  // been answered (-1: never); progressPolls counts the polls.
+  int progressCancelAt = -1;
+  int progressPolls = 0;
 };
 
 extern scriptedPlatform scripted;

@@ -20,6 +20,7 @@
 #include "image/imagedata.h"
 #include "image/loadimg.h"
 #include "tools/tool.h"
+#include "wfile/wfile.h"
 
 namespace {
 
@@ -42,14 +43,14 @@ void naturalSize(const std::string &page, const char *src, int *w, int *h) {
   if (!src || !*src) return;
   std::string local = folderOf(page) + "/" + src;
   char *found = nullptr;
-  std::FILE *f = std::fopen(local.c_str(), "rb");
+  std::FILE *f = wfileOpenRegularStream(local.c_str(), nullptr);
   if (f) {
     std::fclose(f);
     found = mystrdupImpl("check", local.c_str());
   } else {
     found = ResolveURL(src, page.c_str());
   }
-  f = std::fopen(found, "rb");
+  f = wfileOpenRegularStream(found, nullptr);
   if (f) {
     std::fclose(f);
     paletteSetupDepth(&palette, 24);
@@ -83,9 +84,10 @@ int runCheck(int argc, char **argv) {
     std::fprintf(stderr, "usage: tilvane-map %s\n", usageText);
     return 2;
   }
-  std::FILE *in = std::fopen(page.c_str(), "rb");
+  int notRegular = 0;
+  std::FILE *in = wfileOpenRegularStream(page.c_str(), &notRegular);
   if (!in) {
-    std::fprintf(stderr, "%s: %s\n", page.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "%s: %s\n", page.c_str(), notRegular ? pageNotRegularText : std::strerror(errno));
     return 2;
   }
   htmlPtr doc = pageDocumentCreate();

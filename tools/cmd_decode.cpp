@@ -71,7 +71,7 @@ int runDecode(int argc, char **argv) {
     std::fprintf(stderr, "decode: cannot write %s\n", out);
     return 1;
   }
-  FILE *f = std::fopen(out, "wb");
+  FILE *f = std::fopen(out, "wbe");
   if (!f) {
     std::fprintf(stderr, "decode: cannot write %s\n", out);
     return 1;

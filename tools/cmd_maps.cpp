@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "app/settings.h"
 #include "editor/objects.h"
 #include "html/clientmap.h"
@@ -25,6 +27,7 @@
 #include "html/servermap.h"
 #include "html/strhack.h"
 #include "tools/tool.h"
+#include "wfile/wfile.h"
 
 namespace {
 
@@ -93,6 +96,12 @@ void setGlobal(char **field, const char *value) {
 // (read-only, or locked for writing when lock is set) stays in htmlFilePtr.
 int openPage(const char *path, const std::string &map, bool lock) {
   FILE *in = nullptr;
+  int notRegular = 0;
+  struct stat st;
+  if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+    std::fprintf(stderr, "%s: %s\n", path, pageNotRegularText);
+    return 0;
+  }
   if (lock) {
     int inUse = 0;
     in = pageOpenLocked(path, &inUse);
@@ -101,10 +110,10 @@ int openPage(const char *path, const std::string &map, bool lock) {
       return 0;
     }
   } else {
-    in = std::fopen(path, "rb");
+    in = wfileOpenRegularStream(path, &notRegular);
   }
   if (!in) {
-    std::fprintf(stderr, "%s: %s\n", path, std::strerror(errno));
+    std::fprintf(stderr, "%s: %s\n", path, notRegular ? pageNotRegularText : std::strerror(errno));
     return 0;
   }
   hdoc = pageDocumentCreate();

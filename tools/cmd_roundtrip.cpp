@@ -10,6 +10,7 @@
 
 #include "html/pageio.h"
 #include "tools/tool.h"
+#include "wfile/wfile.h"
 
 namespace {
 
@@ -43,9 +44,10 @@ int runRoundtrip(int argc, char **argv) {
     std::fprintf(stderr, "usage: tilvane-map roundtrip PAGE [OUT] [--exact]\n");
     return 2;
   }
-  FILE *in = std::fopen(argv[1], "rb");
+  int notRegular = 0;
+  FILE *in = wfileOpenRegularStream(argv[1], &notRegular);
   if (!in) {
-    std::fprintf(stderr, "%s: %s\n", argv[1], std::strerror(errno));
+    std::fprintf(stderr, "%s: %s\n", argv[1], notRegular ? pageNotRegularText : std::strerror(errno));
     return 1;
   }
   htmlPtr doc = pageDocumentCreate();

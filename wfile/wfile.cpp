@@ -180,18 +180,17 @@ int localOpen(wfileStruct *wf, const char *mode, wfileInfo *wfi) {
   if (update) flags |= O_RDWR;
   else if (mode[0] == 'w' || mode[0] == 'a') flags |= O_WRONLY;
   else flags |= O_RDONLY;
-  flags |= O_CLOEXEC;
   int attempts = wfi->retry ? 10 : 1;
   for (int i = 0; i < attempts; i++) {
     if (i > 0) usleep(25000);
-    int fd = ::open(wfi->path, flags, S_IRWXU);
-    if (fd < 0) continue;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-      // Directories are not read as streams.
-      ::close(fd);
-      break;
+    int notRegular = 0;
+    int fd = wfileOpenRegular(wfi->path, flags, &notRegular);
+    if (notRegular) {
+      // Folders, pipes and devices are not read as streams.
+      setError(wfi, "Not a regular file");
+      return 0;
     }
+    if (fd < 0) continue;
     wf->fd = fd;
     wf->readData = localRead;
     wf->readDataFrom = nullptr;
@@ -202,6 +201,46 @@ int localOpen(wfileStruct *wf, const char *mode, wfileInfo *wfi) {
 }
 
 }  // namespace
+
+int wfileOpenRegular(const char *path, int flags, int *notRegular) {
+  if (notRegular) *notRegular = 0;
+  if (!path) {
+    errno = EINVAL;
+    return -1;
+  }
+  int fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC, S_IRWXU);
+  if (fd < 0) {
+    // A pipe opened for writing without a reader, or a folder opened for writing.
+    if (errno == ENXIO || errno == EISDIR) {
+      struct stat st;
+      if (notRegular && stat(path, &st) == 0 && !S_ISREG(st.st_mode)) *notRegular = 1;
+    }
+    return -1;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    const int why = errno;
+    ::close(fd);
+    errno = why;
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    if (notRegular) *notRegular = 1;
+    ::close(fd);
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return -1;
+  }
+  if (!(flags & O_NONBLOCK)) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+FILE *wfileOpenRegularStream(const char *path, int *notRegular) {
+  int fd = wfileOpenRegular(path, O_RDONLY, notRegular);
+  if (fd < 0) return nullptr;
+  FILE *f = fdopen(fd, "rb");
+  if (!f) ::close(fd);
+  return f;
+}
 
 int urlHasProtocol(const char *s) {
   if (!s) return 0;

@@ -6,6 +6,8 @@
 #ifndef TILVANE_WFILE_H
 #define TILVANE_WFILE_H
 
+#include <cstdio>
+
 #include <sys/types.h>
 
 enum wfileType {
@@ -137,6 +139,9 @@ extern char wfileProxyPassword[256];
 extern char wfileMailServer[256];
 extern char wfileMailFrom[256];
 
+// A local file opens as a stream only when it is a regular file: the open does
+// not wait (a pipe or device never blocks it), and anything else is refused
+// with the error "Not a regular file".
 wfileStruct *wfileOpen(const char *url, const char *mode, wfileInfo *infoPtr);
 int wfileClose(wfileStruct *wf);
 int wfilePreClose(wfileStruct *wf);
@@ -151,6 +156,14 @@ int wfileReadLine(wfileStruct *in, char *s, int space);
 wfileInfo *wfileGetInfo(wfileStruct *wf);
 int urlHasProtocol(const char *s);
 int isRootedPath(const char *s);
+
+// Opens a local file with the open flags given (O_CLOEXEC is added) when it
+// is a regular file, without waiting for a pipe or device: the file is opened
+// with O_NONBLOCK, checked, and then made blocking again. -1 otherwise, with
+// errno set; *notRegular (when given) is set when the file exists but is not a
+// regular file. wfileOpenRegularStream does the same for reading ("rb").
+int wfileOpenRegular(const char *path, int flags, int *notRegular);
+FILE *wfileOpenRegularStream(const char *path, int *notRegular);
 
 // Opens a stream over bytes in memory (not copied; they must outlive the
 // stream). Used by tests, fuzz targets and the command-line companion to feed

@@ -183,6 +183,18 @@ TEST_F(Settings, HostileLinesAreHarmless) {
   readText(text);
   EXPECT_EQ(urlDialogX, 7);
   for (unsigned c : customColors) EXPECT_EQ(c, 0xFFFFFFu);
+  // A pipe or a device in place of the file is not read: the defaults stay.
+  alarm(30);  // a blocked read ends the test instead of hanging it
+  settingsDefaults();
+  unlink(home.iniFile().c_str());
+  ASSERT_EQ(mkfifo(home.iniFile().c_str(), 0600), 0);
+  readConfig();
+  EXPECT_EQ(urlDialogX, 200);
+  unlink(home.iniFile().c_str());
+  ASSERT_EQ(symlink("/dev/zero", home.iniFile().c_str()), 0);
+  readConfig();
+  EXPECT_EQ(urlDialogX, 200);
+  alarm(0);
 }
 
 TEST_F(Settings, WrittenInOrderAndReadBack) {
@@ -242,6 +254,27 @@ TEST_F(Settings, ExactPageIsOffByDefaultAndWrittenOnlyWhenChosen) {
   EXPECT_EQ(exactPage, 0);
   readConfig();
   EXPECT_EQ(exactPage, 1);
+}
+
+TEST_F(Settings, SvgTimeLimitIsReadWithinItsRangeAndWrittenWhenChosen) {
+  EXPECT_EQ(svgTimeLimit, 30);
+  const struct {
+    const char *line;
+    int value;
+  } cases[] = {{"svgtimelimit=5\n", 5}, {"svgtimelimit=0\n", 1}, {"svgtimelimit=999999\n", 86400}};
+  for (const auto &c : cases) {
+    readText(c.line);
+    EXPECT_EQ(svgTimeLimit, c.value) << c.line;
+  }
+  readText("svgtimelimit=5\n");
+  ASSERT_EQ(saveConfig(), 1);
+  EXPECT_NE(readFile(home.iniFile()).find("\nsvgtimelimit=5\n"), std::string::npos);
+  settingsDefaults();
+  readConfig();
+  EXPECT_EQ(svgTimeLimit, 5);
+  settingsDefaults();
+  ASSERT_EQ(saveConfig(), 1);
+  EXPECT_EQ(readFile(home.iniFile()).find("svgtimelimit"), std::string::npos);
 }
 
 TEST_F(Settings, ClientMapTypeIsStoredAsNcsaAndWhiteIsNotWritten) {

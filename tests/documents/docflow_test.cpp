@@ -227,6 +227,52 @@ TEST_F(DocflowTest, OpenPageWithItsOnlyImageAndMap) {
   EXPECT_EQ(titles.back(), "Tilvane 4.05");
 }
 
+TEST_F(DocflowTest, OpeningAPageWhoseSaveDidNotFinishOffersItsBackup) {
+  // A save in place (the page has a second name) stopped half way.
+  std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#m\">");
+  const std::string old = s.read(path);
+  ASSERT_EQ(link(path.c_str(), (s.root + "/site/other.html").c_str()), 0);
+  const std::string fresh = "<html><body><p>" + std::string(4000, 'x');
+  pageFaultKill = 1;
+  pageFaultStep = pageFaultWrite;
+  char reason[256];
+  EXPECT_FALSE(pageSaveFile(path.c_str(), fresh.data(), fresh.size(), 0, nullptr, reason, sizeof reason));
+  pageFaultKill = 0;
+  pageFaultStep = pageFaultNone;
+  ASSERT_NE(s.read(path), old);
+  scripted.answers.push_back(IDYES);
+  ASSERT_EQ(openThroughDialog(path), 1);
+  ASSERT_FALSE(scriptedMessages().empty());
+  EXPECT_EQ(scriptedMessages()[0].title, "Recover Page?");
+  EXPECT_EQ(s.read(path), old);
+  EXPECT_STREQ(maplocalname, "m");
+  char backup[1024];
+  EXPECT_EQ(pageBackupFind(path.c_str(), backup, sizeof backup), 0);
+}
+
+TEST_F(DocflowTest, ProgramsStartedInheritNoFileOfTheDocument) {
+  // The page and its lock, held by the editor from opening and after a save,
+  // stay with the editor: a program it starts (here one that lists where its
+  // descriptors lead) gets none of them.
+  std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#m\">");
+  ASSERT_EQ(openThroughDialog(path), 1);
+  char listing[] = "/tmp/tilvane-fds-XXXXXX";
+  int out = mkstemp(listing);
+  ASSERT_GE(out, 0);
+  close(out);
+  for (int save = 0; save < 2; save++) {
+    if (save) {
+      changed = 1;
+      ASSERT_EQ(Save(), 1);
+    }
+    ASSERT_EQ(std::system(("ls -l /proc/self/fd/ > " + std::string(listing)).c_str()), 0);
+    const std::string fds = s.read(listing);
+    EXPECT_NE(fds.find(listing), std::string::npos) << fds;  // the listing itself is seen
+    EXPECT_EQ(fds.find(s.root), std::string::npos) << fds;
+  }
+  unlink(listing);
+}
+
 TEST_F(DocflowTest, ImageListSkipsImagesWithoutSrcAndBindsTheChosenOne) {
   std::string path = page("site/page.html",
                           "<img alt=\"no source\">\n<img src=\"\">\n<img src=\"other.gif\">\n"
@@ -446,7 +492,7 @@ TEST_F(DocflowTest, PipesAndDevicesNeverBlockOpening) {
     scripted.shown.clear();
     EXPECT_EQ(OpenHtmlDocument(page, "p.png"), 0);
     EXPECT_EQ(scriptedLastMessage().title, "Can't Open File");
-    EXPECT_NE(scriptedLastMessage().text.find("That is not a regular file."), std::string::npos);
+    EXPECT_NE(scriptedLastMessage().text.find(pageNotRegularText), std::string::npos);
     EXPECT_FALSE(documentOpen());
   }
 
@@ -754,7 +800,7 @@ TEST_F(DocflowTest, APageChangedByAnotherProgramIsOverwrittenOnlyWhenTheUserSays
   std::fclose(other);
   const std::string theirs = s.read(path);
   changed = 1;
-  scripted.answers.push_back(IDNO);
+  // No answer queued: Enter takes the default button, which is No.
   EXPECT_EQ(saveDocument(), 0);
   ASSERT_EQ(scriptedMessages().size(), 1u);
   EXPECT_EQ(scriptedLastMessage().title, "Page Changed on Disk");

@@ -4,6 +4,9 @@
 // band, the handles, point dragging), adding and removing points, aligning,
 // undo and redo, zoom and scrolling, context menus, F1 help, the clipboard
 // notice, the private messages, and start-up with its one-time notice.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -177,6 +180,14 @@ void FrameTest::logoFromTheFilesFolder() {
   bad.close();
   scripted.shown.clear();
   ReloadLogo();
+  QCOMPARE(sx, 480);
+  QVERIFY(scriptedMessages().empty());
+  // Nor does a pipe of that name block the start.
+  QVERIFY(QFile::remove(dir.filePath(QStringLiteral("tilvane.jpg"))));
+  QCOMPARE(mkfifo(dir.filePath(QStringLiteral("tilvane.jpg")).toLocal8Bit().constData(), 0600), 0);
+  alarm(30);
+  ReloadLogo();
+  alarm(0);
   qunsetenv("TILVANE_FILES");
   QCOMPARE(sx, 480);
   QVERIFY(scriptedMessages().empty());

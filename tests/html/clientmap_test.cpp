@@ -366,6 +366,7 @@ class ClientSave : public MapTest {
     int crlf = 0;
     ASSERT_EQ(pageFeed(hdoc, htmlFilePtr, &crlf), htmlSuccess);
     htmlFileCRLF = crlf;
+    pageStampTake(htmlFilePtr, &htmlFileStamp);
     setGlobal(&mapfilename, pagePath.c_str());
     setGlobal(&maplocalname, name);
     ASSERT_EQ(LoadClientMap(hdoc, name), 1);
@@ -498,11 +499,25 @@ TEST_F(ClientSave, AFailedSaveKeepsTheOldFileAndTheChanges) {
     EXPECT_EQ(box.flags, static_cast<unsigned>(MB_OK | MB_ICONWARNING));
     EXPECT_NE(box.text.find(pagePath), std::string::npos) << box.text;
     EXPECT_NE(box.text.find(std::strerror(ENOSPC)), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("has not been changed"), std::string::npos) << box.text;
     std::fclose(htmlFilePtr);
     htmlFilePtr = nullptr;
     htmlDestroy(hdoc);
     hdoc = nullptr;
   }
+  // A page written in place whose old content cannot be put back after a
+  // failure is not said to be unchanged.
+  openSaved(old);
+  ASSERT_EQ(link(pagePath.c_str(), file("other.html").c_str()), 0);
+  addShape(circle, {{5, 5}, {8, 5}});
+  changed = 1;
+  pageFaultStep = pageFaultSync | pageFaultRestore;
+  EXPECT_EQ(Save(), 0);
+  pageFaultStep = pageFaultNone;
+  const std::string text = scriptedLastMessage().text;
+  EXPECT_EQ(text.find("has not been changed"), std::string::npos) << text;
+  EXPECT_NE(text.find("may be incomplete"), std::string::npos) << text;
+  EXPECT_EQ(changed, 1);
 }
 
 TEST_F(ClientSave, PagesWithoutAFileOrAStream) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +27,8 @@ class MapTool : public ::testing::Test {
   std::string path(const char *name) const { return home.root + "/" + name; }
   run tool(const std::string &args) {
     std::string out = path("stdout"), err = path("stderr");
-    std::string cmd = std::string(TILVANE_MAP_TOOL) + " " + args + " >" + out + " 2>" + err;
+    // A command that hangs ends with the status 124.
+    std::string cmd = "timeout 60 " + std::string(TILVANE_MAP_TOOL) + " " + args + " >" + out + " 2>" + err;
     int status = std::system(cmd.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
   }
@@ -134,6 +136,26 @@ TEST_F(MapTool, FailuresSayWhyAndChangeNothing) {
   EXPECT_EQ(tool("export " + path("p.html") + " --map m --format xml " + path("x.map")).status, 2);
   EXPECT_EQ(tool("show " + path("p.html") + " --map m --title-as-alt 2").status, 2);
   EXPECT_EQ(tool("export " + path("p.html") + " --map m --format ncsa /sys/x.map").status, 1);
+}
+
+TEST_F(MapTool, PipesAndDevicesAreNotReadAsPagesOrPictures) {
+  ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0);
+  writeFile(path("m.map"), "rect r.html 1,2 3,4\n");
+  for (const std::string &file : {path("pipe"), std::string("/dev/zero")}) {
+    const std::string commands[] = {"roundtrip " + file + " " + path("out.html"),
+                                    "show " + file + " --map m",
+                                    "import " + file + " " + path("m.map") + " --map m",
+                                    "export " + file + " --map m --format ncsa " + path("out.map"),
+                                    "check " + file,
+                                    "decode " + file + " " + path("out.png"),
+                                    "wand " + file + " 1 1"};
+    for (const std::string &command : commands) {
+      run r = tool(command);
+      EXPECT_TRUE(r.status == 1 || r.status == 2) << command << ": " << r.status;
+      EXPECT_NE(r.err.find("only from ordinary files, not from folders, devices or pipes"), std::string::npos)
+          << command << ": " << r.err;
+    }
+  }
 }
 
 TEST_F(MapTool, CheckPrintsFindingsAndFailsOnErrors) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include <dirent.h>
@@ -19,6 +20,7 @@
 #include <unistd.h>
 
 #include "html/pageio.h"
+#include "platform/platform_scripted.h"
 #include "tests/html/html_test_util.h"
 
 namespace {
@@ -49,17 +51,39 @@ std::string pageRoundTrip(const std::string &bytes, int *crlfOut = nullptr) {
 
 class PageSave : public ::testing::Test {
  protected:
-  std::string dir;
+  std::string dir, state;
   void SetUp() override {
     char tmpl[] = "/tmp/tilvane-pageio-XXXXXX";
     ASSERT_TRUE(mkdtemp(tmpl));
     dir = tmpl;
+    char stateTmpl[] = "/tmp/tilvane-state-XXXXXX";
+    ASSERT_TRUE(mkdtemp(stateTmpl));
+    ASSERT_EQ(chmod(stateTmpl, 0777), 0);
+    setenv("XDG_STATE_HOME", stateTmpl, 1);
+    state = std::string(stateTmpl) + "/tilvane";
     pageFaultStep = pageFaultNone;
+    pageFaultKill = 0;
+    scriptedInstall();
   }
   void TearDown() override {
     pageFaultStep = pageFaultNone;
-    std::string cmd = "rm -rf '" + dir + "'";
+    pageFaultKill = 0;
+    std::string cmd = "rm -rf '" + dir + "' '" + folderOf(state) + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
+    unsetenv("XDG_STATE_HOME");
+  }
+  static std::string folderOf(const std::string &p) { return p.substr(0, p.rfind('/')); }
+  // Runs fn in a child process as an ordinary user (when we are the
+  // superuser, whom permissions do not bind); the child's exit status.
+  static int asUser(const std::function<bool()> &fn) {
+    pid_t child = fork();
+    if (child == 0) {
+      bool ok = (geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)) && fn();
+      _exit(ok ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return status;
   }
   std::string path(const char *name) const { return dir + "/" + name; }
   void write(const std::string &p, const std::string &content) {
@@ -422,16 +446,138 @@ TEST_F(PageSave, FoldersThatCannotBeWritten) {
 
 }
 
-TEST_F(PageSave, AReadOnlyFolder) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-  char reason[256];
+TEST_F(PageSave, AReadOnlyFolderHasThePageWrittenInPlaceWithItsBackupInTheStateFolder) {
   std::string p = path("page.html");
   write(p, "old");
+  ASSERT_EQ(chmod(p.c_str(), 0666), 0);
   ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
-  EXPECT_FALSE(pageSaveFile(p.c_str(), "new", 3, 0, nullptr, reason, sizeof reason));
-  EXPECT_STREQ(reason, std::strerror(EACCES));
+  // A finished save leaves nothing behind; a save stopped half way leaves its
+  // backup in the state folder under a name that tells the page.
+  EXPECT_EQ(asUser([&]() {
+              char reason[256];
+              if (!pageSaveFile(p.c_str(), "new page", 8, 0, nullptr, reason, sizeof reason)) return false;
+              pageFaultKill = 1;
+              pageFaultStep = pageFaultWrite;
+              pageSaveFile(p.c_str(), "newer page", 10, 0, nullptr, reason, sizeof reason);
+              pageFaultKill = 0;
+              char backup[1024];
+              if (!pageBackupFind(p.c_str(), backup, sizeof backup)) return false;
+              std::string escaped;
+              for (char c : p) escaped += c == '/' ? std::string("%2F") : std::string(1, c);
+              std::string kept;
+              return std::string(backup).rfind(state + "/" + escaped + ".tilvane~", 0) == 0 &&
+                     readFile(backup, kept) && kept == "new page";
+            }),
+            0);
   ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
-  EXPECT_EQ(read(p), "old");
+  EXPECT_EQ(read(p), "newerage");  // torn: "newer" over "new page"
+  EXPECT_EQ(entries(), 1);
+}
+
+TEST_F(PageSave, ASaveInPlaceStoppedAtAnyStepLeavesTheOldPageTheNewOneOrItsBackup) {
+  // The page has a second name, so it is written in place.
+  const std::string old = "the old page\n", fresh(100000, 'n');
+  const struct {
+    int step;
+    const char *left;  // "old", "new" or "torn"
+    bool backup;       // whole, under its name, so that opening offers it
+  } stops[] = {{pageFaultCreate, "old", false},
+               {pageFaultRename, "old", true},
+               {pageFaultWrite, "torn", true},
+               {pageFaultSync, "new", true}};
+  std::string p = path("page.html");
+  for (const auto &stop : stops) {
+    unlink(path("other.html").c_str());
+    write(p, old);
+    ASSERT_EQ(link(p.c_str(), path("other.html").c_str()), 0);
+    FILE *stream = pageOpenLocked(p.c_str(), nullptr);
+    ASSERT_TRUE(stream);
+    pageFaultKill = 1;
+    pageFaultStep = stop.step;
+    char reason[256];
+    EXPECT_FALSE(pageSaveFile(p.c_str(), fresh.data(), fresh.size(), 0, &stream, reason, sizeof reason));
+    pageFaultKill = 0;
+    pageFaultStep = pageFaultNone;
+    const std::string now = read(p);
+    const std::string left = now == old ? "old" : now == fresh ? "new" : "torn";
+    EXPECT_EQ(left, stop.left) << stop.step;
+    char backup[1024];
+    ASSERT_EQ(pageBackupFind(p.c_str(), backup, sizeof backup), stop.backup ? 1 : 0) << stop.step;
+    if (!stop.backup) {
+      std::fclose(stream);
+      continue;
+    }
+    const std::string kept = backup;
+    EXPECT_EQ(read(kept), old);
+    // Opening the page offers it, unless it holds what the page holds.
+    for (int answer : {IDNO, IDYES}) {
+      if (answer == IDYES) write(kept, old);  // what the refused offer removed
+      scripted.shown.clear();
+      scripted.answers.assign({answer});
+      pageRecoverOffer(p.c_str(), stream);
+      EXPECT_EQ(pageBackupFind(p.c_str(), backup, sizeof backup), 0) << stop.step;
+      if (left == "old") {
+        EXPECT_TRUE(scriptedMessages().empty()) << stop.step;
+        break;
+      }
+      ASSERT_EQ(scriptedMessages().size(), 1u) << stop.step;
+      const scriptedShown box = scriptedLastMessage();
+      EXPECT_EQ(box.title, "Recover Page?");
+      EXPECT_NE(box.text.find(p), std::string::npos) << box.text;
+      EXPECT_NE(box.text.find(".page.html.tilvane~"), std::string::npos) << box.text;
+      EXPECT_EQ(read(p), answer == IDYES ? old : now) << stop.step;
+      EXPECT_EQ(read(path("other.html")), read(p));
+    }
+    char first[4] = {0};
+    EXPECT_EQ(std::fread(first, 1, 3, stream), 3u);  // the stream reads the page from its start
+    std::fclose(stream);
+  }
+}
+
+TEST_F(PageSave, AFinishedSaveLeavesNoBackupOfThePage) {
+  std::string p = path("page.html");
+  write(p, "old");
+  std::string escaped;
+  for (char c : p) escaped += c == '/' ? std::string("%2F") : std::string(1, c);
+  mkdir(state.c_str(), 0700);
+  const std::string backups[] = {path(".page.html.tilvane~Ab12Cd"), state + "/" + escaped + ".tilvane~Xy34Zw"};
+  for (bool linked : {false, true}) {
+    if (linked) ASSERT_EQ(link(p.c_str(), path("other.html").c_str()), 0);
+    for (const std::string &b : backups) write(b, "left by a save that did not finish");
+    // One that a running save holds stays.
+    const std::string held = path(".page.html.tilvane~Run000");
+    write(held, "being written");
+    int fd = open(held.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    char reason[256];
+    ASSERT_TRUE(pageSaveFile(p.c_str(), "new", 3, 0, nullptr, reason, sizeof reason)) << reason;
+    for (const std::string &b : backups) EXPECT_NE(access(b.c_str(), F_OK), 0) << b << linked;
+    EXPECT_EQ(access(held.c_str(), F_OK), 0);
+    close(fd);
+    unlink(held.c_str());
+  }
+}
+
+TEST_F(PageSave, WhenTheOldContentCannotBePutBackItsBackupIsNamed) {
+  std::string p = path("page.html");
+  write(p, "old");
+  ASSERT_EQ(link(p.c_str(), path("other.html").c_str()), 0);
+  pageFaultStep = pageFaultSync | pageFaultRestore;
+  pageFaultErrno = EIO;
+  char reason[512];
+  EXPECT_FALSE(pageSaveFile(p.c_str(), "new", 3, 0, nullptr, reason, sizeof reason));
+  pageFaultStep = pageFaultNone;
+  EXPECT_EQ(read(p), "new");
+  ASSERT_STRNE(pageSaveKept, "");
+  EXPECT_EQ(read(pageSaveKept), "old");
+  EXPECT_NE(std::string(reason).find(pageSaveKept), std::string::npos) << reason;
+  char backup[1024];
+  ASSERT_TRUE(pageBackupFind(p.c_str(), backup, sizeof backup));
+  EXPECT_STREQ(backup, pageSaveKept);
+  // The next save, finished, takes both away.
+  EXPECT_TRUE(pageSaveFile(p.c_str(), "newer", 5, 0, nullptr, reason, sizeof reason));
+  EXPECT_STREQ(pageSaveKept, "");
+  EXPECT_EQ(entries(), 2);
 }
 
 }  // namespace

@@ -420,7 +420,8 @@ TEST_F(Gif, HugeDeclaredSizeFailsCleanly) {
   EXPECT_EQ(tooLarge, 1);
   scripted.shown.clear();
   EXPECT_EQ(decodeMemory(b, decoderGif), nullptr);
-  EXPECT_EQ(scriptedLastMessage().title, "Out of Memory");
+  EXPECT_EQ(scriptedLastMessage().text, "Image Too Large");
+  EXPECT_EQ(scriptedLastMessage().title, "GIF Decoding Error");
 }
 
 TEST_F(Gif, AllDisplayModes) {

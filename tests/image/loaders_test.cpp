@@ -7,6 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <jpeglib.h>
 #include <png.h>
@@ -18,6 +21,7 @@
 
 #include <QImage>
 
+#include "app/settings.h"
 #include "editor/view.h"
 #include "image/dither.h"
 #include "image/gif.h"
@@ -108,6 +112,19 @@ TEST_F(Loaders, LoadMyImageFailures) {
   std::string none = tempFile({'x'}, "");
   EXPECT_EQ(LoadMyImage(none.c_str()), 0);
   EXPECT_EQ(scriptedLastMessage().text, "Not a Valid GIF File");
+  // A pipe or a device is no picture file, and never blocks the load.
+  alarm(30);
+  std::string pipe = tempFile({}, ".png");
+  unlink(pipe.c_str());
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const char *name : {pipe.c_str(), "/dev/zero", "/tmp"}) {
+    EXPECT_EQ(LoadMyImage(name), 0) << name;
+    EXPECT_EQ(scriptedLastMessage().text,
+              "That is not a picture file. Tilvane reads pictures only from ordinary files, not from "
+              "folders, devices or pipes.");
+  }
+  alarm(0);
+  unlink(pipe.c_str());
 }
 
 pngSpec rgbPng(int w, int h) {
@@ -447,12 +464,13 @@ TEST_F(Loaders, JpegTruncatedAndBroken) {
     imageData *e = decodeMemory(bytes(full.begin(), full.begin() + (long)n), decoderJpeg);
     imageDataDestroy(e);
   }
-  // A declared size beyond the limit fails with the low-memory message.
+  // A declared size beyond the limit says that the picture is too large.
   long long old = imageDataPixelLimit;
   imageDataPixelLimit = 1000;
   scripted.shown.clear();
   EXPECT_EQ(decodeMemory(full, decoderJpeg), nullptr);
-  EXPECT_EQ(scriptedLastMessage().title, "Out of Memory");
+  EXPECT_EQ(scriptedLastMessage().text, "Image Too Large");
+  EXPECT_EQ(scriptedLastMessage().title, "JPEG Error");
   imageDataPixelLimit = old;
 }
 
@@ -513,6 +531,13 @@ TEST_F(Loaders, BmpIsOneTile) {
   EXPECT_EQ(LoadMyImage(bad.c_str()), 0);
   EXPECT_EQ(scriptedLastMessage().text, "Not a valid BMP-format image.");
   EXPECT_EQ(scriptedLastMessage().title, "Unable to Load BMP");
+  // A declared size beyond the picture limit says so.
+  long long old = imageDataPixelLimit;
+  imageDataPixelLimit = 1000;
+  EXPECT_EQ(LoadMyImage(path.c_str()), 0);
+  EXPECT_EQ(scriptedLastMessage().text, "Image Too Large");
+  EXPECT_EQ(scriptedLastMessage().title, "Unable to Load BMP");
+  imageDataPixelLimit = old;
 }
 
 // A BMP with a 40-byte information header: bits 1, 4, 8 (palette of `colors`
@@ -963,4 +988,62 @@ TEST_F(Loaders, ModernPicturesMatchTheReferenceTools) {
     compared++;
   }
   if (!compared) GTEST_SKIP() << "none of dwebp, avifdec and rsvg-convert is installed";
+}
+
+TEST_F(Loaders, CancelStopsTheLoadOfEveryKindOfPicture) {
+  gifSpec g;
+  g.width = 8;
+  g.height = 8;
+  g.globalTable = {{0, 0, 0}, {255, 255, 255}};
+  g.pixels.assign(64, 1);
+  const struct {
+    const char *suffix;
+    bytes file;
+    const char *kind, *title;
+  } cases[] = {
+      {".gif", makeGif(g), "GIF", "GIF Decoding Error"},
+      {".jpg", makeJpeg(8, 8, 3, rampRgb(8, 8)), "JPEG", "JPEG Error"},
+      {".png", makePng(rgbPng(8, 8)), "PNG", "PNG Decoding Error"},
+      {".bmp", makeBmp(8, 8, rampRgb(8, 8)), "BMP", "Unable to Load BMP"},
+      {".webp", webpLossless(rampRgba(8, 8), 8, 8), "WebP", "Unable to Load WebP"},
+      {".avif", avifLossless(rampRgba(8, 8), 8, 8), "AVIF", "Unable to Load AVIF"},
+      {".svg", text("<svg xmlns='http://www.w3.org/2000/svg' width='8' height='8'/>"), "SVG", "Unable to Load SVG"},
+  };
+  for (const auto &c : cases) {
+    if (c.file.empty()) continue;  // no AVIF encoder here
+    std::string path = tempFile(c.file, c.suffix);
+    displayWidth = displayHeight = -1;
+    scripted.shown.clear();
+    scripted.progressPolls = 0;
+    scripted.progressCancelAt = 0;  // pressed as soon as the window is asked
+    EXPECT_EQ(LoadMyImage(path.c_str()), 0) << c.kind;
+    EXPECT_EQ(id, nullptr);
+    EXPECT_EQ(scriptedMessages().size(), 1u) << c.kind;
+    EXPECT_EQ(scriptedLastMessage().title, c.title);
+    EXPECT_EQ(scriptedLastMessage().text, std::string("The ") + c.kind + " picture cannot be shown: it was stopped.");
+    EXPECT_EQ(scripted.progressOpen, 0);
+    // The next load runs to its end.
+    scripted.progressCancelAt = -1;
+    EXPECT_EQ(LoadMyImage(path.c_str()), 1) << c.kind;
+  }
+}
+
+TEST_F(Loaders, AnSvgThatTakesTooLongToDrawIsStopped) {
+  // Blurs of blurs over a large picture: minutes of drawing.
+  std::string slow = "<svg xmlns='http://www.w3.org/2000/svg' width='4000' height='4000'><defs>";
+  for (int i = 0; i < 40; i++)
+    slow += "<filter id='f" + std::to_string(i) + "' x='-1' y='-1' width='3' height='3'>" +
+            "<feGaussianBlur stdDeviation='300'/></filter>";
+  slow += "</defs>";
+  std::string inner = "<rect width='4000' height='4000' fill='red'/>";
+  for (int i = 0; i < 40; i++) inner = "<g filter='url(#f" + std::to_string(i) + ")'>" + inner + "</g>";
+  slow += inner + "</svg>";
+  std::string path = tempFile(text(slow), ".svg");
+  svgTimeLimit = 1;
+  displayWidth = displayHeight = -1;
+  EXPECT_EQ(LoadMyImage(path.c_str()), 0);
+  svgTimeLimit = 30;
+  EXPECT_EQ(scriptedLastMessage().title, "Unable to Load SVG");
+  EXPECT_EQ(scriptedLastMessage().text, "The SVG picture cannot be shown: it took longer than 1 second.");
+  EXPECT_EQ(id, nullptr);
 }

@@ -315,9 +315,22 @@ TEST(WfileOpen, Refusals) {
   std::memset(&info, 0, sizeof info);
   EXPECT_EQ(wfileOpen("/nonexistent/dir/x.gif", "rb", &info), nullptr);
   EXPECT_STREQ(info.error, "Disk I/O Error");
-  std::memset(&info, 0, sizeof info);
-  EXPECT_EQ(wfileOpen("/tmp", "rb", &info), nullptr);
-  EXPECT_STREQ(info.error, "Disk I/O Error");
+  // Only regular files are streams: a folder, a device or a pipe (which the
+  // open does not wait for) is refused.
+  char pipe[] = "/tmp/tilvane-wfile-XXXXXX";
+  ASSERT_TRUE(mkdtemp(pipe));
+  const std::string fifo = std::string(pipe) + "/pipe.gif";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const char *name : {"/tmp", "/dev/zero", fifo.c_str()}) {
+    std::memset(&info, 0, sizeof info);
+    EXPECT_EQ(wfileOpen(name, "rb", &info), nullptr) << name;
+    EXPECT_STREQ(info.error, "Not a regular file") << name;
+    int notRegular = 0;
+    EXPECT_EQ(wfileOpenRegularStream(name, &notRegular), nullptr) << name;
+    EXPECT_EQ(notRegular, 1) << name;
+  }
+  unlink(fifo.c_str());
+  rmdir(pipe);
   std::memset(&info, 0, sizeof info);
   EXPECT_EQ(wfileOpen("x.gif", "", &info), nullptr);
   EXPECT_STREQ(info.error, "Invalid Mode");
