@@ -15,6 +15,7 @@
 #include <map>
 
 #include "html/clientmap.h"
+#include "html/pageio.h"
 
 namespace {
 
@@ -355,6 +356,59 @@ bool exists(const std::string &path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+// Reads an area's shape and coords as the editor reads them (whole numbers;
+// a rectangle's first four, a circle's centre and radius, a polygon's pairs),
+// the shape as browsers name it. Sets a.fault when the area cannot be a hotspot.
+void readShape(const std::string &shapeValue, const std::string &coords, checkArea &a) {
+  const std::string shape = lower(trim(shapeValue));
+  std::vector<int> v;
+  for (const std::string &w : mapTokens(coords)) v.push_back(mapNumber(w));
+  const size_t n = v.size();
+  a.points.clear();
+  if (shape.empty() || shape == "rect" || shape == "rectangle") {
+    a.t = rectangle;
+    if (n < 4) {
+      a.fault = "the rectangle needs four numbers, it has " + std::to_string(n) + ": browsers give it no area";
+      return;
+    }
+    a.points = {{double(v[0]), double(v[1])}, {double(v[2]), double(v[3])}};
+  } else if (shape == "circle" || shape == "circ") {
+    a.t = circle;
+    if (n < 3) {
+      a.fault = "a circle without a radius: browsers give it no area";
+      return;
+    }
+    a.points = {{double(v[0]), double(v[1])}, {double(v[0]) + v[2], double(v[1])}};
+  } else if (shape == "poly" || shape == "polygon") {
+    a.t = polygon;
+    if (n % 2) {
+      a.fault = "an odd number of coordinates (" + std::to_string(n) + "): the last has no partner";
+      return;
+    }
+    for (size_t k = 0; k + 1 < n; k += 2) a.points.push_back({double(v[k]), double(v[k + 1])});
+  } else {
+    a.t = rectangle;
+    a.fault = "the shape \"" + trim(shapeValue) +
+              "\" is none of rect, circle, poly and default: browsers take it for a rectangle";
+  }
+}
+
+// Reads a kept area of the table from its markup; one that reads as a hotspot
+// there still has its fault, as the editor could not take it.
+void readArea(const std::string &markup, checkArea &a) {
+  a.t = notype;
+  htmlPtr doc = pageDocumentCreate();
+  int crlf = 0;
+  if (doc && pageFeedBuffer(doc, markup.data(), markup.size(), &crlf) == htmlSuccess)
+    for (htmlTagPtr t = doc->first; t; t = t->n)
+      if (htmlEq(t->name, "area")) {
+        readShape(htmlTagAttr(t, "shape"), htmlTagAttr(t, "coords"), a);
+        break;
+      }
+  if (doc) htmlDestroy(doc);
+  if (a.fault.empty()) a.fault = "the editor cannot take this area as a hotspot";
+}
+
 }  // namespace
 
 // --- the hotspots -----------------------------------------------------------------
@@ -390,7 +444,13 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
   std::vector<bounds> boxes(static_cast<size_t>(n));
   std::vector<char> inside(static_cast<size_t>(n));
   for (int i = 0; i < n; i++)
-    inside[static_cast<size_t>(i)] = pixelBox(&objs[static_cast<size_t>(i)], W, H, &boxes[static_cast<size_t>(i)]);
+    inside[static_cast<size_t>(i)] = in.areas[static_cast<size_t>(i)].fault.empty() &&
+                                     pixelBox(&objs[static_cast<size_t>(i)], W, H, &boxes[static_cast<size_t>(i)]);
+  // Findings name an area by its place among the map's <area>s.
+  auto place = [&](int i) {
+    const int number = in.areas[static_cast<size_t>(i)].number;
+    return number > 0 ? number - 1 : i;
+  };
 
   // Earlier hotspots whose boxes meet, found through the boxes sorted by their
   // left edge.
@@ -413,13 +473,19 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
       checkFinding f;
       f.severity = severity;
       f.kind = kind;
-      f.hotspot = i;
+      f.hotspot = place(i);
       f.shape = a.t;
       f.link = link ? trim(a.url) : "";
       f.message = message;
       out.push_back(f);
       return out.back();
     };
+
+    // An area that cannot be a hotspot: its fault alone.
+    if (!a.fault.empty()) {
+      add(checkError, checkKindGeometry, a.fault).broken = 1;
+      continue;
+    }
 
     // Alternative text.
     const std::string alt = trim(a.alt);
@@ -441,7 +507,7 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
           firstAlt[lower(alt)] = i;
         } else if (trim(in.areas[static_cast<size_t>(it->second)].url) != url) {
           add(checkWarning, checkKindText,
-              "the same alternative text as hotspot " + std::to_string(it->second + 1) +
+              "the same alternative text as hotspot " + std::to_string(place(it->second) + 1) +
                   ", which leads elsewhere");
         }
       }
@@ -504,6 +570,7 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
       long long left = candidates.empty()
                            ? 0
                            : coverOne(objs.data(), i, box, candidates, boxes, &total, &by, hidden);
+      for (int &j : by) j = place(j);
       if (!candidates.empty() && total > 0) {
         if (left == 0) {
           checkFinding &f = add(checkWarning, checkKindOverlap,
@@ -665,7 +732,17 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
 
 void checkInputFromTable(checkInput &in) {
   in.areas.clear();
+  size_t kept = 0;
+  auto keep = [&](int before) {
+    for (; kept < keptAreas.size() && keptAreas[kept].before <= before; kept++) {
+      checkArea a;
+      a.markup = keptAreas[kept].markup ? keptAreas[kept].markup : "";
+      readArea(a.markup, a);
+      in.areas.push_back(a);
+    }
+  };
   for (int i = 0; objects && i < objectsTotal; i++) {
+    keep(i);
     const object &o = objects[i];
     checkArea a;
     a.t = o.t;
@@ -674,8 +751,10 @@ void checkInputFromTable(checkInput &in) {
     a.hasHref = !a.url.empty();
     a.nohref = a.url.empty();
     a.alt = o.comments ? o.comments : "";
+    a.object = i;
     in.areas.push_back(a);
   }
+  keep(INT_MAX);
   in.defaultUrl = defaultUrl ? defaultUrl : "";
   in.defaultText = 0;  // the default area is written with an empty alt
 }
@@ -684,25 +763,22 @@ int checkInputFromPage(htmlPtr page, const char *name, checkInput &in) {
   in.areas.clear();
   in.defaultUrl.clear();
   in.defaultText = 0;
-  ReleaseObjects();
-  objectsSetup();
-  objectsEnsure(0);
   htmlTagPtr map = clientMapFind(page, name);
   if (!map) return 0;
+  int number = 0;
   for (htmlTagPtr t = map->n; t; t = t->n) {
     if (htmlEq(t->name, "/map")) break;
     if (!htmlEq(t->name, "area")) continue;
-    const int had = objectsTotal;
-    if (htmlBeginsWith(htmlTagAttr(t, "shape"), "def")) {
+    number++;
+    const std::string shape = lower(trim(htmlTagAttr(t, "shape")));
+    if (shape == "default") {
       if (!htmlTagAttrQuery(t, "nohref")) in.defaultUrl = htmlTagAttr(t, "href");
       in.defaultText = !trim(htmlTagAttr(t, "alt")).empty() || !trim(htmlTagAttr(t, "title")).empty();
       continue;
     }
-    if (!areaToObject(t) || objectsTotal != had + 1) continue;
-    const object &o = objects[had];
     checkArea a;
-    a.t = o.t;
-    a.points.assign(o.points, o.points + o.pointsTotal);
+    a.number = number;
+    readShape(htmlTagAttr(t, "shape"), htmlTagAttr(t, "coords"), a);
     a.hasHref = htmlTagAttrQuery(t, "href");
     a.nohref = htmlTagAttrQuery(t, "nohref");
     a.url = htmlTagAttr(t, "href");
@@ -720,9 +796,13 @@ const char *checkSeverityName(int severity) {
 
 std::string checkSubject(const checkFinding &f) {
   if (f.hotspot == checkPageLevel) return f.subject;
-  std::string s = f.hotspot == checkDefaultArea ? "default area" : "hotspot " + std::to_string(f.hotspot + 1);
+  std::string s = f.hotspot == checkDefaultArea ? "default area"
+                  : f.broken                      ? "area " + std::to_string(f.hotspot + 1)
+                                                  : "hotspot " + std::to_string(f.hotspot + 1);
   if (f.hotspot == checkDefaultArea)
     s += " (" + f.link + ")";
+  else if (f.broken && f.shape == notype)
+    ;
   else
     s += std::string(" (") + shapeName(f.shape) + (f.link.empty() ? "" : ", " + f.link) + ")";
   return s;
@@ -760,6 +840,7 @@ std::string checkJson(const checkFinding &f, const char *map) {
     s += ", \"hotspot\": \"default\"";
   else
     s += ", \"hotspot\": null";
+  if (f.broken) s += ", \"notHotspot\": true";
   if (f.hotspot != checkPageLevel) s += ", \"link\": " + jsonString(f.link);
   s += ", \"subject\": " + jsonString(checkSubject(f));
   s += ", \"message\": " + jsonString(f.message);

@@ -28,8 +28,8 @@ enum checkKind {
   checkKindPage = 6       // the picture's tag and the page's maps
 };
 
-// Where a finding points: a hotspot (0-based map order), the default area, or
-// the page.
+// Where a finding points: an area (0-based place among the map's <area>s, the
+// default area counted), the default area, or the page.
 enum { checkDefaultArea = -1, checkPageLevel = -2 };
 
 // One hotspot as the checker sees it.
@@ -40,6 +40,10 @@ struct checkArea {
   int nohref = 0;              // nohref is written: the area links nowhere on purpose
   std::string url;             // the href's value
   std::string alt;             // the alternative text ("" when absent)
+  int number = 0;              // its place among the map's <area>s, from 1; 0: its place in areas
+  std::string fault;           // why the area cannot be a hotspot ("" when it can)
+  std::string markup;          // the area's markup as read, for a faulty area
+  int object = -1;             // its index in the hotspot table (-1: none)
 };
 
 // A map to check.
@@ -55,6 +59,7 @@ struct checkFinding {
   int severity = checkNotice;  // checkSeverity
   int kind = 0;                // checkKind
   int hotspot = checkPageLevel;
+  int broken = 0;              // the area cannot be a hotspot: it is named "area N"
   int shape = notype;          // the hotspot's objectType
   std::string link;            // the hotspot's link ("" none)
   std::string subject;         // for page findings: "picture a.png", "map NAME"
@@ -82,11 +87,14 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
                std::vector<checkFinding> &out);
 
 // The hotspot table (objects, defaultUrl) as a map to check; every hotspot with
-// no link is written with nohref.
+// no link is written with nohref. The kept areas (keptAreas) stand in their
+// places as faulty areas.
 void checkInputFromTable(checkInput &in);
 
-// The map of that name in the page as a map to check (the hotspot table is
-// filled from it, as LoadClientMap does). 0 when the page has no such map.
+// The map of that name in the page as a map to check: the first map whose name
+// or id is exactly that name, every <area> read as browsers read it, those
+// that cannot be hotspots marked with their fault. The hotspot table is not
+// touched. 0 when the page has no such map.
 int checkInputFromPage(htmlPtr page, const char *name, checkInput &in);
 
 // The map name a usemap value gives, as browsers read it: what follows its
@@ -94,7 +102,7 @@ int checkInputFromPage(htmlPtr page, const char *name, checkInput &in);
 // before it (browsers pass over that text).
 int checkUsemapName(const char *usemap, std::string *name);
 
-// The first img of the page whose usemap names the map, or null.
+// The first img of the page whose usemap names the map exactly, or null.
 htmlTagPtr checkPicture(htmlPtr page, const char *name);
 
 // The size at which the page shows an img: its width and height attributes,

@@ -319,6 +319,65 @@ TEST_F(CheckTest, TableRead) {
             "warning: default area (c.html): a link but no text to tell where it leads\n");
 }
 
+// Areas that cannot be hotspots are errors of their own, and every area keeps
+// its place in the map as its number, in the page and in the editor's table.
+TEST_F(CheckTest, BrokenAreasNumbered) {
+  struct {
+    const char *areas;
+    const char *expected;
+  } cases[] = {
+      {"<area shape=\"poly\" coords=\"0,0,90,0,90\" href=\"a.html\" alt=\"A\">"
+       "<area shape=\"rect\" coords=\"0,0,50,50\" href=\"b.html\">",
+       "error: area 1 (poly, a.html): an odd number of coordinates (5): the last has no partner\n"
+       "error: hotspot 2 (rect, b.html): no alternative text\n"},
+      {"<area shape=\"circle\" coords=\"50,50\" href=\"a.html\" alt=\"A\">"
+       "<area shape=\"rect\" coords=\"0,0,90\" nohref>"
+       "<area shape=\"default\" href=\"#\">"
+       "<area shape=\"oval\" coords=\"0,0,90,90\" nohref>"
+       "<area coords=\"0,0,50,50\" href=\"b.html\">",
+       "error: area 1 (circle, a.html): a circle without a radius: browsers give it no area\n"
+       "error: area 2 (rect): the rectangle needs four numbers, it has 3: browsers give it no area\n"
+       "error: area 4 (rect): the shape \"oval\" is none of rect, circle, poly and default: browsers take it for "
+       "a rectangle\n"
+       "error: hotspot 5 (rect, b.html): no alternative text\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.areas);
+    const std::string page = std::string("<map name=\"m\">") + c.areas + "</map>";
+    htmlPtr doc = pageDocumentCreate();
+    int crlf = 0;
+    ASSERT_EQ(pageFeedBuffer(doc, page.data(), page.size(), &crlf), htmlSuccess);
+    checkInput in;
+    ASSERT_TRUE(checkInputFromPage(doc, "m", in));
+    in.width = in.height = 100;
+    std::string all;
+    for (const checkFinding &f : run(in)) all += checkLine(f) + "\n";
+    EXPECT_EQ(all, c.expected);
+    htmlDestroy(doc);
+  }
+  // The editor's table: the kept area stands where it stood.
+  const char *page = "<map name=\"m\"><area shape=\"rect\" coords=\"0,0,50,50\" href=\"a.html\" alt=\"A\">"
+                     "<area shape=\"poly\" coords=\"1,2,3\" nohref>"
+                     "<area shape=\"rect\" coords=\"60,60,70,70\" href=\"b.html\" alt=\"B\"></map>";
+  htmlPtr doc = pageDocumentCreate();
+  int crlf = 0;
+  ASSERT_EQ(pageFeedBuffer(doc, page, std::strlen(page), &crlf), htmlSuccess);
+  ASSERT_TRUE(LoadClientMap(doc, "m"));
+  htmlDestroy(doc);
+  checkInput in;
+  checkInputFromTable(in);
+  in.width = in.height = 100;
+  ASSERT_EQ(in.areas.size(), 3u);
+  EXPECT_EQ(in.areas[1].object, -1);
+  EXPECT_EQ(in.areas[1].markup, "<area shape=\"poly\" coords=\"1,2,3\" nohref>");
+  EXPECT_EQ(in.areas[2].object, 1);
+  std::string all;
+  for (const checkFinding &f : run(in)) all += checkLine(f) + "\n";
+  EXPECT_EQ(all,
+            "error: area 2 (poly): an odd number of coordinates (3): the last has no partner\n"
+            "warning: hotspot 3 (rect, b.html): 10 x 10 pixels, smaller than the 24 x 24 a finger needs\n");
+}
+
 // Real pages: findings judged by hand. The pictures are not in the folder, so
 // the sizes come from the img tags.
 TEST_F(CheckTest, CorpusPages) {
@@ -332,7 +391,8 @@ TEST_F(CheckTest, CorpusPages) {
       {"tidy_case-1282835@0.html", "map1",
        "notice: hotspot 2 (circle, thecircle.html): only 48% of it can be clicked, hotspot 1 covers the rest\n"},
       {"tidy_case-1_1_9_1@0.html", "imagemap",
-       "error: hotspot 2 (rect, c.html): the rectangle has no area: its width or height is 0\n"},
+       "error: area 2 (poly, b.html): an odd number of coordinates (5): the last has no partner\n"
+       "error: hotspot 3 (rect, c.html): the rectangle has no area: its width or height is 0\n"},
       // A 155 x 10 spacer and the 126 x 17 strip share one map.
       {"libxml2_wired.html", "navstrip.map",
        "warning: picture http://static.wired.com/news/images/navstrip_off.gif: uses the same map at 126 x 17, "
