@@ -633,7 +633,23 @@ namespace {
 // Whether img's usemap names the map.
 bool usesMap(htmlTagPtr img, const char *name) {
   std::string n;
-  return htmlEq(img->name, "img") && checkUsemapName(htmlTagAttr(img, "usemap"), &n) && htmlEq(n.c_str(), name);
+  return htmlEq(img->name, "img") && checkUsemapName(htmlTagAttr(img, "usemap"), &n) && !n.empty() && n == name;
+}
+
+// Whether a map element is named so: browsers take its name or its id,
+// compared exactly.
+bool mapNamed(htmlTagPtr map, const char *name) {
+  return htmlEq(map->name, "map") && *name &&
+         ((htmlTagAttrQuery(map, "name") && std::strcmp(htmlTagAttr(map, "name"), name) == 0) ||
+          (htmlTagAttrQuery(map, "id") && std::strcmp(htmlTagAttr(map, "id"), name) == 0));
+}
+
+// The map a browser takes for that name: the first so named.
+htmlTagPtr findMap(htmlPtr page, const char *name) {
+  if (!page || !name) return nullptr;
+  for (htmlTagPtr t = page->first; t; t = t->n)
+    if (mapNamed(t, name)) return t;
+  return nullptr;
 }
 }  // namespace
 
@@ -695,8 +711,7 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
 
   int maps = 0;
   for (htmlTagPtr t = page->first; t; t = t->n)
-    if (htmlEq(t->name, "map") && (htmlEq(htmlTagAttr(t, "id"), name) || htmlEq(htmlTagAttr(t, "name"), name)))
-      maps++;
+    if (mapNamed(t, name)) maps++;
   const std::string map = std::string("map ") + name;
   if (maps == 0 && !mapWritten)
     add(checkError, picture, std::string("usemap names the map \"") + name + "\", which the page does not have");
@@ -763,7 +778,7 @@ int checkInputFromPage(htmlPtr page, const char *name, checkInput &in) {
   in.areas.clear();
   in.defaultUrl.clear();
   in.defaultText = 0;
-  htmlTagPtr map = clientMapFind(page, name);
+  htmlTagPtr map = findMap(page, name);
   if (!map) return 0;
   int number = 0;
   for (htmlTagPtr t = map->n; t; t = t->n) {

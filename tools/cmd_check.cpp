@@ -118,21 +118,23 @@ int runCheck(int argc, char **argv) {
       if (!htmlEq(t->name, "img") || !htmlTagAttrQuery(t, "usemap")) continue;
       const char *u = htmlTagAttr(t, "usemap");
       std::string name;
-      const int form = checkUsemapName(u, &name);
+      int form = checkUsemapName(u, &name);
+      if (form != 0 && name.empty()) form = -1;
       if (form != 1) {
         checked c;
         checkFinding f;
-        f.severity = form == 0 ? checkError : checkWarning;
+        f.severity = form == 2 ? checkWarning : checkError;
         f.kind = checkKindPage;
         f.subject = std::string("picture ") + htmlTagAttr(t, "src");
-        f.message = form == 0 ? std::string("usemap \"") + u + "\" names no map: it needs a # before the name"
-                              : std::string("usemap \"") + u + "\" has text before the #, which browsers pass over";
+        f.message = form == 0    ? std::string("usemap \"") + u + "\" names no map: it needs a # before the name"
+                    : form == -1 ? std::string("usemap \"") + u + "\" names no map: the name after the # is empty"
+                                 : std::string("usemap \"") + u + "\" has text before the #, which browsers pass over";
         c.findings.push_back(f);
         results.push_back(c);
-        if (form == 0) continue;
+        if (form <= 0) continue;
       }
       bool seen = false;
-      for (const std::string &n : names) seen = seen || htmlEq(n.c_str(), name.c_str());
+      for (const std::string &n : names) seen = seen || n == name;
       if (!seen) names.push_back(name);
     }
   }

@@ -243,8 +243,11 @@ TEST_F(CheckTest, Page) {
        "error: picture a.png: the img tag has no alt attribute\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"n\"></map>", 200, 100,
        "error: picture a.png: usemap names the map \"m\", which the page does not have\n"},
-      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\"></map><map id=\"M\"></map>", 200, 100,
-       "warning: map m: 2 maps have this name; browsers use the first\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\"></map><map id=\"m\"></map><map id=\"M\"></map>", 200,
+       100, "warning: map m: 2 maps have this name; browsers use the first\n"},
+      // Browsers match the name exactly.
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"M\"></map>", 200, 100,
+       "error: picture a.png: usemap names the map \"m\", which the page does not have\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><img src=\"a.png\" width=\"100\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
        "warning: picture a.png: uses the same map at 100 x 50, but the map fits 200 x 100\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><img src=\"b.png\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100, ""},

@@ -163,6 +163,29 @@ TEST_F(MapTool, CheckPrintsFindingsAndFailsOnErrors) {
   EXPECT_EQ(tool("check").status, 2);
 }
 
+// check reads usemap as browsers do: the name after the first '#', matched
+// exactly; an empty name matches no map.
+TEST_F(MapTool, CheckMatchesUsemapAsBrowsers) {
+  const struct {
+    const char *page;
+    int status;
+    const char *out;
+  } cases[] = {
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#\"><map name=\"\"></map>", 1,
+       "error: picture a.png: usemap \"#\" names no map: the name after the # is empty\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#M\"><map name=\"m\"></map>", 1,
+       "error: picture a.png: usemap names the map \"M\", which the page does not have\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map id=\"M\"></map><map name=\"m\"></map>", 0, ""},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.page);
+    writeFile(path("u.html"), c.page);
+    run r = tool("check " + path("u.html"));
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+  }
+}
+
 TEST_F(MapTool, HelpAndVersionGoToStandardOutput) {
   const struct {
     const char *args;
