@@ -3,9 +3,11 @@
 // Owns nothing.
 #include "editor/checkmap.h"
 
+#include <iconv.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cctype>
@@ -803,6 +805,144 @@ int checkInputFromPage(htmlPtr page, const char *name, checkInput &in) {
   return 1;
 }
 
+// --- the page's charset ------------------------------------------------------------
+
+std::string checkPageCharset(htmlPtr page) {
+  if (!page) return "";
+  for (htmlTagPtr t = page->first; t; t = t->n) {
+    if (!htmlEq(t->name, "meta")) continue;
+    if (htmlTagAttrQuery(t, "charset")) {
+      const std::string c = lower(trim(htmlTagAttr(t, "charset")));
+      if (!c.empty()) return c;
+    }
+    if (lower(trim(htmlTagAttr(t, "http-equiv"))) != "content-type") continue;
+    const std::string content = lower(htmlTagAttr(t, "content"));
+    size_t at = content.find("charset");
+    if (at == std::string::npos) continue;
+    at = content.find_first_not_of(" \t", at + 7);
+    if (at == std::string::npos || content[at] != '=') continue;
+    at = content.find_first_not_of(" \t\"'", at + 1);
+    if (at == std::string::npos) continue;
+    const size_t end = content.find_first_of(" \t;\"'", at);
+    return content.substr(at, end == std::string::npos ? std::string::npos : end - at);
+  }
+  return "";
+}
+
+namespace {
+
+// The length of the UTF-8 sequence at p (at most n bytes), 0 when it is not
+// one (overlong forms, surrogates and values beyond U+10FFFF included).
+size_t utf8Length(const unsigned char *p, size_t n) {
+  const unsigned c = p[0];
+  if (c < 0x80) return 1;
+  size_t len = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (len == 0 || len > n) return 0;
+  for (size_t k = 1; k < len; k++)
+    if ((p[k] & 0xC0) != 0x80) return 0;
+  if (c == 0xE0 && p[1] < 0xA0) return 0;
+  if (c == 0xED && p[1] > 0x9F) return 0;
+  if (c == 0xF0 && p[1] < 0x90) return 0;
+  if (c == 0xF4 && p[1] > 0x8F) return 0;
+  return len;
+}
+
+void appendUtf8(std::string &out, unsigned v) {
+  if (v < 0x80) {
+    out += static_cast<char>(v);
+  } else if (v < 0x800) {
+    out += static_cast<char>(0xC0 | (v >> 6));
+    out += static_cast<char>(0x80 | (v & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (v >> 12));
+    out += static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (v & 0x3F));
+  }
+}
+
+// One byte read as Windows-1252 (the five bytes it leaves open as the C1
+// controls of the same number).
+void append1252(std::string &out, unsigned char c) {
+  static const unsigned short high[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  appendUtf8(out, c >= 0x80 && c < 0xA0 ? high[c - 0x80] : c);
+}
+
+// UTF-8 kept, every byte that is not part of it read as Windows-1252.
+std::string fromUtf8(const std::string &text) {
+  std::string out;
+  const unsigned char *p = reinterpret_cast<const unsigned char *>(text.data());
+  for (size_t i = 0, n = text.size(); i < n;) {
+    size_t len = utf8Length(p + i, n - i);
+    if (len == 0) {
+      append1252(out, p[i++]);
+    } else {
+      out.append(text, i, len);
+      i += len;
+    }
+  }
+  return out;
+}
+
+std::string from1252(const std::string &text) {
+  std::string out;
+  for (unsigned char c : text) append1252(out, c);
+  return out;
+}
+
+}  // namespace
+
+int checkValidUtf8(const std::string &bytes) {
+  const unsigned char *p = reinterpret_cast<const unsigned char *>(bytes.data());
+  for (size_t i = 0, n = bytes.size(); i < n;) {
+    size_t len = utf8Length(p + i, n - i);
+    if (len == 0) return 0;
+    i += len;
+  }
+  return 1;
+}
+
+std::string checkTextUtf8(const std::string &text, const std::string &charset) {
+  const std::string c = lower(trim(charset));
+  if (c == "utf-8" || c == "utf8" || c == "unicode-1-1-utf-8") return fromUtf8(text);
+  // The labels browsers read as Windows-1252.
+  static const char *const latin[] = {"windows-1252", "cp1252", "x-cp1252", "iso-8859-1", "iso8859-1", "iso_8859-1",
+                                      "latin1", "l1", "us-ascii", "ascii", "cp819", "ibm819", "csisolatin1",
+                                      "iso-ir-100", "iso_8859-1:1987", "ansi_x3.4-1968"};
+  for (const char *l : latin)
+    if (c == l) return from1252(text);
+  iconv_t cd = c.empty() ? reinterpret_cast<iconv_t>(-1) : iconv_open("UTF-8", c.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return checkValidUtf8(text) ? text : from1252(text);
+  std::string out;
+  std::vector<char> in(text.begin(), text.end());
+  char *src = in.data();
+  size_t left = in.size();
+  char buf[1024];
+  while (left > 0) {
+    char *dst = buf;
+    size_t room = sizeof buf;
+    const size_t before = left;
+    size_t r = iconv(cd, &src, &left, &dst, &room);
+    out.append(buf, static_cast<size_t>(dst - buf));
+    if ((r == static_cast<size_t>(-1) && errno != E2BIG) || (left == before && dst == buf)) {
+      // A byte the charset cannot read.
+      append1252(out, static_cast<unsigned char>(*src));
+      src++;
+      left--;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  char *dst = buf;
+  size_t room = sizeof buf;
+  iconv(cd, nullptr, nullptr, &dst, &room);
+  out.append(buf, static_cast<size_t>(dst - buf));
+  iconv_close(cd);
+  // Whatever the converter gave, the result is UTF-8.
+  return checkValidUtf8(out) ? out : fromUtf8(out);
+}
+
 // --- words for the user -------------------------------------------------------------
 
 const char *checkSeverityName(int severity) {
@@ -828,7 +968,8 @@ std::string checkLine(const checkFinding &f) {
 }
 
 namespace {
-std::string jsonString(const std::string &s) {
+std::string jsonString(const std::string &text) {
+  const std::string s = checkValidUtf8(text) ? text : fromUtf8(text);
   std::string out = "\"";
   for (unsigned char c : s) {
     if (c == '"' || c == '\\') {

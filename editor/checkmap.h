@@ -115,6 +115,19 @@ int checkShownSize(htmlTagPtr img, int naturalW, int naturalH, int *w, int *h);
 // those no earlier one holds.
 long long checkClickable(const object *o, const object *before, int n, int w, int h, long long *total);
 
+// The charset the page declares: a meta charset, or the charset of a meta
+// http-equiv content type (lower case); "" when it declares none.
+std::string checkPageCharset(htmlPtr page);
+
+// Whether bytes are valid UTF-8.
+int checkValidUtf8(const std::string &bytes);
+
+// Text of the page in UTF-8, read in charset ("" or one the system does not
+// know: UTF-8 when it is valid, else Windows-1252). A byte the charset cannot
+// read is read as Windows-1252, so no byte is lost and the result is always
+// valid UTF-8.
+std::string checkTextUtf8(const std::string &text, const std::string &charset);
+
 // "error", "warning", "notice".
 const char *checkSeverityName(int severity);
 

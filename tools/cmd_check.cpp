@@ -158,6 +158,25 @@ int runCheck(int argc, char **argv) {
     checkAreas(input, c.findings, nullptr);
     results.push_back(c);
   }
+  // The findings quote the page: its text is written in UTF-8.
+  std::string charset = checkPageCharset(doc);
+  if (charset.empty()) {
+    std::string bytes;
+    std::FILE *again = std::fopen(page.c_str(), "rb");
+    char buf[65536];
+    size_t n;
+    while (again && (n = std::fread(buf, 1, sizeof buf, again)) > 0) bytes.append(buf, n);
+    if (again) std::fclose(again);
+    charset = checkValidUtf8(bytes) ? "utf-8" : "windows-1252";
+  }
+  for (checked &c : results) {
+    c.map = checkTextUtf8(c.map, charset);
+    for (checkFinding &f : c.findings) {
+      f.link = checkTextUtf8(f.link, charset);
+      f.subject = checkTextUtf8(f.subject, charset);
+      f.message = checkTextUtf8(f.message, charset);
+    }
+  }
   ReleaseObjects();
   htmlDestroy(doc);
 
