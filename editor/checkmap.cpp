@@ -595,7 +595,20 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
 
     // The link.
     if (a.hasHref && !a.nohref && !link) {
-      add(checkWarning, checkKindLink, "an empty link: a click reloads the page (nohref makes a hotspot without a link)");
+      if (trim(a.url) == "#")
+        add(checkWarning, checkKindLink,
+            "a link to \"#\": a click jumps to the top of the page (nohref makes a hotspot without a link)");
+      else
+        add(checkWarning, checkKindLink, "an empty link: a click reloads the page (nohref makes a hotspot without a link)");
+    } else if (link && trim(a.url)[0] == '#') {
+      // Browsers look for the id, then for an a element's name, as written and
+      // then with its %XX decoded; "#top" without either goes to the top.
+      const std::string target = trim(a.url).substr(1);
+      const std::string decoded = decodePath(target);
+      bool found = !in.anchorsKnown || lower(target) == "top";
+      for (const std::string &name : in.anchors) found = found || name == target || name == decoded;
+      if (!found)
+        add(checkWarning, checkKindLink, "no element of the page has the id \"" + target + "\": a click goes nowhere");
     } else if (link) {
       const std::string url = trim(a.url);
       const std::string s = scheme(url);
@@ -742,6 +755,15 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
       add(checkWarning, "picture " + (other.empty() ? std::string("without src") : other),
           "uses the same map at " + std::to_string(ow) + " x " + std::to_string(oh) + ", but the map fits " +
               std::to_string(w) + " x " + std::to_string(h));
+  }
+}
+
+void checkInputAnchors(htmlPtr page, checkInput &in) {
+  in.anchors.clear();
+  in.anchorsKnown = page != nullptr;
+  for (htmlTagPtr t = page ? page->first : nullptr; t; t = t->n) {
+    if (htmlTagAttrQuery(t, "id")) in.anchors.push_back(htmlTagAttr(t, "id"));
+    if (htmlEq(t->name, "a") && htmlTagAttrQuery(t, "name")) in.anchors.push_back(htmlTagAttr(t, "name"));
   }
 }
 

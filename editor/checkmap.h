@@ -53,6 +53,8 @@ struct checkInput {
   int defaultText = 0;       // the default area carries alt or title text
   int width = 0, height = 0; // the picture as the page shows it; 0 when unknown
   std::string folder;        // the page's folder, for local links; "" when unknown
+  int anchorsKnown = 0;      // anchors holds the page's targets of in-page links
+  std::vector<std::string> anchors;  // every id, and every name of an a element
 };
 
 struct checkFinding {
@@ -96,6 +98,9 @@ void checkInputFromTable(checkInput &in);
 // that cannot be hotspots marked with their fault. The hotspot table is not
 // touched. 0 when the page has no such map.
 int checkInputFromPage(htmlPtr page, const char *name, checkInput &in);
+
+// Fills in.anchors with the targets a "#name" link of the page can reach.
+void checkInputAnchors(htmlPtr page, checkInput &in);
 
 // The map name a usemap value gives, as browsers read it: what follows its
 // first '#'. 0 when it has no '#', 1 when the '#' comes first, 2 when text stands

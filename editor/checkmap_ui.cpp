@@ -141,6 +141,7 @@ void refresh(bool force) {
       size_t slash = page.rfind('/');
       in.folder = slash == std::string::npos ? "." : page.substr(0, slash ? slash : 1);
     }
+    if (hdoc) checkInputAnchors(hdoc, in);
     if (hdoc && maplocalname) checkPage(hdoc, maplocalname, sx, sy, 1, findings);
     checkAreas(in, findings, &spans);
   }

@@ -154,6 +154,7 @@ int runCheck(int argc, char **argv) {
     }
     if (img) checkShownSize(img, naturalW, naturalH, &input.width, &input.height);
     input.folder = folderOf(page);
+    checkInputAnchors(doc, input);
     checkPage(doc, name.c_str(), naturalW, naturalH, 0, c.findings);
     checkAreas(input, c.findings, nullptr);
     results.push_back(c);

@@ -212,7 +212,14 @@ TEST_F(CheckTest, Links) {
     const char *expected;
   } cases[] = {
       {empty, "warning: hotspot 1 (rect): an empty link: a click reloads the page (nohref makes a hotspot without a link)\n"},
-      {hash, "warning: hotspot 1 (rect): an empty link: a click reloads the page (nohref makes a hotspot without a link)\n"},
+      {hash, "warning: hotspot 1 (rect): a link to \"#\": a click jumps to the top of the page (nohref makes a hotspot "
+             "without a link)\n"},
+      {rect(0, 0, 100, 100, "#nowhere"),
+       "warning: hotspot 1 (rect, #nowhere): no element of the page has the id \"nowhere\": a click goes nowhere\n"},
+      {rect(0, 0, 100, 100, "#here"), ""},
+      {rect(0, 0, 100, 100, "#old"), ""},
+      {rect(0, 0, 100, 100, "#a%20b"), ""},
+      {rect(0, 0, 100, 100, "#Top"), ""},
       {none, ""},
       {rect(0, 0, 100, 100, "javascript:go()"),
        "warning: hotspot 1 (rect, javascript:go()): a javascript: link, which does nothing where scripts do not run\n"},
@@ -224,6 +231,8 @@ TEST_F(CheckTest, Links) {
   for (const auto &c : cases) {
     checkInput in = picture({c.a});
     in.folder = folder;
+    in.anchorsKnown = 1;
+    in.anchors = {"here", "old", "a b"};
     EXPECT_EQ(lines(run(in), checkKindLink), c.expected);
   }
   std::remove(there.c_str());
