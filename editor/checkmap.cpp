@@ -686,6 +686,32 @@ int dimension(htmlTagPtr img, const char *name) {
 }
 }  // namespace
 
+std::string checkImgName(htmlTagPtr img) {
+  if (!img) return "img";
+  // The place of the '<' in the page's source, columns counted in characters;
+  // without the source, where the reader made the entry.
+  long long line = img->row, column = img->col + 1;
+  htmlPtr d = img->parent;
+  if (d && htmlSourceComplete(d) && img->sourceStart >= 0 && img->sourceStart < d->sourceLength) {
+    line = 1;
+    column = 1;
+    for (long long i = 0; i < img->sourceStart; i++) {
+      const unsigned char c = static_cast<unsigned char>(d->source[i]);
+      if (c == '\n') {
+        line++;
+        column = 1;
+      } else if ((c & 0xC0) != 0x80) {
+        column++;
+      }
+    }
+    // A byte order mark is no character of the line.
+    if (line == 1 && d->sourceLength >= 3 && std::memcmp(d->source, "\xEF\xBB\xBF", 3) == 0) column--;
+  }
+  std::string s = "img at line " + std::to_string(line) + ", column " + std::to_string(column);
+  const std::string src = htmlTagAttr(img, "src");
+  return src.empty() ? s + " (without src)" : s + " (" + src + ")";
+}
+
 int checkShownSize(htmlTagPtr img, int naturalW, int naturalH, int *w, int *h) {
   if (!img) return 0;
   int aw = dimension(img, "width"), ah = dimension(img, "height");
@@ -721,7 +747,7 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
     f.message = message;
     out.push_back(f);
   };
-  const std::string picture = "picture " + (src.empty() ? std::string("without src") : src);
+  const std::string picture = checkImgName(img);
   if (!htmlTagAttrQuery(img, "alt")) add(checkError, picture, "the img tag has no alt attribute");
 
   int maps = 0;
@@ -752,7 +778,7 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
     bool same = other == src;
     if (!checkShownSize(t, same ? naturalW : 0, same ? naturalH : 0, &ow, &oh)) continue;
     if (ow != w || oh != h)
-      add(checkWarning, "picture " + (other.empty() ? std::string("without src") : other),
+      add(checkWarning, checkImgName(t),
           "uses the same map at " + std::to_string(ow) + " x " + std::to_string(oh) + ", but the map fits " +
               std::to_string(w) + " x " + std::to_string(h));
   }

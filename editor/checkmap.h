@@ -64,7 +64,7 @@ struct checkFinding {
   int broken = 0;              // the area cannot be a hotspot: it is named "area N"
   int shape = notype;          // the hotspot's objectType
   std::string link;            // the hotspot's link ("" none)
-  std::string subject;         // for page findings: "picture a.png", "map NAME"
+  std::string subject;         // for page findings: "img at line 3, column 5 (a.png)", "map NAME"
   std::string message;         // a phrase: "no alternative text"
   std::vector<int> by;         // the earlier hotspots that cover this one
   int clickable = -1;          // percent of it that stays clickable (overlap findings)
@@ -109,6 +109,10 @@ int checkUsemapName(const char *usemap, std::string *name);
 
 // The first img of the page whose usemap names the map exactly, or null.
 htmlTagPtr checkPicture(htmlPtr page, const char *name);
+
+// How findings name an img: "img at line 3, column 5 (a.png)", the place of
+// its '<' in the page.
+std::string checkImgName(htmlTagPtr img);
 
 // The size at which the page shows an img: its width and height attributes,
 // a missing one in the proportion of naturalW x naturalH, both natural when

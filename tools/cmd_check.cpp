@@ -125,7 +125,7 @@ int runCheck(int argc, char **argv) {
         checkFinding f;
         f.severity = form == 2 ? checkWarning : checkError;
         f.kind = checkKindPage;
-        f.subject = std::string("picture ") + htmlTagAttr(t, "src");
+        f.subject = checkImgName(t);
         f.message = form == 0    ? std::string("usemap \"") + u + "\" names no map: it needs a # before the name"
                     : form == -1 ? std::string("usemap \"") + u + "\" names no map: the name after the # is empty"
                                  : std::string("usemap \"") + u + "\" has text before the #, which browsers pass over";

@@ -246,22 +246,22 @@ TEST_F(CheckTest, Page) {
     const char *expected;
   } cases[] = {
       {"<img src=\"a.png\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
-       "error: picture a.png: the img tag has no alt attribute\n"},
+       "error: img at line 1, column 1 (a.png): the img tag has no alt attribute\n"},
       // Browsers read the name after the first '#'.
       {"<img src=\"a.png\" usemap=\"b.html#m\"><map name=\"m\"></map>", 200, 100,
-       "error: picture a.png: the img tag has no alt attribute\n"},
+       "error: img at line 1, column 1 (a.png): the img tag has no alt attribute\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"n\"></map>", 200, 100,
-       "error: picture a.png: usemap names the map \"m\", which the page does not have\n"},
+       "error: img at line 1, column 1 (a.png): usemap names the map \"m\", which the page does not have\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\"></map><map id=\"m\"></map><map id=\"M\"></map>", 200,
        100, "warning: map m: 2 maps have this name; browsers use the first\n"},
       // Browsers match the name exactly.
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"M\"></map>", 200, 100,
-       "error: picture a.png: usemap names the map \"m\", which the page does not have\n"},
+       "error: img at line 1, column 1 (a.png): usemap names the map \"m\", which the page does not have\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><img src=\"a.png\" width=\"100\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
-       "warning: picture a.png: uses the same map at 100 x 50, but the map fits 200 x 100\n"},
+       "warning: img at line 1, column 37 (a.png): uses the same map at 100 x 50, but the map fits 200 x 100\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><img src=\"b.png\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100, ""},
       {"<img src=\"a.png\" alt=\"\" width=\"200\" height=\"200\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
-       "warning: picture a.png: shown at 200 x 200 although the picture is 200 x 100: the map lies on a stretched picture\n"},
+       "warning: img at line 1, column 1 (a.png): shown at 200 x 200 although the picture is 200 x 100: the map lies on a stretched picture\n"},
       {"<img src=\"a.png\" alt=\"\" width=\"100\" height=\"50\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100, ""},
   };
   for (const auto &c : cases) {
@@ -407,11 +407,11 @@ TEST_F(CheckTest, CorpusPages) {
        "error: hotspot 3 (rect, c.html): the rectangle has no area: its width or height is 0\n"},
       // A 155 x 10 spacer and the 126 x 17 strip share one map.
       {"libxml2_wired.html", "navstrip.map",
-       "warning: picture http://static.wired.com/news/images/navstrip_off.gif: uses the same map at 126 x 17, "
+       "warning: img at line 476, column 1 (http://static.wired.com/news/images/navstrip_off.gif): uses the same map at 126 x 17, "
        "but the map fits 155 x 10\n"},
       // The polygons start at x 699 on a picture shown 666 wide; the links are empty.
       {"cwps_crab_index.htm", "enter",
-       "error: picture index.jpg: the img tag has no alt attribute\n"
+       "error: img at line 32, column 7 (index.jpg): the img tag has no alt attribute\n"
        "error: hotspot 1 (poly, inindex.htm): no alternative text\n"
        "error: hotspot 1 (poly, inindex.htm): wholly outside the picture\n"
        "warning: hotspot 2 (poly): an empty link: a click reloads the page (nohref makes a hotspot without a link)\n"},

@@ -172,9 +172,9 @@ TEST_F(MapTool, CheckMatchesUsemapAsBrowsers) {
     const char *out;
   } cases[] = {
       {"<img src=\"a.png\" alt=\"\" usemap=\"#\"><map name=\"\"></map>", 1,
-       "error: picture a.png: usemap \"#\" names no map: the name after the # is empty\n"},
+       "error: img at line 1, column 1 (a.png): usemap \"#\" names no map: the name after the # is empty\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#M\"><map name=\"m\"></map>", 1,
-       "error: picture a.png: usemap names the map \"M\", which the page does not have\n"},
+       "error: img at line 1, column 1 (a.png): usemap names the map \"M\", which the page does not have\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map id=\"M\"></map><map name=\"m\"></map>", 0, ""},
   };
   for (const auto &c : cases) {
