@@ -758,6 +758,12 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
     add(checkError, picture, std::string("usemap names the map \"") + name + "\", which the page does not have");
   if (maps > 1)
     add(checkWarning, map, std::to_string(maps) + " maps have this name; browsers use the first");
+  htmlTagPtr used = findMap(page, name);
+  if (used && htmlTagAttrQuery(used, "id") && htmlTagAttrQuery(used, "name") &&
+      std::strcmp(htmlTagAttr(used, "id"), htmlTagAttr(used, "name")) != 0)
+    add(checkWarning, map,
+        std::string("its id \"") + htmlTagAttr(used, "id") + "\" differs from its name \"" + htmlTagAttr(used, "name") +
+            "\": browsers and style sheets may take it for different maps");
 
   int w = 0, h = 0;
   const bool known = checkShownSize(img, naturalW, naturalH, &w, &h);

@@ -254,6 +254,10 @@ TEST_F(CheckTest, Page) {
        "error: img at line 1, column 1 (a.png): usemap names the map \"m\", which the page does not have\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\"></map><map id=\"m\"></map><map id=\"M\"></map>", 200,
        100, "warning: map m: 2 maps have this name; browsers use the first\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\" id=\"map1\"></map>", 200, 100,
+       "warning: map m: its id \"map1\" differs from its name \"m\": browsers and style sheets may take it for different "
+       "maps\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\" id=\"m\"></map>", 200, 100, ""},
       // Browsers match the name exactly.
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"M\"></map>", 200, 100,
        "error: img at line 1, column 1 (a.png): usemap names the map \"m\", which the page does not have\n"},
