@@ -411,6 +411,49 @@ void readArea(const std::string &markup, checkArea &a) {
   if (a.fault.empty()) a.fault = "the editor cannot take this area as a hotspot";
 }
 
+// Whether an area has a shape with room in it (the shape findings' test).
+bool hasArea(const checkArea &a, const object &o) {
+  if (!a.fault.empty()) return false;
+  const bounds b = objectGetBounds(&o);
+  if (a.t == polygon) return distinctPoints(a) >= 3;
+  if (a.t == rectangle) return a.points.size() >= 2 && b.x2 != b.x1 && b.y2 != b.y1;
+  if (a.t == circle) return a.points.size() >= 2 && objectRadius(&o) != 0;
+  return false;
+}
+
+// The centre of a hotspot's box.
+void boxCentre(const object &o, double *x, double *y) {
+  const bounds b = objectGetBounds(&o);
+  *x = (static_cast<double>(b.x1) + b.x2) / 2;
+  *y = (static_cast<double>(b.y1) + b.y2) / 2;
+}
+
+// Whether the circle of radius r around (x, y) meets hotspot o.
+bool circleMeets(double x, double y, double r, const object &o) {
+  if (o.t == circle && o.pointsTotal >= 2) {
+    const double d = std::hypot(x - o.points[0].x, y - o.points[0].y);
+    return d < r + objectRadius(&o);
+  }
+  const bounds b = objectGetBounds(&o);
+  const double dx = std::max({static_cast<double>(b.x1) - x, 0.0, x - b.x2});
+  const double dy = std::max({static_cast<double>(b.y1) - y, 0.0, y - b.y2});
+  if (std::hypot(dx, dy) >= r) return false;
+  if (o.t != polygon) return true;
+  // A polygon: the centre inside it, or one of its edges nearer than r.
+  const int n = o.pointsTotal;
+  bool in = false;
+  for (int i = 0, j = n - 1; i < n; j = i++) {
+    const FPOINT &p = o.points[i], &q = o.points[j];
+    if ((p.y <= y && y < q.y) || (q.y <= y && y < p.y))
+      if (x < p.x + (q.x - p.x) * (y - p.y) / (q.y - p.y)) in = !in;
+    const double ex = q.x - p.x, ey = q.y - p.y, len = ex * ex + ey * ey;
+    double t = len > 0 ? ((x - p.x) * ex + (y - p.y) * ey) / len : 0;
+    t = std::min(1.0, std::max(0.0, t));
+    if (std::hypot(p.x + t * ex - x, p.y + t * ey - y) < r) return true;
+  }
+  return in;
+}
+
 }  // namespace
 
 // --- the hotspots -----------------------------------------------------------------
@@ -465,6 +508,55 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
   std::vector<int> widest(byLeft.size());  // the largest right edge up to each place
   for (size_t k = 0; k < byLeft.size(); k++)
     widest[k] = std::max(k ? widest[k - 1] : INT_MIN, boxes[static_cast<size_t>(byLeft[k])].x2);
+
+  // The targets a finger aims at: hotspots with an href and room in them. One
+  // smaller than 24 x 24 is spaced well enough when the 24-pixel circle around
+  // the centre of its box meets no other target nor the circle of another
+  // small one.
+  std::vector<char> target(static_cast<size_t>(n)), small(static_cast<size_t>(n));
+  for (int i = 0; i < n; i++) {
+    const checkArea &a = in.areas[static_cast<size_t>(i)];
+    const object &o = objs[static_cast<size_t>(i)];
+    const bounds b = objectGetBounds(&o);
+    target[static_cast<size_t>(i)] = a.hasHref && !a.nohref && hasArea(a, o);
+    small[static_cast<size_t>(i)] = target[static_cast<size_t>(i)] &&
+                                    (static_cast<long long>(b.x2) - b.x1 < 24 || static_cast<long long>(b.y2) - b.y1 < 24);
+  }
+  // The targets by the left edge of their boxes, with the largest right edge up
+  // to each place, so that only those near a centre are looked at.
+  std::vector<int> targets;
+  std::vector<bounds> targetBoxes(static_cast<size_t>(n));
+  for (int i = 0; i < n; i++) {
+    targetBoxes[static_cast<size_t>(i)] = objectGetBounds(&objs[static_cast<size_t>(i)]);
+    if (target[static_cast<size_t>(i)]) targets.push_back(i);
+  }
+  std::sort(targets.begin(), targets.end(), [&](int a, int b) {
+    return targetBoxes[static_cast<size_t>(a)].x1 < targetBoxes[static_cast<size_t>(b)].x1;
+  });
+  std::vector<double> targetReach(targets.size());
+  for (size_t k = 0; k < targets.size(); k++)
+    targetReach[k] = std::max(k ? targetReach[k - 1] : -1e300,
+                              static_cast<double>(targetBoxes[static_cast<size_t>(targets[k])].x2));
+  auto spaced = [&](int i) {
+    double x, y;
+    boxCentre(objs[static_cast<size_t>(i)], &x, &y);
+    size_t reach = static_cast<size_t>(
+        std::upper_bound(targets.begin(), targets.end(), x + 24,
+                         [&](double v, int k) { return v < targetBoxes[static_cast<size_t>(k)].x1; }) -
+        targets.begin());
+    for (size_t k = reach; k-- > 0;) {
+      if (targetReach[k] < x - 24) break;
+      const int j = targets[k];
+      if (j == i) continue;
+      if (circleMeets(x, y, 12, objs[static_cast<size_t>(j)])) return false;
+      if (small[static_cast<size_t>(j)]) {
+        double jx, jy;
+        boxCentre(objs[static_cast<size_t>(j)], &jx, &jy);
+        if (std::hypot(x - jx, y - jy) < 24) return false;
+      }
+    }
+    return true;
+  };
 
   std::map<std::string, int> firstAlt;  // alternative text -> first linked hotspot with it
   for (int i = 0; i < n; i++) {
@@ -547,8 +639,8 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
     // Target size.
     if (link && !broken) {
       const std::string size = std::to_string(bw) + " x " + std::to_string(bh);
-      if (bw < 24 || bh < 24)
-        add(checkWarning, checkKindSize, size + " pixels, smaller than the 24 x 24 a finger needs");
+      if ((bw < 24 || bh < 24) && !spaced(i))
+        add(checkWarning, checkKindSize, size + " pixels, smaller than the 24 x 24 a finger needs, and other targets are near");
       else if (bw < 44 || bh < 44)
         add(checkNotice, checkKindSize, size + " pixels, smaller than the 44 x 44 that is easy to hit");
     }
