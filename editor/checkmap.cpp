@@ -174,29 +174,44 @@ const size_t checkHiddenLimit = 1u << 20;
 
 // The covering of hotspot i by the candidates (earlier hotspots whose boxes
 // meet its box): its pixels, those left clickable, and which candidates took
-// some.
+// some. Rows are looked at one in step, each standing for the step rows from
+// it. The work (edges of the outlines read) is added to *work; once it passes
+// budget the count is given up and -1 returned.
 long long coverOne(const object *objs, int i, const bounds &box, const std::vector<int> &candidates,
                    const std::vector<bounds> &boxes, long long *total, std::vector<int> *by,
-                   std::vector<checkSpan> *hidden) {
+                   std::vector<checkSpan> *hidden, int step = 1, long long budget = LLONG_MAX,
+                   long long *work = nullptr) {
   std::vector<run> rest, cut, taken;
   std::vector<char> used(candidates.size(), 0);
-  long long all = 0, left = 0;
-  for (int y = box.y1; y <= box.y2; y++) {
-    rowRuns(&objs[i], y, box.x1, box.x2, rest);
-    if (rest.empty()) continue;
-    all += runsLength(rest);
-    for (size_t c = 0; c < candidates.size() && !rest.empty(); c++) {
-      const bounds &cb = boxes[static_cast<size_t>(candidates[c])];
-      if (y < cb.y1 || y > cb.y2) continue;
-      rowRuns(&objs[candidates[c]], y, box.x1, box.x2, cut);
-      taken.clear();
-      if (cutRuns(rest, cut, hidden ? &taken : nullptr) > 0) used[c] = 1;
-      if (hidden)
-        for (const run &r : taken)
-          if (hidden->size() < checkHiddenLimit) hidden->push_back(checkSpan{y, r.x1, r.x2});
+  long long all = 0, left = 0, spent = 0;
+  auto cost = [](const object &o) { return static_cast<long long>(o.pointsTotal > 0 ? o.pointsTotal : 0) + 1; };
+  for (long long y = box.y1; y <= box.y2; y += step) {
+    const long long rows = std::min<long long>(step, box.y2 - y + 1);
+    const int row = static_cast<int>(y);
+    rowRuns(&objs[i], row, box.x1, box.x2, rest);
+    spent += cost(objs[i]);
+    if (!rest.empty()) {
+      all += runsLength(rest) * rows;
+      for (size_t c = 0; c < candidates.size() && !rest.empty(); c++) {
+        const bounds &cb = boxes[static_cast<size_t>(candidates[c])];
+        if (row < cb.y1 || row > cb.y2) continue;
+        rowRuns(&objs[candidates[c]], row, box.x1, box.x2, cut);
+        spent += cost(objs[candidates[c]]);
+        taken.clear();
+        if (cutRuns(rest, cut, hidden ? &taken : nullptr) > 0) used[c] = 1;
+        if (hidden)
+          for (const run &r : taken)
+            for (long long k = 0; k < rows; k++)
+              if (hidden->size() < checkHiddenLimit) hidden->push_back(checkSpan{static_cast<int>(y + k), r.x1, r.x2});
+      }
+      left += runsLength(rest) * rows;
     }
-    left += runsLength(rest);
+    if (spent > budget) {
+      if (work) *work += spent;
+      return -1;
+    }
   }
+  if (work) *work += spent;
   if (by)
     for (size_t c = 0; c < candidates.size(); c++)
       if (used[c]) by->push_back(candidates[c]);
@@ -484,8 +499,18 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
   for (int i = 0; i < n; i++) setObject(objs[static_cast<size_t>(i)], in.areas[static_cast<size_t>(i)]);
 
   // The box the covering is counted in: the picture, or when its size is not
-  // known, the first 65536 rows and columns.
-  const int W = in.width > 0 ? in.width : 65536, H = in.height > 0 ? in.height : 65536;
+  // known, the hotspots' joint box from 0, at most 16384 rows and columns.
+  int W = in.width, H = in.height;
+  if (W <= 0 || H <= 0) {
+    long long right = 0, bottom = 0;
+    for (int i = 0; i < n; i++) {
+      const bounds b = objectGetBounds(&objs[static_cast<size_t>(i)]);
+      right = std::max(right, static_cast<long long>(b.x2) + 2);
+      bottom = std::max(bottom, static_cast<long long>(b.y2) + 2);
+    }
+    W = static_cast<int>(std::min<long long>(right, 16384));
+    H = static_cast<int>(std::min<long long>(bottom, 16384));
+  }
   std::vector<bounds> boxes(static_cast<size_t>(n));
   std::vector<char> inside(static_cast<size_t>(n));
   for (int i = 0; i < n; i++)
@@ -557,6 +582,11 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
     }
     return true;
   };
+
+  // The work of counting covered pixels is bounded: each hotspot may read
+  // about 1e8 / n outline edges (at least 1e6) before its rows are thinned.
+  long long work = 0;
+  const long long share = std::max<long long>(1000000, 100000000LL / std::max(1, n));
 
   std::map<std::string, int> firstAlt;  // alternative text -> first linked hotspot with it
   for (int i = 0; i < n; i++) {
@@ -661,15 +691,25 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
       std::sort(candidates.begin(), candidates.end());
       long long total = 0;
       std::vector<int> by;
-      long long left = candidates.empty()
-                           ? 0
-                           : coverOne(objs.data(), i, box, candidates, boxes, &total, &by, hidden);
+      // Each hotspot has its share of the work; past it, rows are counted one
+      // in 4, 16, ... and the finding says so.
+      int step = 1;
+      long long left = 0;
+      while (!candidates.empty()) {
+        by.clear();
+        left = coverOne(objs.data(), i, box, candidates, boxes, &total, &by, hidden, step, share, &work);
+        if (left >= 0) break;
+        step *= 4;
+      }
+      if (left < 0) left = 0;
       for (int &j : by) j = place(j);
+      const std::string counted =
+          step > 1 ? " (counted on one row in " + std::to_string(step) + ")" : std::string();
       if (!candidates.empty() && total > 0) {
         if (left == 0) {
           checkFinding &f = add(checkWarning, checkKindOverlap,
                                 std::string("can never be clicked, ") + (by.size() == 1 ? "hotspot " : "hotspots ") +
-                                    numberList(by) + (by.size() == 1 ? " covers it" : " cover it"));
+                                    numberList(by) + (by.size() == 1 ? " covers it" : " cover it") + counted);
           f.by = by;
           f.clickable = 0;
         } else if (left * 2 < total) {
@@ -678,7 +718,7 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
               add(checkNotice, checkKindOverlap,
                   (percent == 0 ? std::string("less than 1%") : "only " + std::to_string(percent) + "%") +
                       " of it can be clicked, " + (by.size() == 1 ? "hotspot " : "hotspots ") + numberList(by) +
-                      (by.size() == 1 ? " covers the rest" : " cover the rest"));
+                      (by.size() == 1 ? " covers the rest" : " cover the rest") + counted);
           f.by = by;
           f.clickable = percent;
         }

@@ -6,7 +6,10 @@
 //
 // Pixels: a hotspot holds the image pixels for which objectContainsPoint
 // holds; a click goes to the first hotspot in map order that holds it. The
-// covering figures count those pixels exactly, row by row, inside the picture.
+// covering figures count those pixels row by row inside the picture (or, when
+// its size is not known, inside the hotspots' joint box, at most 16384 x
+// 16384); a hotspot whose count would take longer than its share of the work
+// is counted on one row in 4, 16, ..., and its finding says so.
 #ifndef TILVANE_CHECKMAP_H
 #define TILVANE_CHECKMAP_H
 
