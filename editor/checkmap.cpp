@@ -897,6 +897,28 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
         std::string("its id \"") + htmlTagAttr(used, "id") + "\" differs from its name \"" + htmlTagAttr(used, "name") +
             "\": browsers and style sheets may take it for different maps");
 
+  // A picture that scales with the page: its map's coordinates do not.
+  std::string scaled;
+  const std::string width = trim(htmlTagAttr(img, "width")), height = trim(htmlTagAttr(img, "height"));
+  const std::string style = lower(htmlTagAttr(img, "style"));
+  if (width.find('%') != std::string::npos || height.find('%') != std::string::npos)
+    scaled = "its size is a percentage";
+  else if (style.find("width") != std::string::npos || style.find("height") != std::string::npos)
+    scaled = "its style sets its size";
+  else if (htmlTagAttrQuery(img, "srcset") || htmlTagAttrQuery(img, "sizes"))
+    scaled = "srcset or sizes chooses its picture";
+  else
+    for (htmlTagPtr t = img->p; t && !htmlEq(t->name, "/picture"); t = t->p) {
+      if (htmlEq(t->name, "picture")) break;
+      if (htmlEq(t->name, "source")) {
+        scaled = "the picture element around it offers other sources";
+        break;
+      }
+    }
+  if (!scaled.empty())
+    add(checkWarning, picture,
+        scaled + ": the picture can be shown at other sizes, but the map's coordinates do not scale with it");
+
   int w = 0, h = 0;
   const bool known = checkShownSize(img, naturalW, naturalH, &w, &h);
   if (known && naturalW > 0 && naturalH > 0 && dimension(img, "width") && dimension(img, "height")) {

@@ -277,6 +277,22 @@ TEST_F(CheckTest, Page) {
        "warning: map m: its id \"map1\" differs from its name \"m\": browsers and style sheets may take it for different "
        "maps\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\" id=\"m\"></map>", 200, 100, ""},
+      // Pictures that scale with the page.
+      {"<img src=\"a.png\" alt=\"\" width=\"50%\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
+       "warning: img at line 1, column 1 (a.png): its size is a percentage: the picture can be shown at other sizes, but "
+       "the map's coordinates do not scale with it\n"},
+      {"<img src=\"a.png\" alt=\"\" style=\"max-width: 100%\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
+       "warning: img at line 1, column 1 (a.png): its style sets its size: the picture can be shown at other sizes, but "
+       "the map's coordinates do not scale with it\n"},
+      {"<img src=\"a.png\" alt=\"\" srcset=\"b.png 2x\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
+       "warning: img at line 1, column 1 (a.png): srcset or sizes chooses its picture: the picture can be shown at other "
+       "sizes, but the map's coordinates do not scale with it\n"},
+      {"<picture><source srcset=\"b.webp\"><img src=\"a.png\" alt=\"\" usemap=\"#m\"></picture><map name=\"m\"></map>",
+       200, 100,
+       "warning: img at line 1, column 34 (a.png): the picture element around it offers other sources: the picture can be "
+       "shown at other sizes, but the map's coordinates do not scale with it\n"},
+      {"<picture><source srcset=\"b.webp\"></picture><img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\"></map>",
+       200, 100, ""},
       // Browsers match the name exactly.
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"M\"></map>", 200, 100,
        "error: img at line 1, column 1 (a.png): usemap names the map \"m\", which the page does not have\n"},
