@@ -22,7 +22,7 @@ void openManually(void *owner, const char *address) {
   char msg[2048];
   sprintfMax(msg, sizeof msg,
              "You do not have a web browser installed, or your web browser is not installed as "
-             "the default web browser for Windows.\r\n\r\nAccess the following URL directly "
+             "the default web browser of your desktop.\r\n\r\nAccess the following URL directly "
              "with your preferred web browser:\r\n\r\n%s",
              address);
   platformMessageBox(owner, msg, "Open This URL Manually", MB_OK | MB_ICONWARNING);

@@ -121,7 +121,7 @@ const commandEntry commandTable[] = {
     {cmdRedo, commandEditMenu, "Re&do\tCtrl+Y", 0, {{V | C, 'Y'}, {0, 0}}, 0, 0, 804, 828, "Redo", rRedo, rRedo, runRedo},
     {cmdPreferences, commandEditMenu, "P&references...", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runPreferences},
 
-    {cmdShowTags, commandViewMenu, "Show HTML &Tags...", 0, {{0, 0}, {0, 0}}, 0, 0, 2104, 2105, "Show Imagemap HTML Tags (in Notepad)", rDoc, rDoc, runShowTags},
+    {cmdShowTags, commandViewMenu, "Show HTML &Tags...", 0, {{0, 0}, {0, 0}}, 0, 0, 2104, 2105, "Show Imagemap HTML Tags (in a Text Editor)", rDoc, rDoc, runShowTags},
     {cmdCheckMap, commandViewMenu, "&Check Map...\tF7", 0, {{V, VKEY_F1 + 6}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runCheckMap},
     {cmdZoomIn, commandViewMenu, "Zoom &In\t+", 1, {{0, '+'}, {0, '='}}, 0, 0, 800, 818, "Zoom In", rDoc, rDoc, runZoomIn},
     {cmdZoomOut, commandViewMenu, "Zoom &Out\t-", 0, {{0, '-'}, {0, 0}}, 0, 0, 801, 819, "Zoom Out", rDoc, rDoc, runZoomOut},
@@ -308,7 +308,7 @@ int sensitivityToolbar(unsigned id, const sensitivityInputs *in) {
 
 const char aboutProductName[] = "Tilvane";
 const char aboutDefaultText[] =
-    "Tilvane 4.05 for Windows\r\n\r\n"
+    "Tilvane 4.05\r\n\r\n"
     "An editor for the image maps of HTML pages: draw rectangles, circles and "
     "polygons over a picture, give each one its link, and save the map back into "
     "the page.\r\n\r\n"

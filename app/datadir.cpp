@@ -288,10 +288,10 @@ int setDataDirBody(void *parent, int flag) {
   for (;;) {
     if (strcmp(dataDir, windows) == 0) {
       platformMessageBox(parent,
-                         "That directory is the Windows directory. It is not safe to install "
-                         "applications in the Windows directory because it contains other "
-                         "important system files. Please choose another location.",
-                         "Can't Install to Windows Directory", MB_OK | MB_ICONWARNING);
+                         "That directory is your settings directory. It is not safe to install "
+                         "applications in the settings directory because it contains other "
+                         "programs' important files. Please choose another location.",
+                         "Can't Install to Settings Directory", MB_OK | MB_ICONWARNING);
     } else if (godir(dataDir, firstPass ? 0 : 1) == 0) {
       profileWriteString("Options", "dataDir", dataDir, theManifest.iniFileName);
       return 1;

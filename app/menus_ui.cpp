@@ -19,6 +19,7 @@
 #include "app/commands.h"
 #include "app/prefs.h"
 #include "app/toolbar.h"
+#include "app/update.h"
 #include "editor/seams.h"
 
 void (*menusCommandHook)(unsigned id) = nullptr;
@@ -91,6 +92,8 @@ void actionsSetup() {
       }
       runCommand(id);
     });
+    // Without an update server there is no update check to offer.
+    if (c.id == cmdCheckUpdates && !updateCheckAvailable()) a->setVisible(false);
     actions[c.id] = a;
   }
 }

@@ -50,8 +50,8 @@ const char *const firstText[13] = {
     "prompted for the URL.",
     // 4: magic wand
     "To create a polygon automatically, click the left mouse button inside the object to be "
-    "outlined. If you do not like the results, try adjusting the magic wand settings via the "
-    "File menu.",
+    "outlined. If you do not like the results, try adjusting the magic wand settings via "
+    "Preferences in the Edit menu.",
     // 5: before the hotspot dialog
     "You will now be asked to enter the URL that should be opened when this particular hot spot "
     "is selected by the user. Enter only the URL. No HTML tags are necessary. For instance, "
@@ -244,6 +244,10 @@ void readConfig(void) {
     char line[256];
     while (readLine(f, line, sizeof line)) readConfigLine(line);
     fclose(f);
+  } else {
+    // No settings yet: a new user, to whom the notice about what changed
+    // since earlier versions says nothing.
+    upgradeNoticeDisplayed = 1;
   }
   recreatePens();
 }

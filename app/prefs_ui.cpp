@@ -27,6 +27,7 @@
 #include "app/prefs.h"
 #include "app/settings.h"
 #include "app/shell_ui.h"
+#include "app/update.h"
 #include "editor/seams.h"
 #include "editor/view.h"
 #include "image/magicwand.h"
@@ -145,11 +146,16 @@ int preferencesBox(QWidget *parent) {
   QObject::connect(frequency, &QComboBox::currentIndexChanged, &dlg, [&frequencyChosen]() { frequencyChosen = true; });
   QObject::connect(frequency, &QComboBox::activated, &dlg, [&frequencyChosen]() { frequencyChosen = true; });
   grid->addWidget(frequency, 5, 0, Qt::AlignTop);
-  grid->addWidget(wrapped("We often update Tilvane to address issues and make new features "
-                          "available to you. Tilvane can check for upgrades automatically. How "
-                          "often should Tilvane check our web site for updates?",
-                          &dlg),
-                  5, 1);
+  QWidget *frequencyText = wrapped("We often update Tilvane to address issues and make new features "
+                                   "available to you. Tilvane can check for upgrades automatically. How "
+                                   "often should Tilvane check our web site for updates?",
+                                   &dlg);
+  grid->addWidget(frequencyText, 5, 1);
+  // Without an update server there is nothing to schedule.
+  if (!updateCheckAvailable()) {
+    frequency->hide();
+    frequencyText->hide();
+  }
 
   QCheckBox *exact = new QCheckBox(QStringLiteral("Leave the rest of the page exactly as it was"), &dlg);
   exact->setObjectName(QStringLiteral("exactpage"));

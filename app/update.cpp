@@ -33,9 +33,8 @@ const char updateAgent[] = "Tilvane 4.05 for Windows";
 
 namespace {
 
-// The update server until the project runs one: a name under the reserved
-// .invalid domain, which never resolves, so a check fails silently.
-const char defaultUpdateServer[] = "http://update.tilvane.invalid";
+// The update server the build names (empty: none, and no check runs).
+const char defaultUpdateServer[] = TILVANE_UPDATE_SERVER;
 const char updatePathAndQuery[] = "/tilvane/version.php?version=4.05 for Windows";
 
 // How long a request may go without any data before it counts as failed; the
@@ -151,7 +150,14 @@ int updateCheckDue(int frequency, int last, int today) {
   }
 }
 
+int updateCheckAvailable(void) {
+  char server[1024];
+  updateServer(server, sizeof server);
+  return server[0] != 0;
+}
+
 void updateCheckTimer(void) {
+  if (!updateCheckAvailable()) return;
   if (updateCheckDue(updateFrequency, lastUpdateCheck, today())) checkForUpdatesBackground();
 }
 
@@ -170,6 +176,7 @@ void checkForUpdatesBody(void) {
 }
 
 void checkForUpdatesBackground(void) {
+  if (!updateCheckAvailable()) return;
   int expected = 0;
   if (!checkingForUpdates.compare_exchange_strong(expected, 1)) return;
   if (worker) {
@@ -181,6 +188,7 @@ void checkForUpdatesBackground(void) {
 }
 
 void checkForUpdatesForeground(void) {
+  if (!updateCheckAvailable()) return;
   checkingForUpdatesForeground = 1;
   if (checkingForUpdates) return;
   checkForUpdatesBody();

@@ -39,8 +39,12 @@ extern std::atomic<int> checkingForUpdatesForeground;
 extern void (*updateResultHook)(int code);
 
 // The update server's address with path and query: TILVANE_UPDATE_URL when set,
-// else the built-in one.
+// else the one the build names (TILVANE_UPDATE_SERVER).
 const char *updateCheckAddress(void);
+
+// 1 when there is an update server to ask; without one no check runs, and
+// neither the Help menu nor the preferences offer one.
+int updateCheckAvailable(void);
 
 // The agent string sent with the request.
 extern const char updateAgent[];

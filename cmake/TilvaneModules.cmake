@@ -45,6 +45,7 @@ target_link_libraries(tilvane_image PUBLIC PNG::PNG JPEG::JPEG ZLIB::ZLIB Qt6::G
                       PkgConfig::AVIF PkgConfig::RSVG)
 target_link_libraries(tilvane_editor PUBLIC Qt6::Gui)
 target_link_libraries(tilvane_app PUBLIC Qt6::Gui Qt6::Network Threads::Threads)
+target_compile_definitions(tilvane_app PRIVATE TILVANE_UPDATE_SERVER="${TILVANE_UPDATE_SERVER}")
 
 # Each logic library may call into each of the others.
 foreach(a IN LISTS TILVANE_LOGIC_LIBS)

@@ -74,8 +74,8 @@ int webPageOrImageBox(QWidget *parent) {
                            "Open A Web Page", "openWebPage", choseWebPage);
   group("When You Only Have An Image",
         "Use this button to create a simple page containing only an image of your choice and an "
-        "imagemap. You can also display the HTML tags for the imagemap by selecting Show Imagemap "
-        "HTML from the File menu.",
+        "imagemap. You can also display the HTML tags for the imagemap by selecting Show HTML "
+        "Tags from the View menu.",
         "Open An Image", "openImage", choseImage);
   web->setDefault(true);
   dlg.resize(dlg.sizeHint().expandedTo(QSize(520, 0)));

@@ -623,6 +623,13 @@ int New(const char *image, const char *page, const char *name) {
     return 0;
   };
   if (!image) {
+    // A page named but not there yet is made around a picture: say so before
+    // asking for it.
+    if (!pagePath.empty() && !fileExists(pagePath.c_str())) {
+      const std::string text = "The page " + pagePath +
+                               " does not exist yet. Choose the picture for the new page, or cancel to make none.";
+      platformMessageBox(nullptr, text.c_str(), "New Page", MB_OK | MB_ICONINFORMATION);
+    }
     char chosen[1024];
     if (!platform->openFileDialog(nullptr, nullptr, &imageFilter, 1, nullptr,
                                   PLATFORM_FILE_MUST_EXIST | PLATFORM_PATH_MUST_EXIST, chosen, sizeof chosen))
@@ -630,8 +637,9 @@ int New(const char *image, const char *page, const char *name) {
     imagePath = chosen;
   }
   if (!readable(imagePath.c_str())) {
-    modalPopup("The image file was not found. Tilvane must be\r\nable to find the image on your drive.", 0,
-               nullptr, nullptr);
+    const std::string text = "The image file was not found. Tilvane must be\r\nable to find the image on your drive.\r\n" +
+                             imagePath;
+    modalPopup(text.c_str(), 0, nullptr, nullptr);
     return giveUp();
   }
   displayWidth = -1;

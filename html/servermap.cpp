@@ -415,7 +415,8 @@ void Import(void) {
 void Export(void) {
   static const platformFileFilter filters[] = {{"Server Side Imagemaps (*.MAP)", "*.map"}};
   char file[1024];
-  if (!platform->saveFileDialog(nullptr, "Save As", filters, 1, nullptr, nullptr,
+  // A name typed without an extension gets ".map".
+  if (!platform->saveFileDialog(nullptr, "Save As", filters, 1, nullptr, "map",
                                 PLATFORM_PATH_MUST_EXIST, file, sizeof file))
     return;
   if (!(seams.mapTypeBox ? MapTypeBox() : mapTypeChoose())) return;

@@ -1,9 +1,12 @@
 // platform_scripted.cpp: the scripted platform table for tests. Owns `scripted`.
 #include "platform/platform_scripted.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 scriptedPlatform scripted;
 
@@ -66,9 +69,17 @@ int sOpenFile(void *, const char *title, const platformFileFilter *filters, int 
   return takeFile("open", title, filters, count, initial, options, out, outSize);
 }
 
+// As the real dialog does, a new file's name without an extension gets
+// defaultExt.
 int sSaveFile(void *, const char *title, const platformFileFilter *filters, int count,
-              const char *initial, const char *, unsigned options, char *out, int outSize) {
-  return takeFile("save", title, filters, count, initial, options, out, outSize);
+              const char *initial, const char *defaultExt, unsigned options, char *out, int outSize) {
+  if (!takeFile("save", title, filters, count, initial, options, out, outSize)) return 0;
+  const char *slash = std::strrchr(out, '/');
+  if (defaultExt && *defaultExt && !std::strchr(slash ? slash : out, '.') && access(out, F_OK) != 0) {
+    std::string named = std::string(out) + "." + defaultExt;
+    if (static_cast<int>(named.size()) < outSize) std::memcpy(out, named.c_str(), named.size() + 1);
+  }
+  return 1;
 }
 
 int sChooseFolder(void *, const char *title, const char *start, char *out, int outSize) {

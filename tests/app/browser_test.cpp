@@ -107,7 +107,7 @@ TEST_F(Browser, AccessUrlHandsAddressesOnAndReportsFailure) {
   EXPECT_EQ(m.flags & MB_ICONMASK, (unsigned)MB_ICONWARNING);
   EXPECT_EQ(m.text,
             "You do not have a web browser installed, or your web browser is not installed as "
-            "the default web browser for Windows.\r\n\r\nAccess the following URL directly with "
+            "the default web browser of your desktop.\r\n\r\nAccess the following URL directly with "
             "your preferred web browser:\r\n\r\nhttp://www.example.com/");
   // A huge address is cut in the message, never overrun.
   std::string huge(20000, 'h');

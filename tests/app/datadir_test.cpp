@@ -104,10 +104,10 @@ TEST_F(DataDir, TheConfigurationFolderIsRefused) {
   ASSERT_EQ(setDataDir(nullptr), 0);
   auto m = scriptedMessages();
   ASSERT_GE(m.size(), 3u);
-  EXPECT_EQ(m[0].title, "Can't Install to Windows Directory");
+  EXPECT_EQ(m[0].title, "Can't Install to Settings Directory");
   EXPECT_EQ(m[0].text,
-            "That directory is the Windows directory. It is not safe to install applications in "
-            "the Windows directory because it contains other important system files. Please "
+            "That directory is your settings directory. It is not safe to install applications in "
+            "the settings directory because it contains other programs' important files. Please "
             "choose another location.");
   EXPECT_EQ(m[1].title, "Write Data to Existing Folder?");
   EXPECT_EQ(m.back().title, "Shutting Down");

@@ -56,7 +56,7 @@ TEST_F(Settings, DefaultsWhenNoFileAndPensRebuilt) {
   EXPECT_EQ(strictXHTML, 1);
   EXPECT_EQ(defeatUrlDialog, 0);
   EXPECT_EQ(titleAsAlt, 1);
-  EXPECT_EQ(upgradeNoticeDisplayed, 0);
+  EXPECT_EQ(upgradeNoticeDisplayed, 1);  // no settings: a new user
   EXPECT_EQ(clickAsMouseOut, 0);
   EXPECT_EQ(urlDialogX, 200);
   EXPECT_EQ(urlDialogY, 0);

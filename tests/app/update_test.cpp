@@ -257,6 +257,7 @@ TEST_F(Update, TimerStartsABackgroundCheckOnlyWhenDue) {
 }
 
 TEST_F(Update, ResultReactions) {
+  setenv("TILVANE_UPDATE_URL", "http://127.0.0.1:8080/base/", 1);
   // A scheduled check that found nothing new: saved quietly.
   lastUpdateCheck = 13149;
   updateResultReceived(ucurrent);
@@ -283,10 +284,9 @@ TEST_F(Update, ResultReactions) {
             "An updated version of Tilvane is available. Would you like more information about "
             "the updated version now?\r\n\r\nIf you say no, you can still learn about the "
             "updated version later by selecting \"Check For Updates\" from the Help menu.");
-  ASSERT_EQ(scripted.addresses.size(), 1u);
-  EXPECT_EQ(scripted.addresses[0], "http://update.tilvane.invalid/tilvane/news.html");
   // The news page is on the server the check asks.
-  setenv("TILVANE_UPDATE_URL", "http://127.0.0.1:8080/base/", 1);
+  ASSERT_EQ(scripted.addresses.size(), 1u);
+  EXPECT_EQ(scripted.addresses[0], "http://127.0.0.1:8080/base/tilvane/news.html");
   EXPECT_EQ(std::string(updateNewsAddress()), "http://127.0.0.1:8080/base/tilvane/news.html");
 
   // A failed check: silent in the background, a message when asked for.
@@ -306,10 +306,18 @@ TEST_F(Update, ResultReactions) {
   EXPECT_FALSE(exists(home.iniFile()));
 }
 
-TEST_F(Update, DefaultAddressFailsQuietly) {
+TEST_F(Update, WithoutAServerNoCheckRuns) {
   unsetenv("TILVANE_UPDATE_URL");
-  EXPECT_EQ(std::string(updateCheckAddress()),
-            "http://update.tilvane.invalid/tilvane/version.php?version=4.05 for Windows");
+  ASSERT_EQ(updateCheckAvailable(), 0);  // the test build names no server
+  updateFrequency = udaily;
+  lastUpdateCheck = 0;
+  updateCheckTimer();
+  checkForUpdatesBackground();
+  checkForUpdatesForeground();
+  ASSERT_EQ(updateCheckWait(20000), 1);
+  EXPECT_TRUE(takeResults().empty());
+  EXPECT_EQ(lastUpdateCheck, 0);
+  EXPECT_EQ(checkingForUpdatesForeground, 0);
 }
 
 TEST(DayNumbers, KnownDaysAndLeapYears) {

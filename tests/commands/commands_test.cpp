@@ -136,7 +136,7 @@ TEST(CommandTable, ToolbarLayoutButtonsAndTooltips) {
   } rows[] = {
       {2102, 2103, cmdNew, "New HTML Document (Open Image)"},
       {119, 822, cmdOpen, "Open HTML Document"},
-      {2104, 2105, cmdShowTags, "Show Imagemap HTML Tags (in Notepad)"},
+      {2104, 2105, cmdShowTags, "Show Imagemap HTML Tags (in a Text Editor)"},
       {128, 827, cmdClose, "Close HTML Document"},
       {120, 823, cmdSave, "Save HTML Document"},
       {0, 0, cmdSeparator, nullptr},
@@ -369,7 +369,7 @@ TEST(CommandTable, PrivateMessageNumbersAndAboutTexts) {
   EXPECT_EQ(reloadConfigMessage, 3025);
   EXPECT_EQ(updateResultMessage, 3026);
   EXPECT_STREQ(aboutProductName, "Tilvane");
-  EXPECT_EQ(std::string(aboutDefaultText).rfind("Tilvane 4.05 for Windows", 0), 0u);
+  EXPECT_EQ(std::string(aboutDefaultText).rfind("Tilvane 4.05\r\n", 0), 0u);
 }
 
 }  // namespace

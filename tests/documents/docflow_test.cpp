@@ -461,8 +461,18 @@ TEST_F(DocflowTest, PipesAndDevicesNeverBlockOpening) {
   scripted.shown.clear();
   EXPECT_EQ(New(pipePicture.c_str(), nullptr, nullptr), 0);
   EXPECT_EQ(scriptedLastMessage().text,
-            "The image file was not found. Tilvane must be\r\nable to find the image on your drive.");
+            "The image file was not found. Tilvane must be\r\nable to find the image on your drive.\r\n" + pipePicture);
   EXPECT_FALSE(documentOpen());
+  // A page named that is not there yet is said to be new before a picture is asked for.
+  scripted.shown.clear();
+  const std::string newPage = s.root + "/site/new.html";
+  scripted.files = {""};
+  EXPECT_EQ(New(nullptr, newPage.c_str(), nullptr), 0);
+  ASSERT_EQ(scripted.shown.size(), 2u);
+  EXPECT_EQ(scripted.shown[0].title, "New Page");
+  EXPECT_EQ(scripted.shown[0].text, "The page " + newPage +
+                                        " does not exist yet. Choose the picture for the new page, or cancel to make none.");
+  EXPECT_EQ(scripted.shown[1].kind, "open");
   EXPECT_EQ(Show(), 0);
   alarm(0);
 }

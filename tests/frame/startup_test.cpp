@@ -2,6 +2,11 @@
 // slots, the "/new" and "/open" flags, what start-up opens; the F1 topic.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -170,4 +175,43 @@ TEST(ContextHelp, DialogsBeforeTheEditingState) {
     EXPECT_STREQ(contextHelpTopic(), r.topic) << r.st;
   }
   state = nostate;
+}
+
+TEST(CommandLine, HelpAndAMissingDisplayAnswerWithoutAWindow) {
+  // The editor itself, with a clean environment but for what is given.
+  auto run = [](const std::string &env, const std::string &args, std::string *out, std::string *err) {
+    char dir[] = "/tmp/tilvane-startup-XXXXXX";
+    if (!mkdtemp(dir)) return -1;
+    const std::string o = std::string(dir) + "/out", e = std::string(dir) + "/err";
+    const std::string cmd = "env -i HOME=" + std::string(dir) + " " + env + " " + TILVANE_EDITOR + " " + args +
+                            " >" + o + " 2>" + e + " </dev/null";
+    const int status = std::system(cmd.c_str());
+    auto slurp = [](const std::string &path) {
+      std::string text;
+      if (FILE *f = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+        std::fclose(f);
+      }
+      return text;
+    };
+    *out = slurp(o);
+    *err = slurp(e);
+    std::remove(o.c_str());
+    std::remove(e.c_str());
+    rmdir(dir);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  std::string helpOut, shortOut, err;
+  ASSERT_EQ(run("", "--help", &helpOut, &err), 0);
+  EXPECT_EQ(run("", "-h", &shortOut, &err), 0);
+  EXPECT_EQ(shortOut, helpOut);
+  EXPECT_NE(helpOut.find("Usage: tilvane"), std::string::npos);
+  // No display named, and a display named that nothing answers on.
+  for (const char *env : {"", "DISPLAY=:97"}) {
+    std::string out;
+    EXPECT_EQ(run(env, "page.html", &out, &err), 1) << env;
+    EXPECT_EQ(err, "tilvane: no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY works)\n") << env;
+  }
 }

@@ -309,9 +309,10 @@ TEST_F(ServerCommands, ExportChoosesAFileAndASyntax) {
   EXPECT_EQ(titles(), (std::vector<std::string>{"save:Save As", "choose:Server Side Map Type"}));
   EXPECT_FALSE(exists(out));
 
-  // CERN chosen: the choice is kept and the file written.
+  // CERN chosen: the choice is kept and the file written; a name typed
+  // without an extension gets ".map".
   forgetShown();
-  scripted.files = {out};
+  scripted.files = {file("out")};
   scripted.choices = {1};
   Export();
   EXPECT_EQ(serverMapType, mapCERN);
