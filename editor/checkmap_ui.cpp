@@ -79,6 +79,11 @@ uint64_t documentKey(void) {
     mixText(o.url);
     mixText(o.comments);
   }
+  mixInt(static_cast<long long>(keptAreas.size()));
+  for (const keptArea &k : keptAreas) {
+    mixInt(k.before);
+    mixText(k.markup);
+  }
   mixText(defaultUrl);
   mixText(mapfilename);
   mixText(maplocalname);
