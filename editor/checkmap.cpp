@@ -818,26 +818,37 @@ int dimension(htmlTagPtr img, const char *name) {
 }
 }  // namespace
 
-std::string checkImgName(htmlTagPtr img) {
+std::string checkImgName(htmlTagPtr img, checkImgPlace *place) {
   if (!img) return "img";
-  // The place of the '<' in the page's source, columns counted in characters;
-  // without the source, where the reader made the entry.
+  // The line the reader counted; the column of the '<' in the page's source,
+  // in characters from the start of its line (without the source, where the
+  // reader made the entry).
   long long line = img->row, column = img->col + 1;
   htmlPtr d = img->parent;
   if (d && htmlSourceComplete(d) && img->sourceStart >= 0 && img->sourceStart < d->sourceLength) {
-    line = 1;
-    column = 1;
-    for (long long i = 0; i < img->sourceStart; i++) {
-      const unsigned char c = static_cast<unsigned char>(d->source[i]);
-      if (c == '\n') {
-        line++;
-        column = 1;
-      } else if ((c & 0xC0) != 0x80) {
-        column++;
-      }
+    long long from = img->sourceStart;
+    if (place && place->source == d->source && place->offset >= 0 && place->offset <= img->sourceStart) {
+      // On from the last one named.
+      from = place->offset;
+      column = place->column;
+    } else {
+      while (from > 0 && d->source[from - 1] != '\n') from--;
+      column = 1;
+      // A byte order mark is no character of the line.
+      if (from == 0 && d->sourceLength >= 3 && std::memcmp(d->source, "\xEF\xBB\xBF", 3) == 0) column = 0;
     }
-    // A byte order mark is no character of the line.
-    if (line == 1 && d->sourceLength >= 3 && std::memcmp(d->source, "\xEF\xBB\xBF", 3) == 0) column--;
+    for (long long i = from; i < img->sourceStart; i++) {
+      const unsigned char c = static_cast<unsigned char>(d->source[i]);
+      if (c == '\n')
+        column = 1;
+      else if ((c & 0xC0) != 0x80)
+        column++;
+    }
+    if (place) {
+      place->source = d->source;
+      place->offset = img->sourceStart;
+      place->column = column;
+    }
   }
   std::string s = "img at line " + std::to_string(line) + ", column " + std::to_string(column);
   const std::string src = htmlTagAttr(img, "src");
@@ -931,6 +942,7 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
               ": the map lies on a stretched picture");
   }
   if (!known) return;
+  checkImgPlace place;
   for (htmlTagPtr t = img->n; t; t = t->n) {
     if (!usesMap(t, name)) continue;
     const std::string other = htmlTagAttr(t, "src");
@@ -938,7 +950,7 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
     bool same = other == src;
     if (!checkShownSize(t, same ? naturalW : 0, same ? naturalH : 0, &ow, &oh)) continue;
     if (ow != w || oh != h)
-      add(checkWarning, checkImgName(t),
+      add(checkWarning, checkImgName(t, &place),
           "uses the same map at " + std::to_string(ow) + " x " + std::to_string(oh) + ", but the map fits " +
               std::to_string(w) + " x " + std::to_string(h));
   }

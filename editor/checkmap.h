@@ -113,9 +113,16 @@ int checkUsemapName(const char *usemap, std::string *name);
 // The first img of the page whose usemap names the map exactly, or null.
 htmlTagPtr checkPicture(htmlPtr page, const char *name);
 
+// Where the last img named lies, so that naming the imgs of one page in page
+// order reads each byte of it once. Kept by the caller for one page at most.
+struct checkImgPlace {
+  const char *source = nullptr;
+  long long offset = -1, column = 0;
+};
+
 // How findings name an img: "img at line 3, column 5 (a.png)", the place of
 // its '<' in the page.
-std::string checkImgName(htmlTagPtr img);
+std::string checkImgName(htmlTagPtr img, checkImgPlace *place = nullptr);
 
 // The size at which the page shows an img: its width and height attributes,
 // a missing one in the proportion of naturalW x naturalH, both natural when

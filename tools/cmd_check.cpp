@@ -114,6 +114,7 @@ int runCheck(int argc, char **argv) {
   if (hasMap) {
     names.push_back(only);
   } else {
+    checkImgPlace place;
     for (htmlTagPtr t = doc->first; t; t = t->n) {
       if (!htmlEq(t->name, "img") || !htmlTagAttrQuery(t, "usemap")) continue;
       const char *u = htmlTagAttr(t, "usemap");
@@ -125,7 +126,7 @@ int runCheck(int argc, char **argv) {
         checkFinding f;
         f.severity = form == 2 ? checkWarning : checkError;
         f.kind = checkKindPage;
-        f.subject = checkImgName(t);
+        f.subject = checkImgName(t, &place);
         f.message = form == 0    ? std::string("usemap \"") + u + "\" names no map: it needs a # before the name"
                     : form == -1 ? std::string("usemap \"") + u + "\" names no map: the name after the # is empty"
                                  : std::string("usemap \"") + u + "\" has text before the #, which browsers pass over";
