@@ -1,7 +1,8 @@
 // Check Map over large maps: 5,000 (and 1,000) hotspots of every shape, 20 to
 // 120 pixels across, scattered over a 3000 x 2000 picture so that many
-// overlap; with and without the covered runs that the editor hatches, and one
-// map where every hotspot lies under the first.
+// overlap; with and without the covered runs that the editor hatches; one
+// map where every hotspot lies under the first; and huge polygons on a
+// picture of unknown size.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -81,6 +82,35 @@ void BM_CheckMapStacked(benchmark::State &state) {
   }
 }
 BENCHMARK(BM_CheckMapStacked)->Unit(benchmark::kMillisecond);
+
+// A page whose picture is missing, so that its size is not known: 300
+// polygons of 200 points, 4,000 to 40,000 pixels across, with coordinates up
+// to 52,000. The covered pixels are counted in the hotspots' joint box.
+void BM_CheckMapUnknownSize(benchmark::State &state) {
+  checkInput in;
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> centre(0, 52000), radius(2000, 20000);
+  for (int i = 0; i < 300; i++) {
+    checkArea a;
+    a.t = polygon;
+    a.hasHref = 1;
+    a.url = "p" + std::to_string(i) + ".html";
+    a.alt = "Place " + std::to_string(i);
+    const double x = centre(rng), y = centre(rng), r = radius(rng);
+    for (int k = 0; k < 200; k++) {
+      double angle = k * 2 * M_PI / 200, rr = r * (0.6 + 0.4 * ((k * 7) % 5) / 4.0);
+      a.points.push_back({std::floor(std::fmin(52000, std::fmax(0, x + rr * std::cos(angle)))),
+                          std::floor(std::fmin(52000, std::fmax(0, y + rr * std::sin(angle))))});
+    }
+    in.areas.push_back(a);
+  }
+  for (auto _ : state) {
+    std::vector<checkFinding> out;
+    checkAreas(in, out, nullptr);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK(BM_CheckMapUnknownSize)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -3,9 +3,11 @@
 // Owns nothing.
 #include "editor/checkmap.h"
 
+#include <iconv.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cctype>
@@ -15,6 +17,7 @@
 #include <map>
 
 #include "html/clientmap.h"
+#include "html/pageio.h"
 
 namespace {
 
@@ -171,29 +174,44 @@ const size_t checkHiddenLimit = 1u << 20;
 
 // The covering of hotspot i by the candidates (earlier hotspots whose boxes
 // meet its box): its pixels, those left clickable, and which candidates took
-// some.
+// some. Rows are looked at one in step, each standing for the step rows from
+// it. The work (edges of the outlines read) is added to *work; once it passes
+// budget the count is given up and -1 returned.
 long long coverOne(const object *objs, int i, const bounds &box, const std::vector<int> &candidates,
                    const std::vector<bounds> &boxes, long long *total, std::vector<int> *by,
-                   std::vector<checkSpan> *hidden) {
+                   std::vector<checkSpan> *hidden, int step = 1, long long budget = LLONG_MAX,
+                   long long *work = nullptr) {
   std::vector<run> rest, cut, taken;
   std::vector<char> used(candidates.size(), 0);
-  long long all = 0, left = 0;
-  for (int y = box.y1; y <= box.y2; y++) {
-    rowRuns(&objs[i], y, box.x1, box.x2, rest);
-    if (rest.empty()) continue;
-    all += runsLength(rest);
-    for (size_t c = 0; c < candidates.size() && !rest.empty(); c++) {
-      const bounds &cb = boxes[static_cast<size_t>(candidates[c])];
-      if (y < cb.y1 || y > cb.y2) continue;
-      rowRuns(&objs[candidates[c]], y, box.x1, box.x2, cut);
-      taken.clear();
-      if (cutRuns(rest, cut, hidden ? &taken : nullptr) > 0) used[c] = 1;
-      if (hidden)
-        for (const run &r : taken)
-          if (hidden->size() < checkHiddenLimit) hidden->push_back(checkSpan{y, r.x1, r.x2});
+  long long all = 0, left = 0, spent = 0;
+  auto cost = [](const object &o) { return static_cast<long long>(o.pointsTotal > 0 ? o.pointsTotal : 0) + 1; };
+  for (long long y = box.y1; y <= box.y2; y += step) {
+    const long long rows = std::min<long long>(step, box.y2 - y + 1);
+    const int row = static_cast<int>(y);
+    rowRuns(&objs[i], row, box.x1, box.x2, rest);
+    spent += cost(objs[i]);
+    if (!rest.empty()) {
+      all += runsLength(rest) * rows;
+      for (size_t c = 0; c < candidates.size() && !rest.empty(); c++) {
+        const bounds &cb = boxes[static_cast<size_t>(candidates[c])];
+        if (row < cb.y1 || row > cb.y2) continue;
+        rowRuns(&objs[candidates[c]], row, box.x1, box.x2, cut);
+        spent += cost(objs[candidates[c]]);
+        taken.clear();
+        if (cutRuns(rest, cut, hidden ? &taken : nullptr) > 0) used[c] = 1;
+        if (hidden)
+          for (const run &r : taken)
+            for (long long k = 0; k < rows; k++)
+              if (hidden->size() < checkHiddenLimit) hidden->push_back(checkSpan{static_cast<int>(y + k), r.x1, r.x2});
+      }
+      left += runsLength(rest) * rows;
     }
-    left += runsLength(rest);
+    if (spent > budget) {
+      if (work) *work += spent;
+      return -1;
+    }
   }
+  if (work) *work += spent;
   if (by)
     for (size_t c = 0; c < candidates.size(); c++)
       if (used[c]) by->push_back(candidates[c]);
@@ -355,6 +373,102 @@ bool exists(const std::string &path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+// Reads an area's shape and coords as the editor reads them (whole numbers;
+// a rectangle's first four, a circle's centre and radius, a polygon's pairs),
+// the shape as browsers name it. Sets a.fault when the area cannot be a hotspot.
+void readShape(const std::string &shapeValue, const std::string &coords, checkArea &a) {
+  const std::string shape = lower(trim(shapeValue));
+  std::vector<int> v;
+  for (const std::string &w : mapTokens(coords)) v.push_back(mapNumber(w));
+  const size_t n = v.size();
+  a.points.clear();
+  if (shape.empty() || shape == "rect" || shape == "rectangle") {
+    a.t = rectangle;
+    if (n < 4) {
+      a.fault = "the rectangle needs four numbers, it has " + std::to_string(n) + ": browsers give it no area";
+      return;
+    }
+    a.points = {{double(v[0]), double(v[1])}, {double(v[2]), double(v[3])}};
+  } else if (shape == "circle" || shape == "circ") {
+    a.t = circle;
+    if (n < 3) {
+      a.fault = "a circle without a radius: browsers give it no area";
+      return;
+    }
+    a.points = {{double(v[0]), double(v[1])}, {double(v[0]) + v[2], double(v[1])}};
+  } else if (shape == "poly" || shape == "polygon") {
+    a.t = polygon;
+    if (n % 2) {
+      a.fault = "an odd number of coordinates (" + std::to_string(n) + "): the last has no partner";
+      return;
+    }
+    for (size_t k = 0; k + 1 < n; k += 2) a.points.push_back({double(v[k]), double(v[k + 1])});
+  } else {
+    a.t = rectangle;
+    a.fault = "the shape \"" + trim(shapeValue) +
+              "\" is none of rect, circle, poly and default: browsers take it for a rectangle";
+  }
+}
+
+// Reads a kept area of the table from its markup; one that reads as a hotspot
+// there still has its fault, as the editor could not take it.
+void readArea(const std::string &markup, checkArea &a) {
+  a.t = notype;
+  htmlPtr doc = pageDocumentCreate();
+  int crlf = 0;
+  if (doc && pageFeedBuffer(doc, markup.data(), markup.size(), &crlf) == htmlSuccess)
+    for (htmlTagPtr t = doc->first; t; t = t->n)
+      if (htmlEq(t->name, "area")) {
+        readShape(htmlTagAttr(t, "shape"), htmlTagAttr(t, "coords"), a);
+        break;
+      }
+  if (doc) htmlDestroy(doc);
+  if (a.fault.empty()) a.fault = "the editor cannot take this area as a hotspot";
+}
+
+// Whether an area has a shape with room in it (the shape findings' test).
+bool hasArea(const checkArea &a, const object &o) {
+  if (!a.fault.empty()) return false;
+  const bounds b = objectGetBounds(&o);
+  if (a.t == polygon) return distinctPoints(a) >= 3;
+  if (a.t == rectangle) return a.points.size() >= 2 && b.x2 != b.x1 && b.y2 != b.y1;
+  if (a.t == circle) return a.points.size() >= 2 && objectRadius(&o) != 0;
+  return false;
+}
+
+// The centre of a hotspot's box.
+void boxCentre(const object &o, double *x, double *y) {
+  const bounds b = objectGetBounds(&o);
+  *x = (static_cast<double>(b.x1) + b.x2) / 2;
+  *y = (static_cast<double>(b.y1) + b.y2) / 2;
+}
+
+// Whether the circle of radius r around (x, y) meets hotspot o.
+bool circleMeets(double x, double y, double r, const object &o) {
+  if (o.t == circle && o.pointsTotal >= 2) {
+    const double d = std::hypot(x - o.points[0].x, y - o.points[0].y);
+    return d < r + objectRadius(&o);
+  }
+  const bounds b = objectGetBounds(&o);
+  const double dx = std::max({static_cast<double>(b.x1) - x, 0.0, x - b.x2});
+  const double dy = std::max({static_cast<double>(b.y1) - y, 0.0, y - b.y2});
+  if (std::hypot(dx, dy) >= r) return false;
+  if (o.t != polygon) return true;
+  // A polygon: the centre inside it, or one of its edges nearer than r.
+  const int n = o.pointsTotal;
+  bool in = false;
+  for (int i = 0, j = n - 1; i < n; j = i++) {
+    const FPOINT &p = o.points[i], &q = o.points[j];
+    if ((p.y <= y && y < q.y) || (q.y <= y && y < p.y))
+      if (x < p.x + (q.x - p.x) * (y - p.y) / (q.y - p.y)) in = !in;
+    const double ex = q.x - p.x, ey = q.y - p.y, len = ex * ex + ey * ey;
+    double t = len > 0 ? ((x - p.x) * ex + (y - p.y) * ey) / len : 0;
+    t = std::min(1.0, std::max(0.0, t));
+    if (std::hypot(p.x + t * ex - x, p.y + t * ey - y) < r) return true;
+  }
+  return in;
+}
+
 }  // namespace
 
 // --- the hotspots -----------------------------------------------------------------
@@ -385,12 +499,28 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
   for (int i = 0; i < n; i++) setObject(objs[static_cast<size_t>(i)], in.areas[static_cast<size_t>(i)]);
 
   // The box the covering is counted in: the picture, or when its size is not
-  // known, the first 65536 rows and columns.
-  const int W = in.width > 0 ? in.width : 65536, H = in.height > 0 ? in.height : 65536;
+  // known, the hotspots' joint box from 0, at most 16384 rows and columns.
+  int W = in.width, H = in.height;
+  if (W <= 0 || H <= 0) {
+    long long right = 0, bottom = 0;
+    for (int i = 0; i < n; i++) {
+      const bounds b = objectGetBounds(&objs[static_cast<size_t>(i)]);
+      right = std::max(right, static_cast<long long>(b.x2) + 2);
+      bottom = std::max(bottom, static_cast<long long>(b.y2) + 2);
+    }
+    W = static_cast<int>(std::min<long long>(right, 16384));
+    H = static_cast<int>(std::min<long long>(bottom, 16384));
+  }
   std::vector<bounds> boxes(static_cast<size_t>(n));
   std::vector<char> inside(static_cast<size_t>(n));
   for (int i = 0; i < n; i++)
-    inside[static_cast<size_t>(i)] = pixelBox(&objs[static_cast<size_t>(i)], W, H, &boxes[static_cast<size_t>(i)]);
+    inside[static_cast<size_t>(i)] = in.areas[static_cast<size_t>(i)].fault.empty() &&
+                                     pixelBox(&objs[static_cast<size_t>(i)], W, H, &boxes[static_cast<size_t>(i)]);
+  // Findings name an area by its place among the map's <area>s.
+  auto place = [&](int i) {
+    const int number = in.areas[static_cast<size_t>(i)].number;
+    return number > 0 ? number - 1 : i;
+  };
 
   // Earlier hotspots whose boxes meet, found through the boxes sorted by their
   // left edge.
@@ -404,6 +534,60 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
   for (size_t k = 0; k < byLeft.size(); k++)
     widest[k] = std::max(k ? widest[k - 1] : INT_MIN, boxes[static_cast<size_t>(byLeft[k])].x2);
 
+  // The targets a finger aims at: hotspots with an href and room in them. One
+  // smaller than 24 x 24 is spaced well enough when the 24-pixel circle around
+  // the centre of its box meets no other target nor the circle of another
+  // small one.
+  std::vector<char> target(static_cast<size_t>(n)), small(static_cast<size_t>(n));
+  for (int i = 0; i < n; i++) {
+    const checkArea &a = in.areas[static_cast<size_t>(i)];
+    const object &o = objs[static_cast<size_t>(i)];
+    const bounds b = objectGetBounds(&o);
+    target[static_cast<size_t>(i)] = a.hasHref && !a.nohref && hasArea(a, o);
+    small[static_cast<size_t>(i)] = target[static_cast<size_t>(i)] &&
+                                    (static_cast<long long>(b.x2) - b.x1 < 24 || static_cast<long long>(b.y2) - b.y1 < 24);
+  }
+  // The targets by the left edge of their boxes, with the largest right edge up
+  // to each place, so that only those near a centre are looked at.
+  std::vector<int> targets;
+  std::vector<bounds> targetBoxes(static_cast<size_t>(n));
+  for (int i = 0; i < n; i++) {
+    targetBoxes[static_cast<size_t>(i)] = objectGetBounds(&objs[static_cast<size_t>(i)]);
+    if (target[static_cast<size_t>(i)]) targets.push_back(i);
+  }
+  std::sort(targets.begin(), targets.end(), [&](int a, int b) {
+    return targetBoxes[static_cast<size_t>(a)].x1 < targetBoxes[static_cast<size_t>(b)].x1;
+  });
+  std::vector<double> targetReach(targets.size());
+  for (size_t k = 0; k < targets.size(); k++)
+    targetReach[k] = std::max(k ? targetReach[k - 1] : -1e300,
+                              static_cast<double>(targetBoxes[static_cast<size_t>(targets[k])].x2));
+  auto spaced = [&](int i) {
+    double x, y;
+    boxCentre(objs[static_cast<size_t>(i)], &x, &y);
+    size_t reach = static_cast<size_t>(
+        std::upper_bound(targets.begin(), targets.end(), x + 24,
+                         [&](double v, int k) { return v < targetBoxes[static_cast<size_t>(k)].x1; }) -
+        targets.begin());
+    for (size_t k = reach; k-- > 0;) {
+      if (targetReach[k] < x - 24) break;
+      const int j = targets[k];
+      if (j == i) continue;
+      if (circleMeets(x, y, 12, objs[static_cast<size_t>(j)])) return false;
+      if (small[static_cast<size_t>(j)]) {
+        double jx, jy;
+        boxCentre(objs[static_cast<size_t>(j)], &jx, &jy);
+        if (std::hypot(x - jx, y - jy) < 24) return false;
+      }
+    }
+    return true;
+  };
+
+  // The work of counting covered pixels is bounded: each hotspot may read
+  // about 1e8 / n outline edges (at least 1e6) before its rows are thinned.
+  long long work = 0;
+  const long long share = std::max<long long>(1000000, 100000000LL / std::max(1, n));
+
   std::map<std::string, int> firstAlt;  // alternative text -> first linked hotspot with it
   for (int i = 0; i < n; i++) {
     const checkArea &a = in.areas[static_cast<size_t>(i)];
@@ -413,13 +597,19 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
       checkFinding f;
       f.severity = severity;
       f.kind = kind;
-      f.hotspot = i;
+      f.hotspot = place(i);
       f.shape = a.t;
       f.link = link ? trim(a.url) : "";
       f.message = message;
       out.push_back(f);
       return out.back();
     };
+
+    // An area that cannot be a hotspot: its fault alone.
+    if (!a.fault.empty()) {
+      add(checkError, checkKindGeometry, a.fault).broken = 1;
+      continue;
+    }
 
     // Alternative text.
     const std::string alt = trim(a.alt);
@@ -441,7 +631,7 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
           firstAlt[lower(alt)] = i;
         } else if (trim(in.areas[static_cast<size_t>(it->second)].url) != url) {
           add(checkWarning, checkKindText,
-              "the same alternative text as hotspot " + std::to_string(it->second + 1) +
+              "the same alternative text as hotspot " + std::to_string(place(it->second) + 1) +
                   ", which leads elsewhere");
         }
       }
@@ -479,8 +669,8 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
     // Target size.
     if (link && !broken) {
       const std::string size = std::to_string(bw) + " x " + std::to_string(bh);
-      if (bw < 24 || bh < 24)
-        add(checkWarning, checkKindSize, size + " pixels, smaller than the 24 x 24 a finger needs");
+      if ((bw < 24 || bh < 24) && !spaced(i))
+        add(checkWarning, checkKindSize, size + " pixels, smaller than the 24 x 24 a finger needs, and other targets are near");
       else if (bw < 44 || bh < 44)
         add(checkNotice, checkKindSize, size + " pixels, smaller than the 44 x 44 that is easy to hit");
     }
@@ -501,14 +691,25 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
       std::sort(candidates.begin(), candidates.end());
       long long total = 0;
       std::vector<int> by;
-      long long left = candidates.empty()
-                           ? 0
-                           : coverOne(objs.data(), i, box, candidates, boxes, &total, &by, hidden);
+      // Each hotspot has its share of the work; past it, rows are counted one
+      // in 4, 16, ... and the finding says so.
+      int step = 1;
+      long long left = 0;
+      while (!candidates.empty()) {
+        by.clear();
+        left = coverOne(objs.data(), i, box, candidates, boxes, &total, &by, hidden, step, share, &work);
+        if (left >= 0) break;
+        step *= 4;
+      }
+      if (left < 0) left = 0;
+      for (int &j : by) j = place(j);
+      const std::string counted =
+          step > 1 ? " (counted on one row in " + std::to_string(step) + ")" : std::string();
       if (!candidates.empty() && total > 0) {
         if (left == 0) {
           checkFinding &f = add(checkWarning, checkKindOverlap,
                                 std::string("can never be clicked, ") + (by.size() == 1 ? "hotspot " : "hotspots ") +
-                                    numberList(by) + (by.size() == 1 ? " covers it" : " cover it"));
+                                    numberList(by) + (by.size() == 1 ? " covers it" : " cover it") + counted);
           f.by = by;
           f.clickable = 0;
         } else if (left * 2 < total) {
@@ -517,7 +718,7 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
               add(checkNotice, checkKindOverlap,
                   (percent == 0 ? std::string("less than 1%") : "only " + std::to_string(percent) + "%") +
                       " of it can be clicked, " + (by.size() == 1 ? "hotspot " : "hotspots ") + numberList(by) +
-                      (by.size() == 1 ? " covers the rest" : " cover the rest"));
+                      (by.size() == 1 ? " covers the rest" : " cover the rest") + counted);
           f.by = by;
           f.clickable = percent;
         }
@@ -526,7 +727,20 @@ void checkAreas(const checkInput &in, std::vector<checkFinding> &out, std::vecto
 
     // The link.
     if (a.hasHref && !a.nohref && !link) {
-      add(checkWarning, checkKindLink, "an empty link: a click reloads the page (nohref makes a hotspot without a link)");
+      if (trim(a.url) == "#")
+        add(checkWarning, checkKindLink,
+            "a link to \"#\": a click jumps to the top of the page (nohref makes a hotspot without a link)");
+      else
+        add(checkWarning, checkKindLink, "an empty link: a click reloads the page (nohref makes a hotspot without a link)");
+    } else if (link && trim(a.url)[0] == '#') {
+      // Browsers look for the id, then for an a element's name, as written and
+      // then with its %XX decoded; "#top" without either goes to the top.
+      const std::string target = trim(a.url).substr(1);
+      const std::string decoded = decodePath(target);
+      bool found = !in.anchorsKnown || lower(target) == "top";
+      for (const std::string &name : in.anchors) found = found || name == target || name == decoded;
+      if (!found)
+        add(checkWarning, checkKindLink, "no element of the page has the id \"" + target + "\": a click goes nowhere");
     } else if (link) {
       const std::string url = trim(a.url);
       const std::string s = scheme(url);
@@ -566,7 +780,23 @@ namespace {
 // Whether img's usemap names the map.
 bool usesMap(htmlTagPtr img, const char *name) {
   std::string n;
-  return htmlEq(img->name, "img") && checkUsemapName(htmlTagAttr(img, "usemap"), &n) && htmlEq(n.c_str(), name);
+  return htmlEq(img->name, "img") && checkUsemapName(htmlTagAttr(img, "usemap"), &n) && !n.empty() && n == name;
+}
+
+// Whether a map element is named so: browsers take its name or its id,
+// compared exactly.
+bool mapNamed(htmlTagPtr map, const char *name) {
+  return htmlEq(map->name, "map") && *name &&
+         ((htmlTagAttrQuery(map, "name") && std::strcmp(htmlTagAttr(map, "name"), name) == 0) ||
+          (htmlTagAttrQuery(map, "id") && std::strcmp(htmlTagAttr(map, "id"), name) == 0));
+}
+
+// The map a browser takes for that name: the first so named.
+htmlTagPtr findMap(htmlPtr page, const char *name) {
+  if (!page || !name) return nullptr;
+  for (htmlTagPtr t = page->first; t; t = t->n)
+    if (mapNamed(t, name)) return t;
+  return nullptr;
 }
 }  // namespace
 
@@ -587,6 +817,43 @@ int dimension(htmlTagPtr img, const char *name) {
   return std::atoi(v.c_str());
 }
 }  // namespace
+
+std::string checkImgName(htmlTagPtr img, checkImgPlace *place) {
+  if (!img) return "img";
+  // The line the reader counted; the column of the '<' in the page's source,
+  // in characters from the start of its line (without the source, where the
+  // reader made the entry).
+  long long line = img->row, column = img->col + 1;
+  htmlPtr d = img->parent;
+  if (d && htmlSourceComplete(d) && img->sourceStart >= 0 && img->sourceStart < d->sourceLength) {
+    long long from = img->sourceStart;
+    if (place && place->source == d->source && place->offset >= 0 && place->offset <= img->sourceStart) {
+      // On from the last one named.
+      from = place->offset;
+      column = place->column;
+    } else {
+      while (from > 0 && d->source[from - 1] != '\n') from--;
+      column = 1;
+      // A byte order mark is no character of the line.
+      if (from == 0 && d->sourceLength >= 3 && std::memcmp(d->source, "\xEF\xBB\xBF", 3) == 0) column = 0;
+    }
+    for (long long i = from; i < img->sourceStart; i++) {
+      const unsigned char c = static_cast<unsigned char>(d->source[i]);
+      if (c == '\n')
+        column = 1;
+      else if ((c & 0xC0) != 0x80)
+        column++;
+    }
+    if (place) {
+      place->source = d->source;
+      place->offset = img->sourceStart;
+      place->column = column;
+    }
+  }
+  std::string s = "img at line " + std::to_string(line) + ", column " + std::to_string(column);
+  const std::string src = htmlTagAttr(img, "src");
+  return src.empty() ? s + " (without src)" : s + " (" + src + ")";
+}
 
 int checkShownSize(htmlTagPtr img, int naturalW, int naturalH, int *w, int *h) {
   if (!img) return 0;
@@ -623,18 +890,45 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
     f.message = message;
     out.push_back(f);
   };
-  const std::string picture = "picture " + (src.empty() ? std::string("without src") : src);
+  const std::string picture = checkImgName(img);
   if (!htmlTagAttrQuery(img, "alt")) add(checkError, picture, "the img tag has no alt attribute");
 
   int maps = 0;
   for (htmlTagPtr t = page->first; t; t = t->n)
-    if (htmlEq(t->name, "map") && (htmlEq(htmlTagAttr(t, "id"), name) || htmlEq(htmlTagAttr(t, "name"), name)))
-      maps++;
+    if (mapNamed(t, name)) maps++;
   const std::string map = std::string("map ") + name;
   if (maps == 0 && !mapWritten)
     add(checkError, picture, std::string("usemap names the map \"") + name + "\", which the page does not have");
   if (maps > 1)
     add(checkWarning, map, std::to_string(maps) + " maps have this name; browsers use the first");
+  htmlTagPtr used = findMap(page, name);
+  if (used && htmlTagAttrQuery(used, "id") && htmlTagAttrQuery(used, "name") &&
+      std::strcmp(htmlTagAttr(used, "id"), htmlTagAttr(used, "name")) != 0)
+    add(checkWarning, map,
+        std::string("its id \"") + htmlTagAttr(used, "id") + "\" differs from its name \"" + htmlTagAttr(used, "name") +
+            "\": browsers and style sheets may take it for different maps");
+
+  // A picture that scales with the page: its map's coordinates do not.
+  std::string scaled;
+  const std::string width = trim(htmlTagAttr(img, "width")), height = trim(htmlTagAttr(img, "height"));
+  const std::string style = lower(htmlTagAttr(img, "style"));
+  if (width.find('%') != std::string::npos || height.find('%') != std::string::npos)
+    scaled = "its size is a percentage";
+  else if (style.find("width") != std::string::npos || style.find("height") != std::string::npos)
+    scaled = "its style sets its size";
+  else if (htmlTagAttrQuery(img, "srcset") || htmlTagAttrQuery(img, "sizes"))
+    scaled = "srcset or sizes chooses its picture";
+  else
+    for (htmlTagPtr t = img->p; t && !htmlEq(t->name, "/picture"); t = t->p) {
+      if (htmlEq(t->name, "picture")) break;
+      if (htmlEq(t->name, "source")) {
+        scaled = "the picture element around it offers other sources";
+        break;
+      }
+    }
+  if (!scaled.empty())
+    add(checkWarning, picture,
+        scaled + ": the picture can be shown at other sizes, but the map's coordinates do not scale with it");
 
   int w = 0, h = 0;
   const bool known = checkShownSize(img, naturalW, naturalH, &w, &h);
@@ -648,6 +942,7 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
               ": the map lies on a stretched picture");
   }
   if (!known) return;
+  checkImgPlace place;
   for (htmlTagPtr t = img->n; t; t = t->n) {
     if (!usesMap(t, name)) continue;
     const std::string other = htmlTagAttr(t, "src");
@@ -655,9 +950,18 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
     bool same = other == src;
     if (!checkShownSize(t, same ? naturalW : 0, same ? naturalH : 0, &ow, &oh)) continue;
     if (ow != w || oh != h)
-      add(checkWarning, "picture " + (other.empty() ? std::string("without src") : other),
+      add(checkWarning, checkImgName(t, &place),
           "uses the same map at " + std::to_string(ow) + " x " + std::to_string(oh) + ", but the map fits " +
               std::to_string(w) + " x " + std::to_string(h));
+  }
+}
+
+void checkInputAnchors(htmlPtr page, checkInput &in) {
+  in.anchors.clear();
+  in.anchorsKnown = page != nullptr;
+  for (htmlTagPtr t = page ? page->first : nullptr; t; t = t->n) {
+    if (htmlTagAttrQuery(t, "id")) in.anchors.push_back(htmlTagAttr(t, "id"));
+    if (htmlEq(t->name, "a") && htmlTagAttrQuery(t, "name")) in.anchors.push_back(htmlTagAttr(t, "name"));
   }
 }
 
@@ -665,7 +969,17 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
 
 void checkInputFromTable(checkInput &in) {
   in.areas.clear();
+  size_t kept = 0;
+  auto keep = [&](int before) {
+    for (; kept < keptAreas.size() && keptAreas[kept].before <= before; kept++) {
+      checkArea a;
+      a.markup = keptAreas[kept].markup ? keptAreas[kept].markup : "";
+      readArea(a.markup, a);
+      in.areas.push_back(a);
+    }
+  };
   for (int i = 0; objects && i < objectsTotal; i++) {
+    keep(i);
     const object &o = objects[i];
     checkArea a;
     a.t = o.t;
@@ -674,8 +988,10 @@ void checkInputFromTable(checkInput &in) {
     a.hasHref = !a.url.empty();
     a.nohref = a.url.empty();
     a.alt = o.comments ? o.comments : "";
+    a.object = i;
     in.areas.push_back(a);
   }
+  keep(INT_MAX);
   in.defaultUrl = defaultUrl ? defaultUrl : "";
   in.defaultText = 0;  // the default area is written with an empty alt
 }
@@ -684,25 +1000,22 @@ int checkInputFromPage(htmlPtr page, const char *name, checkInput &in) {
   in.areas.clear();
   in.defaultUrl.clear();
   in.defaultText = 0;
-  ReleaseObjects();
-  objectsSetup();
-  objectsEnsure(0);
-  htmlTagPtr map = clientMapFind(page, name);
+  htmlTagPtr map = findMap(page, name);
   if (!map) return 0;
+  int number = 0;
   for (htmlTagPtr t = map->n; t; t = t->n) {
     if (htmlEq(t->name, "/map")) break;
     if (!htmlEq(t->name, "area")) continue;
-    const int had = objectsTotal;
-    if (htmlBeginsWith(htmlTagAttr(t, "shape"), "def")) {
+    number++;
+    const std::string shape = lower(trim(htmlTagAttr(t, "shape")));
+    if (shape == "default") {
       if (!htmlTagAttrQuery(t, "nohref")) in.defaultUrl = htmlTagAttr(t, "href");
       in.defaultText = !trim(htmlTagAttr(t, "alt")).empty() || !trim(htmlTagAttr(t, "title")).empty();
       continue;
     }
-    if (!areaToObject(t) || objectsTotal != had + 1) continue;
-    const object &o = objects[had];
     checkArea a;
-    a.t = o.t;
-    a.points.assign(o.points, o.points + o.pointsTotal);
+    a.number = number;
+    readShape(htmlTagAttr(t, "shape"), htmlTagAttr(t, "coords"), a);
     a.hasHref = htmlTagAttrQuery(t, "href");
     a.nohref = htmlTagAttrQuery(t, "nohref");
     a.url = htmlTagAttr(t, "href");
@@ -710,6 +1023,144 @@ int checkInputFromPage(htmlPtr page, const char *name, checkInput &in) {
     in.areas.push_back(a);
   }
   return 1;
+}
+
+// --- the page's charset ------------------------------------------------------------
+
+std::string checkPageCharset(htmlPtr page) {
+  if (!page) return "";
+  for (htmlTagPtr t = page->first; t; t = t->n) {
+    if (!htmlEq(t->name, "meta")) continue;
+    if (htmlTagAttrQuery(t, "charset")) {
+      const std::string c = lower(trim(htmlTagAttr(t, "charset")));
+      if (!c.empty()) return c;
+    }
+    if (lower(trim(htmlTagAttr(t, "http-equiv"))) != "content-type") continue;
+    const std::string content = lower(htmlTagAttr(t, "content"));
+    size_t at = content.find("charset");
+    if (at == std::string::npos) continue;
+    at = content.find_first_not_of(" \t", at + 7);
+    if (at == std::string::npos || content[at] != '=') continue;
+    at = content.find_first_not_of(" \t\"'", at + 1);
+    if (at == std::string::npos) continue;
+    const size_t end = content.find_first_of(" \t;\"'", at);
+    return content.substr(at, end == std::string::npos ? std::string::npos : end - at);
+  }
+  return "";
+}
+
+namespace {
+
+// The length of the UTF-8 sequence at p (at most n bytes), 0 when it is not
+// one (overlong forms, surrogates and values beyond U+10FFFF included).
+size_t utf8Length(const unsigned char *p, size_t n) {
+  const unsigned c = p[0];
+  if (c < 0x80) return 1;
+  size_t len = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (len == 0 || len > n) return 0;
+  for (size_t k = 1; k < len; k++)
+    if ((p[k] & 0xC0) != 0x80) return 0;
+  if (c == 0xE0 && p[1] < 0xA0) return 0;
+  if (c == 0xED && p[1] > 0x9F) return 0;
+  if (c == 0xF0 && p[1] < 0x90) return 0;
+  if (c == 0xF4 && p[1] > 0x8F) return 0;
+  return len;
+}
+
+void appendUtf8(std::string &out, unsigned v) {
+  if (v < 0x80) {
+    out += static_cast<char>(v);
+  } else if (v < 0x800) {
+    out += static_cast<char>(0xC0 | (v >> 6));
+    out += static_cast<char>(0x80 | (v & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (v >> 12));
+    out += static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (v & 0x3F));
+  }
+}
+
+// One byte read as Windows-1252 (the five bytes it leaves open as the C1
+// controls of the same number).
+void append1252(std::string &out, unsigned char c) {
+  static const unsigned short high[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  appendUtf8(out, c >= 0x80 && c < 0xA0 ? high[c - 0x80] : c);
+}
+
+// UTF-8 kept, every byte that is not part of it read as Windows-1252.
+std::string fromUtf8(const std::string &text) {
+  std::string out;
+  const unsigned char *p = reinterpret_cast<const unsigned char *>(text.data());
+  for (size_t i = 0, n = text.size(); i < n;) {
+    size_t len = utf8Length(p + i, n - i);
+    if (len == 0) {
+      append1252(out, p[i++]);
+    } else {
+      out.append(text, i, len);
+      i += len;
+    }
+  }
+  return out;
+}
+
+std::string from1252(const std::string &text) {
+  std::string out;
+  for (unsigned char c : text) append1252(out, c);
+  return out;
+}
+
+}  // namespace
+
+int checkValidUtf8(const std::string &bytes) {
+  const unsigned char *p = reinterpret_cast<const unsigned char *>(bytes.data());
+  for (size_t i = 0, n = bytes.size(); i < n;) {
+    size_t len = utf8Length(p + i, n - i);
+    if (len == 0) return 0;
+    i += len;
+  }
+  return 1;
+}
+
+std::string checkTextUtf8(const std::string &text, const std::string &charset) {
+  const std::string c = lower(trim(charset));
+  if (c == "utf-8" || c == "utf8" || c == "unicode-1-1-utf-8") return fromUtf8(text);
+  // The labels browsers read as Windows-1252.
+  static const char *const latin[] = {"windows-1252", "cp1252", "x-cp1252", "iso-8859-1", "iso8859-1", "iso_8859-1",
+                                      "latin1", "l1", "us-ascii", "ascii", "cp819", "ibm819", "csisolatin1",
+                                      "iso-ir-100", "iso_8859-1:1987", "ansi_x3.4-1968"};
+  for (const char *l : latin)
+    if (c == l) return from1252(text);
+  iconv_t cd = c.empty() ? reinterpret_cast<iconv_t>(-1) : iconv_open("UTF-8", c.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return checkValidUtf8(text) ? text : from1252(text);
+  std::string out;
+  std::vector<char> in(text.begin(), text.end());
+  char *src = in.data();
+  size_t left = in.size();
+  char buf[1024];
+  while (left > 0) {
+    char *dst = buf;
+    size_t room = sizeof buf;
+    const size_t before = left;
+    size_t r = iconv(cd, &src, &left, &dst, &room);
+    out.append(buf, static_cast<size_t>(dst - buf));
+    if ((r == static_cast<size_t>(-1) && errno != E2BIG) || (left == before && dst == buf)) {
+      // A byte the charset cannot read.
+      append1252(out, static_cast<unsigned char>(*src));
+      src++;
+      left--;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  char *dst = buf;
+  size_t room = sizeof buf;
+  iconv(cd, nullptr, nullptr, &dst, &room);
+  out.append(buf, static_cast<size_t>(dst - buf));
+  iconv_close(cd);
+  // Whatever the converter gave, the result is UTF-8.
+  return checkValidUtf8(out) ? out : fromUtf8(out);
 }
 
 // --- words for the user -------------------------------------------------------------
@@ -720,9 +1171,13 @@ const char *checkSeverityName(int severity) {
 
 std::string checkSubject(const checkFinding &f) {
   if (f.hotspot == checkPageLevel) return f.subject;
-  std::string s = f.hotspot == checkDefaultArea ? "default area" : "hotspot " + std::to_string(f.hotspot + 1);
+  std::string s = f.hotspot == checkDefaultArea ? "default area"
+                  : f.broken                      ? "area " + std::to_string(f.hotspot + 1)
+                                                  : "hotspot " + std::to_string(f.hotspot + 1);
   if (f.hotspot == checkDefaultArea)
     s += " (" + f.link + ")";
+  else if (f.broken && f.shape == notype)
+    ;
   else
     s += std::string(" (") + shapeName(f.shape) + (f.link.empty() ? "" : ", " + f.link) + ")";
   return s;
@@ -733,7 +1188,8 @@ std::string checkLine(const checkFinding &f) {
 }
 
 namespace {
-std::string jsonString(const std::string &s) {
+std::string jsonString(const std::string &text) {
+  const std::string s = checkValidUtf8(text) ? text : fromUtf8(text);
   std::string out = "\"";
   for (unsigned char c : s) {
     if (c == '"' || c == '\\') {
@@ -760,6 +1216,7 @@ std::string checkJson(const checkFinding &f, const char *map) {
     s += ", \"hotspot\": \"default\"";
   else
     s += ", \"hotspot\": null";
+  if (f.broken) s += ", \"notHotspot\": true";
   if (f.hotspot != checkPageLevel) s += ", \"link\": " + jsonString(f.link);
   s += ", \"subject\": " + jsonString(checkSubject(f));
   s += ", \"message\": " + jsonString(f.message);

@@ -6,7 +6,10 @@
 //
 // Pixels: a hotspot holds the image pixels for which objectContainsPoint
 // holds; a click goes to the first hotspot in map order that holds it. The
-// covering figures count those pixels exactly, row by row, inside the picture.
+// covering figures count those pixels row by row inside the picture (or, when
+// its size is not known, inside the hotspots' joint box, at most 16384 x
+// 16384); a hotspot whose count would take longer than its share of the work
+// is counted on one row in 4, 16, ..., and its finding says so.
 #ifndef TILVANE_CHECKMAP_H
 #define TILVANE_CHECKMAP_H
 
@@ -28,8 +31,8 @@ enum checkKind {
   checkKindPage = 6       // the picture's tag and the page's maps
 };
 
-// Where a finding points: a hotspot (0-based map order), the default area, or
-// the page.
+// Where a finding points: an area (0-based place among the map's <area>s, the
+// default area counted), the default area, or the page.
 enum { checkDefaultArea = -1, checkPageLevel = -2 };
 
 // One hotspot as the checker sees it.
@@ -40,6 +43,10 @@ struct checkArea {
   int nohref = 0;              // nohref is written: the area links nowhere on purpose
   std::string url;             // the href's value
   std::string alt;             // the alternative text ("" when absent)
+  int number = 0;              // its place among the map's <area>s, from 1; 0: its place in areas
+  std::string fault;           // why the area cannot be a hotspot ("" when it can)
+  std::string markup;          // the area's markup as read, for a faulty area
+  int object = -1;             // its index in the hotspot table (-1: none)
 };
 
 // A map to check.
@@ -49,15 +56,18 @@ struct checkInput {
   int defaultText = 0;       // the default area carries alt or title text
   int width = 0, height = 0; // the picture as the page shows it; 0 when unknown
   std::string folder;        // the page's folder, for local links; "" when unknown
+  int anchorsKnown = 0;      // anchors holds the page's targets of in-page links
+  std::vector<std::string> anchors;  // every id, and every name of an a element
 };
 
 struct checkFinding {
   int severity = checkNotice;  // checkSeverity
   int kind = 0;                // checkKind
   int hotspot = checkPageLevel;
+  int broken = 0;              // the area cannot be a hotspot: it is named "area N"
   int shape = notype;          // the hotspot's objectType
   std::string link;            // the hotspot's link ("" none)
-  std::string subject;         // for page findings: "picture a.png", "map NAME"
+  std::string subject;         // for page findings: "img at line 3, column 5 (a.png)", "map NAME"
   std::string message;         // a phrase: "no alternative text"
   std::vector<int> by;         // the earlier hotspots that cover this one
   int clickable = -1;          // percent of it that stays clickable (overlap findings)
@@ -82,20 +92,37 @@ void checkPage(htmlPtr page, const char *name, int naturalW, int naturalH, int m
                std::vector<checkFinding> &out);
 
 // The hotspot table (objects, defaultUrl) as a map to check; every hotspot with
-// no link is written with nohref.
+// no link is written with nohref. The kept areas (keptAreas) stand in their
+// places as faulty areas.
 void checkInputFromTable(checkInput &in);
 
-// The map of that name in the page as a map to check (the hotspot table is
-// filled from it, as LoadClientMap does). 0 when the page has no such map.
+// The map of that name in the page as a map to check: the first map whose name
+// or id is exactly that name, every <area> read as browsers read it, those
+// that cannot be hotspots marked with their fault. The hotspot table is not
+// touched. 0 when the page has no such map.
 int checkInputFromPage(htmlPtr page, const char *name, checkInput &in);
+
+// Fills in.anchors with the targets a "#name" link of the page can reach.
+void checkInputAnchors(htmlPtr page, checkInput &in);
 
 // The map name a usemap value gives, as browsers read it: what follows its
 // first '#'. 0 when it has no '#', 1 when the '#' comes first, 2 when text stands
 // before it (browsers pass over that text).
 int checkUsemapName(const char *usemap, std::string *name);
 
-// The first img of the page whose usemap names the map, or null.
+// The first img of the page whose usemap names the map exactly, or null.
 htmlTagPtr checkPicture(htmlPtr page, const char *name);
+
+// Where the last img named lies, so that naming the imgs of one page in page
+// order reads each byte of it once. Kept by the caller for one page at most.
+struct checkImgPlace {
+  const char *source = nullptr;
+  long long offset = -1, column = 0;
+};
+
+// How findings name an img: "img at line 3, column 5 (a.png)", the place of
+// its '<' in the page.
+std::string checkImgName(htmlTagPtr img, checkImgPlace *place = nullptr);
 
 // The size at which the page shows an img: its width and height attributes,
 // a missing one in the proportion of naturalW x naturalH, both natural when
@@ -106,6 +133,19 @@ int checkShownSize(htmlTagPtr img, int naturalW, int naturalH, int *w, int *h);
 // before[0..n-1] take theirs: *total gets o's pixels in the box, the result is
 // those no earlier one holds.
 long long checkClickable(const object *o, const object *before, int n, int w, int h, long long *total);
+
+// The charset the page declares: a meta charset, or the charset of a meta
+// http-equiv content type (lower case); "" when it declares none.
+std::string checkPageCharset(htmlPtr page);
+
+// Whether bytes are valid UTF-8.
+int checkValidUtf8(const std::string &bytes);
+
+// Text of the page in UTF-8, read in charset ("" or one the system does not
+// know: UTF-8 when it is valid, else Windows-1252). A byte the charset cannot
+// read is read as Windows-1252, so no byte is lost and the result is always
+// valid UTF-8.
+std::string checkTextUtf8(const std::string &text, const std::string &charset);
 
 // "error", "warning", "notice".
 const char *checkSeverityName(int severity);

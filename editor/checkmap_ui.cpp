@@ -42,6 +42,11 @@ QTreeWidget *list = nullptr;
 QLabel *summary = nullptr;
 uint64_t lastKey = 0;
 std::vector<std::string> shownLines;  // the lines the list shows
+QLabel *markupLabel = nullptr;        // the markup of a chosen area that is no hotspot
+// The map's areas as last checked, in their order: the hotspot each is (-1
+// none) and the markup of one that cannot be a hotspot.
+std::vector<int> areaObjects;
+std::vector<std::string> areaMarkups;
 
 // The covered parts as rectangles of picture pixels (runs of equal columns on
 // following rows joined).
@@ -73,6 +78,11 @@ uint64_t documentKey(void) {
     mixInt(o.pointsTotal);
     mixText(o.url);
     mixText(o.comments);
+  }
+  mixInt(static_cast<long long>(keptAreas.size()));
+  for (const keptArea &k : keptAreas) {
+    mixInt(k.before);
+    mixText(k.markup);
   }
   mixText(defaultUrl);
   mixText(mapfilename);
@@ -121,6 +131,12 @@ void refresh(bool force) {
   if (open) {
     checkInput in;
     checkInputFromTable(in);
+    areaObjects.clear();
+    areaMarkups.clear();
+    for (const checkArea &a : in.areas) {
+      areaObjects.push_back(a.object);
+      areaMarkups.push_back(a.markup);
+    }
     in.width = sx;
     in.height = sy;
     htmlTagPtr img = hdoc && maplocalname ? checkPicture(hdoc, maplocalname) : nullptr;
@@ -130,6 +146,7 @@ void refresh(bool force) {
       size_t slash = page.rfind('/');
       in.folder = slash == std::string::npos ? "." : page.substr(0, slash ? slash : 1);
     }
+    if (hdoc) checkInputAnchors(hdoc, in);
     if (hdoc && maplocalname) checkPage(hdoc, maplocalname, sx, sy, 1, findings);
     checkAreas(in, findings, &spans);
   }
@@ -197,8 +214,19 @@ void scrollTo(int i) {
   place(1, b.y1 * scale, (b.y2 + 1) * scale, voffs, winheight, scrollLimitV());
 }
 
-// Choosing a finding: Test+Edit, its hotspot selected alone and in view.
-void choose(int i) {
+// Choosing a finding: Test+Edit, its hotspot selected alone and in view; for
+// an area that cannot be a hotspot, its markup shown below the list.
+void choose(int place) {
+  if (place < 0 || static_cast<size_t>(place) >= areaObjects.size()) {
+    if (markupLabel) markupLabel->hide();
+    return;
+  }
+  const int i = areaObjects[static_cast<size_t>(place)];
+  if (markupLabel) {
+    const std::string &markup = areaMarkups[static_cast<size_t>(place)];
+    markupLabel->setText(fromText(markup));
+    markupLabel->setVisible(i < 0 && !markup.empty());
+  }
   if (!objects || i < 0 || i >= objectsTotal) return;
   if (state != editing) frameCommand(cmdTestEdit);
   if (state != editing) return;
@@ -236,6 +264,12 @@ void checkMapOpen(QWidget *parent) {
   list->setColumnWidth(0, list->fontMetrics().horizontalAdvance(QStringLiteral("Warning")) + 24);
   list->setColumnWidth(1, list->fontMetrics().horizontalAdvance(QStringLiteral("Hotspot 12 (circle, products.html)")));
   layout->addWidget(list);
+  markupLabel = new QLabel(d);
+  markupLabel->setTextFormat(Qt::PlainText);
+  markupLabel->setWordWrap(true);
+  markupLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  markupLabel->hide();
+  layout->addWidget(markupLabel);
   summary = new QLabel(d);
   auto *row = new QHBoxLayout;
   row->addWidget(summary, 1);
@@ -266,6 +300,7 @@ void checkMapOpen(QWidget *parent) {
     shownLines.clear();
     list = nullptr;
     summary = nullptr;
+    markupLabel = nullptr;
     hatched.clear();
     viewOverlay = nullptr;
   });

@@ -116,25 +116,28 @@ int runCheck(int argc, char **argv) {
   if (hasMap) {
     names.push_back(only);
   } else {
+    checkImgPlace place;
     for (htmlTagPtr t = doc->first; t; t = t->n) {
       if (!htmlEq(t->name, "img") || !htmlTagAttrQuery(t, "usemap")) continue;
       const char *u = htmlTagAttr(t, "usemap");
       std::string name;
-      const int form = checkUsemapName(u, &name);
+      int form = checkUsemapName(u, &name);
+      if (form != 0 && name.empty()) form = -1;
       if (form != 1) {
         checked c;
         checkFinding f;
-        f.severity = form == 0 ? checkError : checkWarning;
+        f.severity = form == 2 ? checkWarning : checkError;
         f.kind = checkKindPage;
-        f.subject = std::string("picture ") + htmlTagAttr(t, "src");
-        f.message = form == 0 ? std::string("usemap \"") + u + "\" names no map: it needs a # before the name"
-                              : std::string("usemap \"") + u + "\" has text before the #, which browsers pass over";
+        f.subject = checkImgName(t, &place);
+        f.message = form == 0    ? std::string("usemap \"") + u + "\" names no map: it needs a # before the name"
+                    : form == -1 ? std::string("usemap \"") + u + "\" names no map: the name after the # is empty"
+                                 : std::string("usemap \"") + u + "\" has text before the #, which browsers pass over";
         c.findings.push_back(f);
         results.push_back(c);
-        if (form == 0) continue;
+        if (form <= 0) continue;
       }
       bool seen = false;
-      for (const std::string &n : names) seen = seen || htmlEq(n.c_str(), name.c_str());
+      for (const std::string &n : names) seen = seen || n == name;
       if (!seen) names.push_back(name);
     }
   }
@@ -154,9 +157,29 @@ int runCheck(int argc, char **argv) {
     }
     if (img) checkShownSize(img, naturalW, naturalH, &input.width, &input.height);
     input.folder = folderOf(page);
+    checkInputAnchors(doc, input);
     checkPage(doc, name.c_str(), naturalW, naturalH, 0, c.findings);
     checkAreas(input, c.findings, nullptr);
     results.push_back(c);
+  }
+  // The findings quote the page: its text is written in UTF-8.
+  std::string charset = checkPageCharset(doc);
+  if (charset.empty()) {
+    std::string bytes;
+    std::FILE *again = std::fopen(page.c_str(), "rb");
+    char buf[65536];
+    size_t n;
+    while (again && (n = std::fread(buf, 1, sizeof buf, again)) > 0) bytes.append(buf, n);
+    if (again) std::fclose(again);
+    charset = checkValidUtf8(bytes) ? "utf-8" : "windows-1252";
+  }
+  for (checked &c : results) {
+    c.map = checkTextUtf8(c.map, charset);
+    for (checkFinding &f : c.findings) {
+      f.link = checkTextUtf8(f.link, charset);
+      f.subject = checkTextUtf8(f.subject, charset);
+      f.message = checkTextUtf8(f.message, charset);
+    }
   }
   ReleaseObjects();
   htmlDestroy(doc);

@@ -97,19 +97,38 @@ TEST_F(CheckTest, TextAlternatives) {
   EXPECT_EQ(lines(run(in), checkKindText), "");
 }
 
+// Below 24 x 24 a target passes only when the 24-pixel circle around its
+// centre meets no other target nor another small target's circle.
 TEST_F(CheckTest, TargetSize) {
   struct {
-    checkArea a;
+    std::vector<checkArea> areas;
     const char *expected;
   } cases[] = {
-      {rect(10, 10, 30, 100), "warning: hotspot 1 (rect, a.html): 20 x 90 pixels, smaller than the 24 x 24 a finger needs\n"},
-      {rect(10, 10, 50, 40), "notice: hotspot 1 (rect, a.html): 40 x 30 pixels, smaller than the 44 x 44 that is easy to hit\n"},
-      {rect(10, 10, 54, 54), ""},
-      {rect(10, 10, 20, 20, nullptr), ""},  // no link: nothing to hit
-      {area(circle, {{100, 100}, {111, 100}}), "warning: hotspot 1 (circle, a.html): 22 x 22 pixels, smaller than the 24 x 24 a finger needs\n"},
-      {area(polygon, {{0, 0}, {30, 0}, {0, 50}}), "notice: hotspot 1 (poly, a.html): 30 x 50 pixels, smaller than the 44 x 44 that is easy to hit\n"},
+      {{rect(10, 10, 30, 100)}, "notice: hotspot 1 (rect, a.html): 20 x 90 pixels, smaller than the 44 x 44 that is easy to hit\n"},
+      {{rect(10, 10, 30, 100), rect(31, 10, 90, 100, "b.html", "Bees")},
+       "warning: hotspot 1 (rect, a.html): 20 x 90 pixels, smaller than the 24 x 24 a finger needs, and other targets are "
+       "near\n"},
+      {{rect(10, 10, 50, 40)}, "notice: hotspot 1 (rect, a.html): 40 x 30 pixels, smaller than the 44 x 44 that is easy to hit\n"},
+      {{rect(10, 10, 54, 54)}, ""},
+      {{rect(10, 10, 20, 20, nullptr)}, ""},  // no link: nothing to hit
+      // Two small ones far apart pass; 20 apart their circles meet.
+      {{area(circle, {{100, 100}, {111, 100}}), area(circle, {{200, 100}, {211, 100}}, "b.html", "Bees")},
+       "notice: hotspot 1 (circle, a.html): 22 x 22 pixels, smaller than the 44 x 44 that is easy to hit\n"
+       "notice: hotspot 2 (circle, b.html): 22 x 22 pixels, smaller than the 44 x 44 that is easy to hit\n"},
+      {{rect(100, 100, 110, 110), rect(120, 100, 130, 110, "b.html", "Bees")},
+       "warning: hotspot 1 (rect, a.html): 10 x 10 pixels, smaller than the 24 x 24 a finger needs, and other targets are "
+       "near\n"
+       "warning: hotspot 2 (rect, b.html): 10 x 10 pixels, smaller than the 24 x 24 a finger needs, and other targets are "
+       "near\n"},
+      // A polygon's edge within 12 pixels of the centre.
+      {{rect(100, 100, 110, 110), area(polygon, {{115, 0}, {300, 0}, {300, 300}, {115, 300}}, "b.html", "Bees")},
+       "warning: hotspot 1 (rect, a.html): 10 x 10 pixels, smaller than the 24 x 24 a finger needs, and other targets are "
+       "near\n"},
+      {{rect(100, 100, 110, 110), area(polygon, {{130, 0}, {300, 0}, {130, 300}}, "b.html", "Bees")},
+       "notice: hotspot 1 (rect, a.html): 10 x 10 pixels, smaller than the 44 x 44 that is easy to hit\n"},
+      {{area(polygon, {{0, 0}, {30, 0}, {0, 50}})}, "notice: hotspot 1 (poly, a.html): 30 x 50 pixels, smaller than the 44 x 44 that is easy to hit\n"},
   };
-  for (const auto &c : cases) EXPECT_EQ(lines(run(picture({c.a})), checkKindSize), c.expected);
+  for (const auto &c : cases) EXPECT_EQ(lines(run(picture(c.areas)), checkKindSize), c.expected);
 }
 
 TEST_F(CheckTest, Overlap) {
@@ -212,7 +231,14 @@ TEST_F(CheckTest, Links) {
     const char *expected;
   } cases[] = {
       {empty, "warning: hotspot 1 (rect): an empty link: a click reloads the page (nohref makes a hotspot without a link)\n"},
-      {hash, "warning: hotspot 1 (rect): an empty link: a click reloads the page (nohref makes a hotspot without a link)\n"},
+      {hash, "warning: hotspot 1 (rect): a link to \"#\": a click jumps to the top of the page (nohref makes a hotspot "
+             "without a link)\n"},
+      {rect(0, 0, 100, 100, "#nowhere"),
+       "warning: hotspot 1 (rect, #nowhere): no element of the page has the id \"nowhere\": a click goes nowhere\n"},
+      {rect(0, 0, 100, 100, "#here"), ""},
+      {rect(0, 0, 100, 100, "#old"), ""},
+      {rect(0, 0, 100, 100, "#a%20b"), ""},
+      {rect(0, 0, 100, 100, "#Top"), ""},
       {none, ""},
       {rect(0, 0, 100, 100, "javascript:go()"),
        "warning: hotspot 1 (rect, javascript:go()): a javascript: link, which does nothing where scripts do not run\n"},
@@ -224,6 +250,8 @@ TEST_F(CheckTest, Links) {
   for (const auto &c : cases) {
     checkInput in = picture({c.a});
     in.folder = folder;
+    in.anchorsKnown = 1;
+    in.anchors = {"here", "old", "a b"};
     EXPECT_EQ(lines(run(in), checkKindLink), c.expected);
   }
   std::remove(there.c_str());
@@ -237,19 +265,42 @@ TEST_F(CheckTest, Page) {
     const char *expected;
   } cases[] = {
       {"<img src=\"a.png\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
-       "error: picture a.png: the img tag has no alt attribute\n"},
+       "error: img at line 1, column 1 (a.png): the img tag has no alt attribute\n"},
       // Browsers read the name after the first '#'.
       {"<img src=\"a.png\" usemap=\"b.html#m\"><map name=\"m\"></map>", 200, 100,
-       "error: picture a.png: the img tag has no alt attribute\n"},
+       "error: img at line 1, column 1 (a.png): the img tag has no alt attribute\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"n\"></map>", 200, 100,
-       "error: picture a.png: usemap names the map \"m\", which the page does not have\n"},
-      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\"></map><map id=\"M\"></map>", 200, 100,
-       "warning: map m: 2 maps have this name; browsers use the first\n"},
+       "error: img at line 1, column 1 (a.png): usemap names the map \"m\", which the page does not have\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\"></map><map id=\"m\"></map><map id=\"M\"></map>", 200,
+       100, "warning: map m: 2 maps have this name; browsers use the first\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\" id=\"map1\"></map>", 200, 100,
+       "warning: map m: its id \"map1\" differs from its name \"m\": browsers and style sheets may take it for different "
+       "maps\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\" id=\"m\"></map>", 200, 100, ""},
+      // Pictures that scale with the page.
+      {"<img src=\"a.png\" alt=\"\" width=\"50%\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
+       "warning: img at line 1, column 1 (a.png): its size is a percentage: the picture can be shown at other sizes, but "
+       "the map's coordinates do not scale with it\n"},
+      {"<img src=\"a.png\" alt=\"\" style=\"max-width: 100%\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
+       "warning: img at line 1, column 1 (a.png): its style sets its size: the picture can be shown at other sizes, but "
+       "the map's coordinates do not scale with it\n"},
+      {"<img src=\"a.png\" alt=\"\" srcset=\"b.png 2x\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
+       "warning: img at line 1, column 1 (a.png): srcset or sizes chooses its picture: the picture can be shown at other "
+       "sizes, but the map's coordinates do not scale with it\n"},
+      {"<picture><source srcset=\"b.webp\"><img src=\"a.png\" alt=\"\" usemap=\"#m\"></picture><map name=\"m\"></map>",
+       200, 100,
+       "warning: img at line 1, column 34 (a.png): the picture element around it offers other sources: the picture can be "
+       "shown at other sizes, but the map's coordinates do not scale with it\n"},
+      {"<picture><source srcset=\"b.webp\"></picture><img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\"></map>",
+       200, 100, ""},
+      // Browsers match the name exactly.
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"M\"></map>", 200, 100,
+       "error: img at line 1, column 1 (a.png): usemap names the map \"m\", which the page does not have\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><img src=\"a.png\" width=\"100\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
-       "warning: picture a.png: uses the same map at 100 x 50, but the map fits 200 x 100\n"},
+       "warning: img at line 1, column 37 (a.png): uses the same map at 100 x 50, but the map fits 200 x 100\n"},
       {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><img src=\"b.png\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100, ""},
       {"<img src=\"a.png\" alt=\"\" width=\"200\" height=\"200\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100,
-       "warning: picture a.png: shown at 200 x 200 although the picture is 200 x 100: the map lies on a stretched picture\n"},
+       "warning: img at line 1, column 1 (a.png): shown at 200 x 200 although the picture is 200 x 100: the map lies on a stretched picture\n"},
       {"<img src=\"a.png\" alt=\"\" width=\"100\" height=\"50\" usemap=\"#m\"><map name=\"m\"></map>", 200, 100, ""},
   };
   for (const auto &c : cases) {
@@ -314,9 +365,68 @@ TEST_F(CheckTest, TableRead) {
   std::string all;
   for (const checkFinding &f : run(in)) all += checkLine(f) + "\n";
   EXPECT_EQ(all,
-            "warning: hotspot 2 (circle, b.html): 20 x 20 pixels, smaller than the 24 x 24 a finger needs\n"
+            "notice: hotspot 2 (circle, b.html): 20 x 20 pixels, smaller than the 44 x 44 that is easy to hit\n"
             "warning: hotspot 2 (circle, b.html): can never be clicked, hotspot 1 covers it\n"
             "warning: default area (c.html): a link but no text to tell where it leads\n");
+}
+
+// Areas that cannot be hotspots are errors of their own, and every area keeps
+// its place in the map as its number, in the page and in the editor's table.
+TEST_F(CheckTest, BrokenAreasNumbered) {
+  struct {
+    const char *areas;
+    const char *expected;
+  } cases[] = {
+      {"<area shape=\"poly\" coords=\"0,0,90,0,90\" href=\"a.html\" alt=\"A\">"
+       "<area shape=\"rect\" coords=\"0,0,50,50\" href=\"b.html\">",
+       "error: area 1 (poly, a.html): an odd number of coordinates (5): the last has no partner\n"
+       "error: hotspot 2 (rect, b.html): no alternative text\n"},
+      {"<area shape=\"circle\" coords=\"50,50\" href=\"a.html\" alt=\"A\">"
+       "<area shape=\"rect\" coords=\"0,0,90\" nohref>"
+       "<area shape=\"default\" href=\"#\">"
+       "<area shape=\"oval\" coords=\"0,0,90,90\" nohref>"
+       "<area coords=\"0,0,50,50\" href=\"b.html\">",
+       "error: area 1 (circle, a.html): a circle without a radius: browsers give it no area\n"
+       "error: area 2 (rect): the rectangle needs four numbers, it has 3: browsers give it no area\n"
+       "error: area 4 (rect): the shape \"oval\" is none of rect, circle, poly and default: browsers take it for "
+       "a rectangle\n"
+       "error: hotspot 5 (rect, b.html): no alternative text\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.areas);
+    const std::string page = std::string("<map name=\"m\">") + c.areas + "</map>";
+    htmlPtr doc = pageDocumentCreate();
+    int crlf = 0;
+    ASSERT_EQ(pageFeedBuffer(doc, page.data(), page.size(), &crlf), htmlSuccess);
+    checkInput in;
+    ASSERT_TRUE(checkInputFromPage(doc, "m", in));
+    in.width = in.height = 100;
+    std::string all;
+    for (const checkFinding &f : run(in)) all += checkLine(f) + "\n";
+    EXPECT_EQ(all, c.expected);
+    htmlDestroy(doc);
+  }
+  // The editor's table: the kept area stands where it stood.
+  const char *page = "<map name=\"m\"><area shape=\"rect\" coords=\"0,0,50,50\" href=\"a.html\" alt=\"A\">"
+                     "<area shape=\"poly\" coords=\"1,2,3\" nohref>"
+                     "<area shape=\"rect\" coords=\"60,60,70,70\" href=\"b.html\" alt=\"B\"></map>";
+  htmlPtr doc = pageDocumentCreate();
+  int crlf = 0;
+  ASSERT_EQ(pageFeedBuffer(doc, page, std::strlen(page), &crlf), htmlSuccess);
+  ASSERT_TRUE(LoadClientMap(doc, "m"));
+  htmlDestroy(doc);
+  checkInput in;
+  checkInputFromTable(in);
+  in.width = in.height = 100;
+  ASSERT_EQ(in.areas.size(), 3u);
+  EXPECT_EQ(in.areas[1].object, -1);
+  EXPECT_EQ(in.areas[1].markup, "<area shape=\"poly\" coords=\"1,2,3\" nohref>");
+  EXPECT_EQ(in.areas[2].object, 1);
+  std::string all;
+  for (const checkFinding &f : run(in)) all += checkLine(f) + "\n";
+  EXPECT_EQ(all,
+            "error: area 2 (poly): an odd number of coordinates (3): the last has no partner\n"
+            "notice: hotspot 3 (rect, b.html): 10 x 10 pixels, smaller than the 44 x 44 that is easy to hit\n");
 }
 
 // Real pages: findings judged by hand. The pictures are not in the folder, so
@@ -332,14 +442,15 @@ TEST_F(CheckTest, CorpusPages) {
       {"tidy_case-1282835@0.html", "map1",
        "notice: hotspot 2 (circle, thecircle.html): only 48% of it can be clicked, hotspot 1 covers the rest\n"},
       {"tidy_case-1_1_9_1@0.html", "imagemap",
-       "error: hotspot 2 (rect, c.html): the rectangle has no area: its width or height is 0\n"},
+       "error: area 2 (poly, b.html): an odd number of coordinates (5): the last has no partner\n"
+       "error: hotspot 3 (rect, c.html): the rectangle has no area: its width or height is 0\n"},
       // A 155 x 10 spacer and the 126 x 17 strip share one map.
       {"libxml2_wired.html", "navstrip.map",
-       "warning: picture http://static.wired.com/news/images/navstrip_off.gif: uses the same map at 126 x 17, "
+       "warning: img at line 476, column 1 (http://static.wired.com/news/images/navstrip_off.gif): uses the same map at 126 x 17, "
        "but the map fits 155 x 10\n"},
       // The polygons start at x 699 on a picture shown 666 wide; the links are empty.
       {"cwps_crab_index.htm", "enter",
-       "error: picture index.jpg: the img tag has no alt attribute\n"
+       "error: img at line 32, column 7 (index.jpg): the img tag has no alt attribute\n"
        "error: hotspot 1 (poly, inindex.htm): no alternative text\n"
        "error: hotspot 1 (poly, inindex.htm): wholly outside the picture\n"
        "warning: hotspot 2 (poly): an empty link: a click reloads the page (nohref makes a hotspot without a link)\n"},

@@ -185,6 +185,76 @@ TEST_F(MapTool, CheckPrintsFindingsAndFailsOnErrors) {
   EXPECT_EQ(tool("check").status, 2);
 }
 
+// check reads usemap as browsers do: the name after the first '#', matched
+// exactly; an empty name matches no map.
+TEST_F(MapTool, CheckMatchesUsemapAsBrowsers) {
+  const struct {
+    const char *page;
+    int status;
+    const char *out;
+  } cases[] = {
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#\"><map name=\"\"></map>", 1,
+       "error: img at line 1, column 1 (a.png): usemap \"#\" names no map: the name after the # is empty\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#M\"><map name=\"m\"></map>", 1,
+       "error: img at line 1, column 1 (a.png): usemap names the map \"M\", which the page does not have\n"},
+      {"<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map id=\"M\"></map><map name=\"m\"></map>", 0, ""},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.page);
+    writeFile(path("u.html"), c.page);
+    run r = tool("check " + path("u.html"));
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+  }
+}
+
+// check writes the page's text in UTF-8, read in the charset the page declares,
+// else as UTF-8 when it is valid, else as Windows-1252.
+TEST_F(MapTool, CheckWritesUtf8) {
+  const struct {
+    const char *head, *link, *expected;
+  } cases[] = {
+      {"<meta charset=\"ISO-8859-1\">", "caf\xe9.html", "caf\xc3\xa9.html"},
+      {"", "\x93q\x94.html", "\xe2\x80\x9cq\xe2\x80\x9d.html"},
+      {"", "caf\xc3\xa9.html", "caf\xc3\xa9.html"},
+      {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=big5\">", "\xa4\xa4.html", "\xe4\xb8\xad.html"},
+      {"<meta charset=\"utf-8\">", "a\xff.html", "a\xc3\xbf.html"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.link);
+    writeFile(path("u.html"), std::string(c.head) + "<img src=\"a.png\" alt=\"\" usemap=\"#m\"><map name=\"m\">" +
+                                  "<area coords=\"0,0,50,50\" href=\"" + c.link + "\" alt=\"Cats\"></map>");
+    run r = tool("check " + path("u.html") + " --json");
+    EXPECT_NE(r.out.find(std::string("\"link\": \"") + c.expected + "\""), std::string::npos) << r.out;
+  }
+}
+
+// Every page of the corpus: the JSON parses strictly as UTF-8, and check fails
+// exactly when an error is among the findings.
+TEST_F(MapTool, CheckJsonParsesOnCorpus) {
+  const char *corpus = std::getenv("TILVANE_CORPUS_DIR");
+  if (!corpus || std::system("python3 -c 1 2>/dev/null") != 0) GTEST_SKIP() << "no corpus or no python3";
+  const std::string list = path("pages");
+  std::system(("find '" + std::string(corpus) + "/html' -type f | sort >" + list).c_str());
+  std::ifstream pages(list);
+  std::string page;
+  int checked = 0;
+  while (std::getline(pages, page)) {
+    SCOPED_TRACE(page);
+    run r = tool("check '" + page + "' --json");
+    ASSERT_TRUE(r.status == 0 || r.status == 1) << r.err;
+    writeFile(path("out.json"), r.out);
+    const std::string parse =
+        "python3 -c 'import json,sys; f=json.loads(open(sys.argv[1],\"rb\").read().decode(\"utf-8\")); "
+        "sys.exit(3 if any(x[\"severity\"]==\"error\" for x in f) else 4)' " + path("out.json");
+    const int status = std::system(parse.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), r.status == 1 ? 3 : 4) << r.out;
+    checked++;
+  }
+  EXPECT_GT(checked, 0);
+}
+
 TEST_F(MapTool, HelpAndVersionGoToStandardOutput) {
   const struct {
     const char *args;
