@@ -542,7 +542,9 @@ TEST_F(PageSave, AFinishedSaveLeavesNoBackupOfThePage) {
   mkdir(state.c_str(), 0700);
   const std::string backups[] = {path(".page.html.tilvane~Ab12Cd"), state + "/" + escaped + ".tilvane~Xy34Zw"};
   for (bool linked : {false, true}) {
-    if (linked) ASSERT_EQ(link(p.c_str(), path("other.html").c_str()), 0);
+    if (linked) {
+      ASSERT_EQ(link(p.c_str(), path("other.html").c_str()), 0);
+    }
     for (const std::string &b : backups) write(b, "left by a save that did not finish");
     // One that a running save holds stays.
     const std::string held = path(".page.html.tilvane~Run000");

@@ -382,9 +382,12 @@ TEST(RoundTrip, ExactWritingKeepsEveryByte) {
       ASSERT_GE(t->sourceStart, 0) << name;
       EXPECT_GT(t->sourceStart, at) << name << " " << t->name;
       at = t->sourceStart;
-      if (t->sourceTagEnd >= 0) EXPECT_EQ(input[static_cast<size_t>(t->sourceTagEnd - 1)], '>') << name;
-      if (t->sourceStart < static_cast<long long>(input.size()) && std::string(t->name) != "P")
+      if (t->sourceTagEnd >= 0) {
+        EXPECT_EQ(input[static_cast<size_t>(t->sourceTagEnd - 1)], '>') << name;
+      }
+      if (t->sourceStart < static_cast<long long>(input.size()) && std::string(t->name) != "P") {
         EXPECT_EQ(input[static_cast<size_t>(t->sourceStart)], '<') << name << " " << t->name;
+      }
     }
   }
 }
