@@ -236,8 +236,9 @@ std::vector<std::string> browserCommand(const char *address) {
     std::vector<std::string> words = execWords(command, address);
     if (!words.empty() && !inPath(words[0]).empty()) return words;
   }
-  for (const char *program : {"sensible-browser", "x-www-browser"})
-    if (!inPath(program).empty()) return {program, address};
+  // sensible-browser is there even where no browser is, and then fails after
+  // it has started; x-www-browser is there only when a browser is.
+  if (!inPath("x-www-browser").empty()) return {"x-www-browser", address};
   return {};
 }
 

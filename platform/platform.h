@@ -140,8 +140,8 @@ int platformMessageBox(void *owner, const char *text, const char *title, unsigne
 // The web browser a page of the program's own opens in, as the words of a
 // command with address in place: the program of the desktop's https (else http)
 // links, unless that is Tilvane itself (which also claims HTML files); then
-// $BROWSER (a list separated by ':', "%s" standing for the address); then
-// sensible-browser or x-www-browser. Empty when there is none.
+// $BROWSER (a list separated by ':', "%s" standing for the address); then the
+// system's x-www-browser. Empty when there is none.
 std::vector<std::string> browserCommand(const char *address);
 
 // The desktop entry (such as "web.desktop") of the program that takes links of

@@ -3,6 +3,8 @@
 // anchors.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <regex>
@@ -27,6 +29,47 @@ class Browser : public ::testing::Test {
   }
   std::string stubPath() { return home.runtime + "/tilvane/helpstub.htm"; }
 };
+
+TEST_F(Browser, PagesOfTheProgramGoToAWebBrowserNeverToTilvane) {
+  const std::string bin = home.root + "/bin", apps = home.root + "/data/applications";
+  makeFolders(bin.c_str());
+  makeFolders(apps.c_str());
+  for (const char *program : {"webprog", "mybrowser", "x-www-browser"}) {
+    writeFile(bin + "/" + program, "#!/bin/sh\n");
+    chmod((bin + "/" + program).c_str(), 0755);
+  }
+  writeFile(apps + "/web.desktop", "[Desktop Entry]\nName=Web\nExec=webprog --new-tab %u\n");
+  writeFile(apps + "/tilvane.desktop", "[Desktop Entry]\nName=Tilvane\nExec=tilvane %F\n");
+  const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", bin.c_str(), 1);
+  setenv("XDG_DATA_HOME", (home.root + "/data").c_str(), 1);
+  static std::string handler;
+  std::string (*realQuery)(const char *) = linkHandlerQuery;
+  linkHandlerQuery = [](const char *) { return handler; };
+  const char *page = "file:///opt/t/help%20page.htm#help_color";
+  const struct {
+    const char *handler, *browserEnv;
+    bool removeFallback;
+    std::vector<std::string> command;
+  } cases[] = {
+      {"web.desktop", nullptr, false, {"webprog", "--new-tab", page}},
+      {"tilvane.desktop", "missing:mybrowser %s --x", false, {"mybrowser", page, "--x"}},
+      {"tilvane.desktop", nullptr, false, {"x-www-browser", page}},
+      {"", nullptr, true, {}},
+  };
+  for (const auto &c : cases) {
+    handler = c.handler;
+    if (c.browserEnv)
+      setenv("BROWSER", c.browserEnv, 1);
+    else
+      unsetenv("BROWSER");
+    if (c.removeFallback) std::remove((bin + "/x-www-browser").c_str());
+    EXPECT_EQ(browserCommand(page), c.command) << c.handler;
+  }
+  linkHandlerQuery = realQuery;
+  unsetenv("BROWSER");
+  setenv("PATH", oldPath.c_str(), 1);
+}
 
 TEST_F(Browser, StubPageText) {
   char text[2048];
