@@ -188,10 +188,31 @@ void toolbarDraw(toolbar *t) {
   t->w->update(QRect(t->xoffs, t->yoffs, width, toolbarHeight));
 }
 
+// A picture for a dark strip: its black lines in the palette's text colour,
+// so that they stay legible without a light tile behind them.
+QImage onDarkStrip(const QImage &picture, const QColor &text) {
+  QImage out = picture.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < out.height(); y++) {
+    QRgb *row = reinterpret_cast<QRgb *>(out.scanLine(y));
+    for (int x = 0; x < out.width(); x++) {
+      const QRgb c = row[x];
+      if (qAlpha(c) && qRed(c) < 64 && qGreen(c) < 64 && qBlue(c) < 64)
+        row[x] = qRgba(text.red(), text.green(), text.blue(), qAlpha(c));
+    }
+  }
+  return out;
+}
+
 void toolbarPaint(const toolbar *t, QPainter *p) {
   if (!t || !p) return;
   const QColor window = windowColor(t);
-  const QColor high(224, 240, 240), low(192, 192, 192), white(255, 255, 255);
+  // A light strip has the light frame lines; a dark one (a dark theme) gets
+  // lines of its own shades, and no light tiles.
+  const bool dark = window.lightness() < 128;
+  const QColor high = dark ? window.lighter(220) : QColor(224, 240, 240);
+  const QColor low = dark ? window.darker(200) : QColor(192, 192, 192);
+  const QColor white = dark ? window : QColor(255, 255, 255);
+  const QColor text = t->w ? t->w->palette().color(QPalette::WindowText) : QColor(255, 255, 255);
   int stripWidth = t->w ? t->w->width() - t->xoffs : 0;
   if (stripWidth < toolbarWidth(t)) stripWidth = toolbarWidth(t);
   p->save();
@@ -224,6 +245,11 @@ void toolbarPaint(const toolbar *t, QPainter *p) {
       vpix(p, x + w - 3, y + 3, y + 18, lr);
       hpix(p, x + 4, x + w - 3, y + 19, lr);
       const QImage *pic = disabled ? it.bitmapDisabled : it.bitmap;
+      QImage recoloured;
+      if (pic && dark) {
+        recoloured = onDarkStrip(*pic, text);
+        pic = &recoloured;
+      }
       if (pic) {
         // On a high-density screen the picture is drawn for the device's
         // pixels, at a place on the device's pixel grid, so it stays sharp.

@@ -418,6 +418,29 @@ class ToolbarTest : public QObject {
     checkFrame(img, leftOf(tb, tools), 0, 22, lowPen, highPen, bg);
     checkFrame(img, leftOf(tb, 0), 0, 22, lowPen, highPen, bg);
     checkFrame(img, leftOf(tb, save), 0, 22, whitePen, whitePen, bg);
+    // On a dark palette there are no light tiles, and black lines of the
+    // pictures take the text colour.
+    {
+      const QPalette lightPalette = host->palette();
+      QPalette darkPalette = lightPalette;
+      darkPalette.setColor(QPalette::Base, QColor(40, 40, 40));
+      darkPalette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+      host->setPalette(darkPalette);
+      tb->items[0].depressed = 0;
+      tb->items[tools].over = 0;
+      const QImage darkImg = paintStrip(tb);
+      const QRgb darkBg = 0x282828;
+      checkFrame(darkImg, leftOf(tb, 0), 0, 22, darkBg, darkBg, darkBg);
+      int blackInPicture = 0, light = 0;
+      for (int y = 3; y < 19; y++)
+        for (int x = leftOf(tb, open) + 3; x < leftOf(tb, open) + 19; x++) {
+          blackInPicture += rgb(darkImg, x, y) == 0u;
+          light += rgb(darkImg, x, y) == 0xE6E6E6u;
+        }
+      QCOMPARE(blackInPicture, 0);
+      QVERIFY(light > 0);
+      host->setPalette(lightPalette);
+    }
     // An offset strip draws from its corner.
     rebuild(30, 40);
     tb->items[1].over = 1;
