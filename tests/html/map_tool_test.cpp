@@ -233,7 +233,10 @@ TEST_F(MapTool, CheckWritesUtf8) {
 // exactly when an error is among the findings.
 TEST_F(MapTool, CheckJsonParsesOnCorpus) {
   const char *corpus = std::getenv("TILVANE_CORPUS_DIR");
-  if (!corpus || std::system("python3 -c 1 2>/dev/null") != 0) GTEST_SKIP() << "no corpus or no python3";
+  struct stat st;
+  if (!corpus || stat((std::string(corpus) + "/html").c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+      std::system("python3 -c 1 2>/dev/null") != 0)
+    GTEST_SKIP() << "no corpus or no python3";
   const std::string list = path("pages");
   std::system(("find '" + std::string(corpus) + "/html' -type f | sort >" + list).c_str());
   std::ifstream pages(list);
