@@ -116,7 +116,7 @@ std::string tagFromAttributes(htmlTagPtr tag) {
 }
 
 // The markup of an entry's tag, '<' to '>', as it stands in the page's source
-// (its CR LF pairs as LF when the page is written with CR LF), or as the
+// (its CR LF pairs as LF), or as the
 // writer writes it when the source is not kept. A tag with a zero byte is
 // rebuilt from its attributes (tagFromAttributes).
 std::string tagMarkup(htmlTagPtr tag) {
@@ -129,7 +129,8 @@ std::string tagMarkup(htmlTagPtr tag) {
     for (long long i = tag->sourceStart; i < tag->sourceTagEnd; i++) {
       char c = d->source[i];
       if (!c) continue;
-      if (c == '\r' && htmlFileCRLF && i + 1 < tag->sourceTagEnd && d->source[i + 1] == '\n') continue;
+      // The map is written with LF line ends, which the page's own replace.
+      if (c == '\r' && i + 1 < tag->sourceTagEnd && d->source[i + 1] == '\n') continue;
       out += c;
     }
     return out;
