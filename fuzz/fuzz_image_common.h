@@ -1,5 +1,5 @@
 // fuzz_image_common.h: what the picture fuzz targets share: a silent platform
-// table, a picture limit that keeps each run small (64K pixels), and one
+// table, a picture limit that keeps each run small (16K pixels), and one
 // decode over a memory stream in the display mode a hash of the input picks.
 #ifndef TILVANE_FUZZ_IMAGE_COMMON_H
 #define TILVANE_FUZZ_IMAGE_COMMON_H
@@ -19,7 +19,7 @@ namespace fuzzimage {
 
 inline void setUp() {
   fuzzquiet::install();
-  imageDataPixelLimit = 1 << 16;
+  imageDataPixelLimit = 1 << 14;
 }
 
 // The display palettes of the three modes are made once; the one a hash of
