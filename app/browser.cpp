@@ -11,8 +11,8 @@
 
 #include "app/datadir.h"
 #include "app/ipc.h"
-#include "app/profile.h"
-#include "html/strhack.h"
+#include "workflow/profile.h"
+#include "platform/strhack.h"
 #include "platform/platform.h"
 
 namespace {

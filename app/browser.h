@@ -1,6 +1,6 @@
 // browser.h: handing addresses and the help page to the user's web browser, the
 // local-socket service under the program's name, and the texts of the
-// web-page selection (its window is browser_ui.cpp).
+// web-page selection (its window is ui/browser_ui.cpp).
 #ifndef TILVANE_BROWSER_H
 #define TILVANE_BROWSER_H
 

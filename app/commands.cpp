@@ -16,14 +16,14 @@
 #include "editor/modes.h"
 #include "editor/objects.h"
 #include "editor/props.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
-#include "html/docflow.h"
+#include "workflow/docflow.h"
 #include "html/document.h"
-#include "html/servermap.h"
-#include "html/strhack.h"
+#include "editor/servermap.h"
+#include "platform/strhack.h"
 #include "platform/platform.h"
 
 const char *const commandMenuTitles[commandMenusTotal] = {

@@ -19,7 +19,7 @@
 #include <string>
 
 #include "app/prefs.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 
 void (*reloadConfigHook)(void) = reloadConfigReceived;
 

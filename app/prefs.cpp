@@ -1,7 +1,7 @@
-// prefs.cpp: the settings file, the recent documents, the first-time hints and
-// the logic of the preference dialogs. Owns updateFrequencies, firstText, hint,
-// recentFileMenuHook, recentFileDocument, preferencesHook.
+// prefs.cpp: the settings file, the first-time hints and the logic of the
+// preference dialogs. Owns updateFrequencies, firstText, hint, preferencesHook.
 #include "app/prefs.h"
+#include "workflow/recent.h"
 
 #include <climits>
 #include <cstdlib>
@@ -9,23 +9,21 @@
 #include <string>
 
 #include "app/datadir.h"
-#include "app/dialogfolder.h"
+#include "workflow/dialogfolder.h"
 #include "app/ipc.h"
-#include "app/profile.h"
-#include "app/settings.h"
-#include "editor/seams.h"
+#include "workflow/profile.h"
+#include "platform/settings.h"
+#include "platform/seams.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "html/strhack.h"
-#include "image/magicwand.h"
+#include "platform/strhack.h"
+#include "editor/magicwand.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 
 const char *const updateFrequencies[7] = {"Daily",     "Weekly",   "Monthly", "Quarterly",
                                           "Annually",  "Never",    nullptr};
 
-void (*recentFileMenuHook)(int count, const int *ids, const char *const *labels) = nullptr;
-recentFileCalls recentFileDocument;
 void (*preferencesHook)(void) = nullptr;
 
 int hint = 0;
@@ -128,8 +126,6 @@ struct intKey {
   const char *key;
   int *value;
 };
-
-const char recentSection[] = "recentfiles";
 
 }  // namespace
 
@@ -333,126 +329,6 @@ void reloadConfigReceived(void) {
   repaint(0);
 }
 
-// ---- recent documents ----
-
-void recentFileGet(int i, char *out, int size) {
-  if (!out || size <= 0) return;
-  out[0] = 0;
-  if (i < 0 || i > 8) return;
-  char key[16];
-  sprintfMax(key, sizeof key, "file-%d", i);
-  profileGetString(recentSection, key, "", out, size, theManifest.iniFileName);
-}
-
-void recentFileAdd(const char *path) {
-  if (!path || !*path || strlen(path) >= 1024) return;
-  dialogFolderUsed(path);  // file dialogs of every process start here next
-  std::string entries[9];
-  for (int k = 0; k < 9; k++) {
-    char v[1024];
-    recentFileGet(k, v, sizeof v);
-    entries[k] = v;
-  }
-  int i = 8;
-  for (int k = 0; k < 9; k++) {
-    if (entries[k] == path) {
-      i = k;
-      break;
-    }
-  }
-  for (int k = i; k >= 1; k--) entries[k] = entries[k - 1];
-  entries[0] = path;
-  char keyText[9][16];
-  const char *keys[9];
-  const char *values[9];
-  for (int k = 0; k < 9; k++) {
-    sprintfMax(keyText[k], sizeof keyText[k], "file-%d", k);
-    keys[k] = keyText[k];
-    values[k] = entries[k].c_str();
-  }
-  profileWriteStrings(recentSection, keys, values, 9, theManifest.iniFileName);
-  recentFileMenuUpdate();
-}
-
-void recentFileLabel(int i, const char *path, char *out, int size) {
-  if (!out || size <= 0) return;
-  if (!path) path = "";
-  // Length and cut in characters: UTF-8 continuation bytes do not count.
-  int chars = 0;
-  for (const char *p = path; *p; p++)
-    if (((unsigned char)*p & 0xC0) != 0x80) chars++;
-  const char *tail = path;
-  if (chars > 35) {
-    tail = path + strlen(path);
-    int taken = 0;
-    while (tail > path && taken < 31) {
-      tail--;
-      if (((unsigned char)*tail & 0xC0) != 0x80) taken++;
-    }
-  }
-  // A "&" of the path is doubled so that the menu shows it instead of taking
-  // it as the mark of a shortcut letter.
-  std::string shown;
-  for (const char *p = tail; *p; p++) {
-    if (*p == '&') shown += '&';
-    shown += *p;
-  }
-  sprintfMax(out, size, chars > 35 ? "&%d ... %s" : "&%d %s", (i + 1) % 10, shown.c_str());
-}
-
-void recentFileMenuUpdate(void) {
-  char labels[9][1100];
-  const char *labelPtrs[9];
-  int ids[9];
-  int count = 0;
-  for (int i = 0; i < 9; i++) {
-    char path[1024];
-    recentFileGet(i, path, sizeof path);
-    if (!path[0]) continue;
-    recentFileLabel(i, path, labels[count], sizeof labels[count]);
-    labelPtrs[count] = labels[count];
-    ids[count] = 2600 + i;
-    count++;
-  }
-  if (recentFileMenuHook) recentFileMenuHook(count, ids, labelPtrs);
-}
-
-namespace {
-
-int isImageName(const char *name) {
-  if (recentFileDocument.filenameIsImage) return recentFileDocument.filenameIsImage(name);
-  static const char *const tails[] = {"gif", "jpg",  "jpe",  "jpeg", "bmp",
-                                      "png", "webp", "avif", "svg",  "svgz"};
-  int n = (int)strlen(name);
-  for (const char *t : tails) {
-    int m = (int)strlen(t);
-    if (n >= m && strncmpNoCase(name + n - m, t, m) == 0) return 1;
-  }
-  return 0;
-}
-
-}  // namespace
-
-int recentFileWmCommand(int command) {
-  if (command < 2600 || command > 2608) return 0;
-  if (recentFileDocument.close && !recentFileDocument.close(0)) return 1;
-  char path[1024];
-  recentFileGet(command - 2600, path, sizeof path);
-  if (!path[0]) return 1;
-  if (isImageName(path)) {
-    if (recentFileDocument.newDocument) recentFileDocument.newDocument(path, nullptr, nullptr);
-    return 1;
-  }
-  maptype = mapClient;
-  if (recentFileDocument.openHtmlDocument && recentFileDocument.openHtmlDocument(path, nullptr)) {
-    if (recentFileDocument.open) recentFileDocument.open(imagefilename, path, nullptr);
-  } else {
-    platformMessageBox(nullptr, "That file is not a valid HTML document.",
-                       "Cannot Open HTML Document", MB_OK | MB_ICONWARNING);
-  }
-  return 1;
-}
-
 // ---- first-time hints ----
 
 int firstHintWanted(int index) {
@@ -482,15 +358,6 @@ void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency)
   if (frequency >= 0 && frequency <= 5) updateFrequency = frequency;
   recreatePens();
   saveConfig();
-}
-
-int mapTypeBoxAccept(int cern) {
-  int chosen = cern ? mapCERN : mapNCSA;
-  if (serverMapType != chosen) {
-    serverMapType = chosen;
-    saveConfig();
-  }
-  return 1;
 }
 
 void magicWandSettingsAccept(const char *points, const char *tolerance, const char *feather) {

@@ -1,8 +1,7 @@
-// prefs.h: the settings file Tilvane.ini, the recent documents in tilvane2.ini,
-// the first-time hints, and the logic of the Preferences, "Server Side Map
-// Type" and "Magic Wand Settings" dialogs (their windows are in prefs_ui.cpp).
-// Owns updateFrequencies, firstText, hint, recentFileMenuHook,
-// recentFileDocument, preferencesHook.
+// prefs.h: the settings file Tilvane.ini, the first-time hints, and the logic
+// of the Preferences, "Server Side Map Type" and "Magic Wand Settings" dialogs
+// (their windows are in ui/prefs_ui.cpp). Owns updateFrequencies, firstText,
+// hint, preferencesHook.
 #ifndef TILVANE_PREFS_H
 #define TILVANE_PREFS_H
 
@@ -28,34 +27,6 @@ int configText(char *out, int size);
 // 1 when the file was written.
 int saveConfig(void);
 
-// The recent documents: add one (it moves to the top), rebuild the File menu's
-// entries, and handle one of their commands (2600-2608; returns 1 for those).
-void recentFileAdd(const char *path);
-void recentFileMenuUpdate(void);
-int recentFileWmCommand(int command);
-
-// Entry i (0-8) of the recent documents into out; "" when empty.
-void recentFileGet(int i, char *out, int size);
-
-// The menu label of entry i with that path: "&1 /path" ... "&9 /path", a path
-// longer than 35 characters shown as "... " and its last 31 characters.
-void recentFileLabel(int i, const char *path, char *out, int size);
-
-// Installed by the frame window: replaces the File menu's recent entries by
-// count items (ids 2600 + entry index, labels as recentFileLabel makes them).
-extern void (*recentFileMenuHook)(int count, const int *ids, const char *const *labels);
-
-// The document calls a recent-file command makes, installed by the document
-// workflow. A missing close counts as closed, a missing open or new as failed.
-struct recentFileCalls {
-  int (*close)(int force);
-  int (*newDocument)(const char *image, const char *page, const char *localName);
-  int (*openHtmlDocument)(const char *page, const char *image);
-  int (*open)(const char *image, const char *page, const char *localName);
-  int (*filenameIsImage)(const char *name);
-};
-extern recentFileCalls recentFileDocument;
-
 // First-time hints: the texts, the hint being shown.
 extern const char *const firstText[13];
 extern int hint;
@@ -80,11 +51,6 @@ void FirstSave(FILE *file);
 extern void (*preferencesHook)(void);
 void Preferences(void);
 void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency);
-
-// The "Server Side Map Type" dialog on OK: cern 1 for "CERN Format (IIS)".
-// The choice goes to serverMapType (the document's maptype stays); the
-// settings are saved when it changed. Returns 1.
-int mapTypeBoxAccept(int cern);
 
 // The "Magic Wand Settings" dialog on OK: the three fields' texts read as
 // unsigned decimal numbers (unsignedField), then clamped

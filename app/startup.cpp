@@ -12,8 +12,8 @@
 #include "editor/props.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "html/strhack.h"
-#include "image/magicwand.h"
+#include "platform/strhack.h"
+#include "editor/magicwand.h"
 #include "platform/platform.h"
 
 

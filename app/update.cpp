@@ -18,8 +18,8 @@
 
 #include "app/browser.h"
 #include "app/prefs.h"
-#include "app/settings.h"
-#include "html/strhack.h"
+#include "platform/settings.h"
+#include "platform/strhack.h"
 #include "platform/platform.h"
 
 const int months[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -23,13 +23,13 @@
 #include <gif_lib.h>
 #endif
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/objects.h"
 #include "image/dither.h"
 #include "image/gif.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
-#include "image/magicwand.h"
+#include "workflow/loadimg.h"
+#include "editor/magicwand.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 

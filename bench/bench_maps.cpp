@@ -10,10 +10,11 @@
 #include <unistd.h>
 
 #include "editor/objects.h"
-#include "html/clientmap.h"
+#include "editor/clientmap.h"
+#include "workflow/docflow.h"
 #include "html/document.h"
 #include "html/pageio.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 
 namespace {
 

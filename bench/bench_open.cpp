@@ -32,14 +32,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
-#include "html/docflow.h"
+#include "workflow/docflow.h"
 #include "html/document.h"
 #include "image/imagedata.h"
 #include "platform/platform.h"

@@ -16,7 +16,7 @@
 
 #include "editor/modes.h"
 #include "editor/objects.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/view.h"
 #include "image/imagedata.h"

@@ -1,85 +1,77 @@
-# The module libraries. Sources are found by name, so adding a file to a module
-# folder needs no change here:
+# The module libraries, one per folder, in layers. Each layer may include and
+# call only the layers before it in this list (and itself):
 #
-#   html/strhack.cpp, html/cgiutil.cpp   -> tilvane_strings (everything else needs them)
-#   html/*.cpp                           -> tilvane_html
-#   wfile/*.cpp                          -> tilvane_wfile
-#   editor/*.cpp                         -> tilvane_editor
-#   image/*.cpp                          -> tilvane_image
-#   app/*.cpp                            -> tilvane_app (except app/main.cpp, the editor's main)
-#   <module>/*_ui.cpp                    -> tilvane_ui (windows and dialogs: Qt Widgets)
+#   platform   the platform table, string helpers, folders, settings globals,
+#              and the seams (the calls lower layers make into the windows)
+#   wfile      files and streams
+#   html       the page: tokenizer, tag list, page reading and writing
+#   image      pictures: the decoders, dithering, the picture in tiles
+#   editor     the hotspots: table, undo, selection, tools, view, client- and
+#              server-side maps, Check Map, the magic wand
+#   workflow   the document: opening, saving, closing, recent documents
+#   app        the application: commands, settings file, data folder, browser,
+#              other running copies, update check, artwork
+#   ui         windows and dialogs (Qt Widgets) and the editor's main
 #
-# The logic libraries link no Qt Widgets (image/ and editor/ draw into QImage
-# with QtGui). They call each other in both directions, which CMake allows for
-# static libraries; `tilvane_logic` brings them all in at once.
+# The build keeps the order: a library sees only the headers of its own and
+# the earlier folders (its include folder holds links to those alone), so an
+# #include of a later layer fails to compile, and it links only to the layer
+# before it. Sources are found by name, so adding a file to a folder needs no
+# change here. The logic libraries (all but ui) link no Qt Widgets; image/ and
+# editor/ draw into QImage with QtGui.
 
-function(tilvane_module_sources out dir)
-  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-  set(result "")
-  foreach(f IN LISTS all)
-    if(NOT f MATCHES "_ui\\.cpp$")
-      list(APPEND result ${f})
-    endif()
-  endforeach()
-  set(${out} ${result} PARENT_SCOPE)
+set(TILVANE_LAYERS platform wfile html image editor workflow app ui)
+
+# tilvane_layer_includes(TARGET LAYER): gives TARGET an include folder in which
+# "#include "FOLDER/x.h"" finds only the folders of LAYER and those before it.
+function(tilvane_layer_includes target layer)
+  set(dir ${CMAKE_BINARY_DIR}/layers/${layer})
+  if(NOT EXISTS ${dir})
+    file(MAKE_DIRECTORY ${dir})
+    foreach(l IN LISTS TILVANE_LAYERS)
+      file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${l} ${dir}/${l} SYMBOLIC)
+      if(l STREQUAL layer)
+        break()
+      endif()
+    endforeach()
+  endif()
+  target_include_directories(${target} PRIVATE ${dir})
 endfunction()
 
-add_library(tilvane_strings STATIC ${CMAKE_SOURCE_DIR}/html/strhack.cpp ${CMAKE_SOURCE_DIR}/html/cgiutil.cpp)
-target_link_libraries(tilvane_strings PUBLIC tilvane_platform)
-
-set(TILVANE_LOGIC_LIBS "")
-foreach(mod html wfile editor image app)
-  tilvane_module_sources(src ${mod})
-  list(REMOVE_ITEM src ${CMAKE_SOURCE_DIR}/html/strhack.cpp ${CMAKE_SOURCE_DIR}/html/cgiutil.cpp
-       ${CMAKE_SOURCE_DIR}/app/main.cpp)
-  if(NOT src)
-    # A module not written yet still gives a (empty) library, so links stay valid.
-    set(src ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+set(previous "")
+foreach(layer IN LISTS TILVANE_LAYERS)
+  file(GLOB src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${layer}/*.cpp)
+  # The platform's Qt carrying-out and its scripted stand-in for tests are
+  # libraries of their own (platform/CMakeLists.txt); ui/main.cpp is the
+  # editor's executable.
+  list(REMOVE_ITEM src ${CMAKE_SOURCE_DIR}/platform/platform_qt.cpp
+       ${CMAKE_SOURCE_DIR}/platform/platform_scripted.cpp ${CMAKE_SOURCE_DIR}/ui/main.cpp)
+  add_library(tilvane_${layer} STATIC ${src})
+  tilvane_layer_includes(tilvane_${layer} ${layer})
+  # A function of a module is declared in its header or kept to its file
+  # (static or an anonymous namespace); the compiler says which are neither.
+  target_compile_options(tilvane_${layer} PRIVATE -Wmissing-declarations)
+  if(previous)
+    target_link_libraries(tilvane_${layer} PUBLIC tilvane_${previous})
   endif()
-  add_library(tilvane_${mod} STATIC ${src})
-  target_link_libraries(tilvane_${mod} PUBLIC tilvane_strings tilvane_platform)
-  list(APPEND TILVANE_LOGIC_LIBS tilvane_${mod})
+  set(previous ${layer})
 endforeach()
 
 target_link_libraries(tilvane_image PUBLIC PNG::PNG JPEG::JPEG ZLIB::ZLIB Qt6::Gui PkgConfig::WEBP
                       PkgConfig::AVIF PkgConfig::RSVG)
 target_link_libraries(tilvane_editor PUBLIC Qt6::Gui)
+target_link_libraries(tilvane_workflow PUBLIC Qt6::Core)
 target_link_libraries(tilvane_app PUBLIC Qt6::Gui Qt6::Network Threads::Threads)
 target_compile_definitions(tilvane_app PRIVATE TILVANE_UPDATE_SERVER="${TILVANE_UPDATE_SERVER}")
 
-# Each logic library may call into each of the others.
-foreach(a IN LISTS TILVANE_LOGIC_LIBS)
-  foreach(b IN LISTS TILVANE_LOGIC_LIBS)
-    if(NOT a STREQUAL b)
-      target_link_libraries(${a} PUBLIC ${b})
-    endif()
-  endforeach()
-endforeach()
-set_property(TARGET ${TILVANE_LOGIC_LIBS} PROPERTY LINK_INTERFACE_MULTIPLICITY 3)
-
-# A function of a module is declared in its header or kept to its file
-# (static or an anonymous namespace); the compiler says which are neither.
-foreach(lib IN LISTS TILVANE_LOGIC_LIBS ITEMS tilvane_strings)
-  target_compile_options(${lib} PRIVATE -Wmissing-declarations)
-endforeach()
-
+# Everything below the windows: what the companion tool, the tests and the
+# benchmarks link.
 add_library(tilvane_logic INTERFACE)
-target_link_libraries(tilvane_logic INTERFACE ${TILVANE_LOGIC_LIBS} tilvane_strings tilvane_platform Threads::Threads)
+target_link_libraries(tilvane_logic INTERFACE tilvane_app Threads::Threads)
 
-# Windows and dialogs of every module.
-file(GLOB ui_src CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/app/*_ui.cpp
-  ${CMAKE_SOURCE_DIR}/html/*_ui.cpp
-  ${CMAKE_SOURCE_DIR}/wfile/*_ui.cpp
-  ${CMAKE_SOURCE_DIR}/editor/*_ui.cpp
-  ${CMAKE_SOURCE_DIR}/image/*_ui.cpp)
-if(NOT ui_src)
-  set(ui_src ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
-endif()
-add_library(tilvane_ui STATIC ${ui_src})
+# Windows and dialogs.
 set_target_properties(tilvane_ui PROPERTIES AUTOMOC ON)
-target_compile_options(tilvane_ui PRIVATE -Wmissing-declarations)
-target_link_libraries(tilvane_ui PUBLIC tilvane_logic tilvane_platform_qt Qt6::Widgets Qt6::Network)
+target_link_libraries(tilvane_ui PUBLIC tilvane_platform_qt Qt6::Widgets Qt6::Network)
 
 # The embedded browser of the web-page selection, when Qt WebEngine is installed.
 find_package(Qt6 QUIET COMPONENTS WebEngineWidgets)

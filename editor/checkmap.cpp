@@ -16,7 +16,7 @@
 #include <cstring>
 #include <map>
 
-#include "html/clientmap.h"
+#include "editor/clientmap.h"
 #include "html/pageio.h"
 
 namespace {

@@ -8,16 +8,16 @@
 
 #include <sys/stat.h>
 
-#include "app/datadir.h"
+#include "platform/folders.h"
 #include "editor/objects.h"
 #include "editor/props.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
-#include "html/clientmap.h"
+#include "editor/clientmap.h"
 #include "html/document.h"
 #include "html/html.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform.h"
 
 namespace {

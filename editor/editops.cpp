@@ -8,10 +8,10 @@
 #include <cstring>
 
 #include "editor/modes.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform.h"
 
 double resizeOriginalFactorX = 1.0, resizeOriginalFactorY = 1.0;

@@ -8,13 +8,13 @@
 #include "editor/editops.h"
 #include "editor/objects.h"
 #include "editor/props.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "html/strhack.h"
-#include "image/magicwand.h"
+#include "platform/strhack.h"
+#include "editor/magicwand.h"
 
 int state = nostate;
 int keyShift = 0, keyCtrl = 0;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "editor/modes.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 
 object *objects = nullptr;
 int objectsTotal = 0;

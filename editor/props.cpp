@@ -7,16 +7,16 @@
 #include <cctype>
 #include <cstring>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
-#include "html/cgiutil.h"
+#include "platform/cgiutil.h"
 #include "html/document.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 

@@ -18,7 +18,7 @@ extern int defaultCreating;
 // Opens (or refills) the "Object URL" dialog for hotspot index: with
 // defeatUrlDialog set and a new hotspot (state not editing), UrlOK with seven
 // empty texts instead; otherwise first-run hint 5 for a new hotspot, then the
-// window's dialog (the url hook of editor/seams.h).
+// window's dialog (the url hook of platform/seams.h).
 void Url(int index, int show);
 
 // Whether "Same As Previous" is enabled in the dialog for hotspot index.

@@ -12,11 +12,11 @@
 #include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/props.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 
 pointSelection psel = {nullptr, 0, 0};
 int lastObjectSelected = -1;

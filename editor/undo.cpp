@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "editor/modes.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 
 undoStruct *undoLast = nullptr;
 undoStruct *redoLast = nullptr;

@@ -16,20 +16,19 @@
 #include <cstring>
 #include <vector>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "image/imagedata.h"
 #include "platform/platform.h"
 
 double scale = 1.0;
 void (*viewOverlay)(QPainter *p) = nullptr;
 int hoffs = 0, voffs = 0;
-int displayWidth = -1, displayHeight = -1;
 int winwidth = 400, winheight = 400;
 int scaledWinWidth = 400, scaledWinHeight = 400;
 int sketchR = 255, sketchG = 128, sketchB = 128;

@@ -2,7 +2,7 @@
 // sizes, the scroll-bar layout, the pens derived from the sketch colour, and the
 // double-buffered drawing of the picture and its hotspots into an off-screen
 // image that the image window copies to the screen. Owns scale, hoffs, voffs,
-// displayWidth, displayHeight, winwidth, winheight, scaledWinWidth,
+// winwidth, winheight, scaledWinWidth,
 // scaledWinHeight, sketchR, sketchG, sketchB, hasVbar, hasHbar, hrange, vrange,
 // scrollNesting, maximized, newImage, colorEditing, the pens, bgColor,
 // hbDouble, hbScrolledBitmap, oldHoffs, oldVoffs, oldScale, pPoints,
@@ -10,9 +10,11 @@
 //
 // Window-side work (showing the buffer, the scroll bars, the frame's size) is
 // done by the image window and the frame through viewWindow and the seams of
-// editor/seams.h; everything here runs, and is tested, without a window.
+// platform/seams.h; everything here runs, and is tested, without a window.
 #ifndef TILVANE_VIEW_H
 #define TILVANE_VIEW_H
+
+#include "image/loaders.h"  // displayWidth, displayHeight
 
 class QImage;
 class QPainter;
@@ -20,7 +22,6 @@ struct object;
 
 extern double scale;                  // zoom factor; 1.0 when a document is loaded
 extern int hoffs, voffs;              // scroll offsets in window pixels
-extern int displayWidth, displayHeight;    // picture size in image pixels (-1: not given by the page)
 extern int winwidth, winheight;       // client size of the image window (400 x 400 at first)
 extern int scaledWinWidth, scaledWinHeight;
 extern int sketchR, sketchG, sketchB; // the sketch colour, 255, 128, 128 by default

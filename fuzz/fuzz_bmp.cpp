@@ -6,7 +6,7 @@
 
 #include "fuzz/fuzz_image_common.h"
 #include "fuzz/fuzz_memfile.h"
-#include "image/loadimg.h"
+#include "workflow/loadimg.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   fuzzimage::setUp();

@@ -15,7 +15,7 @@
 #include "editor/objects.h"
 #include "fuzz/fuzz_page.h"
 #include "fuzz/fuzz_quiet.h"
-#include "html/clientmap.h"
+#include "editor/clientmap.h"
 #include "html/html.h"
 #include "html/pageio.h"
 

@@ -22,10 +22,10 @@
 #include "fuzz/fuzz_memfile.h"
 #include "fuzz/fuzz_page.h"
 #include "fuzz/fuzz_quiet.h"
-#include "html/docflow.h"
+#include "workflow/docflow.h"
 #include "html/document.h"
 #include "html/pageio.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "editor/objects.h"
 #include "editor/undo.h"
 #include "fuzz/fuzz_quiet.h"
-#include "html/clientmap.h"
+#include "editor/clientmap.h"
 #include "platform/platform.h"
 
 namespace {

@@ -10,7 +10,8 @@
 
 #include "app/datadir.h"
 #include "app/prefs.h"
-#include "app/profile.h"
+#include "workflow/recent.h"
+#include "workflow/profile.h"
 #include "fuzz/fuzz_memfile.h"
 #include "fuzz/fuzz_quiet.h"
 

@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/objects.h"
 #include "editor/undo.h"
 #include "fuzz/fuzz_memfile.h"
 #include "fuzz/fuzz_quiet.h"
-#include "html/servermap.h"
+#include "editor/servermap.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/prefs.h"
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/view.h"
 #include "fuzz/fuzz_memfile.h"
 #include "fuzz/fuzz_quiet.h"

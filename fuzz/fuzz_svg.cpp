@@ -5,7 +5,7 @@
 // library's work from the fuzzer.
 #include "editor/view.h"
 #include "fuzz/fuzz_image_common.h"
-#include "image/loadimg.h"
+#include "workflow/loadimg.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   displayWidth = displayHeight = -1;

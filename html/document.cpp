@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform.h"
 
 htmlPtr hdoc = nullptr;

@@ -23,7 +23,7 @@
 #endif
 
 #include "html/document.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 
 // One block of a document's memory. Entries, attributes and strings are carved
 // from the newest block; a request too large for a block gets a block of its own.

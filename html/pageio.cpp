@@ -18,7 +18,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 

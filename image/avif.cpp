@@ -9,7 +9,7 @@
 #include <avif/avif.h>
 
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "image/loaders.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 

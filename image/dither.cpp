@@ -8,7 +8,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "html/strhack.h"
+#include "platform/strhack.h"
 
 paletteInfo palette;
 

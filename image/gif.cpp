@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "image/loaders.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 

@@ -9,10 +9,10 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "image/loaders.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 

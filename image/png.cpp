@@ -8,10 +8,10 @@
 
 #include <png.h>
 
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "image/loaders.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 

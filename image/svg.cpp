@@ -27,11 +27,10 @@
 #include <librsvg/rsvg.h>
 #include <zlib.h>
 
-#include "app/settings.h"
-#include "editor/view.h"
+#include "platform/settings.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "image/loaders.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 

@@ -10,7 +10,7 @@
 #include <webp/demux.h>
 
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "image/loaders.h"
 #include "platform/platform.h"
 #include "wfile/wfile.h"
 

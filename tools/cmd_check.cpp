@@ -11,14 +11,14 @@
 
 #include "editor/checkmap.h"
 #include "editor/objects.h"
-#include "html/docflow.h"
+#include "workflow/docflow.h"
 #include "html/document.h"
 #include "html/html.h"
 #include "html/pageio.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "workflow/loadimg.h"
 #include "tools/tool.h"
 #include "wfile/wfile.h"
 

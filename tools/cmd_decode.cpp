@@ -11,10 +11,10 @@
 #include <QImage>
 #include <QString>
 
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "workflow/loadimg.h"
 #include "tools/tool.h"
 
 namespace {

@@ -19,13 +19,14 @@
 
 #include <sys/stat.h>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/objects.h"
-#include "html/clientmap.h"
+#include "editor/clientmap.h"
+#include "workflow/docflow.h"
 #include "html/document.h"
 #include "html/pageio.h"
-#include "html/servermap.h"
-#include "html/strhack.h"
+#include "editor/servermap.h"
+#include "platform/strhack.h"
 #include "tools/tool.h"
 #include "wfile/wfile.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "tools/tool.h"
 #include "wfile/wfile.h"
 

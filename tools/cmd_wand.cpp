@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/objects.h"
 #include "image/dither.h"
-#include "image/loadimg.h"
-#include "image/magicwand.h"
+#include "workflow/loadimg.h"
+#include "editor/magicwand.h"
 #include "tools/tool.h"
 
 namespace {

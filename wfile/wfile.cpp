@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform.h"
 
 int wfileDefaultProtocol = wfileLocal;

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "app/datadir.h"
-#include "app/profile.h"
+#include "workflow/profile.h"
 #include "platform/platform_scripted.h"
 #include "tests/app/shell_test_util.h"
 

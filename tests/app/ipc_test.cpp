@@ -16,7 +16,7 @@
 #include "app/browser.h"
 #include "app/ipc.h"
 #include "app/prefs.h"
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/view.h"
 #include "platform/platform_scripted.h"
 #include "tests/app/shell_test_util.h"

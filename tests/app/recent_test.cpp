@@ -8,9 +8,10 @@
 
 #include "app/datadir.h"
 #include "app/prefs.h"
-#include "app/profile.h"
-#include "app/settings.h"
-#include "editor/seams.h"
+#include "workflow/recent.h"
+#include "workflow/profile.h"
+#include "platform/settings.h"
+#include "platform/seams.h"
 #include "html/document.h"
 #include "platform/platform_scripted.h"
 #include "tests/app/shell_test_util.h"

@@ -11,9 +11,10 @@
 
 #include "app/datadir.h"
 #include "app/prefs.h"
-#include "app/profile.h"
-#include "app/settings.h"
-#include "editor/seams.h"
+#include "editor/servermap.h"
+#include "workflow/profile.h"
+#include "platform/settings.h"
+#include "platform/seams.h"
 #include "editor/view.h"
 #include "platform/platform_scripted.h"
 #include "tests/app/shell_test_util.h"
@@ -30,6 +31,7 @@ class Settings : public ::testing::Test {
     seamsClear();
     pensRebuilt = 0;
     seams.recreatePens = []() { pensRebuilt++; };
+    seams.saveSettings = saveConfig;  // the editor stores its settings through this hook
     settingsDefaults();
     sketchR = 255;
     sketchG = 128;

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "app/prefs.h"
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "app/update.h"
 #include "platform/platform_scripted.h"
 #include "tests/app/shell_test_util.h"

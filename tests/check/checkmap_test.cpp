@@ -13,7 +13,7 @@
 
 #include "editor/checkmap.h"
 #include "editor/objects.h"
-#include "html/clientmap.h"
+#include "editor/clientmap.h"
 #include "html/pageio.h"
 #include "platform/platform_scripted.h"
 

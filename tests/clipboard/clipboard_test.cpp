@@ -12,17 +12,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/clipboard.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
 #include "editor/props.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
-#include "html/clientmap.h"
+#include "editor/clientmap.h"
 #include "html/document.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform_scripted.h"
 
 namespace {

@@ -12,15 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "app/about_ui.h"
+#include "ui/about_ui.h"
 #include "app/commands.h"
 #include "app/datadir.h"
-#include "app/menus_ui.h"
+#include "ui/menus_ui.h"
 #include "app/prefs.h"
-#include "app/profile.h"
-#include "app/toolbar.h"
+#include "workflow/recent.h"
+#include "workflow/profile.h"
+#include "ui/toolbar.h"
 #include "editor/modes.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "platform/platform_scripted.h"
 #include "tests/app/shell_test_util.h"
 

@@ -17,13 +17,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
-#include "html/docflow.h"
+#include "workflow/docflow.h"
 #include "html/document.h"
 #include "platform/platform_scripted.h"
 

@@ -12,9 +12,9 @@
 #include <functional>
 #include <string>
 
-#include "editor/seams.h"
-#include "html/docdialogs_ui.h"
-#include "html/docflow.h"
+#include "platform/seams.h"
+#include "ui/docdialogs_ui.h"
+#include "workflow/docflow.h"
 #include "html/document.h"
 #include "platform/platform_scripted.h"
 #include "tests/documents/doc_fixture.h"

@@ -16,17 +16,17 @@
 #include <sstream>
 #include <string>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
 #include "editor/props.h"
-#include "editor/propsdialog_ui.h"
-#include "editor/seams.h"
+#include "ui/propsdialog_ui.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform_scripted.h"
 
 namespace {

@@ -3,16 +3,16 @@
 
 #include <algorithm>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/props.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform_scripted.h"
 
 std::vector<std::string> seamLog;

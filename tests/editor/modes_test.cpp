@@ -6,7 +6,7 @@
 #include <QColor>
 #include <QImage>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/modes.h"
 #include "editor/props.h"
 #include "editor/selection.h"
@@ -14,7 +14,7 @@
 #include "editor/view.h"
 #include "html/document.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "workflow/loadimg.h"
 #include "tests/editor/editor_fixture.h"
 
 TEST_F(EditorTest, ToolCommandsShowTheirHintLeaveTheToolAndEnter) {

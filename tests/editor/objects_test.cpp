@@ -6,7 +6,7 @@
 
 #include "editor/modes.h"
 #include "editor/objects.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform_scripted.h"
 #include "tests/editor/editor_fixture.h"
 

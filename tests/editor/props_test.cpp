@@ -6,14 +6,14 @@
 
 #include <string>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/modes.h"
 #include "editor/props.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform_scripted.h"
 #include "tests/editor/editor_fixture.h"
 

@@ -11,19 +11,19 @@
 
 #include <unistd.h>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/clipboard.h"
 #include "editor/commandids.h"
 #include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/props.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "html/servermap.h"
-#include "html/strhack.h"
+#include "editor/servermap.h"
+#include "platform/strhack.h"
 #include "platform/platform_scripted.h"
 #include "tests/editor/editor_fixture.h"
 

@@ -9,22 +9,22 @@
 #include <QMouseEvent>
 #include <QtTest>
 
-#include "app/frame_ui.h"
-#include "app/menus_ui.h"
-#include "app/settings.h"
-#include "app/toolbar.h"
-#include "editor/imagewindow_ui.h"
+#include "ui/frame_ui.h"
+#include "ui/menus_ui.h"
+#include "platform/settings.h"
+#include "ui/toolbar.h"
+#include "ui/imagewindow_ui.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
 #include "editor/props.h"
-#include "editor/seams.h"
+#include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "workflow/loadimg.h"
 #include "platform/platform_scripted.h"
 
 namespace frameFixture {

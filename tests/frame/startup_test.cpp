@@ -14,7 +14,7 @@
 #include "editor/modes.h"
 #include "editor/view.h"
 #include "html/document.h"
-#include "image/magicwand.h"
+#include "editor/magicwand.h"
 #include "platform/platform_scripted.h"
 
 namespace {

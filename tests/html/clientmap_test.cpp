@@ -14,8 +14,10 @@
 #include <unistd.h>
 
 #include "app/prefs.h"
-#include "app/settings.h"
-#include "html/clientmap.h"
+#include "workflow/recent.h"
+#include "platform/settings.h"
+#include "editor/clientmap.h"
+#include "workflow/docflow.h"
 #include "html/document.h"
 #include "html/pageio.h"
 #include "platform/platform_scripted.h"

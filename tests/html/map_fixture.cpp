@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
-#include "editor/seams.h"
-#include "html/clientmap.h"
+#include "platform/settings.h"
+#include "platform/seams.h"
+#include "editor/clientmap.h"
 #include "html/document.h"
 #include "html/pageio.h"
-#include "html/strhack.h"
+#include "platform/strhack.h"
 #include "platform/platform_scripted.h"
 
 void MapTest::SetUp() {

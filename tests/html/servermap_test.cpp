@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "editor/seams.h"
-#include "html/clientmap.h"
+#include "platform/settings.h"
+#include "platform/seams.h"
+#include "editor/clientmap.h"
 #include "html/document.h"
-#include "html/servermap.h"
+#include "editor/servermap.h"
 #include "platform/platform_scripted.h"
 #include "tests/html/html_test_util.h"
 #include "tests/html/map_fixture.h"

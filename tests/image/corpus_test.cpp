@@ -15,7 +15,7 @@
 
 #include "image/dither.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "workflow/loadimg.h"
 #include "platform/platform_scripted.h"
 #include "tests/image/image_fixture.h"
 

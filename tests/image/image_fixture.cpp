@@ -17,7 +17,7 @@
 #include "image/dither.h"
 #include "image/gif.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "workflow/loadimg.h"
 #include "wfile/wfile.h"
 
 void setDisplayDepth(int depth) {

@@ -21,12 +21,12 @@
 
 #include <QImage>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/view.h"
 #include "image/dither.h"
 #include "image/gif.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
+#include "workflow/loadimg.h"
 #include "platform/platform_scripted.h"
 #include "tests/image/image_fixture.h"
 

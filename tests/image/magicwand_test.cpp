@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "app/prefs.h"
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "editor/objects.h"
 #include "editor/undo.h"
 #include "image/dither.h"
 #include "image/imagedata.h"
-#include "image/loadimg.h"
-#include "image/magicwand.h"
+#include "workflow/loadimg.h"
+#include "editor/magicwand.h"
 #include "platform/platform_scripted.h"
 #include "tests/image/image_fixture.h"
 

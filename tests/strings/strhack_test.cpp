@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "html/cgiutil.h"
-#include "html/strhack.h"
+#include "platform/cgiutil.h"
+#include "platform/strhack.h"
 #include "platform/platform_scripted.h"
 
 TEST(StrHack, BoundedCopiesNeverWritePastTheBuffer) {

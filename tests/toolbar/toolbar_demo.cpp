@@ -16,10 +16,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/about_ui.h"
+#include "ui/about_ui.h"
 #include "app/commands.h"
-#include "app/menus_ui.h"
-#include "app/toolbar.h"
+#include "ui/menus_ui.h"
+#include "ui/toolbar.h"
 #include "editor/modes.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "app/toolbar.h"
+#include "ui/toolbar.h"
 #include "app/toolbaricons.h"
 
 namespace {
