@@ -1,5 +1,5 @@
 // frame_fixture.cpp: the shared set-up of the frame tests.
-#include "tests/frame/frame_fixture.h"
+#include "tests/ui/frame_fixture.h"
 
 #include <QApplication>
 #include <QAction>

@@ -17,7 +17,7 @@
 #include "workflow/docflow.h"
 #include "html/document.h"
 #include "platform/platform_scripted.h"
-#include "tests/documents/doc_fixture.h"
+#include "tests/workflow/doc_fixture.h"
 
 namespace {
 

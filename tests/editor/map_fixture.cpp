@@ -1,5 +1,5 @@
 // map_fixture.cpp: the fixture of map_fixture.h.
-#include "tests/html/map_fixture.h"
+#include "tests/editor/map_fixture.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -50,7 +50,7 @@
 #include "image/imagedata.h"
 #include "workflow/loadimg.h"
 #include "platform/platform_scripted.h"
-#include "tests/frame/frame_fixture.h"
+#include "tests/ui/frame_fixture.h"
 
 using namespace frameFixture;
 

@@ -26,7 +26,7 @@
 #include "editor/servermap.h"
 #include "platform/strhack.h"
 #include "platform/platform_scripted.h"
-#include "tests/documents/doc_fixture.h"
+#include "tests/workflow/doc_fixture.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "editor/servermap.h"
 #include "platform/platform_scripted.h"
 #include "tests/html/html_test_util.h"
-#include "tests/html/map_fixture.h"
+#include "tests/editor/map_fixture.h"
 
 namespace {
 

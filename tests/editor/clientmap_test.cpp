@@ -22,7 +22,7 @@
 #include "html/pageio.h"
 #include "platform/platform_scripted.h"
 #include "tests/html/html_test_util.h"
-#include "tests/html/map_fixture.h"
+#include "tests/editor/map_fixture.h"
 
 namespace {
 

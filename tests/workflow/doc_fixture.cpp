@@ -1,6 +1,6 @@
 // doc_fixture.cpp: the scratch folder, scripted answers and lock holders of the
 // document tests.
-#include "tests/documents/doc_fixture.h"
+#include "tests/workflow/doc_fixture.h"
 
 #include <QImage>
 
