@@ -1,6 +1,6 @@
 // clientmap.h: the image map as a client-side <map> element of the page:
 // reading its <area> entries into the hotspot table, writing the table as a
-// <map> element, and saving the page with the current map. Owns tokenstr.
+// <map> element, and writing the page around it. Owns tokenstr.
 #ifndef TILVANE_CLIENTMAP_H
 #define TILVANE_CLIENTMAP_H
 

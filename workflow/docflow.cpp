@@ -1,5 +1,4 @@
-// docflow.cpp: opening, creating, saving under a new name, closing and showing
-// a document. Owns webPageOrImageHook, docflowProgram.
+// docflow.cpp: opening, creating, saving, closing and showing a document. Owns webPageOrImageHook, docflowProgram.
 #include "workflow/docflow.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 // docflow.h: the road of a document: the start dialog's two actions, opening a
 // page under its lock and choosing its image, finding the image file, the page
-// made around a bare picture, Save As, Close, showing the map's markup in the
-// desktop's program for text, and the second process that takes a second
+// made around a bare picture, Save, Save As, Close, showing the map's markup in
+// the desktop's program for text, and the second process that takes a second
 // document. Owns webPageOrImageHook, docflowProgram.
 #ifndef TILVANE_DOCFLOW_H
 #define TILVANE_DOCFLOW_H
