@@ -556,7 +556,9 @@ int runEditor(int count, const char *const *words) {
   for (unsigned &c : customColors) c = 0x00FFFFFFu;
   if (qApp) {
     qApp->setWindowIcon(programIcon());
-    QGuiApplication::setDesktopFileName(QStringLiteral("tilvane"));
+    // The desktop entry's name: a Wayland compositor matches the windows to
+    // the entry (its name and icon) by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(DESKTOP_ENTRY_ID));
   }
   paletteSetup(&palette, nullptr);
   pointSelectionFree(&psel);

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "app/frame_ui.h"
-#include "platform/platform.h"
 #include "platform/platform_qt.h"
 
 namespace {
@@ -103,9 +102,6 @@ int main(int count, char **words) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication::setApplicationName(QStringLiteral("Tilvane"));
   QApplication::setApplicationVersion(QStringLiteral("4.05"));
-  // The desktop entry's name: Wayland compositors match the windows to the
-  // entry (its name and icon) by it.
-  QGuiApplication::setDesktopFileName(QStringLiteral(DESKTOP_ENTRY_ID));
   QApplication app(count, words);
   applicationReady();
   platformQtInstall();
