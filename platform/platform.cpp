@@ -220,7 +220,8 @@ std::vector<std::string> browserCommand(const char *address) {
   for (const char *scheme : {"https", "http"}) {
     const std::string id = linkHandlerQuery ? linkHandlerQuery(scheme) : "";
     // Tilvane takes HTML files, never links: a page of its own is not for it.
-    if (id.empty() || id.compare(0, 7, "tilvane") == 0) continue;
+    // An entry named tilvane*.desktop is one an earlier version installed.
+    if (id.empty() || id == DESKTOP_ENTRY_ID ".desktop" || id.compare(0, 7, "tilvane") == 0) continue;
     const std::string exec = desktopExec(id);
     if (exec.empty()) continue;
     std::vector<std::string> words = execWords(exec, address);

@@ -137,6 +137,10 @@ int platformDefaultAnswer(unsigned flags);
 int platformMessageBox(void *owner, const char *text, const char *title, unsigned flags);
 
 
+// The program's desktop entry is DESKTOP_ENTRY_ID ".desktop"; the same name is
+// its AppStream id and the application id its windows carry on Wayland.
+#define DESKTOP_ENTRY_ID "com.quarrin.Tilvane"
+
 // The web browser a page of the program's own opens in, as the words of a
 // command with address in place: the program of the desktop's https (else http)
 // links, unless that is Tilvane itself (which also claims HTML files); then

@@ -6,8 +6,9 @@
 //                                              --exact the rest of the page keeps its bytes
 //   export PAGE --map NAME --format ncsa|cern OUT
 //                                              writes the map as a server-side map file
-// Each takes --title-as-alt 0|1 and --click-as-mouseout 0|1, which stand in
-// for the title and onClick of hotspots that have none. Parse errors go
+// Each takes --click-as-mouseout 0|1, which writes the onMouseOut script as the
+// onClick of hotspots that have none, and --title-as-alt 0|1, the editor's
+// preference of that name (which only its properties dialog reads). Parse errors go
 // to standard error as "line N: MESSAGE", the program's messages as
 // "TITLE: TEXT".
 #include <cerrno>
@@ -148,7 +149,7 @@ void closePage(void) {
 }
 
 int runShow(int argc, char **argv) {
-  const char *usage = "show PAGE --map NAME";
+  const char *usage = "show PAGE --map NAME [--click-as-mouseout 0|1]";
   mapArgs a;
   if (!parseArgs(argc, argv, a, usage)) return 2;
   if (a.plain.size() != 1) {
@@ -162,7 +163,7 @@ int runShow(int argc, char **argv) {
 }
 
 int runImport(int argc, char **argv) {
-  const char *usage = "import PAGE MAPFILE --map NAME [-o OUT] [--exact]";
+  const char *usage = "import PAGE MAPFILE --map NAME [-o OUT] [--exact] [--click-as-mouseout 0|1]";
   mapArgs a;
   if (!parseArgs(argc, argv, a, usage)) return 2;
   if (a.plain.size() != 2) {
@@ -186,7 +187,7 @@ int runImport(int argc, char **argv) {
 }
 
 int runExport(int argc, char **argv) {
-  const char *usage = "export PAGE --map NAME --format ncsa|cern OUT";
+  const char *usage = "export PAGE --map NAME --format ncsa|cern OUT [--click-as-mouseout 0|1]";
   mapArgs a;
   if (!parseArgs(argc, argv, a, usage)) return 2;
   if (a.plain.size() != 2 || (a.format != "ncsa" && a.format != "cern")) {
@@ -212,6 +213,6 @@ int runExport(int argc, char **argv) {
 
 }  // namespace
 
-TOOL_COMMAND(show, "show", "PAGE --map NAME", runShow);
-TOOL_COMMAND(import, "import", "PAGE MAPFILE --map NAME [-o OUT] [--exact]", runImport);
-TOOL_COMMAND(export, "export", "PAGE --map NAME --format ncsa|cern OUT", runExport);
+TOOL_COMMAND(show, "show", "PAGE --map NAME [--click-as-mouseout 0|1]", runShow);
+TOOL_COMMAND(import, "import", "PAGE MAPFILE --map NAME [-o OUT] [--exact] [--click-as-mouseout 0|1]", runImport);
+TOOL_COMMAND(export, "export", "PAGE --map NAME --format ncsa|cern OUT [--click-as-mouseout 0|1]", runExport);

@@ -406,7 +406,11 @@ void frameWaitPlaced(void) {
   if (!baseWin) return;
   // The window manager maps the frame and adds its decoration some moments
   // after show(); boxes opened before then would be centred over a window
-  // that is not there yet. A second is the most this waits.
+  // that is not there yet. A second is the most this waits. A Wayland
+  // compositor places the windows itself and tells the program of no
+  // decoration it draws: there the frame's first showing is all there is to
+  // wait for.
+  const bool compositorPlaces = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
   QElapsedTimer clock;
   clock.start();
   while (clock.elapsed() < 1000) {
@@ -414,7 +418,7 @@ void frameWaitPlaced(void) {
     QWindow *w = baseWin->windowHandle();
     const bool exposed = w && w->isExposed();
     const bool decorated = baseWin->frameGeometry() != baseWin->geometry();
-    if (exposed && (decorated || clock.elapsed() > 250)) break;
+    if (exposed && (decorated || compositorPlaces || clock.elapsed() > 250)) break;
     QThread::msleep(5);
   }
 }
@@ -553,7 +557,9 @@ int runEditor(int count, const char *const *words) {
   for (unsigned &c : customColors) c = 0x00FFFFFFu;
   if (qApp) {
     qApp->setWindowIcon(programIcon());
-    QGuiApplication::setDesktopFileName(QStringLiteral("tilvane"));
+    // The desktop entry's name: a Wayland compositor matches the windows to
+    // the entry (its name and icon) by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(DESKTOP_ENTRY_ID));
   }
   paletteSetup(&palette, nullptr);
   pointSelectionFree(&psel);

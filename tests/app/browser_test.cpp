@@ -34,12 +34,13 @@ TEST_F(Browser, PagesOfTheProgramGoToAWebBrowserNeverToTilvane) {
   const std::string bin = home.root + "/bin", apps = home.root + "/data/applications";
   makeFolders(bin.c_str());
   makeFolders(apps.c_str());
-  for (const char *program : {"webprog", "mybrowser", "x-www-browser"}) {
+  for (const char *program : {"webprog", "mybrowser", "x-www-browser", "tilvane"}) {
     writeFile(bin + "/" + program, "#!/bin/sh\n");
     chmod((bin + "/" + program).c_str(), 0755);
   }
   writeFile(apps + "/web.desktop", "[Desktop Entry]\nName=Web\nExec=webprog --new-tab %u\n");
-  writeFile(apps + "/tilvane.desktop", "[Desktop Entry]\nName=Tilvane\nExec=tilvane %F\n");
+  for (const char *entry : {"/tilvane.desktop", "/" DESKTOP_ENTRY_ID ".desktop"})
+    writeFile(apps + entry, "[Desktop Entry]\nName=Tilvane\nExec=tilvane %F\n");
   const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
   setenv("PATH", bin.c_str(), 1);
   setenv("XDG_DATA_HOME", (home.root + "/data").c_str(), 1);
@@ -55,6 +56,7 @@ TEST_F(Browser, PagesOfTheProgramGoToAWebBrowserNeverToTilvane) {
       {"web.desktop", nullptr, false, {"webprog", "--new-tab", page}},
       {"tilvane.desktop", "missing:mybrowser %s --x", false, {"mybrowser", page, "--x"}},
       {"tilvane.desktop", nullptr, false, {"x-www-browser", page}},
+      {DESKTOP_ENTRY_ID ".desktop", nullptr, false, {"x-www-browser", page}},
       {"", nullptr, true, {}},
   };
   for (const auto &c : cases) {
@@ -182,7 +184,7 @@ TEST(Install, DataFilesGoToShareWhereTheProgramFindsThem) {
   ASSERT_EQ(programFileFolderOf((prefix + "/bin").c_str(), "other.htm", folder, sizeof folder), 1);
   EXPECT_EQ(std::string(folder), prefix + "/bin");
   // The desktop entry passes the validator without a word, where it is installed.
-  const std::string entry = prefix + "/share/applications/tilvane.desktop";
+  const std::string entry = prefix + "/share/applications/" DESKTOP_ENTRY_ID ".desktop";
   ASSERT_TRUE(exists(entry));
   for (const char *type : {"image/webp;", "image/avif;", "image/svg+xml;"})
     EXPECT_NE(readFile(entry).find(type), std::string::npos) << type;

@@ -280,6 +280,36 @@ TEST_F(MapTool, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(tool("--nosuch").status, 2);
 }
 
+TEST_F(MapTool, BashCompletionOffersWhatTheUsageLinesName) {
+  // The completion reads the subcommands, options and option values from the
+  // program's usage lines: each subcommand's line names every option it takes.
+  writeFile(path("complete.sh"),
+            "export LC_ALL=C; source \"$1\"; shift\n"
+            "COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); _tilvane_map\n"
+            "printf '%s\\n' \"${COMPREPLY[@]}\" | sort | tr '\\n' ' '\n");
+  std::string folder = TILVANE_MAP_TOOL;
+  folder.erase(folder.rfind('/'));
+  const struct {
+    const char *words, *offered;
+  } cases[] = {
+      {"''", "--help --version check decode export help import roundtrip show url wand "},
+      {"help ''", "check decode export import roundtrip show url wand "},
+      {"show p --", "--click-as-mouseout --map "},
+      {"import p m.map -", "--click-as-mouseout --exact --map -o "},
+      {"export p --format ''", "cern ncsa "},
+      {"export p --click-as-mouseout ''", "0 1 "},
+      {"decode a b --depth ''", "24 4 8 "},
+      {"wand a 1 2 --", "--feather --points --tolerance "},
+  };
+  for (const auto &c : cases) {
+    const std::string out = path("offered");
+    std::system(("PATH='" + folder + "':\"$PATH\" bash " + path("complete.sh") + " " TILVANE_MAP_COMPLETION
+                 " tilvane-map " + c.words + " >" + out)
+                    .c_str());
+    EXPECT_EQ(readFile(out), c.offered) << c.words;
+  }
+}
+
 TEST_F(MapTool, DecodeWritesPngByTheNameOfItsOutput) {
   // A 2 x 1 picture, 24-bit BMP: a red and a blue pixel (stored blue, green, red).
   std::string bmp = "BM";

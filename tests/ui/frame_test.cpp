@@ -757,6 +757,9 @@ void FrameTest::startUpShowsTheNoticeOnce() {
     QCOMPARE(argc, 2);
     QCOMPARE(QString::fromLocal8Bit(argv[1]), QStringLiteral("mapname"));
   }
+  // The windows carry the name of the desktop entry the program installs.
+  QVERIFY(QFile::exists(QStringLiteral(TILVANE_SOURCE_DIR "/resources/") + QGuiApplication::desktopFileName() +
+                        QStringLiteral(".desktop")));
   qunsetenv("TILVANE_UPDATE_URL");
   setUp();
 }
