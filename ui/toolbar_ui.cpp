@@ -190,7 +190,7 @@ void toolbarDraw(toolbar *t) {
 
 // A picture for a dark strip: its black lines in the palette's text colour,
 // so that they stay legible without a light tile behind them.
-QImage onDarkStrip(const QImage &picture, const QColor &text) {
+static QImage onDarkStrip(const QImage &picture, const QColor &text) {
   QImage out = picture.convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < out.height(); y++) {
     QRgb *row = reinterpret_cast<QRgb *>(out.scanLine(y));
