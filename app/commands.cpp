@@ -17,6 +17,7 @@
 #include "editor/objects.h"
 #include "editor/props.h"
 #include "platform/seams.h"
+#include "platform/settings.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
@@ -79,6 +80,17 @@ void runCheckMap(unsigned) {
 }
 void runZoomIn(unsigned) { Zoomin(1); }
 void runZoomOut(unsigned) { Zoomout(1); }
+// Actual size keeps the middle of the window where it is.
+void runZoomActual(unsigned) { zoomAbout(1.0, winwidth / 2, winheight / 2); }
+void runZoomFit(unsigned) { zoomAbout(zoomFitScale(), 0, 0); }
+// The three grid settings: each command flips its own and keeps it.
+void runGridSetting(unsigned id) {
+  int *setting = id == cmdShowGrid ? &gridShow : id == cmdSnapGrid ? &gridSnap : &snapHotspots;
+  *setting = !*setting;
+  commandCheck(static_cast<int>(id), *setting);
+  settingsSave();
+  repaint(0);
+}
 void runTool(unsigned id) { toolCommand(static_cast<int>(id)); }
 void runRemovePoints(unsigned) { Removepoints(1); }
 void runAddPoint(unsigned) { Addpoints(1); }
@@ -118,13 +130,18 @@ const commandEntry commandTable[] = {
     {cmdPaste, commandEditMenu, "&Paste\tCtrl+V", 0, {{V | C, 'V'}, {0, 0}}, 0, 0, 2130, 166, "Paste Hotspots From Clipboard", rPaste, rPaste, runPaste},
     {cmdDefaultUrl, commandEditMenu, "&Edit Default URL...\tCtrl+U", 1, {{V | C, 'U'}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runDefaultUrl},
     {cmdUndo, commandEditMenu, "&Undo\tCtrl+Z", 1, {{V | C, 'Z'}, {0, 0}}, 0, 0, 803, 820, "Undo", rUndo, rUndo, runUndo},
-    {cmdRedo, commandEditMenu, "Re&do\tCtrl+Y", 0, {{V | C, 'Y'}, {0, 0}}, 0, 0, 804, 828, "Redo", rRedo, rRedo, runRedo},
+    {cmdRedo, commandEditMenu, "Re&do\tCtrl+Y", 0, {{V | C, 'Y'}, {V | C | S, 'Z'}}, 0, 0, 804, 828, "Redo", rRedo, rRedo, runRedo},
     {cmdPreferences, commandEditMenu, "P&references...", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runPreferences},
 
     {cmdShowTags, commandViewMenu, "Show HTML &Tags...", 0, {{0, 0}, {0, 0}}, 0, 0, 2104, 2105, "Show Imagemap HTML Tags (in a Text Editor)", rDoc, rDoc, runShowTags},
     {cmdCheckMap, commandViewMenu, "&Check Map...\tF7", 0, {{V, VKEY_F1 + 6}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runCheckMap},
-    {cmdZoomIn, commandViewMenu, "Zoom &In\t+", 1, {{0, '+'}, {0, '='}}, 0, 0, 800, 818, "Zoom In", rDoc, rDoc, runZoomIn},
-    {cmdZoomOut, commandViewMenu, "Zoom &Out\t-", 0, {{0, '-'}, {0, 0}}, 0, 0, 801, 819, "Zoom Out", rDoc, rDoc, runZoomOut},
+    {cmdZoomIn, commandViewMenu, "Zoom &In\t+", 1, {{0, '+'}, {0, '='}, {V | C, VKEY_PLUS}, {V | C | S, VKEY_PLUS}}, 0, 0, 800, 818, "Zoom In", rDoc, rDoc, runZoomIn},
+    {cmdZoomOut, commandViewMenu, "Zoom &Out\t-", 0, {{0, '-'}, {V | C, VKEY_MINUS}}, 0, 0, 801, 819, "Zoom Out", rDoc, rDoc, runZoomOut},
+    {cmdZoomActual, commandViewMenu, "&Actual Size\tCtrl+0", 0, {{V | C, '0'}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runZoomActual},
+    {cmdZoomFit, commandViewMenu, "Zoom to &Fit", 0, {}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runZoomFit},
+    {cmdShowGrid, commandViewMenu, "Show &Grid\tCtrl+'", 1, {{V | C, VKEY_APOSTROPHE}}, 0, 2, 0, 0, nullptr, rAlways, rAlways, runGridSetting},
+    {cmdSnapGrid, commandViewMenu, "&Snap to Grid\tCtrl+Shift+'", 0, {{V | C | S, VKEY_APOSTROPHE}}, 0, 2, 0, 0, nullptr, rAlways, rAlways, runGridSetting},
+    {cmdSnapHotspots, commandViewMenu, "Snap to &Hotspots", 0, {}, 0, 2, 0, 0, nullptr, rAlways, rAlways, runGridSetting},
 
     {cmdRectangle, commandToolsMenu, "&Rectangle\tCtrl+R", 0, {{V | C, 'R'}, {0, 0}}, 1, 1, 111, 810, "Add Rectangles", rDoc, rDoc, runTool},
     {cmdCircle, commandToolsMenu, "&Circle\tCtrl+E", 0, {{V | C, 'E'}, {0, 0}}, 2, 1, 113, 812, "Add Circles", rDoc, rDoc, runTool},
@@ -245,6 +262,11 @@ void acceleratorName(const commandKey *k, char *out, int size) {
     strcpyMax(name, sizeof name, "Esc");
   } else if (k->key == VKEY_DELETE) {
     strcpyMax(name, sizeof name, "Del");
+  } else if (k->key >= '0' && k->key <= '9') {
+    name[0] = (char)k->key;
+    name[1] = 0;
+  } else if (k->key == VKEY_PLUS || k->key == VKEY_MINUS || k->key == VKEY_APOSTROPHE) {
+    strcpyMax(name, sizeof name, k->key == VKEY_PLUS ? "=" : k->key == VKEY_MINUS ? "-" : "'");
   } else {
     sprintfMax(name, sizeof name, "#%d", k->key);
   }

@@ -47,7 +47,10 @@ enum {
   VKEY_RETURN = 0x0D,
   VKEY_ESCAPE = 0x1B,
   VKEY_DELETE = 0x2E,
-  VKEY_F1 = 0x70
+  VKEY_F1 = 0x70,
+  VKEY_PLUS = 0xBB,       // the key of "=" and "+"
+  VKEY_MINUS = 0xBD,      // the key of "-"
+  VKEY_APOSTROPHE = 0xDE  // the key of "'"
 };
 
 struct commandKey {
@@ -75,9 +78,10 @@ struct commandEntry {
   int menu;                // commandMenu
   const char *text;        // menu text with "\t" key name; null when not in a menu
   int separatorBefore;     // 1: the menu shows a separator line before this item
-  commandKey keys[2];      // accelerators
+  commandKey keys[4];      // accelerators
   int hint;                // first-time hint shown before the command; 0 none
-  int checkable;           // 1: a tool whose menu item and button are checked
+  int checkable;           // 1: a tool whose menu item and button are checked;
+                           // 2: a setting switched on and off, checked while on
   int bitmap;              // toolbar picture id; 0 no button (or a separator)
   int bitmapDisabled;      // toolbar picture shown while disabled
   const char *tooltip;     // toolbar tooltip; null none

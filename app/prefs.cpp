@@ -14,6 +14,7 @@
 #include "workflow/profile.h"
 #include "platform/settings.h"
 #include "platform/seams.h"
+#include "editor/commandids.h"
 #include "editor/view.h"
 #include "html/document.h"
 #include "platform/strhack.h"
@@ -194,6 +195,10 @@ void readConfigLine(const char *line) {
       {"updatefrequency=", &updateFrequency},
       {"lastupdatecheck=", &lastUpdateCheck},
       {"svgtimelimit=", &svgTimeLimit},
+      {"showgrid=", &gridShow},
+      {"snaptogrid=", &gridSnap},
+      {"snaptohotspots=", &snapHotspots},
+      {"gridspacing=", &gridSpacing},
   };
   if (startsWith(line, "cern") || startsWith(line, "CERN")) {
     serverMapType = mapCERN;
@@ -226,6 +231,8 @@ void readConfigLine(const char *line) {
         // beyond 3 would make one trace take minutes, and a tolerance beyond
         // 765 (the largest colour difference) means the same as 765.
         if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps) magicWandClampSettings();
+        if (k.value == &gridSpacing) gridSpacing = gridSpacing < 2 ? 2 : gridSpacing > 1000 ? 1000 : gridSpacing;
+        if (k.value == &gridShow || k.value == &gridSnap || k.value == &snapHotspots) *k.value = *k.value ? 1 : 0;
         if (k.value == &svgTimeLimit) svgTimeLimit = svgTimeLimit < 1 ? 1 : svgTimeLimit > 86400 ? 86400 : svgTimeLimit;
         if (k.value == &magicWandTolerance)
           magicWandTolerance = magicWandTolerance < 0 ? 0 : magicWandTolerance > 765 ? 765 : magicWandTolerance;
@@ -249,6 +256,9 @@ void readConfig(void) {
     upgradeNoticeDisplayed = 1;
   }
   recreatePens();
+  commandCheck(cmdShowGrid, gridShow);
+  commandCheck(cmdSnapGrid, gridSnap);
+  commandCheck(cmdSnapHotspots, snapHotspots);
 }
 
 int configText(char *out, int size) {
@@ -301,6 +311,18 @@ int configText(char *out, int size) {
   }
   if (svgTimeLimit != 30) {
     sprintfMax(line, sizeof line, "svgtimelimit=%d\n", svgTimeLimit);
+    t += line;
+  }
+  // The grid's settings likewise, when they differ from their defaults.
+  const intKey gridKeys[] = {{"showgrid=", &gridShow}, {"snaptogrid=", &gridSnap}, {"snaptohotspots=", &snapHotspots}};
+  for (const intKey &k : gridKeys) {
+    if (*k.value) {
+      sprintfMax(line, sizeof line, "%s%d\n", k.key, *k.value);
+      t += line;
+    }
+  }
+  if (gridSpacing != 10) {
+    sprintfMax(line, sizeof line, "gridspacing=%d\n", gridSpacing);
     t += line;
   }
   strcpyMax(out, size, t.c_str());

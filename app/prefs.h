@@ -14,7 +14,7 @@ extern const char *const updateFrequencies[7];
 int getIniFile(char *path, int size, int forWriting);
 
 // Reads Tilvane.ini into the settings (defaults stay for what is missing), then
-// rebuilds the pens.
+// rebuilds the pens and checks the grid settings' commands.
 void readConfig(void);
 
 // Applies one line of Tilvane.ini to the settings (what readConfig does per line).

@@ -31,6 +31,11 @@ enum commandId : unsigned {
   cmdCheckMap = 2110,
   cmdZoomIn = 900,
   cmdZoomOut = 901,
+  cmdZoomActual = 2111,
+  cmdZoomFit = 2112,
+  cmdShowGrid = 2113,
+  cmdSnapGrid = 2114,
+  cmdSnapHotspots = 2115,
   // Tools
   cmdRectangle = 302,
   cmdCircle = 303,

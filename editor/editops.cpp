@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "editor/modes.h"
 #include "platform/seams.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
+#include "html/document.h"
 #include "platform/strhack.h"
 #include "platform/platform.h"
 
@@ -370,4 +372,91 @@ void Align(int action) {
   }
   undoSaveMarkLast();
   repaint(0);
+}
+
+namespace {
+
+// Moves point i of o (as the point selection numbers it) by (dx, dy).
+void nudgePoint(object *o, int i, int dx, int dy) {
+  if (o->t == polygon) {
+    if (i < 0 || i >= o->pointsTotal) return;
+    o->points[i].x += dx;
+    o->points[i].y += dy;
+  } else if (o->t == circle && o->pointsTotal >= 2) {
+    FPOINT &c = o->points[0];
+    FPOINT &rim = o->points[1];
+    if (i == 0) {
+      c.x += dx;
+      c.y += dy;
+      rim.x += dx;
+      rim.y += dy;
+    } else if (i == 1) {
+      // The rim point moves as a drag would take it: the radius becomes its
+      // distance from the centre.
+      const double ex = rim.x + dx - c.x, ey = rim.y + dy - c.y;
+      rim.x = c.x + truncToInt(std::sqrt(ex * ex + ey * ey));
+      rim.y = c.y;
+    }
+  } else if (o->t == rectangle && o->pointsTotal >= 2) {
+    FPOINT &a = o->points[0];
+    FPOINT &b = o->points[1];
+    switch (i) {
+      case 0: a.x += dx; a.y += dy; break;
+      case 1: b.x += dx; a.y += dy; break;
+      case 2: b.x += dx; b.y += dy; break;
+      case 3: a.x += dx; b.y += dy; break;
+      case 4: a.x += dx; a.y += dy; b.x += dx; b.y += dy; break;
+      default: break;
+    }
+  }
+}
+
+// The selection a run of nudges belongs to: the selected hotspots, then -1,
+// then the selected points of the current hotspot.
+std::vector<int> nudgeSelectionKey(void) {
+  std::vector<int> key;
+  for (int i = 0; i < objectsTotal; i++)
+    if (objects[i].selected) key.push_back(i);
+  key.push_back(-1);
+  key.push_back(lastObjectSelected);
+  for (int k = 0; k < psel.total; k++) key.push_back(psel.points[k]);
+  return key;
+}
+
+undoStruct *nudgeRunUndo = nullptr;  // the undo step of the present run of nudges
+std::vector<int> nudgeRunKey;        // and the selection it moves
+
+}  // namespace
+
+int nudgeSelection(int dx, int dy) {
+  if (state != editing || editingPressHeld || !objects || objectsSelected() == 0) return 0;
+  if (dx == 0 && dy == 0) return 1;
+  object *current = currentObject();
+  const bool points = objectsSelected() == 1 && current && current->selected && pointsSelected(&psel) > 0;
+  std::vector<int> key = nudgeSelectionKey();
+  // Nudges of the same selection, one after the other with nothing recorded
+  // between them, make one undo step.
+  if (!(nudgeRunUndo && nudgeRunUndo == undoLast && !redoLast && key == nudgeRunKey)) {
+    for (int i = 0; i < objectsTotal; i++)
+      if (objects[i].selected) undoSaveEx(undoChanged, i, 0);
+    undoSaveMarkLast();
+    current = currentObject();
+  }
+  if (points) {
+    const int first = psel.points[0];
+    if (current->t == rectangle) {
+      nudgePoint(current, first, dx, dy);  // a rectangle follows its first selected point
+    } else {
+      for (int k = 0; k < psel.total; k++) nudgePoint(current, psel.points[k], dx, dy);
+    }
+  } else {
+    for (int i = 0; i < objectsTotal; i++)
+      if (objects[i].selected) objectNudge(&objects[i], dx, dy);
+  }
+  changed = 1;
+  nudgeRunUndo = undoLast;
+  nudgeRunKey = key;
+  repaint(0);
+  sensitivity(1);
+  return 1;
 }

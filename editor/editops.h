@@ -42,4 +42,11 @@ void objectExpandTop(object *o, bounds b);
 void objectExpandRight(object *o, bounds b);
 void objectExpandBottom(object *o, bounds b);
 
+// The arrow keys in the Test+Edit state: moves the selected hotspots, or the
+// selected points of the one selected hotspot, by (dx, dy) picture pixels.
+// Nudges of one selection that follow each other make one undo step. 0 (and
+// nothing moves) outside the Test+Edit state, during a drag, or with nothing
+// selected.
+int nudgeSelection(int dx, int dy);
+
 #endif

@@ -306,6 +306,18 @@ int EnterKey(void) {
   return 1;
 }
 
+int hotspotTabKey(int forward) {
+  if (!objects || objectsTotal <= 0) return 0;
+  if (state != editing) {
+    const bool idle = state == nostate || state == polyPosition || state == circlePosition ||
+                      state == rectPosition || state == magicwandPosition;
+    if (!idle) return 0;
+    toolCommand(cmdTestEdit);
+    if (state != editing) return 0;
+  }
+  return selectNextHotspot(forward);
+}
+
 void Button3Down(void) {
   switch (state) {
     case polyAddpoints:

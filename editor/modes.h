@@ -72,6 +72,12 @@ void Button3Down(void);
 // otherwise it does nothing and returns 0 (the key then opens the properties).
 int EnterKey(void);
 
+// Tab (forward 1) or Shift+Tab on the picture: outside the Test+Edit tool,
+// and with no shape being drawn, it enters that tool first; then it selects
+// the next or previous hotspot (selectNextHotspot). 0, doing nothing, without
+// hotspots or while a shape is being drawn.
+int hotspotTabKey(int forward);
+
 // The image point of window position (wx, wy) under the current zoom and scroll.
 int imageXFromWindow(int wx);
 int imageYFromWindow(int wy);

@@ -405,3 +405,41 @@ void editingCancelDrag(void) {
   }
   if (editingPressHeld) editingDragCancelled = 1;
 }
+
+int selectNextHotspot(int forward) {
+  if (state != editing || editingPressHeld || !objects || objectsTotal <= 0) return 0;
+  int from = lastObjectSelected;
+  if (from < 0 || from >= objectsTotal || !objects[from].selected) from = forward ? -1 : objectsTotal;
+  const int next = ((forward ? from + 1 : from - 1) + objectsTotal) % objectsTotal;
+  for (int i = 0; i < objectsTotal; i++) objects[i].selected = 0;
+  objects[next].selected = 1;
+  lastObjectSelected = next;
+  pointsDeselect(&psel);
+  const bounds b = objectGetBounds(&objects[next]);
+  viewShowBox(b.x1, b.y1, b.x2, b.y2);
+  repaint(0);
+  sensitivity(1);
+  return 1;
+}
+
+std::string selectionAnnouncement(void) {
+  const int n = objectsSelected();
+  if (n == 0) return "No hotspot selected";
+  if (n > 1) return std::to_string(n) + " hotspots selected";
+  const object *o = currentObject();
+  if (!o || !o->selected) {
+    for (int i = 0; i < objectsTotal; i++)
+      if (objects[i].selected) o = &objects[i];
+  }
+  if (!o) return "No hotspot selected";
+  static const char *const shapes[] = {"Hotspot", "Polygon", "Circle", "Rectangle"};
+  std::string text = shapes[o->t >= polygon && o->t <= rectangle ? o->t : 0];
+  text += " " + std::to_string(static_cast<int>(o - objects) + 1) + " of " + std::to_string(objectsTotal);
+  text += ", link ";
+  text += o->url && *o->url ? o->url : "none";
+  if (o->comments && *o->comments) {
+    text += ", alternative text ";
+    text += o->comments;
+  }
+  return text;
+}

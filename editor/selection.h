@@ -7,6 +7,8 @@
 #ifndef TILVANE_SELECTION_H
 #define TILVANE_SELECTION_H
 
+#include <string>
+
 #include "editor/objects.h"
 
 // An ordered list of point indices of hotspot lastObjectSelected; the last entry
@@ -82,5 +84,16 @@ void editingButton1Up(int x, int y, int dragging, int ctrl);
 // editingNone, and the rest of the drag does nothing. Undo, Redo and leaving
 // the Test+Edit state call it.
 void editingCancelDrag(void);
+
+// Tab and Shift+Tab in the Test+Edit state: selects the hotspot after
+// (forward 1) or before the current one in map order, going round at the
+// ends, alone and without points, and scrolls it into view. 0 outside the
+// Test+Edit state, during a drag, or without hotspots.
+int selectNextHotspot(int forward);
+
+// What a screen reader announces for the selection: "Rectangle 2 of 5, link
+// about.html, alternative text About us", "3 hotspots selected" or "No
+// hotspot selected".
+std::string selectionAnnouncement(void);
 
 #endif

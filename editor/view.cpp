@@ -1206,6 +1206,44 @@ void viewZoomout(int mode) {
   repaint(0);
 }
 
+void zoomAbout(double newScale, int wx, int wy) {
+  if (!(newScale > 0) || newScale == scale) return;
+  undoSave(undoZoomed, objectsTotal);
+  // The picture point under window point (wx, wy) stays under it.
+  const double r = newScale / scale;
+  const double oh = hoffs, ov = voffs;
+  scale = newScale;
+  resetScroll();
+  hoffs = clampTo(std::llround((oh + wx) * r) - wx, barMax(hrange, hpageSet, hasHbar));
+  voffs = clampTo(std::llround((ov + wy) * r) - wy, barMax(vrange, vpageSet, hasVbar));
+  setPositions();
+  repaint(0);
+}
+
+void viewShowBox(int x1, int y1, int x2, int y2) {
+  const long long bx1 = std::llround(x1 * scale), bx2 = std::llround(x2 * scale);
+  const long long by1 = std::llround(y1 * scale), by2 = std::llround(y2 * scale);
+  long long h = hoffs, v = voffs;
+  if (bx2 - h > winwidth) h = bx2 - winwidth;
+  if (bx1 < h) h = bx1;
+  if (by2 - v > winheight) v = by2 - winheight;
+  if (by1 < v) v = by1;
+  if (h == hoffs && v == voffs) return;
+  hoffs = clampTo(h, barMax(hrange, hpageSet, hasHbar));
+  voffs = clampTo(v, barMax(vrange, vpageSet, hasVbar));
+  setPositions();
+  repaint(0);
+}
+
+double zoomFitScale(void) {
+  if (sx <= 0 || sy <= 0 || winwidth <= 0 || winheight <= 0) return scale;
+  // The zoom steps are powers of two: the largest one at which the whole
+  // picture fits the window, within the range the zoom keys reach.
+  double s = 256;
+  while (s > 1.0 / 256 && (sx * s > winwidth || sy * s > winheight)) s /= 2;
+  return s;
+}
+
 // --- the frame's size -----------------------------------------------------------
 
 int sizeWindowsCompute(const sizeWindowsFacts *f, int *xP, int *yP, int *wP, int *hP) {

@@ -162,6 +162,18 @@ int viewScroll(int vertical, int action, int position);
 void Zoomin(int flag);
 void viewZoomout(int mode);
 
+// Sets the zoom to newScale keeping the picture point under window point
+// (wx, wy) where it is (one undo step; nothing when the zoom stays).
+void zoomAbout(double newScale, int wx, int wy);
+
+// Scrolls as little as needed to show the picture box (x1, y1)-(x2, y2)
+// (its top left corner when it is larger than the window).
+void viewShowBox(int x1, int y1, int x2, int y2);
+
+// The zoom at which the whole picture fits the window: the largest power of
+// two (1/256 to 256) that fits; the present zoom without a picture.
+double zoomFitScale(void);
+
 // SizeWindows: the frame window's size and place for the picture. The inputs
 // are the window facts; the result the frame's outer rectangle. Returns 0 when
 // the frame is maximised (newImage is then set instead).

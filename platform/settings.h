@@ -29,6 +29,11 @@ extern int lastUpdateCheck;         // 0: day number of the last update check
 extern int exactPage;               // 0: 1 writes the page outside its map with the bytes it
                                     // was read from
 extern int svgTimeLimit;            // 30: seconds an SVG picture may take to draw (1-86400)
+extern int gridShow;                // 0: 1 draws the grid under the hotspots
+extern int gridSnap;                // 0: 1 snaps points placed and dragged to the grid
+extern int snapHotspots;            // 0: 1 snaps them to the picture's edges and to the
+                                    // edges and vertices of other hotspots
+extern int gridSpacing;             // 10: grid spacing in picture pixels (2-1000)
 
 // Puts every setting back to its default.
 void settingsDefaults(void);

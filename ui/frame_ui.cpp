@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QIcon>
@@ -133,9 +136,39 @@ class FrameWindow : public QMainWindow {
   FrameWindow() {
     setObjectName(QStringLiteral("tilvaneBase"));
     setWindowTitle(QStringLiteral("Tilvane"));
+    setAcceptDrops(true);
+    // The title marks unsaved changes ("*" where the title has "[*]").
+    QTimer *modified = new QTimer(this);
+    QObject::connect(modified, &QTimer::timeout, this, [this] {
+      if (isWindowModified() != (changed != 0)) setWindowModified(changed != 0);
+    });
+    modified->start(250);
   }
 
  protected:
+  // One page or picture file may be dropped; anything else is refused
+  // quietly (the pointer shows that it cannot be dropped).
+  static QString droppedPath(const QMimeData *data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile()) return {};
+    const QString path = data->urls().first().toLocalFile();
+    return droppedFileKind(path.toLocal8Bit().constData()) == droppedRefused ? QString() : path;
+  }
+  void dragEnterEvent(QDragEnterEvent *e) override {
+    if (!droppedPath(e->mimeData()).isEmpty()) e->acceptProposedAction();
+  }
+  void dragMoveEvent(QDragMoveEvent *e) override {
+    if (!droppedPath(e->mimeData()).isEmpty()) e->acceptProposedAction();
+  }
+  void dropEvent(QDropEvent *e) override {
+    const QString path = droppedPath(e->mimeData());
+    if (path.isEmpty() || opening) return;
+    e->acceptProposedAction();
+    // Opened once the drop is over, so that the drag source is not held by
+    // the questions and dialogs of the opening.
+    const QByteArray name = path.toLocal8Bit();
+    QTimer::singleShot(0, this, [name] { documentOpenDropped(name.constData()); });
+  }
+
   bool event(QEvent *e) override {
     const int type = e->type();
     if (type == commandEventType) {
@@ -356,7 +389,12 @@ void moveWindowTo(QWidget *window, int x, int y) {
 }
 
 void frameSetTitle(const char *title) {
-  if (baseWin) baseWin->setWindowTitle(QString::fromLocal8Bit(title ? title : ""));
+  if (!baseWin) return;
+  // "[*]" is where the unsaved-changes mark goes; one in the title itself is
+  // written twice so that it shows as it is.
+  QString text = QString::fromLocal8Bit(title ? title : "");
+  text.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+  baseWin->setWindowTitle(text + QStringLiteral("[*]"));
 }
 
 void frameSizeWindows(void) {

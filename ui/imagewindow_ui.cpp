@@ -3,6 +3,7 @@
 // Owns imageView, imagePointerHook.
 #include "ui/imagewindow_ui.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -17,8 +18,10 @@
 #include <QWidget>
 
 #include "ui/menus_ui.h"
+#include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
+#include "editor/selection.h"
 #include "platform/seams.h"
 #include "editor/view.h"
 
@@ -31,6 +34,14 @@ class ImageWindow;
 QPointer<ImageWindow> window;
 void *currentCursor = cursorArrow;
 
+// Tells a screen reader what is selected now: the view's description.
+void announceSelection(void) {
+  if (!imageView) return;
+  imageView->setAccessibleDescription(QString::fromStdString(selectionAnnouncement()));
+  QAccessibleEvent event(imageView, QAccessible::DescriptionChanged);
+  QAccessible::updateAccessibility(&event);
+}
+
 int modifierShift(Qt::KeyboardModifiers m) { return (m & Qt::ShiftModifier) ? 1 : 0; }
 int modifierCtrl(Qt::KeyboardModifiers m) { return (m & Qt::ControlModifier) ? 1 : 0; }
 
@@ -39,6 +50,7 @@ class ImageView : public QWidget {
  public:
   explicit ImageView(QWidget *parent) : QWidget(parent) {
     setObjectName(QStringLiteral("imageView"));
+    setAccessibleName(QStringLiteral("Picture and hotspots"));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -75,6 +87,7 @@ class ImageView : public QWidget {
     const Qt::KeyboardModifiers m = e->modifiers();
     if (e->button() == Qt::LeftButton) {
       imageLeftRelease(at.x(), at.y(), modifierShift(m), modifierCtrl(m), objects != nullptr);
+      if (state == editing) announceSelection();
     } else if (e->button() == Qt::RightButton) {
       // The right button's release asks for the context menu.
       if (contextMenuRequest(1)) contextMenu(e->globalPosition().toPoint().x(), e->globalPosition().toPoint().y());
@@ -97,6 +110,13 @@ class ImageView : public QWidget {
 
   void wheelEvent(QWheelEvent *e) override {
     const QPoint d = e->angleDelta();
+    if (e->modifiers() & Qt::ControlModifier) {
+      // Ctrl+wheel zooms about the pointer, a step a notch.
+      if (d.y() == 0 || sx <= 0) return;
+      const QPoint at = e->position().toPoint();
+      zoomAbout(d.y() > 0 ? scale * 2 : scale / 2, at.x(), at.y());
+      return;
+    }
     const bool horizontal = d.x() != 0 && d.y() == 0;
     const int delta = horizontal ? d.x() : d.y();
     const int steps = delta / 40;  // three lines a notch
@@ -106,8 +126,42 @@ class ImageView : public QWidget {
     for (int i = 0; i < (steps > 0 ? steps : -steps); i++) viewScroll(vertical, action, 0);
   }
 
+  void keyPressEvent(QKeyEvent *e) override {
+    int dx = 0, dy = 0;
+    switch (e->key()) {
+      case Qt::Key_Left: dx = -1; break;
+      case Qt::Key_Right: dx = 1; break;
+      case Qt::Key_Up: dy = -1; break;
+      case Qt::Key_Down: dy = 1; break;
+      default: QWidget::keyPressEvent(e); return;
+    }
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+      QWidget::keyPressEvent(e);
+      return;
+    }
+    // The arrows move what is selected, a picture pixel a press (ten with
+    // Shift); with nothing selected they scroll.
+    const int step = (e->modifiers() & Qt::ShiftModifier) ? 10 : 1;
+    if (nudgeSelection(dx * step, dy * step)) {
+      announceSelection();
+      return;
+    }
+    viewScroll(dy != 0 ? 1 : 0, (dx < 0 || dy < 0) ? scrollLineUp : scrollLineDown, 0);
+  }
+
   bool event(QEvent *e) override {
     if (e->type() == QEvent::WindowActivate || e->type() == QEvent::PaletteChange) update();
+    if (e->type() == QEvent::KeyPress) {
+      // Tab and Shift+Tab go from hotspot to hotspot while there are any;
+      // otherwise they move the focus as usual.
+      const QKeyEvent *k = static_cast<QKeyEvent *>(e);
+      const bool tab = k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab;
+      if (tab && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+          hotspotTabKey(k->key() == Qt::Key_Tab && !(k->modifiers() & Qt::ShiftModifier))) {
+        announceSelection();
+        return true;
+      }
+    }
     return QWidget::event(e);
   }
 };

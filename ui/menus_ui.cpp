@@ -69,7 +69,10 @@ void actionsSetup() {
     a->setData(c.id);
     // No shortcut is set: the accelerator filter handles the keys, and the
     // menus show the key name that follows the tab in the text.
-    if (c.checkable) {
+    if (c.checkable == 2) {
+      // A setting switched on and off: checked while it is on.
+      a->setCheckable(true);
+    } else if (c.checkable) {
       // The tools form one group: the menu marks the active one as a radio
       // item. No tool is active before the first is chosen, so the group
       // allows none.
@@ -157,6 +160,15 @@ int virtualKey(int key) {
       return VKEY_ESCAPE;
     case Qt::Key_Delete:
       return VKEY_DELETE;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
+      return VKEY_PLUS;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+      return VKEY_MINUS;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl:
+      return VKEY_APOSTROPHE;
   }
   return 0;
 }

@@ -1,6 +1,8 @@
 // recent.cpp: the recent documents. Owns recentFileMenuHook, recentFileDocument.
 #include "workflow/recent.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <string>
 
@@ -119,15 +121,14 @@ int isImageName(const char *name) {
 
 }  // namespace
 
-int recentFileWmCommand(int command) {
-  if (command < 2600 || command > 2608) return 0;
-  if (recentFileDocument.close && !recentFileDocument.close(0)) return 1;
-  char path[1024];
-  recentFileGet(command - 2600, path, sizeof path);
-  if (!path[0]) return 1;
+namespace {
+
+// Opens path, the open document already closed: a picture as a new page, else
+// a page with its map and picture.
+void openFile(const char *path) {
   if (isImageName(path)) {
     if (recentFileDocument.newDocument) recentFileDocument.newDocument(path, nullptr, nullptr);
-    return 1;
+    return;
   }
   maptype = mapClient;
   if (recentFileDocument.openHtmlDocument && recentFileDocument.openHtmlDocument(path, nullptr)) {
@@ -136,6 +137,38 @@ int recentFileWmCommand(int command) {
     platformMessageBox(nullptr, "That file is not a valid HTML document.",
                        "Cannot Open HTML Document", MB_OK | MB_ICONWARNING);
   }
+}
+
+}  // namespace
+
+int recentFileWmCommand(int command) {
+  if (command < 2600 || command > 2608) return 0;
+  if (recentFileDocument.close && !recentFileDocument.close(0)) return 1;
+  char path[1024];
+  recentFileGet(command - 2600, path, sizeof path);
+  if (!path[0]) return 1;
+  openFile(path);
+  return 1;
+}
+
+int droppedFileKind(const char *path) {
+  if (!path || path[0] != '/' || strlen(path) >= 1024) return droppedRefused;
+  struct stat st;
+  if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return droppedRefused;
+  if (isImageName(path)) return droppedPicture;
+  static const char *const pages[] = {".htm", ".html", ".xhtml", ".xht", ".shtml",
+                                      ".php", ".asp",  ".aspx",  ".jsp", ".cfm"};
+  const char *dot = strrchr(path, '.');
+  if (dot && !strchr(dot, '/'))
+    for (const char *p : pages)
+      if (strlen(dot) == strlen(p) && strncmpNoCase(dot, p, (int)strlen(p)) == 0) return droppedPage;
+  return droppedRefused;
+}
+
+int documentOpenDropped(const char *path) {
+  if (droppedFileKind(path) == droppedRefused) return 0;
+  if (recentFileDocument.close && !recentFileDocument.close(0)) return 1;
+  openFile(path);
   return 1;
 }
 

@@ -32,4 +32,15 @@ struct recentFileCalls {
 };
 extern recentFileCalls recentFileDocument;
 
+// A file dropped on the window: an existing regular file (an absolute path)
+// named as a picture or as a page (.htm, .html, .xhtml, .xht, .shtml, .php,
+// .asp, .aspx, .jsp, .cfm) is opened as File > Open would open it, after the
+// question about unsaved changes; anything else is refused.
+enum { droppedRefused = 0, droppedPage = 1, droppedPicture = 2 };
+int droppedFileKind(const char *path);
+
+// Opens a dropped file (the open document is closed first, asking about
+// unsaved changes). 0, doing nothing, when droppedFileKind refuses it.
+int documentOpenDropped(const char *path);
+
 #endif

@@ -35,7 +35,9 @@ TEST(CommandTable, PullDownsHoldTheirItemsInOrderWithKeyNames) {
                                       "&Paste\tCtrl+V", "&Edit Default URL...\tCtrl+U",
                                       "&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "P&references..."}));
   EXPECT_EQ(menuTexts(commandViewMenu),
-            (std::vector<std::string>{"Show HTML &Tags...", "&Check Map...\tF7", "Zoom &In\t+", "Zoom &Out\t-"}));
+            (std::vector<std::string>{"Show HTML &Tags...", "&Check Map...\tF7", "Zoom &In\t+", "Zoom &Out\t-",
+                                      "&Actual Size\tCtrl+0", "Zoom to &Fit", "Show &Grid\tCtrl+'",
+                                      "&Snap to Grid\tCtrl+Shift+'", "Snap to &Hotspots"}));
   EXPECT_EQ(menuTexts(commandToolsMenu),
             (std::vector<std::string>{"&Rectangle\tCtrl+R", "&Circle\tCtrl+E", "&Polygon\tCtrl+P",
                                       "Magic &Wand\tCtrl+G", "&Test+Edit\tCtrl+T"}));
@@ -110,6 +112,14 @@ TEST(CommandTable, AcceleratorMatching) {
       {0, 0, '-', cmdZoomOut},
       {ACCEL_CONTROL, 0, '-', 0},
       {ACCEL_ALT, 0, '+', 0},
+      // The desktop's zoom and redo keys beside the program's own.
+      {ACCEL_CONTROL, VKEY_PLUS, '=', cmdZoomIn},
+      {ACCEL_CONTROL | ACCEL_SHIFT, VKEY_PLUS, '+', cmdZoomIn},
+      {ACCEL_CONTROL, VKEY_MINUS, '-', cmdZoomOut},
+      {ACCEL_CONTROL, '0', 0, cmdZoomActual},
+      {ACCEL_CONTROL | ACCEL_SHIFT, 'Z', 0, cmdRedo},
+      {ACCEL_CONTROL, VKEY_APOSTROPHE, 0, cmdShowGrid},
+      {ACCEL_CONTROL | ACCEL_SHIFT, VKEY_APOSTROPHE, 0, cmdSnapGrid},
       {0, 0, 0, 0},
   };
   for (const Case &c : cases)
@@ -122,10 +132,11 @@ TEST(CommandTable, FirstTimeHintsAndCheckableTools) {
       {cmdRemovePoints, 8}, {cmdAddPoint, 7}, {cmdAlignTop, 12}, {cmdAlignRight, 12}, {cmdExpandTop, 11},
       {cmdExpandRight, 11}, {cmdCopy, 0},     {cmdNew, 0}};
   for (auto [id, hint] : hints) EXPECT_EQ(commandFind(id)->hint, hint) << id;
-  std::set<unsigned> tools;
+  std::set<unsigned> tools, switches;
   for (int i = 0; i < commandTableTotal; i++)
-    if (commandTable[i].checkable) tools.insert(commandTable[i].id);
+    if (commandTable[i].checkable) (commandTable[i].checkable == 2 ? switches : tools).insert(commandTable[i].id);
   EXPECT_EQ(tools, (std::set<unsigned>{cmdPolygon, cmdRectangle, cmdCircle, cmdMagicWand, cmdTestEdit}));
+  EXPECT_EQ(switches, (std::set<unsigned>{cmdShowGrid, cmdSnapGrid, cmdSnapHotspots}));
 }
 
 TEST(CommandTable, ToolbarLayoutButtonsAndTooltips) {

@@ -424,3 +424,72 @@ TEST_F(EditorTest, ExpandHandlesCirclesAndHotspotsWithoutExtent) {
   expectPoints(objects[line], {{7, 0}, {7, 10}, {7, 20}});
   expectPoints(objects[r], {{5, 0}, {120, 100}});
 }
+
+TEST_F(EditorTest, ArrowKeysNudgeHotspotsOrTheirPointsInOneUndoStep) {
+  state = editing;
+  const int r = addRect(10, 10, 50, 40), c = addCircle(100, 100, 120, 100), p = addShape(polygon, {{0, 0}, {9, 0}, {5, 8}});
+  struct {
+    const char *what;
+    std::vector<int> hotspots, points;
+    int dx, dy;
+    std::vector<std::vector<FPOINT>> want;  // r, c, p afterwards
+  } cases[] = {
+      {"two hotspots", {r, p}, {}, 3, 10, {{{13, 20}, {53, 50}}, {{100, 100}, {120, 100}}, {{3, 10}, {12, 10}, {8, 18}}}},
+      {"a polygon's vertex", {p}, {2}, -1, 0, {{{10, 10}, {50, 40}}, {{100, 100}, {120, 100}}, {{0, 0}, {9, 0}, {4, 8}}}},
+      {"a circle's rim", {c}, {1}, 5, 0, {{{10, 10}, {50, 40}}, {{100, 100}, {125, 100}}, {{0, 0}, {9, 0}, {5, 8}}}},
+      {"a rectangle's corner", {r}, {2}, 0, 1, {{{10, 10}, {50, 41}}, {{100, 100}, {120, 100}}, {{0, 0}, {9, 0}, {5, 8}}}},
+  };
+  for (const auto &k : cases) {
+    SCOPED_TRACE(k.what);
+    while (undoLast) Undo(1);
+    selectOnly({});
+    for (int i : k.hotspots) objects[i].selected = 1;
+    lastObjectSelected = k.hotspots.back();
+    pointsDeselect(&psel);
+    for (int i : k.points) pointSelect(&psel, i);
+    // The nudge is split over two presses: one undo step all the same.
+    ASSERT_TRUE(nudgeSelection(k.dx, 0));
+    ASSERT_TRUE(nudgeSelection(0, k.dy));
+    for (int i : {r, c, p}) {
+      ASSERT_EQ(objects[i].pointsTotal, static_cast<int>(k.want[i].size()));
+      for (size_t j = 0; j < k.want[i].size(); j++) {
+        EXPECT_EQ(objects[i].points[j].x, k.want[i][j].x) << i << " " << j;
+        EXPECT_EQ(objects[i].points[j].y, k.want[i][j].y) << i << " " << j;
+      }
+    }
+    Undo(1);
+    EXPECT_EQ(undoLast, nullptr);
+    EXPECT_EQ(objects[r].points[1].y, 40);
+    EXPECT_EQ(objects[p].points[2].x, 5);
+    EXPECT_EQ(objects[c].points[1].x, 120);
+  }
+  // Nothing selected, or another tool: the keys move nothing (they scroll).
+  selectOnly({});
+  EXPECT_FALSE(nudgeSelection(1, 0));
+  selectOnly({r});
+  state = rectPosition;
+  EXPECT_FALSE(nudgeSelection(1, 0));
+}
+
+TEST_F(EditorTest, TabGoesRoundTheHotspotsInMapOrder) {
+  state = editing;
+  addRect(0, 0, 10, 10);
+  addRect(20, 0, 30, 10);
+  addRect(40, 0, 50, 10);
+  selectOnly({});
+  std::vector<int> order;
+  for (int i = 0; i < 4; i++) {
+    ASSERT_TRUE(selectNextHotspot(1));
+    order.push_back(lastObjectSelected);
+  }
+  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 0}));
+  EXPECT_EQ(objectsSelected(), 1);
+  ASSERT_TRUE(selectNextHotspot(0));
+  EXPECT_EQ(lastObjectSelected, 2);
+  selectOnly({});
+  ASSERT_TRUE(selectNextHotspot(0));  // Shift+Tab from nothing: the last one
+  EXPECT_EQ(lastObjectSelected, 2);
+  EXPECT_EQ(selectionAnnouncement(), "Rectangle 3 of 3, link none");
+  state = rectDrag;  // a shape being drawn keeps Tab for itself
+  EXPECT_FALSE(hotspotTabKey(1));
+}

@@ -259,6 +259,24 @@ TEST_F(ViewTest, ZoomKeepsTheCentreAndUndoes) {
   EXPECT_EQ(undoLast, before);
 }
 
+TEST_F(ViewTest, CtrlWheelZoomsAboutThePointerAndFitFitsThePicture) {
+  setPicture(2000, 1000, QColor(0, 0, 0));
+  sx = 2000;
+  sy = 1000;
+  winwidth = winheight = 400;
+  viewResetScroll();
+  hoffs = 100;
+  voffs = 50;
+  zoomAbout(2.0, 40, 30);  // picture point (140, 80) is under the pointer
+  EXPECT_EQ(scale, 2.0);
+  EXPECT_EQ(imageXFromWindow(40), 140);
+  EXPECT_EQ(imageYFromWindow(30), 80);
+  ASSERT_NE(undoLast, nullptr);
+  EXPECT_EQ(undoLast->t, undoZoomed);
+  EXPECT_EQ(zoomFitScale(), 0.125);  // 250 x 125 fits 400 x 400; 500 x 250 does not
+  sx = sy = 0;
+}
+
 TEST_F(ViewTest, ZoomAndItsUndoLeaveTheDocumentUnchanged) {
   changed = 0;
   Zoomin(1);

@@ -197,6 +197,27 @@ TEST_F(Recent, CommandsOpenPagesAndPictures) {
   EXPECT_EQ(calls.size(), 1u);
 }
 
+TEST_F(Recent, DroppedFilesOpenOnlyWhenTheyAreAPageOrAPicture) {
+  const std::string dir = home.root;
+  for (const char *name : {"a.html", "b.PNG", "c.txt", "d.xhtml"}) {
+    FILE *f = std::fopen((dir + "/" + name).c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
+  const struct {
+    std::string path;
+    int kind;
+  } cases[] = {{dir + "/a.html", droppedPage},   {dir + "/b.PNG", droppedPicture}, {dir + "/d.xhtml", droppedPage},
+               {dir + "/c.txt", droppedRefused}, {dir, droppedRefused},            {dir + "/none.html", droppedRefused},
+               {"a.html", droppedRefused}};
+  for (const auto &c : cases) EXPECT_EQ(droppedFileKind(c.path.c_str()), c.kind) << c.path;
+  EXPECT_EQ(documentOpenDropped((dir + "/c.txt").c_str()), 0);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(documentOpenDropped((dir + "/a.html").c_str()), 1);
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0], "close 0");
+}
+
 TEST_F(Recent, ProfileKeepsOtherSectionsAndReadsForgivingly) {
   makeFolders(home.config.c_str());
   writeFile(home.profile(),
