@@ -427,6 +427,7 @@ TEST_F(EditorTest, ExpandHandlesCirclesAndHotspotsWithoutExtent) {
 
 TEST_F(EditorTest, ArrowKeysNudgeHotspotsOrTheirPointsInOneUndoStep) {
   state = editing;
+  editingPressHeld = 0;
   const int r = addRect(10, 10, 50, 40), c = addCircle(100, 100, 120, 100), p = addShape(polygon, {{0, 0}, {9, 0}, {5, 8}});
   struct {
     const char *what;
@@ -473,6 +474,7 @@ TEST_F(EditorTest, ArrowKeysNudgeHotspotsOrTheirPointsInOneUndoStep) {
 
 TEST_F(EditorTest, TabGoesRoundTheHotspotsInMapOrder) {
   state = editing;
+  editingPressHeld = 0;
   addRect(0, 0, 10, 10);
   addRect(20, 0, 30, 10);
   addRect(40, 0, 50, 10);
