@@ -10,6 +10,7 @@
 #include "editor/props.h"
 #include "platform/seams.h"
 #include "editor/selection.h"
+#include "editor/snap.h"
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
@@ -351,28 +352,58 @@ int releaseIsDrag(int wx, int wy) {
          std::abs(static_cast<long long>(wy) - pressWinY) > 8;
 }
 
+namespace {
+
+// Whether the state is drawing a shape: its points are placed where the
+// pointer is, snapped when snapping is on.
+bool drawingState(void) {
+  switch (state) {
+    case polyPosition:
+    case polyAddpoints:
+    case circlePosition:
+    case circleDrag:
+    case rectPosition:
+    case rectDrag:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void imageLeftPress(int wx, int wy, int shift, int ctrl) {
   keyShift = shift;
   keyCtrl = ctrl;
   const int x = imageXFromWindow(wx), y = imageYFromWindow(wy);
-  Button1Down(x, y, 0);
+  // A press in the Test+Edit tool picks what is under the pointer itself; a
+  // drag it starts moves from the snapped point.
+  int snappedX = x, snappedY = y;
+  snapPoint(&snappedX, &snappedY);
+  if (drawingState())
+    Button1Down(snappedX, snappedY, 0);
+  else
+    Button1Down(x, y, 0);
   pressWinX = wx;
   pressWinY = wy;
-  ovx = x;
-  ovy = y;
+  ovx = state == editing ? snappedX : x;
+  ovy = state == editing ? snappedY : y;
 }
 
 void imagePointerMove(int wx, int wy, int leftHeld, int shift, int ctrl) {
   keyShift = shift;
   keyCtrl = ctrl;
-  ImagePointerMoved(imageXFromWindow(wx), imageYFromWindow(wy), leftHeld);
+  int x = imageXFromWindow(wx), y = imageYFromWindow(wy);
+  if (drawingState() || (state == editing && leftHeld && editingPressHeld)) snapPoint(&x, &y);
+  ImagePointerMoved(x, y, leftHeld);
 }
 
 void imageLeftRelease(int wx, int wy, int shift, int ctrl, int mapLoaded) {
   if (!mapLoaded) return;
   keyShift = shift;
   keyCtrl = ctrl;
-  const int x = imageXFromWindow(wx), y = imageYFromWindow(wy);
+  int x = imageXFromWindow(wx), y = imageYFromWindow(wy);
+  if (drawingState() || (state == editing && editingPressHeld && releaseIsDrag(wx, wy))) snapPoint(&x, &y);
   if (state == circleDrag || state == rectDrag) {
     if (releaseIsDrag(wx, wy)) {
       pressWinX = wx;

@@ -353,6 +353,7 @@ uint64_t staticKey(void) {
   for (const viewPen *p : pens) k.word((static_cast<uint64_t>(p->color) << 8) ^ static_cast<uint64_t>(p->width));
   k.word(static_cast<uint64_t>(drawSelectedCount));
   for (int i = 0; i < psel.total && psel.points; i++) k.word(static_cast<uint64_t>(psel.points[i]) + 7);
+  k.word(gridShow ? static_cast<uint64_t>(gridSpacing) : 0);
   k.word(0xABCDull);
   bool transformUsed = false;
   layerSingleColour = true;
@@ -975,6 +976,33 @@ void viewRelease(void) {
   viewInvalidate();
 }
 
+namespace {
+
+// The grid over the picture, under the hotspots: a faint line every
+// gridSpacing picture pixels, left out when the lines would be closer than
+// four window pixels.
+void drawGrid(QImage *target) {
+  if (!gridShow || !id || sx <= 0 || sy <= 0 || gridSpacing < 1) return;
+  const double step = gridSpacing * scale;
+  if (step < 4) return;
+  const double right = sx * scale - hoffs, bottom = sy * scale - voffs;
+  const int w = target->width(), h = target->height();
+  QPainter p(target);
+  p.setPen(QPen(QColor(128, 128, 128, 96), 1));
+  const int xEnd = static_cast<int>(std::min<double>(right, w)), yEnd = static_cast<int>(std::min<double>(bottom, h));
+  const int yStart = static_cast<int>(std::max<double>(-voffs, 0)), xStart = static_cast<int>(std::max<double>(-hoffs, 0));
+  for (long long k = static_cast<long long>(std::ceil(hoffs / step)); k * step - hoffs < xEnd; k++) {
+    const int x = static_cast<int>(std::floor(k * step - hoffs));
+    if (x >= 0) p.drawLine(x, yStart, x, yEnd - 1);
+  }
+  for (long long k = static_cast<long long>(std::ceil(voffs / step)); k * step - voffs < yEnd; k++) {
+    const int y = static_cast<int>(std::floor(k * step - voffs));
+    if (y >= 0) p.drawLine(xStart, y, xEnd - 1, y);
+  }
+}
+
+}  // namespace
+
 void viewRender(int flag) {
   const int W = winwidth > 0 ? winwidth : 1, H = winheight > 0 ? winheight : 1;
   bool fresh = ensureImage(hbDouble, W, H);
@@ -1015,10 +1043,12 @@ void viewRender(int flag) {
   if (objects) {
     const uint64_t key = staticKey();
     bool redraw = !layerValid || key != layerKey;
+    // A scrolled layer would leave the grid out of the strip it uncovers.
     if (!redraw && (layerHoffs != hoffs || layerVoffs != voffs))
-      redraw = !layerSingleColour || !scrollLayer(layerLive);
+      redraw = gridShow || !layerSingleColour || !scrollLayer(layerLive);
     if (redraw) {
       std::memcpy(layer->bits(), hbScrolledBitmap->constBits(), bytes);
+      drawGrid(layer);
       QPainter p;
       beginHotspots(p, layer);
       for (int i = 0; i < objectsTotal; i++)

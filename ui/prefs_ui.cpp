@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "app/datadir.h"
@@ -168,6 +169,21 @@ int preferencesBox(QWidget *parent) {
                           &dlg),
                   6, 1);
 
+  QSpinBox *spacing = new QSpinBox(&dlg);
+  spacing->setObjectName(QStringLiteral("gridspacing"));
+  spacing->setRange(2, 1000);
+  spacing->setValue(gridSpacing);
+  spacing->setSuffix(QStringLiteral(" px"));
+  spacing->setAccessibleName(QStringLiteral("Grid spacing"));
+  grid->addWidget(spacing, 7, 0, Qt::AlignTop);
+  QLabel *spacingText = new QLabel(QStringLiteral("Grid spacing: the distance in picture pixels between the "
+                                                  "lines of the grid (View > Show Grid) and the points "
+                                                  "hotspots snap to (View > Snap to Grid)."),
+                                   &dlg);
+  spacingText->setWordWrap(true);
+  spacingText->setBuddy(spacing);
+  grid->addWidget(spacingText, 7, 1);
+
   QDialogButtonBox *buttons =
       new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
   QVBoxLayout *top = new QVBoxLayout(&dlg);
@@ -180,6 +196,7 @@ int preferencesBox(QWidget *parent) {
   dlg.setMinimumWidth(560);
   if (dlg.exec() != QDialog::Accepted) return 0;
   exactPage = exact->isChecked() ? 1 : 0;
+  gridSpacing = spacing->value();
   preferencesAccept(blue->isChecked(), strict->isChecked(), urlDialog->isChecked(),
                     frequencyChosen ? frequency->currentIndex() : updateFrequency);
   return 1;

@@ -279,6 +279,32 @@ TEST_F(Settings, SvgTimeLimitIsReadWithinItsRangeAndWrittenWhenChosen) {
   EXPECT_EQ(readFile(home.iniFile()).find("svgtimelimit"), std::string::npos);
 }
 
+TEST_F(Settings, GridSettingsAreReadWithinTheirRangeAndWrittenWhenChosen) {
+  const struct {
+    const char *line;
+    const int *setting;
+    int value;
+  } cases[] = {{"showgrid=1\n", &gridShow, 1},       {"snaptogrid=7\n", &gridSnap, 1},
+               {"snaptohotspots=1\n", &snapHotspots, 1}, {"gridspacing=25\n", &gridSpacing, 25},
+               {"gridspacing=0\n", &gridSpacing, 2},    {"gridspacing=99999\n", &gridSpacing, 1000}};
+  for (const auto &c : cases) {
+    readText(c.line);
+    EXPECT_EQ(*c.setting, c.value) << c.line;
+  }
+  settingsDefaults();
+  ASSERT_EQ(saveConfig(), 1);
+  EXPECT_EQ(readFile(home.iniFile()).find("grid"), std::string::npos);
+  gridShow = snapHotspots = 1;
+  gridSpacing = 16;
+  ASSERT_EQ(saveConfig(), 1);
+  settingsDefaults();
+  readConfig();
+  EXPECT_EQ(gridShow, 1);
+  EXPECT_EQ(gridSnap, 0);
+  EXPECT_EQ(snapHotspots, 1);
+  EXPECT_EQ(gridSpacing, 16);
+}
+
 TEST_F(Settings, ClientMapTypeIsStoredAsNcsaAndWhiteIsNotWritten) {
   maptype = mapClient;
   customColors[1] = 0xFFFFFF;

@@ -8,6 +8,7 @@
 
 #include "platform/settings.h"
 #include "editor/modes.h"
+#include "editor/snap.h"
 #include "editor/props.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
@@ -385,4 +386,40 @@ TEST_F(EditorTest, MagicWandTracesAndOpensTheDialog) {
   imageDataDestroy(id);
   id = nullptr;
   sx = sy = 0;
+}
+
+TEST_F(EditorTest, SnappingToTheGridAndToEdgesAndVertices) {
+  const int box = addRect(100, 100, 200, 150), moving = addRect(0, 200, 20, 220);
+  objects[moving].selected = 1;  // the hotspot being changed is no target
+  sx = 300;
+  sy = 250;
+  struct {
+    int grid, hotspots;
+    double zoom;
+    int x, y, wantX, wantY;
+  } cases[] = {
+      {0, 0, 1, 13, 17, 13, 17},     // snapping off
+      {1, 0, 1, 13, 17, 10, 20},     // the nearest grid point
+      {1, 0, 1, 15, 15, 20, 20},     // halfway rounds away from zero
+      {0, 1, 1, 103, 98, 100, 100},  // a corner within five window pixels wins
+      {0, 1, 1, 150, 103, 150, 100}, // else the nearest edge
+      {0, 1, 1, 297, 60, 300, 60},   // the picture's edge
+      {1, 1, 1, 150, 120, 150, 120}, // nothing within reach: the grid
+      {1, 1, 1, 146, 124, 150, 120},
+      {0, 1, 2, 103, 98, 103, 100},  // zoomed in, 2.5 picture pixels: the corner is too far, the edge not
+      {0, 1, 1, 10, 203, 10, 203},   // the selected hotspot's edges are no target
+  };
+  for (const auto &c : cases) {
+    gridSnap = c.grid;
+    snapHotspots = c.hotspots;
+    scale = c.zoom;
+    int x = c.x, y = c.y;
+    snapPoint(&x, &y);
+    EXPECT_EQ(x, c.wantX) << c.x << "," << c.y;
+    EXPECT_EQ(y, c.wantY) << c.x << "," << c.y;
+  }
+  gridSnap = snapHotspots = 0;
+  scale = 1;
+  sx = sy = 0;
+  (void)box;
 }
