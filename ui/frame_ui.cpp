@@ -322,6 +322,7 @@ void installHooks(void) {
     if (tb) tooltipHide(tb);
   };
   menusCommandHook = frameCommand;
+  toolbarPressHook = framePostCommand;
   commandWindows.quit = [] { TilvaneShutdown(); };
   commandWindows.checkMap = [] { checkMapOpen(baseWin); };
   commandWindows.about = [] { about(baseWin, aboutDefaultText); };

@@ -102,6 +102,14 @@ int toolbarSelect(const toolbar *t, int *rightP, int x, int y);
 // the pressed item or when nothing was pressed), toolbarMove 1 when the hover
 // mark moved.
 unsigned toolbarDown(toolbar *t, int x, int y);
+
+// The buttons as accessible objects (toolbar_access_ui.cpp): register makes
+// each button an accessible child of the strip's window (toolbarCreate does
+// it), forget drops them (toolbarDestroy does it). An assistive tool's press
+// of a button calls toolbarPressHook with its command id.
+void toolbarAccessibleRegister(toolbar *t);
+void toolbarAccessibleForget(toolbar *t);
+extern void (*toolbarPressHook)(unsigned id);
 unsigned toolbarUp(toolbar *t, int x, int y);
 int toolbarMove(toolbar *t, int x, int y);
 

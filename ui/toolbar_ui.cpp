@@ -117,6 +117,7 @@ toolbar *toolbarCreate(QWidget *parent, int xoffs, int yoffs) {
   t->yoffs = yoffs;
   if (parent) parent->setMouseTracking(true);
   t->tooltipWnd = tooltipWindowCreate(t);
+  toolbarAccessibleRegister(t);
   return t;
 }
 
@@ -391,6 +392,7 @@ QWidget *tooltipWindowCreate(toolbar *t) {
 
 void toolbarDestroy(toolbar *t) {
   if (!t) return;
+  toolbarAccessibleForget(t);
   for (int i = 0; i < t->itemsTotal; i++) freeItem(t->items[i]);
   free(t->items);
   delete t->tooltipWnd;
