@@ -28,7 +28,7 @@
 
 const char *const commandMenuTitles[commandMenusTotal] = {
     "",        "&File",    "&Edit", "&View", "&Tools", "&Actions", "A&lign to Common Edge",
-    "&Expand to Common Edge", "&Help"};
+    "&Expand to Common Edge", "&Help", "&Arrange"};
 
 namespace {
 
@@ -83,6 +83,8 @@ void runTool(unsigned id) { toolCommand(static_cast<int>(id)); }
 void runRemovePoints(unsigned) { Removepoints(1); }
 void runAddPoint(unsigned) { Addpoints(1); }
 void runAlign(unsigned id) { Align(static_cast<int>(id)); }
+void runArrange(unsigned id) { Arrange(static_cast<int>(id)); }
+void runSelectUnder(unsigned) { SelectUnder(); }
 void runHelpContents(unsigned) { helpOn("help_contents"); }
 void runCheckUpdates(unsigned) { checkForUpdatesForeground(); }
 void runAbout(unsigned) {
@@ -145,6 +147,11 @@ const commandEntry commandTable[] = {
     {cmdExpandLeft, commandExpandMenu, "&Left\tShift+Alt+L", 0, {{V | S | A, 'L'}, {0, 0}}, 11, 0, 150, 154, "Expand to Left Edge", rSeveral, rSeveral, runAlign},
     {cmdExpandRight, commandExpandMenu, "&Right\tShift+Alt+R", 0, {{V | S | A, 'R'}, {0, 0}}, 11, 0, 151, 155, "Expand to Right Edge", rSeveral, rSeveral, runAlign},
 
+    {cmdBringToFront, commandArrangeMenu, "Bring to &Front\tCtrl+Shift+]", 0, {{V | C | S, VKEY_RBRACKET}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runArrange},
+    {cmdBringForward, commandArrangeMenu, "Bring &Forward\tCtrl+]", 0, {{V | C, VKEY_RBRACKET}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runArrange},
+    {cmdSendBackward, commandArrangeMenu, "Send &Backward\tCtrl+[", 0, {{V | C, VKEY_LBRACKET}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runArrange},
+    {cmdSendToBack, commandArrangeMenu, "Send to Bac&k\tCtrl+Shift+[", 0, {{V | C | S, VKEY_LBRACKET}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runArrange},
+
     {cmdHelpContents, commandHelpMenu, "&Contents\tF1", 0, {{V, VKEY_F1}, {0, 0}}, 0, 0, 118, 821, "Help Contents", rAlways, rAlways, runHelpContents},
     {cmdCheckUpdates, commandHelpMenu, "Check For &Updates", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runCheckUpdates},
     {cmdAbout, commandHelpMenu, "&About Tilvane...", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runAbout},
@@ -153,6 +160,7 @@ const commandEntry commandTable[] = {
     {cmdProperties, commandNoMenu, "Proper&ties\tEnter", 0, {{V, VKEY_RETURN}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runProperties},
     {cmdDelete, commandNoMenu, nullptr, 0, {{V, VKEY_DELETE}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runCut},
     {cmdCancel, commandNoMenu, nullptr, 0, {{V, VKEY_ESCAPE}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runCancel},
+    {cmdSelectUnder, commandNoMenu, "Select &Under", 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runSelectUnder},
 
     // Toolbar separators.
     {cmdSeparator, commandNoMenu, nullptr, 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rDoc, nullptr},
@@ -185,9 +193,10 @@ const unsigned pointsWithInsertEntries[] = {cmdProperties, contextMenuSeparator,
                                             cmdCut, cmdCopy, cmdPaste, contextMenuSeparator, cmdRemovePoints, cmdAddPoint,
                                             contextMenuEnd};
 const unsigned singleEntries[] = {cmdProperties, contextMenuSeparator, cmdUndo, cmdRedo, contextMenuSeparator, cmdCut, cmdCopy,
-                                  cmdPaste, contextMenuEnd};
+                                  cmdPaste, contextMenuSeparator, cmdSelectUnder, contextMenuArrange, contextMenuEnd};
 const unsigned multipleEntries[] = {cmdUndo, cmdRedo, contextMenuSeparator, cmdCut, cmdCopy, cmdPaste,
                                     contextMenuSeparator, contextMenuAlign, contextMenuExpand,
+                                    contextMenuSeparator, cmdSelectUnder, contextMenuArrange,
                                     contextMenuEnd};
 
 }  // namespace
@@ -245,6 +254,10 @@ void acceleratorName(const commandKey *k, char *out, int size) {
     strcpyMax(name, sizeof name, "Esc");
   } else if (k->key == VKEY_DELETE) {
     strcpyMax(name, sizeof name, "Del");
+  } else if (k->key == VKEY_LBRACKET) {
+    strcpyMax(name, sizeof name, "[");
+  } else if (k->key == VKEY_RBRACKET) {
+    strcpyMax(name, sizeof name, "]");
   } else {
     sprintfMax(name, sizeof name, "#%d", k->key);
   }

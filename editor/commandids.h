@@ -48,6 +48,11 @@ enum commandId : unsigned {
   cmdExpandBottom = 135,
   cmdExpandLeft = 136,
   cmdExpandRight = 137,
+  // Arrange: the hotspots' order in the map, which is click order
+  cmdBringToFront = 2111,
+  cmdBringForward = 2112,
+  cmdSendBackward = 2113,
+  cmdSendToBack = 2114,
   // Help
   cmdHelpContents = 401,
   cmdCheckUpdates = 153,
@@ -56,6 +61,7 @@ enum commandId : unsigned {
   cmdProperties = 151,
   cmdDelete = 102,
   cmdCancel = 105,
+  cmdSelectUnder = 2115,
   // The toolbar's separators
   cmdSeparator = 1028,
   cmdSeparatorTools = 1029,

@@ -179,6 +179,23 @@ int ObjectUnselect(void) {
   return 1;
 }
 
+int ObjectSelectUnder(int x, int y) {
+  std::vector<int> under;
+  for (int i = 0; objects && i < objectsTotal; i++)
+    if (objectContainsPoint(&objects[i], x, y)) under.push_back(i);
+  if (under.empty()) return 0;
+  size_t next = 0;
+  for (size_t k = 0; k < under.size(); k++)
+    if (under[k] == lastObjectSelected && objects[lastObjectSelected].selected) next = (k + 1) % under.size();
+  for (int i = 0; i < objectsTotal; i++) objects[i].selected = 0;
+  objects[under[next]].selected = 1;
+  lastObjectSelected = under[next];
+  pointsDeselect(&psel);
+  sensitivity(1);
+  repaint(0);
+  return 1;
+}
+
 void SelectAll(void) {
   for (int i = 0; objects && i < objectsTotal; i++) objects[i].selected = 1;
   lastObjectSelected = objectsTotal - 1;

@@ -53,6 +53,12 @@ void pointSelectOrToggle(pointSelection *ps, int i, int toggle);
 // the pick. 1 when any hotspot was hit.
 int ObjectSelect(int x1, int y1, int x2, int y2, int toggle);
 int ObjectUnselect(void);
+
+// Selects the next hotspot under image point (x, y) after the current one, in
+// map order, cycling to the first; the first under the point when the current
+// one is not under it. The others are unselected. 1 when any hotspot lies
+// under the point.
+int ObjectSelectUnder(int x, int y);
 void SelectAll(void);
 int objectsSelected(void);
 int singleSelection(void);

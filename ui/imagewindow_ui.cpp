@@ -57,7 +57,10 @@ class ImageView : public QWidget {
     const Qt::KeyboardModifiers m = e->modifiers();
     if (e->button() == Qt::LeftButton) {
       setFocus(Qt::MouseFocusReason);
-      imageLeftPress(at.x(), at.y(), modifierShift(m), modifierCtrl(m));
+      if (m & Qt::AltModifier)
+        imageAltPress(at.x(), at.y(), modifierShift(m), modifierCtrl(m));
+      else
+        imageLeftPress(at.x(), at.y(), modifierShift(m), modifierCtrl(m));
     } else if (e->button() == Qt::RightButton) {
       imageRightPress(at.x(), at.y(), modifierShift(m), modifierCtrl(m));
     }

@@ -47,6 +47,10 @@ TEST(CommandTable, PullDownsHoldTheirItemsInOrderWithKeyNames) {
   EXPECT_EQ(menuTexts(commandExpandMenu),
             (std::vector<std::string>{"&Top\tShift+Alt+T", "&Bottom\tShift+Alt+B", "&Left\tShift+Alt+L",
                                       "&Right\tShift+Alt+R"}));
+  EXPECT_EQ(menuTexts(commandArrangeMenu),
+            (std::vector<std::string>{"Bring to &Front\tCtrl+Shift+]", "Bring &Forward\tCtrl+]",
+                                      "Send &Backward\tCtrl+[", "Send to Bac&k\tCtrl+Shift+["}));
+  EXPECT_STREQ(commandMenuTitles[commandArrangeMenu], "&Arrange");
   EXPECT_EQ(menuTexts(commandHelpMenu),
             (std::vector<std::string>{"&Contents\tF1", "Check For &Updates", "&About Tilvane..."}));
   EXPECT_STREQ(commandFind(cmdProperties)->text, "Proper&ties\tEnter");
@@ -110,6 +114,11 @@ TEST(CommandTable, AcceleratorMatching) {
       {0, 0, '-', cmdZoomOut},
       {ACCEL_CONTROL, 0, '-', 0},
       {ACCEL_ALT, 0, '+', 0},
+      {ACCEL_CONTROL | ACCEL_SHIFT, VKEY_RBRACKET, 0, cmdBringToFront},
+      {ACCEL_CONTROL, VKEY_RBRACKET, 0, cmdBringForward},
+      {ACCEL_CONTROL, VKEY_LBRACKET, 0, cmdSendBackward},
+      {ACCEL_CONTROL | ACCEL_SHIFT, VKEY_LBRACKET, 0, cmdSendToBack},
+      {0, VKEY_RBRACKET, ']', 0},
       {0, 0, 0, 0},
   };
   for (const Case &c : cases)
@@ -193,7 +202,9 @@ std::vector<unsigned> contextEntries(int resource) {
 TEST(CommandTable, ContextMenuLayouts) {
   const unsigned S = contextMenuSeparator;
   const std::vector<unsigned> single = {cmdProperties, S, cmdUndo, cmdRedo, S, cmdCut, cmdCopy, cmdPaste};
-  EXPECT_EQ(contextEntries(contextMenuOneHotspot), single);
+  std::vector<unsigned> one = single;
+  one.insert(one.end(), {S, cmdSelectUnder, contextMenuArrange});
+  EXPECT_EQ(contextEntries(contextMenuOneHotspot), one);
   std::vector<unsigned> points = single;
   points.insert(points.end(), {S, cmdRemovePoints});
   EXPECT_EQ(contextEntries(contextMenuPoints), points);
@@ -201,7 +212,8 @@ TEST(CommandTable, ContextMenuLayouts) {
   EXPECT_EQ(contextEntries(contextMenuTwoPoints), points);
   EXPECT_EQ(
       contextEntries(contextMenuSeveralHotspots),
-      (std::vector<unsigned>{cmdUndo, cmdRedo, S, cmdCut, cmdCopy, cmdPaste, S, contextMenuAlign, contextMenuExpand}));
+      (std::vector<unsigned>{cmdUndo, cmdRedo, S, cmdCut, cmdCopy, cmdPaste, S, contextMenuAlign, contextMenuExpand, S,
+                             cmdSelectUnder, contextMenuArrange}));
   EXPECT_TRUE(contextEntries(133).empty());
   // Every item a context menu shows has the text of its command.
   for (int r = contextMenuPoints; r <= contextMenuSeveralHotspots; r++)
@@ -285,6 +297,11 @@ TEST(Sensitivity, CutAndCopyFollowTheCurrentHotspotButToolbarCopyAnyHotspot) {
   sensitivityInputs empty = editingWith(0, -1, 0, 0);
   EXPECT_EQ(sensitivityToolbar(cmdCopy, &empty), 0);
   EXPECT_EQ(sensitivityMenu(cmdSelectAll, &empty), 0);
+  // The stacking commands and Select Under follow Cut.
+  for (unsigned id : {cmdBringToFront, cmdBringForward, cmdSendBackward, cmdSendToBack, cmdSelectUnder}) {
+    EXPECT_EQ(sensitivityMenu(id, &one), 1) << id;
+    EXPECT_EQ(sensitivityMenu(id, &none), 0) << id;
+  }
 }
 
 TEST(Sensitivity, AlignExpandAndPointCommands) {

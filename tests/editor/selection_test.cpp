@@ -541,3 +541,33 @@ TEST_F(EditorTest, ResizeThroughAPolygonHandleUndoesInOneStep) {
   EXPECT_EQ(objects[p].points[2].y, 60);
   EXPECT_EQ(undoLast, nullptr);
 }
+
+TEST_F(EditorTest, SelectUnderCyclesThroughTheHotspotsUnderThePoint) {
+  addRect(0, 0, 20, 20);      // 0
+  addRect(100, 100, 120, 120);  // 1, not under the point
+  addRect(5, 5, 30, 30);      // 2
+  addCircle(10, 10, 20, 10);  // 3
+  state = editing;
+  // A plain click takes the first in the map, as a browser would.
+  ObjectSelect(10, 10, 10, 10, 0);
+  EXPECT_EQ(lastObjectSelected, 0);
+  const int want[] = {2, 3, 0, 2};
+  for (int w : want) {
+    EXPECT_TRUE(ObjectSelectUnder(10, 10));
+    EXPECT_EQ(lastObjectSelected, w);
+    EXPECT_EQ(objectsSelected(), 1);
+  }
+  // Nothing under the point: the selection stays.
+  EXPECT_FALSE(ObjectSelectUnder(200, 200));
+  EXPECT_EQ(lastObjectSelected, 2);
+  // A current hotspot elsewhere: the first under the point.
+  selectOnly({1});
+  EXPECT_TRUE(ObjectSelectUnder(10, 10));
+  EXPECT_EQ(lastObjectSelected, 0);
+  // Alt+click does the same and starts no rubber band.
+  imageAltPress(10, 10, 0, 0);
+  EXPECT_EQ(lastObjectSelected, 2);
+  imageLeftRelease(60, 60, 0, 0, 1);
+  EXPECT_EQ(objectsSelected(), 1);
+  EXPECT_EQ(lastObjectSelected, 2);
+}
