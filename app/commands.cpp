@@ -69,6 +69,7 @@ void runSelectAll(unsigned) { SelectAll(); }
 void runCut(unsigned) { Cut(); }
 void runCopy(unsigned) { Copy(); }
 void runPaste(unsigned) { Paste(); }
+void runDuplicate(unsigned) { Duplicate(); }
 void runDefaultUrl(unsigned) { UrlDefault(); }
 void runUndo(unsigned) { Undo(1); }
 void runRedo(unsigned) { Redo(1); }
@@ -118,6 +119,7 @@ const commandEntry commandTable[] = {
     {cmdCut, commandEditMenu, "Cu&t\tCtrl+X", 0, {{V | C, 'X'}, {0, 0}}, 0, 0, 2129, 164, "Cut Selected Hotspots", rCur, rCur, runCut},
     {cmdCopy, commandEditMenu, "&Copy\tCtrl+C", 0, {{V | C, 'C'}, {0, 0}}, 0, 0, 135, 165, "Copy Selected Hotspots", rCur, rAny, runCopy},
     {cmdPaste, commandEditMenu, "&Paste\tCtrl+V", 0, {{V | C, 'V'}, {0, 0}}, 0, 0, 2130, 166, "Paste Hotspots From Clipboard", rPaste, rPaste, runPaste},
+    {cmdDuplicate, commandEditMenu, "D&uplicate\tCtrl+D", 0, {{V | C, 'D'}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runDuplicate},
     {cmdDefaultUrl, commandEditMenu, "&Edit Default URL...\tCtrl+U", 1, {{V | C, 'U'}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runDefaultUrl},
     {cmdUndo, commandEditMenu, "&Undo\tCtrl+Z", 1, {{V | C, 'Z'}, {0, 0}}, 0, 0, 803, 820, "Undo", rUndo, rUndo, runUndo},
     {cmdRedo, commandEditMenu, "Re&do\tCtrl+Y", 0, {{V | C, 'Y'}, {0, 0}}, 0, 0, 804, 828, "Redo", rRedo, rRedo, runRedo},

@@ -22,6 +22,7 @@ enum commandId : unsigned {
   cmdCut = 142,
   cmdCopy = 144,
   cmdPaste = 145,
+  cmdDuplicate = 2116,
   cmdDefaultUrl = 103,
   cmdUndo = 903,
   cmdRedo = 904,

@@ -32,7 +32,7 @@ TEST(CommandTable, PullDownsHoldTheirItemsInOrderWithKeyNames) {
                                       "E&xit\tCtrl+Q"}));
   EXPECT_EQ(menuTexts(commandEditMenu),
             (std::vector<std::string>{"Select &All\tCtrl+A", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
-                                      "&Paste\tCtrl+V", "&Edit Default URL...\tCtrl+U",
+                                      "&Paste\tCtrl+V", "D&uplicate\tCtrl+D", "&Edit Default URL...\tCtrl+U",
                                       "&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "P&references..."}));
   EXPECT_EQ(menuTexts(commandViewMenu),
             (std::vector<std::string>{"Show HTML &Tags...", "&Check Map...\tF7", "Zoom &In\t+", "Zoom &Out\t-"}));
@@ -114,6 +114,7 @@ TEST(CommandTable, AcceleratorMatching) {
       {0, 0, '-', cmdZoomOut},
       {ACCEL_CONTROL, 0, '-', 0},
       {ACCEL_ALT, 0, '+', 0},
+      {ACCEL_CONTROL, 'D', 0, cmdDuplicate},
       {ACCEL_CONTROL | ACCEL_SHIFT, VKEY_RBRACKET, 0, cmdBringToFront},
       {ACCEL_CONTROL, VKEY_RBRACKET, 0, cmdBringForward},
       {ACCEL_CONTROL, VKEY_LBRACKET, 0, cmdSendBackward},
@@ -298,7 +299,7 @@ TEST(Sensitivity, CutAndCopyFollowTheCurrentHotspotButToolbarCopyAnyHotspot) {
   EXPECT_EQ(sensitivityToolbar(cmdCopy, &empty), 0);
   EXPECT_EQ(sensitivityMenu(cmdSelectAll, &empty), 0);
   // The stacking commands and Select Under follow Cut.
-  for (unsigned id : {cmdBringToFront, cmdBringForward, cmdSendBackward, cmdSendToBack, cmdSelectUnder}) {
+  for (unsigned id : {cmdDuplicate, cmdBringToFront, cmdBringForward, cmdSendBackward, cmdSendToBack, cmdSelectUnder}) {
     EXPECT_EQ(sensitivityMenu(id, &one), 1) << id;
     EXPECT_EQ(sensitivityMenu(id, &none), 0) << id;
   }
