@@ -78,6 +78,9 @@ void runShowTags(unsigned) { Show(); }
 void runCheckMap(unsigned) {
   if (commandWindows.checkMap) commandWindows.checkMap();
 }
+void runHotspotList(unsigned) {
+  if (commandWindows.hotspotList) commandWindows.hotspotList();
+}
 void runZoomIn(unsigned) { Zoomin(1); }
 void runZoomOut(unsigned) { Zoomout(1); }
 void runTool(unsigned id) { toolCommand(static_cast<int>(id)); }
@@ -127,6 +130,7 @@ const commandEntry commandTable[] = {
 
     {cmdShowTags, commandViewMenu, "Show HTML &Tags...", 0, {{0, 0}, {0, 0}}, 0, 0, 2104, 2105, "Show Imagemap HTML Tags (in a Text Editor)", rDoc, rDoc, runShowTags},
     {cmdCheckMap, commandViewMenu, "&Check Map...\tF7", 0, {{V, VKEY_F1 + 6}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runCheckMap},
+    {cmdHotspotList, commandViewMenu, "Hotspot &List", 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runHotspotList},
     {cmdZoomIn, commandViewMenu, "Zoom &In\t+", 1, {{0, '+'}, {0, '='}}, 0, 0, 800, 818, "Zoom In", rDoc, rDoc, runZoomIn},
     {cmdZoomOut, commandViewMenu, "Zoom &Out\t-", 0, {{0, '-'}, {0, 0}}, 0, 0, 801, 819, "Zoom Out", rDoc, rDoc, runZoomOut},
 

@@ -101,6 +101,7 @@ struct commandWindowTable {
   void (*quit)(void);      // end the program (after Exit closed the document)
   void (*checkMap)(void);  // open the Check Map window
   void (*about)(void);     // show the About box
+  void (*hotspotList)(void);  // show or hide the hotspot list
 };
 extern commandWindowTable commandWindows;
 

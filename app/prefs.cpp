@@ -194,6 +194,9 @@ void readConfigLine(const char *line) {
       {"updatefrequency=", &updateFrequency},
       {"lastupdatecheck=", &lastUpdateCheck},
       {"svgtimelimit=", &svgTimeLimit},
+      {"hotspotlist=", &hotspotListShown},
+      {"hotspotlistarea=", &hotspotListArea},
+      {"hotspotlistsize=", &hotspotListSize},
   };
   if (startsWith(line, "cern") || startsWith(line, "CERN")) {
     serverMapType = mapCERN;
@@ -226,6 +229,10 @@ void readConfigLine(const char *line) {
         // beyond 3 would make one trace take minutes, and a tolerance beyond
         // 765 (the largest colour difference) means the same as 765.
         if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps) magicWandClampSettings();
+        if (k.value == &hotspotListArea && hotspotListArea != 0 && hotspotListArea != 1 && hotspotListArea != 2 &&
+            hotspotListArea != 4 && hotspotListArea != 8)
+          hotspotListArea = 2;
+        if (k.value == &hotspotListSize) hotspotListSize = hotspotListSize < 0 ? 0 : hotspotListSize > 4000 ? 4000 : hotspotListSize;
         if (k.value == &svgTimeLimit) svgTimeLimit = svgTimeLimit < 1 ? 1 : svgTimeLimit > 86400 ? 86400 : svgTimeLimit;
         if (k.value == &magicWandTolerance)
           magicWandTolerance = magicWandTolerance < 0 ? 0 : magicWandTolerance > 765 ? 765 : magicWandTolerance;
@@ -301,6 +308,18 @@ int configText(char *out, int size) {
   }
   if (svgTimeLimit != 30) {
     sprintfMax(line, sizeof line, "svgtimelimit=%d\n", svgTimeLimit);
+    t += line;
+  }
+  if (hotspotListShown != 1) {
+    sprintfMax(line, sizeof line, "hotspotlist=%d\n", hotspotListShown);
+    t += line;
+  }
+  if (hotspotListArea != 2) {
+    sprintfMax(line, sizeof line, "hotspotlistarea=%d\n", hotspotListArea);
+    t += line;
+  }
+  if (hotspotListSize != 0) {
+    sprintfMax(line, sizeof line, "hotspotlistsize=%d\n", hotspotListSize);
     t += line;
   }
   strcpyMax(out, size, t.c_str());

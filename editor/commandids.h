@@ -32,6 +32,7 @@ enum commandId : unsigned {
   cmdCheckMap = 2110,
   cmdZoomIn = 900,
   cmdZoomOut = 901,
+  cmdHotspotList = 2117,
   // Tools
   cmdRectangle = 302,
   cmdCircle = 303,

@@ -116,6 +116,7 @@ void UrlOK(const char *url, const char *alt, const char *title, const char *targ
     undoSave(undoChanged, lastObjectSelected);
     setTexts(currentObject(), url, alt, title, target, onMouseOver, onMouseOut, onClick);
     changed = 1;
+    hotspotsChanged();
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QIcon>
@@ -47,6 +48,7 @@
 #include "ui/toolbar.h"
 #include "app/update.h"
 #include "ui/checkmap_ui.h"
+#include "ui/hotspotlist_ui.h"
 #include "editor/editops.h"
 #include "ui/imagewindow_ui.h"
 #include "editor/modes.h"
@@ -318,6 +320,7 @@ int windowsSetup(void) {
   tb = toolbarCreate(client, 0, 0);
   if (tb) toolbarAddButtons(tb);
   menusInstall(tb);
+  hotspotListCreate(baseWin);
 
   imageWin = imageWindowCreate(client);
   if (!imageWin) return 0;
@@ -371,6 +374,16 @@ void frameSizeWindows(void) {
   const int wanted = (displayWidth > f.toolbarWidth ? displayWidth : f.toolbarWidth);
   f.frameW = decoW;
   f.frameH = decoH + menuBarHeight(wanted);
+  // The hotspot list docked beside or above the picture takes its room too.
+  // Before the frame is first shown the dock has no size of its own yet.
+  if (hotspotListDock && !hotspotListDock->isHidden() && !hotspotListDock->isFloating()) {
+    const Qt::DockWidgetArea area = baseWin->dockWidgetArea(hotspotListDock);
+    const QSize dock = hotspotListDock->isVisible() ? hotspotListDock->size() : hotspotListDock->sizeHint();
+    if (area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea)
+      f.frameH += dock.height();
+    else
+      f.frameW += dock.width();
+  }
   f.barH = f.barV = baseWin->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   QScreen *screen = baseWin->screen() ? baseWin->screen() : QGuiApplication::primaryScreen();
   const QRect desk = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -463,6 +476,7 @@ void framePostMessage(int message, int value) {
 
 
 void TilvaneShutdown(void) {
+  hotspotListRemember();
   saveConfig();
   if (baseWin)
     QCoreApplication::postEvent(baseWin, new frameMessage(quitEventType, 0));
@@ -498,6 +512,7 @@ void frameTearDown(void) {
     QObject::disconnect(nextClipboardWin, nullptr, baseWin, nullptr);
     nextClipboardWin = nullptr;
   }
+  hotspotListDestroy();
   imageWindowDestroy();
   imageWin = nullptr;
   menusDestroy();

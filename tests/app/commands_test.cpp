@@ -35,7 +35,7 @@ TEST(CommandTable, PullDownsHoldTheirItemsInOrderWithKeyNames) {
                                       "&Paste\tCtrl+V", "D&uplicate\tCtrl+D", "&Edit Default URL...\tCtrl+U",
                                       "&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "P&references..."}));
   EXPECT_EQ(menuTexts(commandViewMenu),
-            (std::vector<std::string>{"Show HTML &Tags...", "&Check Map...\tF7", "Zoom &In\t+", "Zoom &Out\t-"}));
+            (std::vector<std::string>{"Show HTML &Tags...", "&Check Map...\tF7", "Hotspot &List", "Zoom &In\t+", "Zoom &Out\t-"}));
   EXPECT_EQ(menuTexts(commandToolsMenu),
             (std::vector<std::string>{"&Rectangle\tCtrl+R", "&Circle\tCtrl+E", "&Polygon\tCtrl+P",
                                       "Magic &Wand\tCtrl+G", "&Test+Edit\tCtrl+T"}));
