@@ -316,6 +316,37 @@ bounds selectionGetCenterAndBounds(int *cxP, int *cyP, int *wP, int *hP) {
   return sb;
 }
 
+void selectionDescribe(char *out, int size) {
+  if (!out || size <= 0) return;
+  out[0] = 0;
+  if (objectsSelected() == 0) return;
+  const object *o = currentObject();
+  if (objectsSelected() == 1 && o && o->points && pointsSelected(&psel) == 1) {
+    const int i = psel.points[0];
+    double x = 0, y = 0;
+    bool known = false;
+    if (o->t == rectangle && o->pointsTotal >= 2 && i >= 0 && i < 5) {
+      const FPOINT &a = o->points[0], &b = o->points[1];
+      const double cx[5] = {a.x, b.x, b.x, a.x, (a.x + b.x) / 2};
+      const double cy[5] = {a.y, a.y, b.y, b.y, (a.y + b.y) / 2};
+      x = cx[i];
+      y = cy[i];
+      known = true;
+    } else if (o->t != rectangle && i >= 0 && i < o->pointsTotal) {
+      x = o->points[i].x;
+      y = o->points[i].y;
+      known = true;
+    }
+    if (known) {
+      sprintfMax(out, size, "%d, %d", truncToInt(x * rfactorx + mfactorx), truncToInt(y * rfactory + mfactory));
+      return;
+    }
+  }
+  int w = 0, h = 0;
+  const bounds b = selectionGetCenterAndBounds(nullptr, nullptr, &w, &h);
+  sprintfMax(out, size, "%d, %d, %d \xC3\x97 %d", b.x1, b.y1, w, h);
+}
+
 // --- the Test+Edit state --------------------------------------------------
 
 void editingButton1Down(int x, int y) {

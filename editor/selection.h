@@ -71,6 +71,11 @@ int ObjectSelectPoint(object *o, int x, int y, int multiple, int toggle);
 // with its centre and size stored through the non-null pointers.
 bounds selectionGetCenterAndBounds(int *cxP, int *cyP, int *wP, int *hP);
 
+// The selection as the status bar shows it, into out: "x, y, w \u00d7 h" (UTF-8)
+// for the box of the selected hotspots as shown, "x, y" for the one selected
+// point of the single selected hotspot, "" with nothing selected.
+void selectionDescribe(char *out, int size);
+
 // The current hotspot when it is a counted one, else null.
 object *currentObject(void);
 

@@ -208,10 +208,6 @@ void rowsChosen(void) {
   hotspotListSelectRows(rows, current.isValid() ? current.row() : -1);
 }
 
-void scheduleRefresh(void) {
-  if (refreshTimer && !refreshTimer->isActive()) refreshTimer->start(0);
-}
-
 void placeFromSettings(void) {
   if (!frameWindow || !hotspotListDock) return;
   Qt::DockWidgetArea area = Qt::RightDockWidgetArea;
@@ -287,7 +283,6 @@ QDockWidget *hotspotListCreate(QMainWindow *frame) {
   });
 
   placeFromSettings();
-  seams.hotspotsChanged = scheduleRefresh;
   commandWindows.hotspotList = hotspotListToggle;
   commandCheck(cmdHotspotList, hotspotListShown != 0);
   hotspotListRefresh(0);
@@ -295,6 +290,10 @@ QDockWidget *hotspotListCreate(QMainWindow *frame) {
 }
 
 QTableView *hotspotListView(void) { return table; }
+
+void hotspotListSchedule(void) {
+  if (refreshTimer && !refreshTimer->isActive()) refreshTimer->start(0);
+}
 
 void hotspotListRefresh(int marksToo) {
   if (!model) return;
@@ -336,7 +335,6 @@ void hotspotListRemember(void) {
 }
 
 void hotspotListDestroy(void) {
-  seams.hotspotsChanged = nullptr;
   commandWindows.hotspotList = nullptr;
   delete hotspotListDock;
   hotspotListDock = nullptr;

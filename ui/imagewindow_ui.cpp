@@ -24,6 +24,7 @@
 
 QWidget *imageView = nullptr;
 void (*imagePointerHook)(void) = nullptr;
+int imagePointerX = 0, imagePointerY = 0, imagePointerInside = 0;
 
 namespace {
 
@@ -70,6 +71,9 @@ class ImageView : public QWidget {
     const QPoint at = e->position().toPoint();
     const Qt::KeyboardModifiers m = e->modifiers();
     imagePointerMove(at.x(), at.y(), (e->buttons() & Qt::LeftButton) ? 1 : 0, modifierShift(m), modifierCtrl(m));
+    imagePointerX = at.x();
+    imagePointerY = at.y();
+    imagePointerInside = 1;
     if (imagePointerHook) imagePointerHook();
   }
 
@@ -111,6 +115,10 @@ class ImageView : public QWidget {
 
   bool event(QEvent *e) override {
     if (e->type() == QEvent::WindowActivate || e->type() == QEvent::PaletteChange) update();
+    if (e->type() == QEvent::Leave) {
+      imagePointerInside = 0;
+      if (imagePointerHook) imagePointerHook();
+    }
     return QWidget::event(e);
   }
 };

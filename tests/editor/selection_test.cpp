@@ -656,3 +656,37 @@ TEST_F(EditorTest, HotspotListMarksTheRowsCheckMapReports) {
   EXPECT_NE(hotspotListMark(2), "");
   EXPECT_EQ(hotspotListMark(3), "");
 }
+
+TEST_F(EditorTest, SelectionDescribedForTheStatusBar) {
+  addRect(10, 20, 60, 50);
+  addCircle(100, 100, 110, 100);
+  addShape(polygon, {{0, 0}, {30, 5}, {5, 30}});
+  const char times[] = "\xC3\x97";
+  struct Case {
+    std::vector<int> selected;
+    std::vector<int> points;  // of the current (last) one
+    std::string want;
+  } cases[] = {
+      {{}, {}, ""},
+      {{0}, {}, std::string("10, 20, 50 ") + times + " 30"},
+      {{0, 1}, {}, std::string("10, 20, 100 ") + times + " 90"},
+      {{0}, {2}, "60, 50"},
+      {{0}, {4}, "35, 35"},
+      {{1}, {0}, "100, 100"},
+      {{2}, {1}, "30, 5"},
+      {{2}, {0, 1}, std::string("0, 0, 30 ") + times + " 30"},
+  };
+  for (const Case &c : cases) {
+    for (int i = 0; i < objectsTotal; i++) objects[i].selected = 0;
+    lastObjectSelected = -1;
+    for (int i : c.selected) {
+      objects[i].selected = 1;
+      lastObjectSelected = i;
+    }
+    pointsDeselect(&psel);
+    for (int p : c.points) pointSelect(&psel, p);
+    char out[64];
+    selectionDescribe(out, sizeof out);
+    EXPECT_EQ(out, c.want);
+  }
+}

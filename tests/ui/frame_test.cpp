@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QDockWidget>
 #include <QMainWindow>
@@ -142,6 +143,7 @@ class FrameTest : public QObject {
   void saveGivesUpWhatCouldBeRedone();
   void hotspotListFollowsTheMapAndSelectsBothWays();
   void stackingKeysAndAltClickReachTheCoveredHotspot();
+  void statusBarShowsPointerSelectionAndZoom();
 };
 
 void FrameTest::layoutOfTheFrame() {
@@ -924,4 +926,26 @@ void FrameTest::stackingKeysAndAltClickReachTheCoveredHotspot() {
   key(Qt::Key_Z, Qt::ControlModifier);
   key(Qt::Key_Z, Qt::ControlModifier);
   QCOMPARE(objects[2].points[0].x, 30.0);
+}
+
+void FrameTest::statusBarShowsPointerSelectionAndZoom() {
+  loadPicture(400, 300);
+  auto text = [](const char *name) { return baseWin->findChild<QLabel *>(QString::fromLatin1(name))->text(); };
+  addRect(20, 30, 70, 90);
+  toolbarClick(cmdTestEdit);
+  move(25, 35, false);
+  QCOMPARE(text("statusPointer"), QStringLiteral("25, 35"));
+  click(40, 40);
+  settle();
+  QCOMPARE(text("statusSelection"), QString::fromUtf8("20, 30, 50 \xC3\x97 60"));
+  QCOMPARE(text("statusZoom"), QStringLiteral("100%"));
+  key(Qt::Key_Equal, Qt::NoModifier);
+  settle();
+  QCOMPARE(text("statusZoom"), QStringLiteral("200%"));
+  move(100, 100, false);
+  QCOMPARE(text("statusPointer"), QStringLiteral("%1, %2").arg(imageXFromWindow(100)).arg(imageYFromWindow(100)));
+  // Beyond the picture: no position.
+  key(Qt::Key_Minus, Qt::NoModifier);
+  move(450, 20, false);
+  QCOMPARE(text("statusPointer"), QString());
 }
