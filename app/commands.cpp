@@ -29,7 +29,7 @@
 
 const char *const commandMenuTitles[commandMenusTotal] = {
     "",        "&File",    "&Edit", "&View", "&Tools", "&Actions", "A&lign to Common Edge",
-    "&Expand to Common Edge", "&Help"};
+    "&Expand to Common Edge", "&Help", "&Arrange"};
 
 namespace {
 
@@ -70,6 +70,7 @@ void runSelectAll(unsigned) { SelectAll(); }
 void runCut(unsigned) { Cut(); }
 void runCopy(unsigned) { Copy(); }
 void runPaste(unsigned) { Paste(); }
+void runDuplicate(unsigned) { Duplicate(); }
 void runDefaultUrl(unsigned) { UrlDefault(); }
 void runUndo(unsigned) { Undo(1); }
 void runRedo(unsigned) { Redo(1); }
@@ -77,6 +78,9 @@ void runPreferences(unsigned) { Preferences(); }
 void runShowTags(unsigned) { Show(); }
 void runCheckMap(unsigned) {
   if (commandWindows.checkMap) commandWindows.checkMap();
+}
+void runHotspotList(unsigned) {
+  if (commandWindows.hotspotList) commandWindows.hotspotList();
 }
 void runZoomIn(unsigned) { Zoomin(1); }
 void runZoomOut(unsigned) { Zoomout(1); }
@@ -95,6 +99,8 @@ void runTool(unsigned id) { toolCommand(static_cast<int>(id)); }
 void runRemovePoints(unsigned) { Removepoints(1); }
 void runAddPoint(unsigned) { Addpoints(1); }
 void runAlign(unsigned id) { Align(static_cast<int>(id)); }
+void runArrange(unsigned id) { Arrange(static_cast<int>(id)); }
+void runSelectUnder(unsigned) { SelectUnder(); }
 void runHelpContents(unsigned) { helpOn("help_contents"); }
 void runCheckUpdates(unsigned) { checkForUpdatesForeground(); }
 void runAbout(unsigned) {
@@ -128,6 +134,7 @@ const commandEntry commandTable[] = {
     {cmdCut, commandEditMenu, "Cu&t\tCtrl+X", 0, {{V | C, 'X'}, {0, 0}}, 0, 0, 2129, 164, "Cut Selected Hotspots", rCur, rCur, runCut},
     {cmdCopy, commandEditMenu, "&Copy\tCtrl+C", 0, {{V | C, 'C'}, {0, 0}}, 0, 0, 135, 165, "Copy Selected Hotspots", rCur, rAny, runCopy},
     {cmdPaste, commandEditMenu, "&Paste\tCtrl+V", 0, {{V | C, 'V'}, {0, 0}}, 0, 0, 2130, 166, "Paste Hotspots From Clipboard", rPaste, rPaste, runPaste},
+    {cmdDuplicate, commandEditMenu, "D&uplicate\tCtrl+D", 0, {{V | C, 'D'}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runDuplicate},
     {cmdDefaultUrl, commandEditMenu, "&Edit Default URL...\tCtrl+U", 1, {{V | C, 'U'}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runDefaultUrl},
     {cmdUndo, commandEditMenu, "&Undo\tCtrl+Z", 1, {{V | C, 'Z'}, {0, 0}}, 0, 0, 803, 820, "Undo", rUndo, rUndo, runUndo},
     {cmdRedo, commandEditMenu, "Re&do\tCtrl+Y", 0, {{V | C, 'Y'}, {V | C | S, 'Z'}}, 0, 0, 804, 828, "Redo", rRedo, rRedo, runRedo},
@@ -135,6 +142,7 @@ const commandEntry commandTable[] = {
 
     {cmdShowTags, commandViewMenu, "Show HTML &Tags...", 0, {{0, 0}, {0, 0}}, 0, 0, 2104, 2105, "Show Imagemap HTML Tags (in a Text Editor)", rDoc, rDoc, runShowTags},
     {cmdCheckMap, commandViewMenu, "&Check Map...\tF7", 0, {{V, VKEY_F1 + 6}, {0, 0}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runCheckMap},
+    {cmdHotspotList, commandViewMenu, "Hotspot &List", 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runHotspotList},
     {cmdZoomIn, commandViewMenu, "Zoom &In\t+", 1, {{0, '+'}, {0, '='}, {V | C, VKEY_PLUS}, {V | C | S, VKEY_PLUS}}, 0, 0, 800, 818, "Zoom In", rDoc, rDoc, runZoomIn},
     {cmdZoomOut, commandViewMenu, "Zoom &Out\t-", 0, {{0, '-'}, {V | C, VKEY_MINUS}}, 0, 0, 801, 819, "Zoom Out", rDoc, rDoc, runZoomOut},
     {cmdZoomActual, commandViewMenu, "&Actual Size\tCtrl+0", 0, {{V | C, '0'}}, 0, 0, 0, 0, nullptr, rDoc, rAlways, runZoomActual},
@@ -162,6 +170,11 @@ const commandEntry commandTable[] = {
     {cmdExpandLeft, commandExpandMenu, "&Left\tShift+Alt+L", 0, {{V | S | A, 'L'}, {0, 0}}, 11, 0, 150, 154, "Expand to Left Edge", rSeveral, rSeveral, runAlign},
     {cmdExpandRight, commandExpandMenu, "&Right\tShift+Alt+R", 0, {{V | S | A, 'R'}, {0, 0}}, 11, 0, 151, 155, "Expand to Right Edge", rSeveral, rSeveral, runAlign},
 
+    {cmdBringToFront, commandArrangeMenu, "Bring to &Front\tCtrl+Shift+]", 0, {{V | C | S, VKEY_RBRACKET}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runArrange},
+    {cmdBringForward, commandArrangeMenu, "Bring &Forward\tCtrl+]", 0, {{V | C, VKEY_RBRACKET}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runArrange},
+    {cmdSendBackward, commandArrangeMenu, "Send &Backward\tCtrl+[", 0, {{V | C, VKEY_LBRACKET}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runArrange},
+    {cmdSendToBack, commandArrangeMenu, "Send to Bac&k\tCtrl+Shift+[", 0, {{V | C | S, VKEY_LBRACKET}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runArrange},
+
     {cmdHelpContents, commandHelpMenu, "&Contents\tF1", 0, {{V, VKEY_F1}, {0, 0}}, 0, 0, 118, 821, "Help Contents", rAlways, rAlways, runHelpContents},
     {cmdCheckUpdates, commandHelpMenu, "Check For &Updates", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runCheckUpdates},
     {cmdAbout, commandHelpMenu, "&About Tilvane...", 1, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runAbout},
@@ -170,6 +183,7 @@ const commandEntry commandTable[] = {
     {cmdProperties, commandNoMenu, "Proper&ties\tEnter", 0, {{V, VKEY_RETURN}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runProperties},
     {cmdDelete, commandNoMenu, nullptr, 0, {{V, VKEY_DELETE}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runCut},
     {cmdCancel, commandNoMenu, nullptr, 0, {{V, VKEY_ESCAPE}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rAlways, runCancel},
+    {cmdSelectUnder, commandNoMenu, "Select &Under", 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rCur, rAlways, runSelectUnder},
 
     // Toolbar separators.
     {cmdSeparator, commandNoMenu, nullptr, 0, {{0, 0}, {0, 0}}, 0, 0, 0, 0, nullptr, rAlways, rDoc, nullptr},
@@ -202,9 +216,10 @@ const unsigned pointsWithInsertEntries[] = {cmdProperties, contextMenuSeparator,
                                             cmdCut, cmdCopy, cmdPaste, contextMenuSeparator, cmdRemovePoints, cmdAddPoint,
                                             contextMenuEnd};
 const unsigned singleEntries[] = {cmdProperties, contextMenuSeparator, cmdUndo, cmdRedo, contextMenuSeparator, cmdCut, cmdCopy,
-                                  cmdPaste, contextMenuEnd};
+                                  cmdPaste, contextMenuSeparator, cmdSelectUnder, contextMenuArrange, contextMenuEnd};
 const unsigned multipleEntries[] = {cmdUndo, cmdRedo, contextMenuSeparator, cmdCut, cmdCopy, cmdPaste,
                                     contextMenuSeparator, contextMenuAlign, contextMenuExpand,
+                                    contextMenuSeparator, cmdSelectUnder, contextMenuArrange,
                                     contextMenuEnd};
 
 }  // namespace
@@ -267,6 +282,10 @@ void acceleratorName(const commandKey *k, char *out, int size) {
     name[1] = 0;
   } else if (k->key == VKEY_PLUS || k->key == VKEY_MINUS || k->key == VKEY_APOSTROPHE) {
     strcpyMax(name, sizeof name, k->key == VKEY_PLUS ? "=" : k->key == VKEY_MINUS ? "-" : "'");
+  } else if (k->key == VKEY_LBRACKET) {
+    strcpyMax(name, sizeof name, "[");
+  } else if (k->key == VKEY_RBRACKET) {
+    strcpyMax(name, sizeof name, "]");
   } else {
     sprintfMax(name, sizeof name, "#%d", k->key);
   }

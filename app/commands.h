@@ -24,9 +24,10 @@ enum commandMenu {
   commandActionsMenu = 5,
   commandAlignMenu = 6,   // Actions, "A&lign to Common Edge"
   commandExpandMenu = 7,  // Actions, "&Expand to Common Edge"
-  commandHelpMenu = 8
+  commandHelpMenu = 8,
+  commandArrangeMenu = 9  // "&Arrange", between Actions and Help
 };
-enum { commandMenusTotal = 9 };
+enum { commandMenusTotal = 10 };
 
 // The titles of the pull-downs and submenus, indexed by commandMenu ("" for
 // commandNoMenu).
@@ -50,7 +51,9 @@ enum {
   VKEY_F1 = 0x70,
   VKEY_PLUS = 0xBB,       // the key of "=" and "+"
   VKEY_MINUS = 0xBD,      // the key of "-"
-  VKEY_APOSTROPHE = 0xDE  // the key of "'"
+  VKEY_APOSTROPHE = 0xDE,  // the key of "'"
+  VKEY_LBRACKET = 0xDB,  // the "[" key, whatever shift makes of it
+  VKEY_RBRACKET = 0xDD   // the "]" key
 };
 
 struct commandKey {
@@ -102,6 +105,7 @@ struct commandWindowTable {
   void (*quit)(void);      // end the program (after Exit closed the document)
   void (*checkMap)(void);  // open the Check Map window
   void (*about)(void);     // show the About box
+  void (*hotspotList)(void);  // show or hide the hotspot list
 };
 extern commandWindowTable commandWindows;
 
@@ -113,13 +117,14 @@ extern const int toolbarLayoutTotal;
 
 // The four context menus (contextMenuId): each a list of entries
 // ended by contextMenuEnd. contextMenuSeparator is a separator line;
-// contextMenuAlign / contextMenuExpand are the two submenus with the rows of
-// commandAlignMenu / commandExpandMenu.
+// contextMenuAlign / contextMenuExpand / contextMenuArrange are the submenus
+// with the rows of commandAlignMenu / commandExpandMenu / commandArrangeMenu.
 enum {
   contextMenuEnd = 0,
   contextMenuSeparator = 1,
   contextMenuAlign = 2,
-  contextMenuExpand = 3
+  contextMenuExpand = 3,
+  contextMenuArrange = 4
 };
 struct contextMenuLayout {
   int resource;             // contextMenuId

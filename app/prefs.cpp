@@ -199,6 +199,9 @@ void readConfigLine(const char *line) {
       {"snaptogrid=", &gridSnap},
       {"snaptohotspots=", &snapHotspots},
       {"gridspacing=", &gridSpacing},
+      {"hotspotlist=", &hotspotListShown},
+      {"hotspotlistarea=", &hotspotListArea},
+      {"hotspotlistsize=", &hotspotListSize},
   };
   if (startsWith(line, "cern") || startsWith(line, "CERN")) {
     serverMapType = mapCERN;
@@ -233,6 +236,10 @@ void readConfigLine(const char *line) {
         if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps) magicWandClampSettings();
         if (k.value == &gridSpacing) gridSpacing = gridSpacing < 2 ? 2 : gridSpacing > 1000 ? 1000 : gridSpacing;
         if (k.value == &gridShow || k.value == &gridSnap || k.value == &snapHotspots) *k.value = *k.value ? 1 : 0;
+        if (k.value == &hotspotListArea && hotspotListArea != 0 && hotspotListArea != 1 && hotspotListArea != 2 &&
+            hotspotListArea != 4 && hotspotListArea != 8)
+          hotspotListArea = 2;
+        if (k.value == &hotspotListSize) hotspotListSize = hotspotListSize < 0 ? 0 : hotspotListSize > 4000 ? 4000 : hotspotListSize;
         if (k.value == &svgTimeLimit) svgTimeLimit = svgTimeLimit < 1 ? 1 : svgTimeLimit > 86400 ? 86400 : svgTimeLimit;
         if (k.value == &magicWandTolerance)
           magicWandTolerance = magicWandTolerance < 0 ? 0 : magicWandTolerance > 765 ? 765 : magicWandTolerance;
@@ -323,6 +330,18 @@ int configText(char *out, int size) {
   }
   if (gridSpacing != 10) {
     sprintfMax(line, sizeof line, "gridspacing=%d\n", gridSpacing);
+    t += line;
+  }
+  if (hotspotListShown != 1) {
+    sprintfMax(line, sizeof line, "hotspotlist=%d\n", hotspotListShown);
+    t += line;
+  }
+  if (hotspotListArea != 2) {
+    sprintfMax(line, sizeof line, "hotspotlistarea=%d\n", hotspotListArea);
+    t += line;
+  }
+  if (hotspotListSize != 0) {
+    sprintfMax(line, sizeof line, "hotspotlistsize=%d\n", hotspotListSize);
     t += line;
   }
   strcpyMax(out, size, t.c_str());

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "platform/folders.h"
+#include "editor/editops.h"
 #include "editor/objects.h"
 #include "editor/props.h"
 #include "platform/seams.h"
@@ -138,6 +139,7 @@ int pasteAreaText(const char *text) {
   }
   areaReadingEnd();
   htmlDestroy(fragment);
+  if (added) pasteOffsetFromExisting(objectsTotal - added);
   const bool defaultChanged = hadDefault != (defaultUrl != nullptr) ||
                               (defaultUrl && !sameText(defaultUrl, oldDefault.c_str()));
   if (added || defaultChanged) {
@@ -147,6 +149,64 @@ int pasteAreaText(const char *text) {
     undoMapDrop(before);
   }
   return added;
+}
+
+namespace {
+
+// Whether hotspot a lies exactly where b does, as the page would write them.
+bool samePlace(const object *a, const object *b) {
+  if (a->t != b->t) return false;
+  char ta[4096], tb[4096];
+  urlCoordsText(a, ta, sizeof ta);
+  urlCoordsText(b, tb, sizeof tb);
+  return std::strcmp(ta, tb) == 0;
+}
+
+// Whether any hotspot from first on lies exactly on one before it.
+bool landsOnExisting(int first) {
+  for (int i = first; i < objectsTotal; i++)
+    for (int k = 0; k < first; k++)
+      if (samePlace(&objects[i], &objects[k])) return true;
+  return false;
+}
+
+}  // namespace
+
+int pasteOffsetFromExisting(int first) {
+  if (!objects || first < 0 || first >= objectsTotal) return 0;
+  int steps = 0;
+  // Each step moves the group off every place it has been; the map holds
+  // fewer places than steps can be taken.
+  while (landsOnExisting(first) && steps <= objectsTotal) {
+    for (int i = first; i < objectsTotal; i++) objectNudge(&objects[i], 10, 10);
+    steps++;
+  }
+  return steps;
+}
+
+int Duplicate(void) {
+  if (!objects || objectsSelected() == 0) return 0;
+  undoStruct *before = undoMapTake(undoPasted);
+  const int first = objectsTotal, count = objectsTotal;
+  for (int i = 0; i < count; i++) {
+    if (!objects[i].selected) continue;
+    // A deep copy first: inserting may move the table.
+    object copy;
+    objectDataCopy(&copy, &objects[i]);
+    objects[i].selected = 0;
+    copy.selected = 1;
+    objectInsertCopy(objectsTotal, &copy);
+    objectDataFree(&copy);
+  }
+  for (int i = first; i < objectsTotal; i++) objectNudge(&objects[i], 10, 10);
+  pasteOffsetFromExisting(first);
+  lastObjectSelected = objectsTotal - 1;
+  pointsDeselect(&psel);
+  undoMapKeep(before);
+  changed = 1;
+  sensitivity(1);
+  repaint(0);
+  return objectsTotal - first;
 }
 
 int getSystemClipboard(void) {

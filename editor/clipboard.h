@@ -12,12 +12,27 @@ void Copy(void);
 void Cut(void);
 void Paste(void);
 
+// Edit menu "Duplicate" (2116): copies of the selected hotspots, in their
+// order, at the end of the map, 10 picture pixels right and down of them
+// (further, as a paste goes, when that is exactly where hotspots are); the
+// copies become the selection. One undo step; nothing with no selection.
+// The number of hotspots added.
+int Duplicate(void);
+
+// Moves the hotspots from index first to the end of the map 10 picture pixels
+// right and down, again and again, while any of them lies exactly where a
+// hotspot before first lies (the same shape, written with the same
+// coordinates). How many steps they moved.
+int pasteOffsetFromExisting(int first);
+
 // Puts the selected hotspots on the clipboard: one <area .../> line each (the
 // platform's line ends: LF, CR LF on Windows), as the map writer writes them. 1 when the clipboard took them.
 int clipboardSaveSelection(void);
 
 // Adds the hotspots of the <area> elements on the clipboard, each selected; an
-// area with shape="default" sets the default link. When anything was added or
+// area with shape="default" sets the default link. Hotspots that would land
+// exactly on hotspots of the map land 10 pixels right and down of them
+// (pasteOffsetFromExisting). When anything was added or
 // the default link changed, records the map as it was for one Undo and marks
 // the document changed. The number of hotspots
 // added; 0 also after "Paste Failed".

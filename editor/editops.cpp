@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
+#include "editor/commandids.h"
 #include "editor/modes.h"
 #include "platform/seams.h"
 #include "editor/selection.h"
@@ -459,4 +461,83 @@ int nudgeSelection(int dx, int dy) {
   repaint(0);
   sensitivity(1);
   return 1;
+}
+// --- the order of the map ------------------------------------------------------
+
+int objectsReorder(const std::vector<int> &order) {
+  if (!objects || static_cast<int>(order.size()) != objectsTotal) return 0;
+  std::vector<char> seen(order.size(), 0);
+  bool same = true;
+  for (size_t k = 0; k < order.size(); k++) {
+    const int i = order[k];
+    if (i < 0 || i >= objectsTotal || seen[i]) return 0;
+    seen[i] = 1;
+    if (i != static_cast<int>(k)) same = false;
+  }
+  if (same) return 0;
+  undoStruct *before = undoMapTake(undoArranged);
+  // The records own their buffers: moving them whole moves the hotspots.
+  std::vector<object> moved(order.size());
+  for (size_t k = 0; k < order.size(); k++) moved[k] = objects[order[k]];
+  int current = -1;
+  for (size_t k = 0; k < order.size(); k++) {
+    objects[k] = moved[k];
+    if (order[k] == lastObjectSelected && current == -1) current = static_cast<int>(k);
+  }
+  if (lastObjectSelected >= 0 && lastObjectSelected < objectsTotal) lastObjectSelected = current;
+  undoMapKeep(before);
+  sensitivity(1);
+  repaint(0);
+  return 1;
+}
+
+std::vector<int> arrangeOrderBefore(int before) {
+  std::vector<int> order;
+  if (!objects) return order;
+  if (before < 0) before = 0;
+  if (before > objectsTotal) before = objectsTotal;
+  order.reserve(static_cast<size_t>(objectsTotal));
+  for (int i = 0; i < before; i++)
+    if (!objects[i].selected) order.push_back(i);
+  for (int i = 0; i < objectsTotal; i++)
+    if (objects[i].selected) order.push_back(i);
+  for (int i = before; i < objectsTotal; i++)
+    if (!objects[i].selected) order.push_back(i);
+  return order;
+}
+
+int arrangeMoveSelectionBefore(int before) {
+  if (!objects || objectsSelected() == 0) return 0;
+  return objectsReorder(arrangeOrderBefore(before));
+}
+
+int Arrange(int id) {
+  if (!objects || objectsSelected() == 0) return 0;
+  std::vector<int> order;
+  switch (id) {
+    case cmdBringToFront:
+      order = arrangeOrderBefore(0);
+      break;
+    case cmdSendToBack:
+      order = arrangeOrderBefore(objectsTotal);
+      break;
+    case cmdBringForward:
+    case cmdSendBackward: {
+      order.resize(static_cast<size_t>(objectsTotal));
+      for (int i = 0; i < objectsTotal; i++) order[i] = i;
+      // Each selected hotspot trades places with the unselected one next to it;
+      // a run of selected hotspots moves as one, keeping its order.
+      if (id == cmdBringForward) {
+        for (int k = 1; k < objectsTotal; k++)
+          if (objects[order[k]].selected && !objects[order[k - 1]].selected) std::swap(order[k], order[k - 1]);
+      } else {
+        for (int k = objectsTotal - 2; k >= 0; k--)
+          if (objects[order[k]].selected && !objects[order[k + 1]].selected) std::swap(order[k], order[k + 1]);
+      }
+      break;
+    }
+    default:
+      return 0;
+  }
+  return objectsReorder(order);
 }

@@ -6,6 +6,8 @@
 #ifndef TILVANE_EDITOPS_H
 #define TILVANE_EDITOPS_H
 
+#include <vector>
+
 #include "editor/objects.h"
 
 extern double resizeOriginalFactorX, resizeOriginalFactorY;
@@ -48,5 +50,28 @@ void objectExpandBottom(object *o, bounds b);
 // nothing moves) outside the Test+Edit state, during a drag, or with nothing
 // selected.
 int nudgeSelection(int dx, int dy);
+// The hotspots' order in the map, which is click order: the first hotspot
+// under the pointer wins a click in a browser.
+//
+// Puts the counted hotspots in a new order: order[k] is the index the hotspot
+// that becomes hotspot k has now. The current hotspot stays current and keeps
+// its selected points. One undo step. 0 when order is the order there is
+// already, or not an order of every hotspot once.
+int objectsReorder(const std::vector<int> &order);
+
+// The order that moves the selected hotspots, in their own order, to stand
+// before hotspot `before` (objectsTotal: to the end); the others keep theirs.
+std::vector<int> arrangeOrderBefore(int before);
+
+// Commands 2111-2114: Bring to Front (the selection first in the map, in its
+// own order), Bring Forward (each selected hotspot one place earlier, past one
+// hotspot that is not selected), Send Backward, Send to Back. One undo step;
+// nothing when the order stays as it is. 1 when the order changed.
+int Arrange(int id);
+
+// Moves the selected hotspots, in their order, before hotspot `before`
+// (objectsTotal: to the end), as one undo step: the rows dragged in the
+// hotspot list. 1 when the order changed.
+int arrangeMoveSelectionBefore(int before);
 
 #endif

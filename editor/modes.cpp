@@ -427,6 +427,30 @@ void imageRightPress(int wx, int wy, int shift, int ctrl) {
   Button2Down(imageXFromWindow(wx), imageYFromWindow(wy));
 }
 
+void imageAltPress(int wx, int wy, int shift, int ctrl) {
+  if (state != editing) {
+    imageLeftPress(wx, wy, shift, ctrl);
+    return;
+  }
+  keyShift = shift;
+  keyCtrl = ctrl;
+  const int x = imageXFromWindow(wx), y = imageYFromWindow(wy);
+  UrlDismissWithUndo();
+  ObjectSelectUnder(x, y);
+  // The release that follows is no drag and selects nothing more.
+  pressWinX = wx;
+  pressWinY = wy;
+  ovx = x;
+  ovy = y;
+  editingPressHeld = 0;
+  editingDragCancelled = 1;
+}
+
+void SelectUnder(void) {
+  if (state != editing) return;
+  ObjectSelectUnder(rightx, righty);
+}
+
 // --- context menus and help -----------------------------------------------
 
 int contextMenuResource(void) {

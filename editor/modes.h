@@ -95,6 +95,14 @@ void imageLeftRelease(int wx, int wy, int shift, int ctrl, int mapLoaded);
 void imageLeftDoubleClick(int wx, int wy, int shift, int ctrl);
 void imageRightPress(int wx, int wy, int shift, int ctrl);
 
+// A left press with Alt held: in the Test+Edit state it selects the next
+// hotspot under the pointer (ObjectSelectUnder) and starts no drag; in the
+// other states it is a plain left press.
+void imageAltPress(int wx, int wy, int shift, int ctrl);
+
+// The Select Under command: the next hotspot under the last right press.
+void SelectUnder(void);
+
 // The context menu a request would show (contextMenuId): points, two points
 // (with Add Point), one hotspot, several hotspots, or contextMenuNone.
 int contextMenuResource(void);

@@ -5,6 +5,7 @@
 #include "editor/props.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/settings.h"
@@ -115,7 +116,141 @@ void UrlOK(const char *url, const char *alt, const char *title, const char *targ
     undoSave(undoChanged, lastObjectSelected);
     setTexts(currentObject(), url, alt, title, target, onMouseOver, onMouseOut, onClick);
     changed = 1;
+    hotspotsChanged();
   }
+}
+
+// --- the coordinates field ---------------------------------------------------
+
+namespace {
+
+const char coordsTitle[] = "Invalid Coordinates";
+const char coordsNotNumbers[] = "The coordinates must be whole numbers separated by commas.";
+const char coordsRectangle[] = "A rectangle needs exactly four numbers: x1,y1,x2,y2.";
+const char coordsCircle[] = "A circle needs exactly three numbers: cx,cy,r.";
+const char coordsPolygon[] =
+    "A polygon needs an x and a y for each of at least three points: x1,y1,x2,y2,x3,y3 and so on.";
+const char coordsRadius[] = "The radius of a circle cannot be below 0.";
+
+// The whole numbers of text, comma separated; false when a word is no number.
+bool coordsNumbers(const char *text, std::vector<long> *out) {
+  out->clear();
+  const char *p = text ? text : "";
+  auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (space(*p)) p++;
+  if (!*p) return true;
+  for (;;) {
+    while (space(*p)) p++;
+    const char *start = p;
+    if (*p == '-' || *p == '+') p++;
+    const char *digits = p;
+    while (*p >= '0' && *p <= '9') p++;
+    // At most nine digits: every value stays far inside an int.
+    if (p == digits || p - digits > 9) return false;
+    out->push_back(std::strtol(start, nullptr, 10));
+    while (space(*p)) p++;
+    if (!*p) return true;
+    if (*p != ',') return false;
+    p++;
+  }
+}
+
+// The hotspot the dialog's OK confirms or changes, and its index afterwards.
+object *coordsTarget(int *indexP) {
+  if (!objects) return nullptr;
+  if (state == editing) {
+    *indexP = lastObjectSelected;
+    return currentObject();
+  }
+  if (confirmedState(state) < 0) return nullptr;
+  *indexP = objectsTotal;
+  return &objects[objectsTotal];
+}
+
+}  // namespace
+
+const char *urlCoordsForm(int t) {
+  switch (t) {
+    case rectangle: return "x1,y1,x2,y2";
+    case circle: return "cx,cy,r";
+    case polygon: return "x1,y1,x2,y2,...";
+    default: return "";
+  }
+}
+
+void urlCoordsText(const object *o, char *out, int size) {
+  if (!out || size <= 0) return;
+  out[0] = 0;
+  if (!o || !o->points) return;
+  char word[40];
+  if (o->t == rectangle && o->pointsTotal >= 2) {
+    const FPOINT &a = o->points[0], &b = o->points[1];
+    sprintfMax(out, size, "%d,%d,%d,%d", truncToInt(a.x < b.x ? a.x : b.x), truncToInt(a.y < b.y ? a.y : b.y),
+               truncToInt(a.x < b.x ? b.x : a.x), truncToInt(a.y < b.y ? b.y : a.y));
+  } else if (o->t == circle && o->pointsTotal >= 2) {
+    sprintfMax(out, size, "%d,%d,%d", truncToInt(o->points[0].x), truncToInt(o->points[0].y), objectRadius(o));
+  } else if (o->t == polygon) {
+    for (int k = 0; k < o->pointsTotal; k++) {
+      sprintfMax(word, sizeof word, "%s%d,%d", k ? "," : "", truncToInt(o->points[k].x), truncToInt(o->points[k].y));
+      strcatMax(out, size, word);
+    }
+  }
+}
+
+const char *urlCoordsParse(int t, const char *text, std::vector<FPOINT> *points) {
+  points->clear();
+  std::vector<long> n;
+  if (!coordsNumbers(text, &n)) return coordsNotNumbers;
+  const size_t count = n.size();
+  switch (t) {
+    case rectangle:
+      if (count != 4) return coordsRectangle;
+      *points = {{double(n[0]), double(n[1])}, {double(n[2]), double(n[3])}};
+      return nullptr;
+    case circle:
+      if (count != 3) return coordsCircle;
+      if (n[2] < 0) return coordsRadius;
+      *points = {{double(n[0]), double(n[1])}, {double(n[0] + n[2]), double(n[1])}};
+      return nullptr;
+    case polygon:
+      if (count < 6 || count % 2) return coordsPolygon;
+      for (size_t k = 0; k < count; k += 2) points->push_back({double(n[k]), double(n[k + 1])});
+      return nullptr;
+    default:
+      return coordsNotNumbers;
+  }
+}
+
+int UrlOKCoords(const char *coords, const char *url, const char *alt, const char *title, const char *target,
+                const char *onMouseOver, const char *onMouseOut, const char *onClick) {
+  int index = -1;
+  const object *o = coordsTarget(&index);
+  std::vector<FPOINT> points;
+  bool apply = false;
+  if (o && coords) {
+    char now[4096];
+    urlCoordsText(o, now, sizeof now);
+    std::vector<FPOINT> had;
+    urlCoordsParse(o->t, now, &had);
+    if (const char *message = urlCoordsParse(o->t, coords, &points)) {
+      platformMessageBox(nullptr, message, coordsTitle, MB_OK | MB_ICONWARNING);
+      return 0;
+    }
+    // The same numbers leave the points as they are, fractions and all.
+    apply = points.size() != had.size();
+    for (size_t k = 0; !apply && k < points.size(); k++)
+      apply = points[k].x != had[k].x || points[k].y != had[k].y;
+  }
+  UrlOK(url, alt, title, target, onMouseOver, onMouseOut, onClick);
+  if (!apply || !objects || index < 0 || index >= objectsTotal) return 1;
+  object *changedObject = &objects[index];
+  pointsEnsure(changedObject, static_cast<int>(points.size()));
+  for (size_t k = 0; k < points.size(); k++) changedObject->points[k] = points[k];
+  changedObject->pointsTotal = static_cast<int>(points.size());
+  if (state == editing) pointsDeselect(&psel);
+  changed = 1;
+  repaint(0);
+  return 1;
 }
 
 void UrlCancel(void) {

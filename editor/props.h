@@ -7,6 +7,10 @@
 #ifndef TILVANE_PROPS_H
 #define TILVANE_PROPS_H
 
+#include <vector>
+
+#include "editor/objects.h"
+
 // 1 while the dialog shown by the last request for a hotspot's properties is
 // open; 0 when that request took the shortcut of defeatUrlDialog and once the
 // dialog is hidden.
@@ -28,6 +32,30 @@ int urlSameAsPreviousEnabled(int index);
 void UrlOK(const char *url, const char *alt, const char *title, const char *target,
            const char *onMouseOver, const char *onMouseOut, const char *onClick);
 void UrlCancel(void);
+
+// The coordinates of hotspot o as the page writes them, into out: "x1,y1,x2,y2"
+// for a rectangle (the smaller corner first), "cx,cy,r" for a circle,
+// "x1,y1,x2,y2,..." for a polygon; empty for a record without a shape.
+void urlCoordsText(const object *o, char *out, int size);
+
+// The form of the coordinates of shape t, as the dialog names it:
+// "x1,y1,x2,y2", "cx,cy,r", "x1,y1,x2,y2,..."; "" for notype.
+const char *urlCoordsForm(int t);
+
+// Reads text as the coordinates of a shape t, in the form above (whole
+// numbers, commas between them, spaces allowed around each), into points as
+// the hotspot holds them (a circle's second point on its rim, right of the
+// centre). Null when the text is such a list; else the message that says
+// what is wrong, and points is left empty.
+const char *urlCoordsParse(int t, const char *text, std::vector<FPOINT> *points);
+
+// The dialog's OK with the coordinates field as well: when coords reads
+// differently from the coordinates the hotspot has, they are checked first. A
+// text that is not such a list shows its message ("Invalid Coordinates") and
+// changes nothing: 0. Otherwise UrlOK, and the new coordinates go into the
+// same undo step: 1. A null coords leaves the coordinates alone.
+int UrlOKCoords(const char *coords, const char *url, const char *alt, const char *title, const char *target,
+                const char *onMouseOver, const char *onMouseOut, const char *onClick);
 void UrlDelete(int last);
 
 // Hides the "Object URL" dialog (it keeps its place for the next showing).

@@ -179,6 +179,23 @@ int ObjectUnselect(void) {
   return 1;
 }
 
+int ObjectSelectUnder(int x, int y) {
+  std::vector<int> under;
+  for (int i = 0; objects && i < objectsTotal; i++)
+    if (objectContainsPoint(&objects[i], x, y)) under.push_back(i);
+  if (under.empty()) return 0;
+  size_t next = 0;
+  for (size_t k = 0; k < under.size(); k++)
+    if (under[k] == lastObjectSelected && objects[lastObjectSelected].selected) next = (k + 1) % under.size();
+  for (int i = 0; i < objectsTotal; i++) objects[i].selected = 0;
+  objects[under[next]].selected = 1;
+  lastObjectSelected = under[next];
+  pointsDeselect(&psel);
+  sensitivity(1);
+  repaint(0);
+  return 1;
+}
+
 void SelectAll(void) {
   for (int i = 0; objects && i < objectsTotal; i++) objects[i].selected = 1;
   lastObjectSelected = objectsTotal - 1;
@@ -297,6 +314,37 @@ bounds selectionGetCenterAndBounds(int *cxP, int *cyP, int *wP, int *hP) {
   if (wP) *wP = truncToInt(static_cast<double>(sb.x2) - sb.x1);
   if (hP) *hP = truncToInt(static_cast<double>(sb.y2) - sb.y1);
   return sb;
+}
+
+void selectionDescribe(char *out, int size) {
+  if (!out || size <= 0) return;
+  out[0] = 0;
+  if (objectsSelected() == 0) return;
+  const object *o = currentObject();
+  if (objectsSelected() == 1 && o && o->points && pointsSelected(&psel) == 1) {
+    const int i = psel.points[0];
+    double x = 0, y = 0;
+    bool known = false;
+    if (o->t == rectangle && o->pointsTotal >= 2 && i >= 0 && i < 5) {
+      const FPOINT &a = o->points[0], &b = o->points[1];
+      const double cx[5] = {a.x, b.x, b.x, a.x, (a.x + b.x) / 2};
+      const double cy[5] = {a.y, a.y, b.y, b.y, (a.y + b.y) / 2};
+      x = cx[i];
+      y = cy[i];
+      known = true;
+    } else if (o->t != rectangle && i >= 0 && i < o->pointsTotal) {
+      x = o->points[i].x;
+      y = o->points[i].y;
+      known = true;
+    }
+    if (known) {
+      sprintfMax(out, size, "%d, %d", truncToInt(x * rfactorx + mfactorx), truncToInt(y * rfactory + mfactory));
+      return;
+    }
+  }
+  int w = 0, h = 0;
+  const bounds b = selectionGetCenterAndBounds(nullptr, nullptr, &w, &h);
+  sprintfMax(out, size, "%d, %d, %d \xC3\x97 %d", b.x1, b.y1, w, h);
 }
 
 // --- the Test+Edit state --------------------------------------------------

@@ -55,6 +55,12 @@ void pointSelectOrToggle(pointSelection *ps, int i, int toggle);
 // the pick. 1 when any hotspot was hit.
 int ObjectSelect(int x1, int y1, int x2, int y2, int toggle);
 int ObjectUnselect(void);
+
+// Selects the next hotspot under image point (x, y) after the current one, in
+// map order, cycling to the first; the first under the point when the current
+// one is not under it. The others are unselected. 1 when any hotspot lies
+// under the point.
+int ObjectSelectUnder(int x, int y);
 void SelectAll(void);
 int objectsSelected(void);
 int singleSelection(void);
@@ -66,6 +72,11 @@ int ObjectSelectPoint(object *o, int x, int y, int multiple, int toggle);
 // The box of the selected hotspots as shown (through the pending transform),
 // with its centre and size stored through the non-null pointers.
 bounds selectionGetCenterAndBounds(int *cxP, int *cyP, int *wP, int *hP);
+
+// The selection as the status bar shows it, into out: "x, y, w \u00d7 h" (UTF-8)
+// for the box of the selected hotspots as shown, "x, y" for the one selected
+// point of the single selected hotspot, "" with nothing selected.
+void selectionDescribe(char *out, int size);
 
 // The current hotspot when it is a counted one, else null.
 object *currentObject(void);

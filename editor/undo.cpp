@@ -45,7 +45,8 @@ void freeRedoList(undoStruct *&list) {
 }
 
 bool isMapType(int t) {
-  return t == undoPasted || t == undoImported || t == undoUnPasted || t == undoUnImported;
+  return t == undoPasted || t == undoImported || t == undoUnPasted || t == undoUnImported || t == undoArranged ||
+         t == undoUnArranged;
 }
 
 // Makes `r` hold a deep copy of hotspot `offset` (an empty record when the
@@ -160,7 +161,7 @@ void undoSaveEx(int t, int offset, int last) {
 
 undoStruct *undoMapTake(int t) {
   undoStruct *r = undoNew();
-  r->t = t == undoImported ? undoImported : undoPasted;
+  r->t = (t == undoImported || t == undoArranged) ? t : undoPasted;
   noteContext(r);
   snapshotMap(r);
   return r;
@@ -254,7 +255,8 @@ void undoRestore(void) {
         break;
       case undoPasted:
       case undoImported:
-        r->t = q->t == undoPasted ? undoUnPasted : undoUnImported;
+      case undoArranged:
+        r->t = q->t == undoPasted ? undoUnPasted : q->t == undoImported ? undoUnImported : undoUnArranged;
         putMap(q);
         break;
       case undoDefaultUrl:
@@ -313,6 +315,7 @@ void redoRestore(void) {
         break;
       case undoUnPasted:
       case undoUnImported:
+      case undoUnArranged:
         putMap(r);
         break;
       default:

@@ -27,7 +27,9 @@ enum undoType {
   undoUnResized = 13,    // redo of a record that restored nothing: does nothing
   undoImported = 14,     // the whole map before an import: put it back
   undoUnPasted = 15,     // redo: the whole map as it was after the paste
-  undoUnImported = 16    // redo: the whole map as it was after the import
+  undoUnImported = 16,   // redo: the whole map as it was after the import
+  undoArranged = 17,     // the whole map before its order changed: put it back
+  undoUnArranged = 18    // redo: the whole map in its changed order
 };
 
 struct undoStruct {
@@ -64,7 +66,7 @@ void undoSaveEx(int t, int offset, int last);
 void undoSave(int t, int offset);
 void undoSaveMarkLast(void);
 
-// A record of type t (undoPasted or undoImported) holding the whole map as it
+// A record of type t (undoPasted, undoImported or undoArranged) holding the whole map as it
 // is now, with the editing context, not yet on the undo list: taken before an
 // operation that adds or replaces hotspots in bulk. undoMapKeep puts it on the
 // list as a step of its own (as undoSave does, emptying the redo list and

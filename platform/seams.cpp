@@ -15,6 +15,10 @@ void seamsClear(void) { seams = seamTable(); }
 
 void repaint(int flag) {
   if (seams.repaint) seams.repaint(flag);
+  hotspotsChanged();
+}
+void hotspotsChanged(void) {
+  if (seams.hotspotsChanged) seams.hotspotsChanged();
 }
 void Zoomout(int mode) {
   if (seams.zoomout) seams.zoomout(mode);

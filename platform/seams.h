@@ -35,6 +35,7 @@ struct seamTable {
   void (*chooseSketchColor)(void);
   void (*magicWandSettings)(void);
   int (*saveSettings)(void);
+  void (*hotspotsChanged)(void);
 };
 
 extern seamTable seams;
@@ -46,6 +47,11 @@ void seamsClear(void);
 // resized); lay the view out (Zoomout(2) keeps the zoom and records no undo);
 // recompute the scroll bars; size the frame to the picture; show the logo.
 void repaint(int flag);
+
+// The hotspot table, its order, its texts or its selection may have changed:
+// the hotspot list and the status bar follow. Every repaint of the view
+// announces it too, since every change to the map ends in one.
+void hotspotsChanged(void);
 void Zoomout(int mode);
 void resetScroll(void);
 void SizeWindows(void);

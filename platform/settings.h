@@ -28,6 +28,11 @@ extern int updateFrequency;         // 1 (weekly): index into updateFrequencies
 extern int lastUpdateCheck;         // 0: day number of the last update check
 extern int exactPage;               // 0: 1 writes the page outside its map with the bytes it
                                     // was read from
+extern int hotspotListShown;        // 1: the hotspot list is shown
+extern int hotspotListArea;         // 2: the frame edge the list is docked at: 1 left, 2 right,
+                                    // 4 top, 8 bottom; 0 floating on its own
+extern int hotspotListSize;         // 0: the list's width (its height at the top or bottom)
+                                    // in pixels; 0 its own
 extern int svgTimeLimit;            // 30: seconds an SVG picture may take to draw (1-86400)
 extern int gridShow;                // 0: 1 draws the grid under the hotspots
 extern int gridSnap;                // 0: 1 snaps points placed and dragged to the grid

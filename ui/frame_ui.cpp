@@ -12,17 +12,20 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
@@ -50,9 +53,11 @@
 #include "ui/toolbar.h"
 #include "app/update.h"
 #include "ui/checkmap_ui.h"
+#include "ui/hotspotlist_ui.h"
 #include "editor/editops.h"
 #include "ui/imagewindow_ui.h"
 #include "editor/modes.h"
+#include "image/loaders.h"
 #include "editor/objects.h"
 #include "editor/props.h"
 #include "platform/seams.h"
@@ -267,6 +272,59 @@ class FocusReturn : public QObject {
 
 QObject *focusReturnFilter = nullptr;
 
+// The status bar: where the pointer is in the picture, the selection's box or
+// point, and the zoom. The pointer's label changes alone at each move; the
+// other two follow the hotspotsChanged seam once per turn of the event loop.
+QLabel *statusPointer = nullptr, *statusSelection = nullptr, *statusZoom = nullptr;
+QTimer *statusTimer = nullptr;
+
+QLabel *statusLabel(const char *name, int minChars) {
+  QLabel *l = new QLabel(baseWin->statusBar());
+  l->setObjectName(QString::fromLatin1(name));
+  l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QLatin1Char('0')) * minChars);
+  return l;
+}
+
+void statusSet(QLabel *l, const QString &text) {
+  if (l && l->text() != text) l->setText(text);
+}
+
+void statusPointerShow(void) {
+  QString text;
+  if (objects && imagePointerInside) {
+    const int x = imageXFromWindow(imagePointerX), y = imageYFromWindow(imagePointerY);
+    if (x >= 0 && y >= 0 && x < sx && y < sy) text = QStringLiteral("%1, %2").arg(x).arg(y);
+  }
+  statusSet(statusPointer, text);
+}
+
+void statusRefresh(void) {
+  char selection[128];
+  selectionDescribe(selection, sizeof selection);
+  statusSet(statusSelection, objects ? QString::fromUtf8(selection) : QString());
+  statusSet(statusZoom, objects ? QStringLiteral("%1%").arg(qRound(scale * 100)) : QString());
+  statusPointerShow();
+}
+
+void statusCreate(void) {
+  QStatusBar *bar = baseWin->statusBar();
+  bar->setObjectName(QStringLiteral("statusBar"));
+  statusPointer = statusLabel("statusPointer", 12);
+  statusSelection = statusLabel("statusSelection", 22);
+  statusZoom = statusLabel("statusZoom", 6);
+  bar->addWidget(statusPointer);
+  bar->addWidget(statusSelection, 1);
+  bar->addPermanentWidget(statusZoom);
+  statusTimer = new QTimer(bar);
+  statusTimer->setSingleShot(true);
+  QObject::connect(statusTimer, &QTimer::timeout, bar, [] { statusRefresh(); });
+}
+
+void frameHotspotsChanged(void) {
+  hotspotListSchedule();
+  if (statusTimer && !statusTimer->isActive()) statusTimer->start(0);
+}
+
 QIcon programIcon(void) {
   QIcon icon;
   for (int s : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addPixmap(QPixmap::fromImage(iconPicture(s)));
@@ -320,7 +378,9 @@ void installHooks(void) {
   seams.setTitle = frameSetTitle;
   imagePointerHook = [] {
     if (tb) tooltipHide(tb);
+    statusPointerShow();
   };
+  seams.hotspotsChanged = frameHotspotsChanged;
   menusCommandHook = frameCommand;
   toolbarPressHook = framePostCommand;
   commandWindows.quit = [] { TilvaneShutdown(); };
@@ -352,6 +412,8 @@ int windowsSetup(void) {
   tb = toolbarCreate(client, 0, 0);
   if (tb) toolbarAddButtons(tb);
   menusInstall(tb);
+  hotspotListCreate(baseWin);
+  statusCreate();
 
   imageWin = imageWindowCreate(client);
   if (!imageWin) return 0;
@@ -410,6 +472,18 @@ void frameSizeWindows(void) {
   const int wanted = (displayWidth > f.toolbarWidth ? displayWidth : f.toolbarWidth);
   f.frameW = decoW;
   f.frameH = decoH + menuBarHeight(wanted);
+  // The hotspot list docked beside or above the picture takes its room too.
+  if (QStatusBar *bar = baseWin->statusBar(); bar && !bar->isHidden())
+    f.frameH += bar->isVisible() ? bar->height() : bar->sizeHint().height();
+  // Before the frame is first shown the dock has no size of its own yet.
+  if (hotspotListDock && !hotspotListDock->isHidden() && !hotspotListDock->isFloating()) {
+    const Qt::DockWidgetArea area = baseWin->dockWidgetArea(hotspotListDock);
+    const QSize dock = hotspotListDock->isVisible() ? hotspotListDock->size() : hotspotListDock->sizeHint();
+    if (area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea)
+      f.frameH += dock.height();
+    else
+      f.frameW += dock.width();
+  }
   f.barH = f.barV = baseWin->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   QScreen *screen = baseWin->screen() ? baseWin->screen() : QGuiApplication::primaryScreen();
   const QRect desk = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -506,6 +580,7 @@ void framePostMessage(int message, int value) {
 
 
 void TilvaneShutdown(void) {
+  hotspotListRemember();
   saveConfig();
   if (baseWin)
     QCoreApplication::postEvent(baseWin, new frameMessage(quitEventType, 0));
@@ -541,6 +616,9 @@ void frameTearDown(void) {
     QObject::disconnect(nextClipboardWin, nullptr, baseWin, nullptr);
     nextClipboardWin = nullptr;
   }
+  hotspotListDestroy();
+  statusPointer = statusSelection = statusZoom = nullptr;
+  statusTimer = nullptr;
   imageWindowDestroy();
   imageWin = nullptr;
   menusDestroy();

@@ -27,6 +27,7 @@
 
 QWidget *imageView = nullptr;
 void (*imagePointerHook)(void) = nullptr;
+int imagePointerX = 0, imagePointerY = 0, imagePointerInside = 0;
 
 namespace {
 
@@ -69,7 +70,10 @@ class ImageView : public QWidget {
     const Qt::KeyboardModifiers m = e->modifiers();
     if (e->button() == Qt::LeftButton) {
       setFocus(Qt::MouseFocusReason);
-      imageLeftPress(at.x(), at.y(), modifierShift(m), modifierCtrl(m));
+      if (m & Qt::AltModifier)
+        imageAltPress(at.x(), at.y(), modifierShift(m), modifierCtrl(m));
+      else
+        imageLeftPress(at.x(), at.y(), modifierShift(m), modifierCtrl(m));
     } else if (e->button() == Qt::RightButton) {
       imageRightPress(at.x(), at.y(), modifierShift(m), modifierCtrl(m));
     }
@@ -79,6 +83,9 @@ class ImageView : public QWidget {
     const QPoint at = e->position().toPoint();
     const Qt::KeyboardModifiers m = e->modifiers();
     imagePointerMove(at.x(), at.y(), (e->buttons() & Qt::LeftButton) ? 1 : 0, modifierShift(m), modifierCtrl(m));
+    imagePointerX = at.x();
+    imagePointerY = at.y();
+    imagePointerInside = 1;
     if (imagePointerHook) imagePointerHook();
   }
 
@@ -161,6 +168,10 @@ class ImageView : public QWidget {
         announceSelection();
         return true;
       }
+    }
+    if (e->type() == QEvent::Leave) {
+      imagePointerInside = 0;
+      if (imagePointerHook) imagePointerHook();
     }
     return QWidget::event(e);
   }

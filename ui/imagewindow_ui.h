@@ -28,8 +28,11 @@ void imageWindowInstall(void);
 void imageWindowDestroy(void);
 
 // Called after every pointer move over the image (the frame hides the
-// toolbar's tooltip).
+// toolbar's tooltip and shows where the pointer is); imagePointerX and
+// imagePointerY are the move's position in the view's coordinates, and
+// imagePointerInside says the pointer is over the view.
 extern void (*imagePointerHook)(void);
+extern int imagePointerX, imagePointerY, imagePointerInside;
 
 // Shows the context menu for the current selection at screen point (x, y), or,
 // when x is -1, at the selection itself (the first selected point, else the

@@ -129,8 +129,10 @@ QMenu *buildContextMenu(int resource) {
   for (const unsigned *e = layout->entries; *e != contextMenuEnd; e++) {
     if (*e == contextMenuSeparator) {
       m->addSeparator();
-    } else if (*e == contextMenuAlign || *e == contextMenuExpand) {
-      QMenu *sub = subMenu(m, *e == contextMenuAlign ? commandAlignMenu : commandExpandMenu);
+    } else if (*e == contextMenuAlign || *e == contextMenuExpand || *e == contextMenuArrange) {
+      QMenu *sub = subMenu(m, *e == contextMenuAlign    ? commandAlignMenu
+                              : *e == contextMenuExpand ? commandExpandMenu
+                                                        : commandArrangeMenu);
       m->addMenu(sub);
     } else {
       auto it = actions.find(*e);
@@ -169,6 +171,13 @@ int virtualKey(int key) {
     case Qt::Key_Apostrophe:
     case Qt::Key_QuoteDbl:
       return VKEY_APOSTROPHE;
+    // With shift held the bracket keys arrive as braces.
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+      return VKEY_LBRACKET;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+      return VKEY_RBRACKET;
   }
   return 0;
 }
@@ -224,7 +233,7 @@ QMenuBar *menusCreate(QWidget *parent) {
   QMenuBar *bar = new QMenuBar(parent);
   bar->setObjectName(QStringLiteral("menuBar"));
   const int order[] = {commandFileMenu, commandEditMenu, commandViewMenu, commandToolsMenu,
-                       commandActionsMenu, commandHelpMenu};
+                       commandActionsMenu, commandArrangeMenu, commandHelpMenu};
   for (int which : order) {
     QMenu *m = subMenu(bar, which);
     pulldowns[which] = m;

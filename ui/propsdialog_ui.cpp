@@ -52,6 +52,8 @@ struct urlWindow {
   cancellingDialog *dlg = nullptr;
   QLineEdit *url = nullptr, *alt = nullptr, *title = nullptr, *target = nullptr;
   QLineEdit *onMouseOver = nullptr, *onMouseOut = nullptr, *onClick = nullptr;
+  QLineEdit *coords = nullptr;
+  QLabel *coordsLabel = nullptr;
   QCheckBox *sameAsAlt = nullptr, *sameAsMouseOut = nullptr;
   QPushButton *ok = nullptr, *cancel = nullptr, *remove = nullptr, *previous = nullptr;
   QPushButton *browseFiles = nullptr, *browseWeb = nullptr;
@@ -119,8 +121,14 @@ void urlOK(void) {
     titleAsAlt = uw.sameAsAlt->isChecked() ? 1 : 0;
     clickAsMouseOut = uw.sameAsMouseOut->isChecked() ? 1 : 0;
   }
-  UrlOK(url.constData(), alt.constData(), title.constData(), target.constData(), over.constData(),
-        out.constData(), click.constData());
+  // Coordinates that are no such list keep the dialog open with nothing changed.
+  const QByteArray coords = uw.coords->isEnabled() ? uw.coords->text().toLocal8Bit() : QByteArray();
+  if (!UrlOKCoords(uw.coords->isEnabled() ? coords.constData() : nullptr, url.constData(), alt.constData(),
+                   title.constData(), target.constData(), over.constData(), out.constData(), click.constData())) {
+    uw.coords->setFocus();
+    uw.coords->selectAll();
+    return;
+  }
   UrlDismiss();
 }
 
@@ -188,6 +196,17 @@ void createUrlDialog(void) {
   grid->addWidget(new QLabel(QStringLiteral("TARGET (For frames; usually left blank!)"), d), row, 0);
   grid->addWidget(uw.target, row, 1);
   grid->addWidget(helpButton("help_target", "helpTarget", d), row, 3);
+  row++;
+
+  // The label names the form of the shape's coordinates; it starts with the
+  // longest so that the label column is wide enough for every shape.
+  uw.coords = field("coords", 0, d);
+  uw.coordsLabel = new QLabel(QStringLiteral("Coordinates (x1,y1,x2,y2,...)"), d);
+  uw.coordsLabel->setObjectName(QStringLiteral("coordsLabel"));
+  uw.coordsLabel->setBuddy(uw.coords);
+  grid->addWidget(uw.coordsLabel, row, 0);
+  grid->addWidget(uw.coords, row, 1);
+  grid->addWidget(helpButton("help_coordinates", "helpCoords", d), row, 3);
   top->addLayout(grid);
 
   QGroupBox *scripts = new QGroupBox(QStringLiteral("JavaScript Attributes for Advanced Users"), d);
@@ -285,7 +304,7 @@ void createUrlDialog(void) {
   });
 
   // The keyboard goes through the texts first, then the buttons.
-  QWidget *order[] = {uw.url, uw.alt, uw.title, uw.sameAsAlt, uw.target, uw.onMouseOver, uw.onMouseOut,
+  QWidget *order[] = {uw.url, uw.alt, uw.title, uw.sameAsAlt, uw.target, uw.coords, uw.onMouseOver, uw.onMouseOut,
                       uw.onClick, uw.sameAsMouseOut, uw.ok, uw.cancel, uw.previous, uw.browseFiles, uw.browseWeb};
   for (size_t i = 1; i < sizeof order / sizeof order[0]; i++) QWidget::setTabOrder(order[i - 1], order[i]);
 
@@ -395,6 +414,19 @@ void urlDialogShow(int index, int) {
   uw.onMouseOver->setText(fromText(o ? o->onMouseOver : nullptr));
   uw.onMouseOut->setText(fromText(o ? o->onMouseOut : nullptr));
   uw.onClick->setText(fromText(o ? o->onClick : nullptr));
+  // The coordinates are always those of the hotspot that OK confirms or
+  // changes: "Same As Previous" fills in the texts of the one before, never
+  // its place.
+  {
+    const object *shape = state == editing ? o : objects ? &objects[objectsTotal] : nullptr;
+    char text[4096];
+    urlCoordsText(shape, text, sizeof text);
+    const int t = shape ? shape->t : notype;
+    uw.coordsLabel->setText(t == notype ? QStringLiteral("Coordinates")
+                                        : QStringLiteral("Coordinates (%1)").arg(QLatin1String(urlCoordsForm(t))));
+    uw.coords->setText(QString::fromLatin1(text));
+    uw.coords->setEnabled(t != notype);
+  }
   // Only a hotspot of the map has them: a new one gets none, not even through
   // "Same As Previous".
   const char *other = state == editing && o ? o->otherAttributes : nullptr;

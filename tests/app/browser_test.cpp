@@ -209,7 +209,7 @@ TEST(HelpPage, CarriesEveryAnchorTheProgramOpens) {
         "help_magicwand", "help_editing", "help_moving", "help_addpoints", "help_removepoints",
         "help_color", "help_setdefault", "help_started", "help_saving",
         "help_magicwandsettings", "help_urls", "help_altandtitle", "help_target",
-        "help_javascript"})
+        "help_javascript", "help_coordinates"})
     EXPECT_TRUE(ids.count(a)) << a;
   // Every link inside the page leads to an anchor that exists.
   std::regex href("href=\"#([^\"]+)\"");

@@ -32,12 +32,12 @@ TEST(CommandTable, PullDownsHoldTheirItemsInOrderWithKeyNames) {
                                       "E&xit\tCtrl+Q"}));
   EXPECT_EQ(menuTexts(commandEditMenu),
             (std::vector<std::string>{"Select &All\tCtrl+A", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
-                                      "&Paste\tCtrl+V", "&Edit Default URL...\tCtrl+U",
+                                      "&Paste\tCtrl+V", "D&uplicate\tCtrl+D", "&Edit Default URL...\tCtrl+U",
                                       "&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "P&references..."}));
   EXPECT_EQ(menuTexts(commandViewMenu),
-            (std::vector<std::string>{"Show HTML &Tags...", "&Check Map...\tF7", "Zoom &In\t+", "Zoom &Out\t-",
-                                      "&Actual Size\tCtrl+0", "Zoom to &Fit", "Show &Grid\tCtrl+'",
-                                      "&Snap to Grid\tCtrl+Shift+'", "Snap to &Hotspots"}));
+            (std::vector<std::string>{"Show HTML &Tags...", "&Check Map...\tF7", "Hotspot &List", "Zoom &In\t+",
+                                      "Zoom &Out\t-", "&Actual Size\tCtrl+0", "Zoom to &Fit",
+                                      "Show &Grid\tCtrl+'", "&Snap to Grid\tCtrl+Shift+'", "Snap to &Hotspots"}));
   EXPECT_EQ(menuTexts(commandToolsMenu),
             (std::vector<std::string>{"&Rectangle\tCtrl+R", "&Circle\tCtrl+E", "&Polygon\tCtrl+P",
                                       "Magic &Wand\tCtrl+G", "&Test+Edit\tCtrl+T"}));
@@ -49,6 +49,10 @@ TEST(CommandTable, PullDownsHoldTheirItemsInOrderWithKeyNames) {
   EXPECT_EQ(menuTexts(commandExpandMenu),
             (std::vector<std::string>{"&Top\tShift+Alt+T", "&Bottom\tShift+Alt+B", "&Left\tShift+Alt+L",
                                       "&Right\tShift+Alt+R"}));
+  EXPECT_EQ(menuTexts(commandArrangeMenu),
+            (std::vector<std::string>{"Bring to &Front\tCtrl+Shift+]", "Bring &Forward\tCtrl+]",
+                                      "Send &Backward\tCtrl+[", "Send to Bac&k\tCtrl+Shift+["}));
+  EXPECT_STREQ(commandMenuTitles[commandArrangeMenu], "&Arrange");
   EXPECT_EQ(menuTexts(commandHelpMenu),
             (std::vector<std::string>{"&Contents\tF1", "Check For &Updates", "&About Tilvane..."}));
   EXPECT_STREQ(commandFind(cmdProperties)->text, "Proper&ties\tEnter");
@@ -120,6 +124,12 @@ TEST(CommandTable, AcceleratorMatching) {
       {ACCEL_CONTROL | ACCEL_SHIFT, 'Z', 0, cmdRedo},
       {ACCEL_CONTROL, VKEY_APOSTROPHE, 0, cmdShowGrid},
       {ACCEL_CONTROL | ACCEL_SHIFT, VKEY_APOSTROPHE, 0, cmdSnapGrid},
+      {ACCEL_CONTROL, 'D', 0, cmdDuplicate},
+      {ACCEL_CONTROL | ACCEL_SHIFT, VKEY_RBRACKET, 0, cmdBringToFront},
+      {ACCEL_CONTROL, VKEY_RBRACKET, 0, cmdBringForward},
+      {ACCEL_CONTROL, VKEY_LBRACKET, 0, cmdSendBackward},
+      {ACCEL_CONTROL | ACCEL_SHIFT, VKEY_LBRACKET, 0, cmdSendToBack},
+      {0, VKEY_RBRACKET, ']', 0},
       {0, 0, 0, 0},
   };
   for (const Case &c : cases)
@@ -204,7 +214,9 @@ std::vector<unsigned> contextEntries(int resource) {
 TEST(CommandTable, ContextMenuLayouts) {
   const unsigned S = contextMenuSeparator;
   const std::vector<unsigned> single = {cmdProperties, S, cmdUndo, cmdRedo, S, cmdCut, cmdCopy, cmdPaste};
-  EXPECT_EQ(contextEntries(contextMenuOneHotspot), single);
+  std::vector<unsigned> one = single;
+  one.insert(one.end(), {S, cmdSelectUnder, contextMenuArrange});
+  EXPECT_EQ(contextEntries(contextMenuOneHotspot), one);
   std::vector<unsigned> points = single;
   points.insert(points.end(), {S, cmdRemovePoints});
   EXPECT_EQ(contextEntries(contextMenuPoints), points);
@@ -212,7 +224,8 @@ TEST(CommandTable, ContextMenuLayouts) {
   EXPECT_EQ(contextEntries(contextMenuTwoPoints), points);
   EXPECT_EQ(
       contextEntries(contextMenuSeveralHotspots),
-      (std::vector<unsigned>{cmdUndo, cmdRedo, S, cmdCut, cmdCopy, cmdPaste, S, contextMenuAlign, contextMenuExpand}));
+      (std::vector<unsigned>{cmdUndo, cmdRedo, S, cmdCut, cmdCopy, cmdPaste, S, contextMenuAlign, contextMenuExpand, S,
+                             cmdSelectUnder, contextMenuArrange}));
   EXPECT_TRUE(contextEntries(133).empty());
   // Every item a context menu shows has the text of its command.
   for (int r = contextMenuPoints; r <= contextMenuSeveralHotspots; r++)
@@ -296,6 +309,11 @@ TEST(Sensitivity, CutAndCopyFollowTheCurrentHotspotButToolbarCopyAnyHotspot) {
   sensitivityInputs empty = editingWith(0, -1, 0, 0);
   EXPECT_EQ(sensitivityToolbar(cmdCopy, &empty), 0);
   EXPECT_EQ(sensitivityMenu(cmdSelectAll, &empty), 0);
+  // The stacking commands and Select Under follow Cut.
+  for (unsigned id : {cmdDuplicate, cmdBringToFront, cmdBringForward, cmdSendBackward, cmdSendToBack, cmdSelectUnder}) {
+    EXPECT_EQ(sensitivityMenu(id, &one), 1) << id;
+    EXPECT_EQ(sensitivityMenu(id, &none), 0) << id;
+  }
 }
 
 TEST(Sensitivity, AlignExpandAndPointCommands) {

@@ -305,6 +305,35 @@ TEST_F(Settings, GridSettingsAreReadWithinTheirRangeAndWrittenWhenChosen) {
   EXPECT_EQ(gridSpacing, 16);
 }
 
+TEST_F(Settings, HotspotListPlaceAndVisibilityAreKeptWhenNotTheDefault) {
+  EXPECT_EQ(hotspotListShown, 1);
+  EXPECT_EQ(hotspotListArea, 2);
+  EXPECT_EQ(hotspotListSize, 0);
+  const struct {
+    const char *line;
+    int *value;
+    int want;
+  } cases[] = {{"hotspotlist=0\n", &hotspotListShown, 0},   {"hotspotlistarea=1\n", &hotspotListArea, 1},
+               {"hotspotlistarea=0\n", &hotspotListArea, 0},  {"hotspotlistarea=3\n", &hotspotListArea, 2},
+               {"hotspotlistsize=250\n", &hotspotListSize, 250}, {"hotspotlistsize=-4\n", &hotspotListSize, 0}};
+  for (const auto &c : cases) {
+    settingsDefaults();
+    readText(c.line);
+    EXPECT_EQ(*c.value, c.want) << c.line;
+  }
+  settingsDefaults();
+  readText("hotspotlist=0\nhotspotlistarea=8\nhotspotlistsize=120\n");
+  ASSERT_EQ(saveConfig(), 1);
+  settingsDefaults();
+  readConfig();
+  EXPECT_EQ(hotspotListShown, 0);
+  EXPECT_EQ(hotspotListArea, 8);
+  EXPECT_EQ(hotspotListSize, 120);
+  settingsDefaults();
+  ASSERT_EQ(saveConfig(), 1);
+  EXPECT_EQ(readFile(home.iniFile()).find("hotspotlist"), std::string::npos);
+}
+
 TEST_F(Settings, ClientMapTypeIsStoredAsNcsaAndWhiteIsNotWritten) {
   maptype = mapClient;
   customColors[1] = 0xFFFFFF;

@@ -8,12 +8,14 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/settings.h"
 #include "editor/clipboard.h"
+#include "editor/editops.h"
 #include "editor/modes.h"
 #include "editor/objects.h"
 #include "editor/props.h"
@@ -150,6 +152,8 @@ TEST_F(ClipboardTest, CopyThenPasteGivesTheSameHotspotsSelected) {
   select({a, b, c});
   Copy();
   const std::string copied = scripted.clipboard;
+  // Pasted where the originals no longer lie, the hotspots land as copied.
+  for (int i = 0; i < 3; i++) objectNudge(&objects[i], 0, 500);
   Paste();
   ASSERT_EQ(objectsTotal, 6);
   for (int i = 0; i < 3; i++) {
@@ -470,3 +474,52 @@ TEST_F(ClipboardTest, MangledMarkupPastesSafelyAndRoundTrips) {
 }
 
 }  // namespace
+
+TEST_F(ClipboardTest, PasteAndDuplicateLandBesideHotspotsTheyWouldCover) {
+  struct Case {
+    const char *what;
+    int repeats;           // pastes (or duplicates) one after the other
+    bool duplicate;
+    std::vector<double> x;  // the first point's x of each new hotspot group, in turn
+  } cases[] = {
+      {"paste on the originals", 3, false, {30, 40, 50}},
+      {"duplicate", 3, true, {30, 40, 50}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    SetUp();
+    const int r = add(rectangle, {{20, 20}, {60, 50}}, "r.html");
+    add(circle, {{100, 100}, {110, 100}}, "c.html");
+    select({r});
+    Copy();
+    for (int k = 0; k < c.repeats; k++) {
+      const int before = objectsTotal;
+      if (c.duplicate)
+        EXPECT_EQ(Duplicate(), 1);
+      else
+        Paste();
+      ASSERT_EQ(objectsTotal, before + 1);
+      const object &o = objects[objectsTotal - 1];
+      EXPECT_EQ(o.points[0].x, c.x[k]) << k;
+      EXPECT_EQ(o.points[0].y, c.x[k]) << k;
+      EXPECT_STREQ(o.url, "r.html");
+      EXPECT_TRUE(o.selected);
+      EXPECT_EQ(objectsSelected(), 1);
+      EXPECT_EQ(lastObjectSelected, objectsTotal - 1);
+    }
+    // Each was one undo step.
+    for (int k = 0; k < c.repeats; k++) Undo(1);
+    EXPECT_EQ(objectsTotal, 2);
+    EXPECT_EQ(undoLast, nullptr);
+  }
+  // A paste away from every hotspot stays where it was copied from.
+  EXPECT_EQ(pasteAreaText("<area shape=\"rect\" coords=\"200,200,220,220\" href=\"x\">"), 1);
+  EXPECT_EQ(objects[objectsTotal - 1].points[0].x, 200);
+  // Duplicate with nothing selected adds nothing and records no step.
+  select({});
+  lastObjectSelected = -1;
+  undoPurge();
+  EXPECT_EQ(Duplicate(), 0);
+  EXPECT_EQ(undoLast, nullptr);
+}

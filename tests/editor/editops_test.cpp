@@ -2,6 +2,7 @@
 // and resizing the selection, adding and removing points, align and expand.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "editor/commandids.h"
@@ -10,6 +11,7 @@
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
+#include "html/document.h"
 #include "platform/platform_scripted.h"
 #include "tests/editor/editor_fixture.h"
 
@@ -494,4 +496,90 @@ TEST_F(EditorTest, TabGoesRoundTheHotspotsInMapOrder) {
   EXPECT_EQ(selectionAnnouncement(), "Rectangle 3 of 3, link none");
   state = rectDrag;  // a shape being drawn keeps Tab for itself
   EXPECT_FALSE(hotspotTabKey(1));
+}
+
+// --- the order of the map ------------------------------------------------------
+
+namespace {
+
+// The links of the hotspots in map order, as one string ("abcde").
+std::string mapOrder() {
+  std::string out;
+  for (int i = 0; i < objectsTotal; i++) out += objects[i].url ? objects[i].url : "?";
+  return out;
+}
+
+}  // namespace
+
+TEST_F(EditorTest, StackingCommandsKeepTheSelectionsOwnOrderAndUndoInOneStep) {
+  struct Case {
+    unsigned id;
+    std::vector<int> selected;  // the last one current
+    const char *want;
+    char current;  // the link of the current hotspot afterwards
+  } cases[] = {
+      {cmdBringToFront, {3}, "dabce", 'd'},
+      {cmdBringToFront, {4, 2}, "ceabd", 'c'},
+      {cmdBringToFront, {0, 1}, "abcde", 'b'},  // already in front: no step
+      {cmdSendToBack, {1}, "acdeb", 'b'},
+      {cmdSendToBack, {0, 3}, "bcead", 'd'},
+      {cmdBringForward, {2}, "acbde", 'c'},
+      {cmdBringForward, {2, 3}, "acdbe", 'd'},
+      {cmdBringForward, {0, 2}, "acbde", 'c'},   // the first stays first, the other passes one
+      {cmdSendBackward, {1}, "acbde", 'b'},
+      {cmdSendBackward, {1, 2}, "adbce", 'c'},
+      {cmdSendBackward, {4}, "abcde", 'e'},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::to_string(c.id) + " " + c.want);
+    TearDown();
+    SetUp();
+    for (const char *u : {"a", "b", "c", "d", "e"}) addRect(0, 0, 10, 10, u);
+    state = editing;
+    for (int i : c.selected) {
+      objects[i].selected = 1;
+      lastObjectSelected = i;
+    }
+    const bool moves = std::string(c.want) != "abcde";
+    EXPECT_EQ(Arrange(static_cast<int>(c.id)), moves ? 1 : 0);
+    EXPECT_EQ(mapOrder(), c.want);
+    ASSERT_GE(lastObjectSelected, 0);
+    EXPECT_EQ(objects[lastObjectSelected].url[0], c.current);
+    EXPECT_EQ(objectsSelected(), static_cast<int>(c.selected.size()));
+    EXPECT_EQ(changed, moves ? 1 : 0);
+    EXPECT_EQ(undoLast != nullptr, moves);
+    if (!moves) continue;
+    Undo(1);
+    EXPECT_EQ(mapOrder(), "abcde");
+    EXPECT_EQ(lastObjectSelected, c.selected.back());
+    EXPECT_EQ(undoLast, nullptr);
+    Redo(1);
+    EXPECT_EQ(mapOrder(), c.want);
+    EXPECT_EQ(objects[lastObjectSelected].url[0], c.current);
+  }
+}
+
+TEST_F(EditorTest, DraggedRowsLandBeforeTheirTargetInTheirOwnOrder) {
+  struct Case {
+    std::vector<int> selected;
+    int before;
+    const char *want;
+  } cases[] = {
+      {{3}, 0, "dabce"}, {{0}, 5, "bcdea"}, {{0, 4}, 2, "baecd"}, {{1, 2}, 4, "adbce"}, {{2}, 2, "abcde"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.want);
+    TearDown();
+    SetUp();
+    for (const char *u : {"a", "b", "c", "d", "e"}) addRect(0, 0, 10, 10, u);
+    for (int i : c.selected) {
+      objects[i].selected = 1;
+      lastObjectSelected = i;
+    }
+    arrangeMoveSelectionBefore(c.before);
+    EXPECT_EQ(mapOrder(), c.want);
+  }
+  // An order that names a hotspot twice is refused.
+  EXPECT_EQ(objectsReorder({0, 0, 1, 2, 3}), 0);
+  EXPECT_EQ(objectsReorder({0, 1}), 0);
 }

@@ -253,3 +253,93 @@ TEST_F(EditorTest, AWholePictureRectangleAtTheEndBecomesTheDefaultLink) {
   objectsSetup();
   EXPECT_FALSE(DetectDefaultURL());
 }
+
+TEST_F(EditorTest, CoordinatesFieldReadsThePagesOwnForm) {
+  const char *const notNumbers = "The coordinates must be whole numbers separated by commas.";
+  const char *const rect = "A rectangle needs exactly four numbers: x1,y1,x2,y2.";
+  const char *const circ = "A circle needs exactly three numbers: cx,cy,r.";
+  const char *const poly =
+      "A polygon needs an x and a y for each of at least three points: x1,y1,x2,y2,x3,y3 and so on.";
+  const char *const radius = "The radius of a circle cannot be below 0.";
+  struct Case {
+    int t;
+    const char *text;
+    const char *message;  // null: read
+    std::vector<FPOINT> points;
+  } cases[] = {
+      {rectangle, "10,20,110,80", nullptr, {{10, 20}, {110, 80}}},
+      {rectangle, " 10 , 20,110 ,80 ", nullptr, {{10, 20}, {110, 80}}},
+      {rectangle, "-5,+3,0,0", nullptr, {{-5, 3}, {0, 0}}},
+      {rectangle, "10,20,110", rect, {}},
+      {rectangle, "10,20,110,80,5", rect, {}},
+      {rectangle, "", rect, {}},
+      {rectangle, "10,20,a,80", notNumbers, {}},
+      {rectangle, "10,,20,80", notNumbers, {}},
+      {rectangle, "10.5,20,30,40", notNumbers, {}},
+      {rectangle, "10 20 30 40", notNumbers, {}},
+      {rectangle, "1234567890,0,0,0", notNumbers, {}},
+      {circle, "50,60,25", nullptr, {{50, 60}, {75, 60}}},
+      {circle, "50,60,0", nullptr, {{50, 60}, {50, 60}}},
+      {circle, "50,60,-1", radius, {}},
+      {circle, "50,60", circ, {}},
+      {circle, "50,60,25,1", circ, {}},
+      {polygon, "0,0,10,0,10,10", nullptr, {{0, 0}, {10, 0}, {10, 10}}},
+      {polygon, "0,0,10,0", poly, {}},
+      {polygon, "0,0,10,0,10", poly, {}},
+      {polygon, "0,0,10,0,10,x", notNumbers, {}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<FPOINT> got = {{1, 1}};
+    const char *message = urlCoordsParse(c.t, c.text, &got);
+    if (c.message)
+      EXPECT_STREQ(message, c.message);
+    else
+      EXPECT_EQ(message, nullptr);
+    ASSERT_EQ(got.size(), c.points.size());
+    for (size_t k = 0; k < got.size(); k++) {
+      EXPECT_EQ(got[k].x, c.points[k].x) << k;
+      EXPECT_EQ(got[k].y, c.points[k].y) << k;
+    }
+  }
+  // The text the dialog shows reads back as the same shape.
+  char text[256];
+  const int r = addRect(110, 80, 10, 20), ci = addCircle(50, 60, 53, 64),
+            p = addShape(polygon, {{0, 0}, {10.7, 0}, {10, 10}});
+  urlCoordsText(&objects[r], text, sizeof text);
+  EXPECT_STREQ(text, "10,20,110,80");
+  urlCoordsText(&objects[ci], text, sizeof text);
+  EXPECT_STREQ(text, "50,60,5");
+  urlCoordsText(&objects[p], text, sizeof text);
+  EXPECT_STREQ(text, "0,0,10,0,10,10");
+}
+
+TEST_F(EditorTest, CoordinatesApplyWithTheTextsAsOneStepOrNotAtAll) {
+  const int r = addRect(10, 20, 110, 80, "a.htm");
+  const int p = addShape(polygon, {{0, 0}, {10.5, 0}, {10, 10}}, "b.htm");
+  state = editing;
+  selectOnly({r});
+  // Bad text: the message, nothing changed, no undo step.
+  EXPECT_EQ(UrlOKCoords("10,20,30", "new.htm", "", "", "", "", "", ""), 0);
+  EXPECT_EQ(scriptedLastMessage().title, "Invalid Coordinates");
+  EXPECT_EQ(scriptedLastMessage().text, "A rectangle needs exactly four numbers: x1,y1,x2,y2.");
+  EXPECT_STREQ(objects[r].url, "a.htm");
+  EXPECT_EQ(undoLast, nullptr);
+  EXPECT_EQ(changed, 0);
+  // Good text: link and place change together and undo together.
+  EXPECT_EQ(UrlOKCoords("5,5,50,60", "new.htm", "", "", "", "", "", ""), 1);
+  EXPECT_STREQ(objects[r].url, "new.htm");
+  EXPECT_EQ(objects[r].points[0].x, 5);
+  EXPECT_EQ(objects[r].points[1].y, 60);
+  Undo(1);
+  EXPECT_STREQ(objects[r].url, "a.htm");
+  EXPECT_EQ(objects[r].points[0].x, 10);
+  EXPECT_EQ(objects[r].points[1].y, 80);
+  EXPECT_EQ(undoLast, nullptr);
+  // The same numbers leave fractional points alone.
+  selectOnly({p});
+  EXPECT_EQ(UrlOKCoords(" 0,0, 10,0,10,10", "b.htm", "", "", "", "", "", ""), 1);
+  EXPECT_EQ(objects[p].points[1].x, 10.5);
+  EXPECT_EQ(UrlOKCoords("0,0,10,0,10,10,0,10", "b.htm", "", "", "", "", "", ""), 1);
+  EXPECT_EQ(objects[p].pointsTotal, 4);
+}

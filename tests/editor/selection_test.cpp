@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
+#include "editor/commandids.h"
 #include "editor/editops.h"
+#include "editor/hotspotlist.h"
 #include "editor/modes.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/view.h"
 #include "html/document.h"
+#include "platform/strhack.h"
 #include "tests/editor/editor_fixture.h"
 
 namespace {
@@ -540,4 +544,149 @@ TEST_F(EditorTest, ResizeThroughAPolygonHandleUndoesInOneStep) {
   EXPECT_EQ(objects[p].points[1].x, 100);
   EXPECT_EQ(objects[p].points[2].y, 60);
   EXPECT_EQ(undoLast, nullptr);
+}
+
+TEST_F(EditorTest, SelectUnderCyclesThroughTheHotspotsUnderThePoint) {
+  addRect(0, 0, 20, 20);      // 0
+  addRect(100, 100, 120, 120);  // 1, not under the point
+  addRect(5, 5, 30, 30);      // 2
+  addCircle(10, 10, 20, 10);  // 3
+  state = editing;
+  // A plain click takes the first in the map, as a browser would.
+  ObjectSelect(10, 10, 10, 10, 0);
+  EXPECT_EQ(lastObjectSelected, 0);
+  const int want[] = {2, 3, 0, 2};
+  for (int w : want) {
+    EXPECT_TRUE(ObjectSelectUnder(10, 10));
+    EXPECT_EQ(lastObjectSelected, w);
+    EXPECT_EQ(objectsSelected(), 1);
+  }
+  // Nothing under the point: the selection stays.
+  EXPECT_FALSE(ObjectSelectUnder(200, 200));
+  EXPECT_EQ(lastObjectSelected, 2);
+  // A current hotspot elsewhere: the first under the point.
+  selectOnly({1});
+  EXPECT_TRUE(ObjectSelectUnder(10, 10));
+  EXPECT_EQ(lastObjectSelected, 0);
+  // Alt+click does the same and starts no rubber band.
+  imageAltPress(10, 10, 0, 0);
+  EXPECT_EQ(lastObjectSelected, 2);
+  imageLeftRelease(60, 60, 0, 0, 1);
+  EXPECT_EQ(objectsSelected(), 1);
+  EXPECT_EQ(lastObjectSelected, 2);
+}
+
+// --- the hotspot list's rows ----------------------------------------------------
+
+TEST_F(EditorTest, HotspotListRowsFollowTheMapOrderAndUndo) {
+  addRect(0, 0, 20, 20, "a.html");
+  addCircle(50, 50, 60, 50, "b.html");
+  addShape(polygon, {{0, 0}, {30, 0}, {0, 30}}, nullptr);
+  objects[0].comments = mystrdupImpl("t", "Alt A");
+  objects[1].title = mystrdupImpl("t", "Title B");
+  const std::vector<std::vector<std::string>> before = {
+      {"1", "rect", "a.html", "Alt A", ""}, {"2", "circle", "b.html", "", "Title B"}, {"3", "poly", "", "", ""}};
+  auto rows = [] {
+    std::vector<std::vector<std::string>> out;
+    for (int r = 0; r < hotspotListRows(); r++) {
+      out.emplace_back();
+      for (int c = 0; c < hotspotListColumns; c++) out.back().push_back(hotspotListCell(r, c));
+    }
+    return out;
+  };
+  EXPECT_EQ(rows(), before);
+  EXPECT_EQ(hotspotListCell(3, 0), "");
+  EXPECT_EQ(hotspotListCell(0, hotspotListColumns), "");
+  state = editing;
+  selectOnly({2});
+  Arrange(cmdBringToFront);
+  EXPECT_EQ(rows(), (std::vector<std::vector<std::string>>{
+                        {"1", "poly", "", "", ""}, {"2", "rect", "a.html", "Alt A", ""},
+                        {"3", "circle", "b.html", "", "Title B"}}));
+  EXPECT_EQ(hotspotListSelectedRows(), std::vector<int>{0});
+  Undo(1);
+  EXPECT_EQ(rows(), before);
+  EXPECT_EQ(hotspotListSelectedRows(), std::vector<int>{2});
+}
+
+TEST_F(EditorTest, HotspotListSelectionGoesBothWays) {
+  for (int i = 0; i < 5; i++) addRect(i * 30, 0, i * 30 + 20, 20);
+  state = nostate;
+  struct Case {
+    std::vector<int> rows;
+    int current;
+    std::vector<int> selected;
+    int last;
+  } cases[] = {
+      {{1}, -1, {1}, 1},
+      {{1, 3, 4}, 3, {1, 3, 4}, 3},
+      {{4, 0}, -1, {0, 4}, 0},      // the last row named is current
+      {{2, 9, -1}, 7, {2}, 2},      // rows out of range are passed over
+      {{}, -1, {}, -1},
+  };
+  for (const Case &c : cases) {
+    hotspotListSelectRows(c.rows, c.current);
+    EXPECT_EQ(state, editing);  // choosing rows takes up Test+Edit
+    EXPECT_EQ(hotspotListSelectedRows(), c.selected);
+    EXPECT_EQ(lastObjectSelected, c.last);
+  }
+  // The same rows again change nothing.
+  hotspotListSelectRows({1}, 1);
+  clearLog();
+  EXPECT_EQ(hotspotListSelectRows({1}, 1), 0);
+  EXPECT_EQ(logged("repaint 0"), 0);
+  // The picture's selection is the rows'.
+  editingButton1Down(65, 5);
+  editingButton1Up(65, 5, 0, 0);
+  EXPECT_EQ(hotspotListSelectedRows(), std::vector<int>{2});
+  SelectAll();
+  EXPECT_EQ(hotspotListSelectedRows(), (std::vector<int>{0, 1, 2, 3, 4}));
+}
+
+TEST_F(EditorTest, HotspotListMarksTheRowsCheckMapReports) {
+  displayWidth = displayHeight = 200;
+  addRect(0, 0, 100, 100, "a.html");
+  objects[0].comments = mystrdupImpl("t", "Big");
+  addRect(10, 10, 20, 20, "b.html");  // covered by the first, and no alt text
+  objects[1].comments = mystrdupImpl("t", "Small");
+  addRect(150, 150, 190, 190, "c.html");  // no alt text
+  hotspotListCheck();
+  EXPECT_EQ(hotspotListMark(0), "");
+  EXPECT_NE(hotspotListMark(1).find("can never be clicked"), std::string::npos) << hotspotListMark(1);
+  EXPECT_NE(hotspotListMark(2), "");
+  EXPECT_EQ(hotspotListMark(3), "");
+}
+
+TEST_F(EditorTest, SelectionDescribedForTheStatusBar) {
+  addRect(10, 20, 60, 50);
+  addCircle(100, 100, 110, 100);
+  addShape(polygon, {{0, 0}, {30, 5}, {5, 30}});
+  const char times[] = "\xC3\x97";
+  struct Case {
+    std::vector<int> selected;
+    std::vector<int> points;  // of the current (last) one
+    std::string want;
+  } cases[] = {
+      {{}, {}, ""},
+      {{0}, {}, std::string("10, 20, 50 ") + times + " 30"},
+      {{0, 1}, {}, std::string("10, 20, 100 ") + times + " 90"},
+      {{0}, {2}, "60, 50"},
+      {{0}, {4}, "35, 35"},
+      {{1}, {0}, "100, 100"},
+      {{2}, {1}, "30, 5"},
+      {{2}, {0, 1}, std::string("0, 0, 30 ") + times + " 30"},
+  };
+  for (const Case &c : cases) {
+    for (int i = 0; i < objectsTotal; i++) objects[i].selected = 0;
+    lastObjectSelected = -1;
+    for (int i : c.selected) {
+      objects[i].selected = 1;
+      lastObjectSelected = i;
+    }
+    pointsDeselect(&psel);
+    for (int p : c.points) pointSelect(&psel, p);
+    char out[64];
+    selectionDescribe(out, sizeof out);
+    EXPECT_EQ(out, c.want);
+  }
 }

@@ -14,8 +14,12 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QDockWidget>
 #include <QMainWindow>
+#include <QMimeData>
+#include <QTableView>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -31,6 +35,7 @@
 #include "app/commands.h"
 #include "app/datadir.h"
 #include "ui/frame_ui.h"
+#include "ui/hotspotlist_ui.h"
 #include "ui/menus_ui.h"
 #include "app/prefs.h"
 #include "platform/settings.h"
@@ -136,6 +141,9 @@ class FrameTest : public QObject {
   void startUpShowsTheNoticeOnce();
   void pageOpenedEditedSavedAndClosed();
   void saveGivesUpWhatCouldBeRedone();
+  void hotspotListFollowsTheMapAndSelectsBothWays();
+  void stackingKeysAndAltClickReachTheCoveredHotspot();
+  void statusBarShowsPointerSelectionAndZoom();
 };
 
 void FrameTest::layoutOfTheFrame() {
@@ -848,3 +856,117 @@ void FrameTest::saveGivesUpWhatCouldBeRedone() {
 
 QTEST_MAIN(FrameTest)
 #include "frame_test.moc"
+
+void FrameTest::hotspotListFollowsTheMapAndSelectsBothWays() {
+  loadPicture(400, 300);
+  menu(cmdHotspotList);  // hidden by the fixture: shown again
+  settle();
+  QVERIFY(hotspotListDock->isVisible());
+  QCOMPARE(hotspotListShown, 1);
+  QVERIFY(menusChecked(cmdHotspotList));
+  QTableView *list = hotspotListView();
+  QAbstractItemModel *rows = list->model();
+  auto link = [rows](int r) { return rows->data(rows->index(r, 2)).toString(); };
+  // A rectangle drawn with the mouse gets its row at once.
+  toolbarClick(cmdRectangle);
+  urlAnswer = "one.html";
+  drag(10, 10, 60, 60);
+  urlAnswer = "two.html";
+  drag(40, 40, 90, 90);
+  settle();
+  QCOMPARE(rows->rowCount(), 2);
+  QCOMPARE(link(0), QStringLiteral("one.html"));
+  QCOMPARE(rows->data(rows->index(1, 1)).toString(), QStringLiteral("rect"));
+  // Rows chosen select their hotspots; Ctrl extends.
+  toolbarClick(cmdTestEdit);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(rows->index(1, 2)).center());
+  settle();
+  QCOMPARE(lastObjectSelected, 1);
+  QVERIFY(objects[1].selected && !objects[0].selected);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list->visualRect(rows->index(0, 2)).center());
+  settle();
+  QVERIFY(objects[0].selected && objects[1].selected);
+  // A click in the picture selects the row.
+  click(15, 15);
+  settle();
+  QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+  QCOMPARE(list->selectionModel()->selectedRows().at(0).row(), 0);
+  // Rows dragged below move their hotspot: one undo step, and the rows follow undo.
+  QMimeData *data = rows->mimeData(list->selectionModel()->selectedIndexes());
+  rows->dropMimeData(data, Qt::MoveAction, 2, 0, QModelIndex());
+  delete data;
+  settle();
+  QCOMPARE(link(0), QStringLiteral("two.html"));
+  QCOMPARE(link(1), QStringLiteral("one.html"));
+  QCOMPARE(list->selectionModel()->selectedRows().at(0).row(), 1);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  settle();
+  QCOMPARE(link(0), QStringLiteral("one.html"));
+  // Enter opens the properties of the chosen row; Delete cuts it.
+  urlRequests.clear();
+  urlAnswer = nullptr;
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Return);
+  settle();
+  QCOMPARE(urlRequests, std::vector<int>{0});
+  QTest::keyClick(list, Qt::Key_Delete);
+  settle();
+  QCOMPARE(rows->rowCount(), 1);
+  QCOMPARE(link(0), QStringLiteral("two.html"));
+  // Hidden from the View menu, and remembered so.
+  menu(cmdHotspotList);
+  settle();
+  QVERIFY(!hotspotListDock->isVisible());
+  QCOMPARE(hotspotListShown, 0);
+}
+
+void FrameTest::stackingKeysAndAltClickReachTheCoveredHotspot() {
+  loadPicture(400, 300);
+  addRect(0, 0, 100, 100);
+  addRect(20, 20, 80, 80);
+  addRect(30, 30, 50, 50);  // wholly covered by both
+  toolbarClick(cmdTestEdit);
+  repaint(0);
+  click(40, 40);
+  QCOMPARE(lastObjectSelected, 0);  // the first in the map, as a browser
+  press(40, 40, Qt::AltModifier);
+  release(40, 40, Qt::AltModifier);
+  QCOMPARE(lastObjectSelected, 1);
+  press(40, 40, Qt::AltModifier);
+  release(40, 40, Qt::AltModifier);
+  QCOMPARE(lastObjectSelected, 2);
+  key(Qt::Key_BraceRight, Qt::ControlModifier | Qt::ShiftModifier, QStringLiteral("}"));
+  QCOMPARE(lastObjectSelected, 0);
+  QCOMPARE(objects[0].points[0].x, 30.0);
+  click(40, 40);
+  QCOMPARE(lastObjectSelected, 0);
+  key(Qt::Key_BracketLeft, Qt::ControlModifier);
+  QCOMPARE(lastObjectSelected, 1);
+  QCOMPARE(objects[1].points[0].x, 30.0);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(objects[2].points[0].x, 30.0);
+}
+
+void FrameTest::statusBarShowsPointerSelectionAndZoom() {
+  loadPicture(400, 300);
+  auto text = [](const char *name) { return baseWin->findChild<QLabel *>(QString::fromLatin1(name))->text(); };
+  addRect(20, 30, 70, 90);
+  toolbarClick(cmdTestEdit);
+  move(25, 35, false);
+  QCOMPARE(text("statusPointer"), QStringLiteral("25, 35"));
+  click(40, 40);
+  settle();
+  QCOMPARE(text("statusSelection"), QString::fromUtf8("20, 30, 50 \xC3\x97 60"));
+  QCOMPARE(text("statusZoom"), QStringLiteral("100%"));
+  key(Qt::Key_Equal, Qt::NoModifier);
+  settle();
+  QCOMPARE(text("statusZoom"), QStringLiteral("200%"));
+  move(100, 100, false);
+  QCOMPARE(text("statusPointer"), QStringLiteral("%1, %2").arg(imageXFromWindow(100)).arg(imageYFromWindow(100)));
+  // Beyond the picture: no position.
+  key(Qt::Key_Minus, Qt::NoModifier);
+  move(450, 20, false);
+  QCOMPARE(text("statusPointer"), QString());
+}

@@ -106,8 +106,9 @@ class MenusTest : public QObject {
     QCOMPARE(menusCreate(frame), bar);  // made once
     QStringList titles;
     for (QAction *a : bar->actions()) titles << a->text();
-    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Tools", "&Actions", "&Help"}));
-    for (int menu : {commandFileMenu, commandEditMenu, commandViewMenu, commandToolsMenu, commandHelpMenu})
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "&Tools", "&Actions", "&Arrange", "&Help"}));
+    for (int menu : {commandFileMenu, commandEditMenu, commandViewMenu, commandToolsMenu, commandArrangeMenu,
+                     commandHelpMenu})
       QCOMPARE(withoutSeparators(itemsOf(menusPulldown(menu))), tableTexts(menu));
     QStringList actions = withoutSeparators(itemsOf(menusPulldown(commandActionsMenu)));
     QStringList expected = tableTexts(commandActionsMenu);
@@ -269,6 +270,10 @@ class MenusTest : public QObject {
         {Qt::Key_Enter, Qt::KeypadModifier, "\r", cmdProperties},
         {Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier, "", 0},
         {Qt::Key_R, Qt::AltModifier | Qt::ShiftModifier, "R", cmdExpandRight},
+        {Qt::Key_BracketRight, Qt::ControlModifier, "\x1d", cmdBringForward},
+        {Qt::Key_BraceRight, Qt::ControlModifier | Qt::ShiftModifier, "}", cmdBringToFront},
+        {Qt::Key_BracketLeft, Qt::ControlModifier, "\x1b", cmdSendBackward},
+        {Qt::Key_BraceLeft, Qt::ControlModifier | Qt::ShiftModifier, "{", cmdSendToBack},
         {Qt::Key_unknown, Qt::NoModifier, "", 0},
     };
     for (const Case &c : cases) {
@@ -282,7 +287,8 @@ class MenusTest : public QObject {
     createContextMenus();
     const QStringList single = {"Proper&ties\tEnter", "-", "&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "-",
                                 "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"};
-    QCOMPARE(itemsOf(singleSelectionMenu), single);
+    const QStringList one = single + QStringList{"-", "Select &Under", ">&Arrange"};
+    QCOMPARE(itemsOf(singleSelectionMenu), one);
     QStringList points = single;
     points << "-" << "&Remove Selected Point(s)\tAlt+P";
     QCOMPARE(itemsOf(pointsMenu), points);
@@ -290,7 +296,8 @@ class MenusTest : public QObject {
     QCOMPARE(itemsOf(pointsWithInsertMenu), points);
     QCOMPARE(itemsOf(multipleSelectionMenu),
              (QStringList{"&Undo\tCtrl+Z", "Re&do\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
-                          "&Paste\tCtrl+V", "-", ">A&lign to Common Edge", ">&Expand to Common Edge"}));
+                          "&Paste\tCtrl+V", "-", ">A&lign to Common Edge", ">&Expand to Common Edge", "-",
+                          "Select &Under", ">&Arrange"}));
     QCOMPARE(contextMenuOf(contextMenuOneHotspot), singleSelectionMenu);
     QCOMPARE(contextMenuOf(99), nullptr);
     QCOMPARE(singleSelectionMenu->actions().at(2), menusAction(cmdUndo));

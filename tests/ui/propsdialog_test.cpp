@@ -161,7 +161,9 @@ class PropsDialogTest : public QObject {
     int helps = 0;
     for (QPushButton *b : d->findChildren<QPushButton *>())
       if (b->text() == QStringLiteral("Help!")) helps++;
-    QCOMPARE(helps, 7);
+    QCOMPARE(helps, 8);
+    QCOMPARE(edit("coords")->text(), QStringLiteral("0,0,10,10"));
+    QVERIFY(labels.contains(QStringLiteral("Coordinates (x1,y1,x2,y2)")));
     QCOMPARE(push("1")->text(), QStringLiteral("OK"));
     QCOMPARE(push("2")->text(), QStringLiteral("Cancel"));
     QCOMPARE(push("2005")->text(), QStringLiteral("Same As Previous"));
@@ -317,6 +319,28 @@ class PropsDialogTest : public QObject {
     QCOMPARE(QString::fromLatin1(objects[i].url), QStringLiteral("old.html"));
   }
 
+  void badCoordinatesKeepTheDialogOpenAndChangeNothing() {
+    int i = addRect(0, 0, 5, 5, "old.html", "old alt");
+    lastObjectSelected = i;
+    objects[i].selected = 1;
+    Url(i, 1);
+    typeInto(edit("1011"), QStringLiteral("new.html"));
+    typeInto(edit("coords"), QStringLiteral("1,2,3"));
+    QTest::mouseClick(push("1"), Qt::LeftButton);
+    QVERIFY(urlDialog()->isVisible());
+    QCOMPARE(QString::fromStdString(scriptedLastMessage().title), QStringLiteral("Invalid Coordinates"));
+    QCOMPARE(QString::fromLatin1(objects[i].url), QStringLiteral("old.html"));
+    QCOMPARE(undoLast, nullptr);
+    typeInto(edit("coords"), QStringLiteral("1,2,30,40"));
+    QTest::mouseClick(push("1"), Qt::LeftButton);
+    QVERIFY(!urlDialog()->isVisible());
+    QCOMPARE(QString::fromLatin1(objects[i].url), QStringLiteral("new.html"));
+    QCOMPARE(objects[i].points[1].x, 30.0);
+    Undo(1);
+    QCOMPARE(objects[i].points[1].x, 5.0);
+    QCOMPARE(QString::fromLatin1(objects[i].url), QStringLiteral("old.html"));
+  }
+
   void textsAreCutAtTheFieldsLimits() {
     titleAsAlt = 0;
     drawNewRect();
@@ -341,8 +365,11 @@ class PropsDialogTest : public QObject {
     Url(objectsTotal, 1);
     QVERIFY(push("2005")->isEnabled());
     QCOMPARE(edit("1011")->text(), QString());
+    const QString newPlace = edit("coords")->text();
     QTest::mouseClick(push("2005"), Qt::LeftButton);
     QCOMPARE(edit("1011")->text(), QStringLiteral("prev.html"));
+    // The texts come from the previous hotspot, the place stays the new one's.
+    QCOMPARE(edit("coords")->text(), newPlace);
     QCOMPARE(edit("1001")->text(), QStringLiteral("frame1"));
     QTest::mouseClick(push("1"), Qt::LeftButton);
     QCOMPARE(objectsTotal, 2);
@@ -452,7 +479,7 @@ class PropsDialogTest : public QObject {
     } helps[] = {{"helpUrl", "help_urls"},         {"helpAlt", "help_altandtitle"},
                  {"helpTitle", "help_altandtitle"}, {"helpTarget", "help_target"},
                  {"helpOnMouseOver", "help_javascript"}, {"helpOnMouseOut", "help_javascript"},
-                 {"helpOnClick", "help_javascript"}};
+                 {"helpOnClick", "help_javascript"}, {"helpCoords", "help_coordinates"}};
     for (const auto &h : helps) {
       scripted.addresses.clear();
       QTest::mouseClick(push(h.button), Qt::LeftButton);
