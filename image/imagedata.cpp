@@ -2,6 +2,7 @@
 // the row push, scaled drawing and reading pixels back. Owns id.
 #include "image/imagedata.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -228,6 +229,38 @@ void imageDataPushRow(imageData *d, int y, const unsigned char *row) {
   // A row decoded in place is there already; a ready picture is not pushed into.
   if (!target || target == row) return;
   std::memcpy(target, row, (size_t)d->width * d->bytesPerPixel);
+}
+
+void imageDataPushOrientedRow(imageData *d, int orientation, int y, const unsigned char *row) {
+  if (orientation <= 1 || orientation > 8) {
+    imageDataPushRow(d, y, row);
+    return;
+  }
+  if (!d || !d->pixelBlock || !row) return;
+  const bool turned = orientation >= 5;
+  const int storedWidth = turned ? d->height : d->width, storedHeight = turned ? d->width : d->height;
+  if (y < 0 || y >= storedHeight) return;
+  // Where the row's first pixel goes, and the step to the next one.
+  int x0 = 0, y0 = 0, dx = 0, dy = 0;
+  switch (orientation) {
+    case 2: x0 = storedWidth - 1, y0 = y, dx = -1; break;
+    case 3: x0 = storedWidth - 1, y0 = storedHeight - 1 - y, dx = -1; break;
+    case 4: x0 = 0, y0 = storedHeight - 1 - y, dx = 1; break;
+    case 5: x0 = y, y0 = 0, dy = 1; break;
+    case 6: x0 = storedHeight - 1 - y, y0 = 0, dy = 1; break;
+    case 7: x0 = storedHeight - 1 - y, y0 = storedWidth - 1, dy = -1; break;
+    default: x0 = y, y0 = storedWidth - 1, dy = -1; break;  // 8
+  }
+  const int k = d->bytesPerPixel;
+  const ptrdiff_t step = (ptrdiff_t)dx * k + (ptrdiff_t)dy * d->stride;
+  ptrdiff_t at = (ptrdiff_t)y0 * d->stride + (ptrdiff_t)x0 * k;
+  unsigned char *block = d->pixelBlock;
+  if (k == 3) {
+    for (int x = 0; x < storedWidth; x++, row += 3, at += step)
+      block[at] = row[0], block[at + 1] = row[1], block[at + 2] = row[2];
+  } else {
+    for (int x = 0; x < storedWidth; x++, row++, at += step) block[at] = *row;
+  }
 }
 
 void imageDataDraw(imageData *d, QPainter *destination, int dx, int dy, int dw, int dh,

@@ -95,6 +95,14 @@ unsigned imageDataGetPixel(imageData *id, int x, int y);
 // column c the bytes from k * colOffsets[c] (k = 1 for 8-bit tiles, 3 otherwise).
 void imageDataPushRow(imageData *id, int y, const unsigned char *row);
 
+// Puts converted row y of a picture stored turned by an Exif orientation (1-8,
+// see exifOrientation in image/loaders.h) where it shows: d holds the picture
+// as shown (its width and height swapped from the stored ones for 5-8), and y
+// and the row are counted as stored. Orientation 1 is imageDataPushRow; the
+// others place the row's pixels one by one, so that turning a picture costs
+// no memory beyond the row.
+void imageDataPushOrientedRow(imageData *id, int orientation, int y, const unsigned char *row);
+
 // Where row y of the tiles lies: width * k bytes in one piece, across all tile
 // columns (null for a ready picture or outside it). A loader may convert or
 // decode straight into it; pushing that row then copies nothing.

@@ -1,6 +1,7 @@
 // webp.cpp: the WebP loader: the file read whole, split by the demultiplexer,
 // and its first frame decoded incrementally; rows are composited against white
-// and pushed into the tiles as the decoder finishes them.
+// and pushed into the tiles as the decoder finishes them, turned as the
+// orientation of an EXIF chunk says.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -60,8 +61,15 @@ int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     webpMessage("the file holds no picture");
     return 0;
   }
+  int orientation = 1;
+  WebPChunkIterator exif;
+  std::memset(&exif, 0, sizeof exif);
+  if (WebPDemuxGetChunk(demux, "EXIF", 1, &exif)) {
+    orientation = exifOrientation(exif.chunk.bytes, exif.chunk.size);
+    WebPDemuxReleaseChunkIterator(&exif);
+  }
   rgbaRows rows;
-  if (!rgbaRowsBegin(&rows, width, height, pa)) {
+  if (!rgbaRowsBegin(&rows, width, height, pa, orientation)) {
     WebPDemuxReleaseIterator(&frame);
     WebPDemuxDelete(demux);
     webpMessage((long long)width * height > imageDataPixelLimit || width > 16384 || height > 16384

@@ -514,6 +514,106 @@ TEST_F(Loaders, JpegCmykIsConvertedToRgb) {
   imageDataDestroy(d);
 }
 
+// Where a 5 x 3 picture's pixels show after each Exif orientation: the shown
+// size, and the stored pixel at the shown top-left, top-right and bottom-left
+// corners.
+struct turnCase {
+  int orientation, w, h;
+  int tl[2], tr[2], bl[2];
+};
+const turnCase turnCases[] = {
+    {1, 5, 3, {0, 0}, {4, 0}, {0, 2}}, {2, 5, 3, {4, 0}, {0, 0}, {4, 2}},
+    {3, 5, 3, {4, 2}, {0, 2}, {4, 0}}, {4, 5, 3, {0, 2}, {4, 2}, {0, 0}},
+    {5, 3, 5, {0, 0}, {0, 2}, {4, 0}}, {6, 3, 5, {0, 2}, {0, 0}, {4, 2}},
+    {7, 3, 5, {4, 2}, {4, 0}, {0, 2}}, {8, 3, 5, {4, 0}, {4, 2}, {0, 0}},
+};
+
+// Every shown pixel of `shown` equals the pixel of `stored` that c puts there.
+void expectTurned(imageData *shown, imageData *stored, const turnCase &c, const std::string &what) {
+  ASSERT_TRUE(shown) << what;
+  ASSERT_TRUE(stored) << what;
+  ASSERT_EQ(shown->width, c.w) << what;
+  ASSERT_EQ(shown->height, c.h) << what;
+  for (int Y = 0; Y < c.h; Y++)
+    for (int X = 0; X < c.w; X++) {
+      int x = c.tl[0] + X * (c.tr[0] - c.tl[0]) / (c.w - 1) + Y * (c.bl[0] - c.tl[0]) / (c.h - 1);
+      int y = c.tl[1] + X * (c.tr[1] - c.tl[1]) / (c.w - 1) + Y * (c.bl[1] - c.tl[1]) / (c.h - 1);
+      ASSERT_EQ(pixelAt(shown, X, Y), pixelAt(stored, x, y)) << what << " at " << X << "," << Y;
+    }
+}
+
+// A 5 x 3 picture whose pixels all differ.
+bytes turnPixels() {
+  bytes px;
+  for (int y = 0; y < 3; y++)
+    for (int x = 0; x < 5; x++) px.insert(px.end(), {(uint8_t)(x * 60), (uint8_t)(y * 120), (uint8_t)(250 - x * 20 - y * 70)});
+  return px;
+}
+
+TEST_F(Loaders, JpegExifOrientationTurnsThePictureInEveryMode) {
+  bytes px = turnPixels();
+  for (int depth : {24, 8, 4}) {
+    setDisplayDepth(depth);
+    imageData *stored = decodeMemory(makeJpeg(5, 3, 3, px), decoderJpeg);
+    for (const turnCase &c : turnCases)
+      for (bool big : {true, false}) {
+        imageData *shown = decodeMemory(makeJpeg(5, 3, 3, px, {}, 100, exifBlock(c.orientation, big)), decoderJpeg);
+        expectTurned(shown, stored, c, "depth " + std::to_string(depth) + " orientation " + std::to_string(c.orientation));
+        imageDataDestroy(shown);
+      }
+    // Damaged Exif data shows the picture as stored.
+    bytes broken = exifBlock(6);
+    broken[6 + 4] = 0x7f;  // the directory lies far past the end
+    imageData *shown = decodeMemory(makeJpeg(5, 3, 3, px, {}, 100, broken), decoderJpeg);
+    expectTurned(shown, stored, turnCases[0], "broken");
+    imageDataDestroy(shown);
+    imageDataDestroy(stored);
+  }
+  // The size the editor takes is the shown one.
+  setDisplayDepth(24);
+  std::string path = tempFile(makeJpeg(5, 3, 3, px, {}, 100, exifBlock(6)), ".jpg");
+  ASSERT_EQ(LoadMyImage(path.c_str()), 1);
+  EXPECT_EQ(sx, 3);
+  EXPECT_EQ(sy, 5);
+}
+
+TEST_F(Loaders, ExifOrientationReaderFailsSafe) {
+  auto with = [](bytes b, size_t at, std::initializer_list<uint8_t> put) {
+    for (uint8_t v : put) b[at++] = v;
+    return b;
+  };
+  // Offsets into exifBlock (big-endian, named): the header at 6, the
+  // directory's count at 14, its entry at 16 (type at 18, count at 20, value
+  // at 24), the next directory's offset at 28.
+  const bytes good = exifBlock(6);
+  struct {
+    bytes data;
+    int want;
+    const char *what;
+  } cases[] = {
+      {good, 6, "big-endian"},
+      {exifBlock(3, false), 3, "little-endian"},
+      {exifBlock(8, true, false), 8, "without the Exif name"},
+      {{}, 1, "empty"},
+      {bytes(good.begin(), good.begin() + 6), 1, "only the name"},
+      {bytes(good.begin(), good.begin() + 27), 1, "entry cut short"},
+      {with(good, 6, {'X', 'X'}), 1, "unknown byte order"},
+      {with(good, 8, {0, 43}), 1, "not a TIFF header"},
+      {with(good, 10, {0xff, 0xff, 0xff, 0xf0}), 1, "directory past the end"},
+      {with(good, 10, {0, 0, 0, 0}), 1, "directory inside the header"},
+      {with(good, 14, {0xff, 0xff}), 6, "count past the end, tag first"},
+      {with(with(good, 14, {0xff, 0xff}), 16, {0x01, 0x10}), 1, "count past the end, no tag"},
+      {with(with(good, 16, {0x01, 0x10}), 28, {0, 0, 0, 8}), 1, "next directory loops to itself"},
+      {with(good, 18, {0, 4}), 1, "LONG instead of SHORT"},
+      {with(good, 20, {0, 0, 0, 2}), 1, "two values"},
+      {exifBlock(0), 1, "value 0"},
+      {exifBlock(9), 1, "value 9"},
+      {exifBlock(0xffff), 1, "value 65535"},
+  };
+  for (auto &c : cases) EXPECT_EQ(exifOrientation(c.data.data(), c.data.size()), c.want) << c.what;
+  EXPECT_EQ(exifOrientation(nullptr, 100), 1);
+}
+
 TEST_F(Loaders, BmpIsOneTile) {
   const int w = 3000, h = 2000;
   bytes px((size_t)w * h * 3);
@@ -772,6 +872,50 @@ TEST_F(Loaders, WebpFailures) {
   EXPECT_EQ(decodeMemory(file, decoderWebp), nullptr);
   EXPECT_EQ(scriptedLastMessage().text, "The WebP picture cannot be shown: it is too large.");
   imageDataPixelLimit = old;
+}
+
+// PNG's eXIf chunk and WebP's EXIF chunk turn the picture as JPEG's Exif does.
+TEST_F(Loaders, PngAndWebpTurnByTheirExif) {
+  bytes px = turnPixels();
+  pngSpec png;
+  png.width = 5;
+  png.height = 3;
+  for (int y = 0; y < 3; y++) png.rows.emplace_back(px.begin() + y * 15, px.begin() + (y + 1) * 15);
+  bytes rgba;
+  for (size_t i = 0; i < px.size(); i += 3) rgba.insert(rgba.end(), {px[i], px[i + 1], px[i + 2], 255});
+  bytes webp = webpLossless(rgba, 5, 3);
+  auto withExif = [](const bytes &file, const bytes &exif) {
+    WebPData image = {file.data(), file.size()}, chunk = {exif.data(), exif.size()};
+    WebPMux *mux = WebPMuxCreate(&image, 1);
+    WebPData out;
+    WebPDataInit(&out);
+    bytes b;
+    if (mux && WebPMuxSetChunk(mux, "EXIF", &chunk, 1) == WEBP_MUX_OK && WebPMuxAssemble(mux, &out) == WEBP_MUX_OK)
+      b.assign(out.bytes, out.bytes + out.size);
+    WebPDataClear(&out);
+    WebPMuxDelete(mux);
+    return b;
+  };
+  pngSpec turnedPng = png;
+  turnedPng.exif = exifBlock(6, true, false);
+  turnedPng.interlace = true;
+  struct {
+    const char *what;
+    int decoder;
+    bytes plain, turned;
+    int orientation;
+  } cases[] = {
+      {"PNG", decoderPng, makePng(png), makePng(turnedPng), 6},
+      {"WebP", decoderWebp, webp, withExif(webp, exifBlock(8, false, false)), 8},
+  };
+  for (auto &c : cases) {
+    ASSERT_FALSE(c.turned.empty()) << c.what;
+    imageData *stored = decodeMemory(c.plain, c.decoder);
+    imageData *shown = decodeMemory(c.turned, c.decoder);
+    expectTurned(shown, stored, turnCases[c.orientation - 1], c.what);
+    imageDataDestroy(shown);
+    imageDataDestroy(stored);
+  }
 }
 
 // A lossless AVIF of straight RGBA pixels, or empty when no encoder is built in.
