@@ -919,11 +919,18 @@ TEST_F(Loaders, PngAndWebpTurnByTheirExif) {
 }
 
 // A lossless AVIF of straight RGBA pixels, or empty when no encoder is built in.
-bytes avifLossless(const bytes &px, int w, int h) {
+// transforms, when given, supplies the clap, irot and imir properties.
+bytes avifLossless(const bytes &px, int w, int h, const avifImage *transforms = nullptr) {
   if (!avifCodecName(AVIF_CODEC_CHOICE_AUTO, AVIF_CODEC_FLAG_CAN_ENCODE)) return {};
   avifImage *image = avifImageCreate((uint32_t)w, (uint32_t)h, 8, AVIF_PIXEL_FORMAT_YUV444);
   image->matrixCoefficients = AVIF_MATRIX_COEFFICIENTS_IDENTITY;
   image->yuvRange = AVIF_RANGE_FULL;
+  if (transforms) {
+    image->transformFlags = transforms->transformFlags;
+    image->clap = transforms->clap;
+    image->irot = transforms->irot;
+    image->imir = transforms->imir;
+  }
   avifRGBImage rgb;
   avifRGBImageSetDefaults(&rgb, image);
   rgb.format = AVIF_RGB_FORMAT_RGBA;
@@ -975,6 +982,75 @@ TEST_F(Loaders, AvifDecodesExactlyAndFailsCleanly) {
   EXPECT_EQ(decodeMemory(file, decoderAvif), nullptr);
   EXPECT_EQ(scriptedLastMessage().title, "Unable to Load AVIF");
   imageDataPixelLimit = old;
+}
+
+// The cut, the rotation and the mirror of AVIF, done on the pixels: the clean
+// aperture first, then irot, then imir, as the format orders them.
+TEST_F(Loaders, AvifCropRotationAndMirrorAreApplied) {
+  const int w = 6, h = 4;
+  bytes px = rampRgba(w, h);
+  for (size_t i = 3; i < px.size(); i += 4) px[i] = 255;
+  struct {
+    uint32_t flags;
+    int angle, mode;
+    avifCropRect crop;
+    const char *what;
+  } cases[] = {
+      {AVIF_TRANSFORM_IROT, 1, 0, {}, "quarter anticlockwise"},
+      {AVIF_TRANSFORM_IROT, 2, 0, {}, "half turn"},
+      {AVIF_TRANSFORM_IROT, 3, 0, {}, "three quarters anticlockwise"},
+      {AVIF_TRANSFORM_IMIR, 0, 0, {}, "top and bottom exchanged"},
+      {AVIF_TRANSFORM_IMIR, 0, 1, {}, "left and right exchanged"},
+      {AVIF_TRANSFORM_IROT | AVIF_TRANSFORM_IMIR, 1, 0, {}, "turned, then top and bottom exchanged"},
+      {AVIF_TRANSFORM_IROT | AVIF_TRANSFORM_IMIR, 1, 1, {}, "turned, then left and right exchanged"},
+      {AVIF_TRANSFORM_IROT | AVIF_TRANSFORM_IMIR, 3, 1, {}, "turned back, then left and right exchanged"},
+      {AVIF_TRANSFORM_CLAP, 0, 0, {1, 1, 4, 2}, "cropped"},
+      {AVIF_TRANSFORM_CLAP | AVIF_TRANSFORM_IROT, 1, 0, {2, 0, 3, 3}, "cropped, then turned"},
+  };
+  for (auto &c : cases) {
+    avifImage t;
+    std::memset(&t, 0, sizeof t);
+    t.transformFlags = c.flags;
+    t.irot.angle = (uint8_t)c.angle;
+    t.imir.mode = (uint8_t)c.mode;
+    int ew = w, eh = h;
+    bytes want = px;
+    if (c.flags & AVIF_TRANSFORM_CLAP) {
+      avifDiagnostics diag;
+      ASSERT_TRUE(avifCleanApertureBoxConvertCropRect(&t.clap, &c.crop, w, h, AVIF_PIXEL_FORMAT_YUV444, &diag)) << c.what;
+      bytes cut;
+      for (uint32_t y = c.crop.y; y < c.crop.y + c.crop.height; y++)
+        cut.insert(cut.end(), px.begin() + 4 * (y * w + c.crop.x), px.begin() + 4 * (y * w + c.crop.x + c.crop.width));
+      want = cut;
+      ew = (int)c.crop.width;
+      eh = (int)c.crop.height;
+    }
+    // Each quarter turn anticlockwise: the right column becomes the top row.
+    for (int turn = 0; turn < ((c.flags & AVIF_TRANSFORM_IROT) ? c.angle : 0); turn++) {
+      bytes out;
+      for (int y = 0; y < ew; y++)
+        for (int x = 0; x < eh; x++) {
+          const uint8_t *p = &want[4 * (x * ew + (ew - 1 - y))];
+          out.insert(out.end(), p, p + 4);
+        }
+      want = out;
+      std::swap(ew, eh);
+    }
+    if (c.flags & AVIF_TRANSFORM_IMIR) {
+      bytes out;
+      for (int y = 0; y < eh; y++)
+        for (int x = 0; x < ew; x++) {
+          const uint8_t *p = c.mode == 0 ? &want[4 * ((eh - 1 - y) * ew + x)] : &want[4 * (y * ew + ew - 1 - x)];
+          out.insert(out.end(), p, p + 4);
+        }
+      want = out;
+    }
+    bytes file = avifLossless(px, w, h, &t);
+    if (file.empty()) GTEST_SKIP() << "no AVIF encoder in this libavif";
+    imageData *d = decodeMemory(file, decoderAvif);
+    expectPicture(d, want, ew, eh, c.what);
+    imageDataDestroy(d);
+  }
 }
 
 bytes text(const std::string &s) { return bytes(s.begin(), s.end()); }
