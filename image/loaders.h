@@ -38,7 +38,8 @@ int LoadBmp(const char *filename, imageData **idP);
 int LoadWebp(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
 int LoadAvif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
 // An SVG is rendered at displayWidth x displayHeight when the page gives them
-// (not -1), else at its own width and height, else at its view box, against
+// (not -1), else at its own width and height, else at its view box (scaled
+// down to fit 4096 pixels on its longer side when it is larger), against
 // white. It never reads anything but the stream: no outside files or addresses.
 // The drawing runs in a child process held to svgTimeLimit seconds and to a
 // bound on its memory, which the load's Cancel stops at once; with

@@ -1067,6 +1067,9 @@ TEST_F(Loaders, SvgSizesAndColours) {
       {"<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 6'>", -1, -1, 10, 6},
       {"<svg xmlns='http://www.w3.org/2000/svg' width='8' height='4' viewBox='0 0 8 4'>", 16, 8, 16, 8},
       {"<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 5'>", 20, -1, 20, 10},
+      // A large view box alone: the page's size, else 4096 on the longer side.
+      {"<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100000 100000'>", 800, 800, 800, 800},
+      {"<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 50000 100000'>", -1, -1, 2048, 4096},
   };
   for (auto &c : cases) {
     displayWidth = c.displayW;
