@@ -191,6 +191,8 @@ void readConfigLine(const char *line) {
       {"magicwandtolerance=", &magicWandTolerance},
       {"magicwandfeathersteps=", &magicWandFeatherSteps},
       {"magicwandpoints=", &magicWandPoints},
+      {"magicwandsimplify=", &magicWandSimplify},
+      {"magicwandouteronly=", &magicWandOuterOnly},
       {"updatefrequency=", &updateFrequency},
       {"lastupdatecheck=", &lastUpdateCheck},
       {"svgtimelimit=", &svgTimeLimit},
@@ -225,7 +227,9 @@ void readConfigLine(const char *line) {
         // The magic wand gets what its dialog would give it: a feathering
         // beyond 3 would make one trace take minutes, and a tolerance beyond
         // 765 (the largest colour difference) means the same as 765.
-        if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps) magicWandClampSettings();
+        if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps || k.value == &magicWandSimplify ||
+            k.value == &magicWandOuterOnly)
+          magicWandClampSettings();
         if (k.value == &svgTimeLimit) svgTimeLimit = svgTimeLimit < 1 ? 1 : svgTimeLimit > 86400 ? 86400 : svgTimeLimit;
         if (k.value == &magicWandTolerance)
           magicWandTolerance = magicWandTolerance < 0 ? 0 : magicWandTolerance > 765 ? 765 : magicWandTolerance;
@@ -286,6 +290,8 @@ int configText(char *out, int size) {
       {"magicwandtolerance=%d\n", magicWandTolerance},
       {"magicwandfeathersteps=%d\n", magicWandFeatherSteps},
       {"magicwandpoints=%d\n", magicWandPoints},
+      {"magicwandsimplify=%d\n", magicWandSimplify},
+      {"magicwandouteronly=%d\n", magicWandOuterOnly},
       {"updatefrequency=%d\n", updateFrequency},
       {"lastupdatecheck=%d\n", lastUpdateCheck},
   };
@@ -360,9 +366,12 @@ void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency)
   saveConfig();
 }
 
-void magicWandSettingsAccept(const char *points, const char *tolerance, const char *feather) {
+void magicWandSettingsAccept(const char *points, const char *tolerance, const char *feather, const char *simplify,
+                             int outerOnly) {
   magicWandPoints = unsignedField(points);
   magicWandTolerance = unsignedField(tolerance);
   magicWandFeatherSteps = unsignedField(feather);
+  magicWandSimplify = unsignedField(simplify);
+  magicWandOuterOnly = outerOnly ? 1 : 0;
   magicWandClampSettings();
 }
