@@ -42,6 +42,9 @@ static void png_error_fn(png_structp png_ptr, png_const_charp text) {
 }
 
 static void png_warning_fn(png_structp png_ptr, png_const_charp text) {
+  // A damaged eXIf chunk costs only the orientation (the picture is shown as
+  // stored), which is no reason to stop the user with a box.
+  if (text && std::strncmp(text, "eXIf", 4) == 0) return;
   platformMessageBox(png_get_error_ptr(png_ptr), text, "PNG Decoding Warning -- Bad PNG Image File?",
                      MB_OK | MB_ICONWARNING);
 }

@@ -899,6 +899,8 @@ TEST_F(Loaders, PngAndWebpTurnByTheirExif) {
   pngSpec turnedPng = png;
   turnedPng.exif = exifBlock(6, true, false);
   turnedPng.interlace = true;
+  pngSpec damagedPng = png;
+  damagedPng.exif = {'X', 'X', 0, 42, 0, 0, 0, 8, 0, 0};
   struct {
     const char *what;
     int decoder;
@@ -907,12 +909,16 @@ TEST_F(Loaders, PngAndWebpTurnByTheirExif) {
   } cases[] = {
       {"PNG", decoderPng, makePng(png), makePng(turnedPng), 6},
       {"WebP", decoderWebp, webp, withExif(webp, exifBlock(8, false, false)), 8},
+      // Shown as stored, without a box: only the orientation is lost.
+      {"PNG with a damaged eXIf", decoderPng, makePng(png), makePng(damagedPng), 1},
   };
   for (auto &c : cases) {
     ASSERT_FALSE(c.turned.empty()) << c.what;
+    scripted.shown.clear();
     imageData *stored = decodeMemory(c.plain, c.decoder);
     imageData *shown = decodeMemory(c.turned, c.decoder);
     expectTurned(shown, stored, turnCases[c.orientation - 1], c.what);
+    EXPECT_TRUE(scripted.shown.empty()) << c.what;
     imageDataDestroy(shown);
     imageDataDestroy(stored);
   }
