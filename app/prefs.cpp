@@ -192,6 +192,8 @@ void readConfigLine(const char *line) {
       {"magicwandtolerance=", &magicWandTolerance},
       {"magicwandfeathersteps=", &magicWandFeatherSteps},
       {"magicwandpoints=", &magicWandPoints},
+      {"magicwandsimplify=", &magicWandSimplify},
+      {"magicwandouteronly=", &magicWandOuterOnly},
       {"updatefrequency=", &updateFrequency},
       {"lastupdatecheck=", &lastUpdateCheck},
       {"svgtimelimit=", &svgTimeLimit},
@@ -233,7 +235,9 @@ void readConfigLine(const char *line) {
         // The magic wand gets what its dialog would give it: a feathering
         // beyond 3 would make one trace take minutes, and a tolerance beyond
         // 765 (the largest colour difference) means the same as 765.
-        if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps) magicWandClampSettings();
+        if (k.value == &magicWandPoints || k.value == &magicWandFeatherSteps || k.value == &magicWandSimplify ||
+            k.value == &magicWandOuterOnly)
+          magicWandClampSettings();
         if (k.value == &gridSpacing) gridSpacing = gridSpacing < 2 ? 2 : gridSpacing > 1000 ? 1000 : gridSpacing;
         if (k.value == &gridShow || k.value == &gridSnap || k.value == &snapHotspots) *k.value = *k.value ? 1 : 0;
         if (k.value == &hotspotListArea && hotspotListArea != 0 && hotspotListArea != 1 && hotspotListArea != 2 &&
@@ -303,6 +307,8 @@ int configText(char *out, int size) {
       {"magicwandtolerance=%d\n", magicWandTolerance},
       {"magicwandfeathersteps=%d\n", magicWandFeatherSteps},
       {"magicwandpoints=%d\n", magicWandPoints},
+      {"magicwandsimplify=%d\n", magicWandSimplify},
+      {"magicwandouteronly=%d\n", magicWandOuterOnly},
       {"updatefrequency=%d\n", updateFrequency},
       {"lastupdatecheck=%d\n", lastUpdateCheck},
   };
@@ -401,9 +407,12 @@ void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency)
   saveConfig();
 }
 
-void magicWandSettingsAccept(const char *points, const char *tolerance, const char *feather) {
+void magicWandSettingsAccept(const char *points, const char *tolerance, const char *feather, const char *simplify,
+                             int outerOnly) {
   magicWandPoints = unsignedField(points);
   magicWandTolerance = unsignedField(tolerance);
   magicWandFeatherSteps = unsignedField(feather);
+  magicWandSimplify = unsignedField(simplify);
+  magicWandOuterOnly = outerOnly ? 1 : 0;
   magicWandClampSettings();
 }

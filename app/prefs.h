@@ -55,7 +55,8 @@ void preferencesAccept(int blueBorder, int strict, int urlDialog, int frequency)
 // The "Magic Wand Settings" dialog on OK: the three fields' texts read as
 // unsigned decimal numbers (unsignedField), then clamped
 // (magicWandClampSettings).
-void magicWandSettingsAccept(const char *points, const char *tolerance, const char *feather);
+void magicWandSettingsAccept(const char *points, const char *tolerance, const char *feather, const char *simplify,
+                             int outerOnly);
 
 // The value of a number field as the dialogs read it: decimal digits with
 // optional blanks around them. Anything else (letters, a sign, an empty field,

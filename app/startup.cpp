@@ -12,6 +12,7 @@
 #include "editor/props.h"
 #include "editor/view.h"
 #include "html/document.h"
+#include "platform/folders.h"
 #include "platform/strhack.h"
 #include "editor/magicwand.h"
 #include "platform/platform.h"
@@ -111,11 +112,15 @@ void commandLineClassify(commandLineSlots *s, const char *startFolder) {
       return;
     }
   }
+  const char *imageWord = nullptr;
   for (int i = 1; i < argc; i++) {
     const char *w = argv[i];
     if (!w) continue;
     if (filenameIsImage(w)) {
-      if (!s->image) s->image = slotCopy(w, startFolder, true);
+      if (!s->image) {
+        s->image = slotCopy(w, startFolder, true);
+        imageWord = w;
+      }
     } else if (std::strchr(w, '.')) {
       if (!s->document)
         s->document = slotCopy(w, startFolder, true);
@@ -123,6 +128,18 @@ void commandLineClassify(commandLineSlots *s, const char *startFolder) {
         s->localName = slotCopy(w, nullptr, false);
     } else if (!s->localName) {
       s->localName = slotCopy(w, nullptr, false);
+    }
+  }
+  // A relative picture name that names nothing in the start folder is taken
+  // from the page's folder, as the page's src would be.
+  if (s->image && s->document && imageWord[0] != '/' && !fileExists(s->image)) {
+    const char *cut = std::strrchr(s->document, '/');
+    if (cut) {
+      std::string beside = std::string(s->document, static_cast<size_t>(cut - s->document + 1)) + imageWord;
+      if (fileExists(beside.c_str())) {
+        myfreeImpl(s->image);
+        s->image = mystrdupImpl("argv", beside.c_str());
+      }
     }
   }
 }

@@ -40,7 +40,9 @@ int filenameIsImage(const char *name);
 // slot keeps the first word given to it. A relative document or picture path
 // is taken from startFolder (the folder the program was started in, which the
 // data folder replaces as the current folder before the command line is read);
-// null leaves paths as written. The slots are owned strings (null when empty).
+// null leaves paths as written. A relative picture path that names no file
+// there is taken from the document's folder when it names a file there, as
+// the page's src would be. The slots are owned strings (null when empty).
 struct commandLineSlots {
   char *image;
   char *document;

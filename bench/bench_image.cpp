@@ -1,9 +1,11 @@
 // bench_image.cpp: picture loading and tracing speed. Loading an 8000 x 8000
 // PNG and JPEG through LoadMyImage next to a bare decode of the same file to RGB
-// rows; GIF decoding on a photo-like and a flat picture (next to giflib when it
-// is installed); the magic wand on a 4000 x 4000 picture; and the peak memory
-// of loading a 10000 x 10000 JPEG and a 6000 x 4000 BMP. The pictures are made
-// on first use in /tmp.
+// rows, and the same JPEG turned by its Exif orientation (6); a 6000 x 4000
+// WebP (quality 80) through LoadMyImage next to dwebp writing it as PPM; GIF
+// decoding on a photo-like and a flat picture (next to giflib when it is
+// installed); the magic wand on a 4000 x 4000 picture; and the peak memory of
+// loading a 10000 x 10000 JPEG (as stored and turned), a 6000 x 4000 BMP and
+// the 6000 x 4000 WebP. The pictures are made on first use in /tmp.
 #include <benchmark/benchmark.h>
 
 #include <csetjmp>
@@ -15,6 +17,7 @@
 
 #include <jpeglib.h>
 #include <png.h>
+#include <webp/encode.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,8 +80,11 @@ std::string makePng(int size) {
   return path;
 }
 
-std::string makeJpeg(int size) {
-  std::string path = "/tmp/tilvane_bench_" + std::to_string(size) + ".jpg";
+// A size x size photo-like JPEG, with an Exif block giving orientation when
+// it is not 1.
+std::string makeJpeg(int size, int orientation = 1) {
+  std::string path = "/tmp/tilvane_bench_" + std::to_string(size) +
+                     (orientation == 1 ? std::string() : "_o" + std::to_string(orientation)) + ".jpg";
   if (exists(path)) return path;
   FILE *f = std::fopen(path.c_str(), "wb");
   jpeg_compress_struct c;
@@ -93,6 +99,13 @@ std::string makeJpeg(int size) {
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, 90, TRUE);
   jpeg_start_compress(&c, TRUE);
+  if (orientation != 1) {
+    // Big-endian TIFF header, one directory with one entry: the orientation.
+    const unsigned char exif[] = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
+                                  0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, (unsigned char)orientation, 0, 0,
+                                  0, 0, 0, 0};
+    jpeg_write_marker(&c, JPEG_APP0 + 1, exif, sizeof exif);
+  }
   std::vector<unsigned char> row;
   unsigned seed = 2;
   for (int y = 0; y < size; y++) {
@@ -293,6 +306,62 @@ void BM_LoadMyImageJpeg(benchmark::State &state) {
   state.counters["Mpx/s"] = benchmark::Counter(64e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+void BM_LoadMyImageJpegTurned(benchmark::State &state) {
+  std::string path = makeJpeg(8000, 6);
+  trueColour();
+  for (auto _ : state) {
+    if (!LoadMyImage(path.c_str())) state.SkipWithError("load failed");
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(64e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// A 6000 x 4000 photo-like WebP at quality 80.
+std::string makeWebp() {
+  std::string path = "/tmp/tilvane_bench_6000x4000.webp";
+  if (exists(path)) return path;
+  const int w = 6000, h = 4000;
+  std::vector<unsigned char> pixels, row;
+  pixels.reserve((size_t)w * h * 3);
+  unsigned seed = 3;
+  for (int y = 0; y < h; y++) {
+    photoRow(w, y, row, seed);
+    pixels.insert(pixels.end(), row.begin(), row.end());
+  }
+  uint8_t *out = nullptr;
+  size_t n = WebPEncodeRGB(pixels.data(), w, h, w * 3, 80, &out);
+  FILE *f = std::fopen(path.c_str(), "wb");
+  if (f) {
+    std::fwrite(out, 1, n, f);
+    std::fclose(f);
+  }
+  WebPFree(out);
+  return path;
+}
+
+void BM_LoadMyImageWebp(benchmark::State &state) {
+  std::string path = makeWebp();
+  trueColour();
+  for (auto _ : state) {
+    if (!LoadMyImage(path.c_str())) state.SkipWithError("load failed");
+  }
+  state.counters["Mpx/s"] = benchmark::Counter(24e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// The reference: the library's own tool writing the same picture as PPM.
+void BM_DwebpToPpm(benchmark::State &state) {
+  std::string path = makeWebp();
+  if (std::system("command -v dwebp >/dev/null 2>&1") != 0) {
+    state.SkipWithError("dwebp is not installed");
+    return;
+  }
+  std::string command = "dwebp -quiet " + path + " -ppm -o /tmp/tilvane_bench_dwebp.ppm";
+  for (auto _ : state) {
+    if (std::system(command.c_str()) != 0) state.SkipWithError("dwebp failed");
+  }
+  std::remove("/tmp/tilvane_bench_dwebp.ppm");
+  state.counters["Mpx/s"] = benchmark::Counter(24e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
 void BM_BareJpegToRgbRows(benchmark::State &state) {
   std::string path = makeJpeg(8000);
   std::vector<unsigned char> row(8000 * 3);
@@ -425,6 +494,34 @@ void BM_PeakMemoryJpeg10000(benchmark::State &state) {
   }
 }
 
+// The same JPEG turned by its orientation (6): the turn needs no memory
+// beyond a row, so the peak is that of the picture as stored.
+void BM_PeakMemoryJpegTurned10000(benchmark::State &state) {
+  std::string path = makeJpeg(10000, 6);
+  for (auto _ : state) {
+    long before = 0, after = 0;
+    if (!loadInChild(path, &before, &after)) state.SkipWithError("child load failed");
+    state.counters["peakMB"] = after / 1024.0;
+    state.counters["beforeLoadMB"] = before / 1024.0;
+    state.counters["pixelsMB"] = 300.0;
+    state.counters["peakOverPixels"] = (after - before) / 1024.0 / 300.0;
+  }
+}
+
+// The 6000 x 4000 WebP, next to the 72 MB of its 24-bit pixels.
+void BM_PeakMemoryWebp6000x4000(benchmark::State &state) {
+  std::string path = makeWebp();
+  for (auto _ : state) {
+    long before = 0, after = 0;
+    if (!loadInChild(path, &before, &after)) state.SkipWithError("child load failed");
+    const double pixelsMB = 6000.0 * 4000 * 3 / (1024 * 1024);
+    state.counters["peakMB"] = after / 1024.0;
+    state.counters["beforeLoadMB"] = before / 1024.0;
+    state.counters["pixelsMB"] = pixelsMB;
+    state.counters["peakOverPixels"] = (after - before) / 1024.0 / pixelsMB;
+  }
+}
+
 // A 24-bit bottom-up BMP of width x height with a gradient.
 std::string makeBmp(int width, int height) {
   std::string path = "/tmp/tilvane_bench_" + std::to_string(width) + "x" + std::to_string(height) + ".bmp";
@@ -488,6 +585,9 @@ BENCHMARK(BM_LoadMyImagePng)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BarePngToRgbRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BarePngGammaToPictureBuffer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadMyImageJpeg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadMyImageJpegTurned)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadMyImageWebp)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DwebpToPpm)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareJpegToPictureBuffer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareJpegToRgbRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifDecodePhoto)->Unit(benchmark::kMillisecond);
@@ -497,6 +597,8 @@ BENCHMARK(BM_LoadMyImageGifFlat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MagicWand256Rays)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PeakMemoryJpeg10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_PeakMemoryBmp6000x4000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PeakMemoryJpegTurned10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_PeakMemoryWebp6000x4000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char **argv) {
   if (argc == 3 && std::strcmp(argv[1], "--load-and-report") == 0) return loadAndReport(argv[2]);

@@ -1,5 +1,6 @@
 // avif.cpp: the AVIF loader: the file read whole and parsed, its first image
-// decoded and converted to 8-bit RGBA, and the rows composited against white
+// decoded and converted to 8-bit RGBA, cropped, turned and mirrored as its
+// clap, irot and imir properties say, and the rows composited against white
 // and pushed into the tiles.
 #include <cctype>
 #include <cstring>
@@ -33,6 +34,19 @@ std::string avifReason(avifResult result) {
   std::string text = avifResultToString(result);
   for (char &c : text) c = (char)std::tolower((unsigned char)c);
   return "the file is damaged or is not an AVIF file (" + text + ")";
+}
+
+// The Exif orientation that does what irot (angle * 90 degrees anticlockwise)
+// and then imir (mode 0 exchanges top and bottom, 1 left and right) do.
+int avifOrientation(const avifImage *image) {
+  static const int turned[3][4] = {
+      {1, 8, 3, 6},  // no mirror
+      {4, 5, 2, 7},  // then top and bottom exchanged
+      {2, 7, 4, 5},  // then left and right exchanged
+  };
+  int angle = (image->transformFlags & AVIF_TRANSFORM_IROT) ? image->irot.angle & 3 : 0;
+  int mirror = (image->transformFlags & AVIF_TRANSFORM_IMIR) ? 1 + (image->imir.mode & 1) : 0;
+  return turned[mirror][angle];
 }
 
 }  // namespace
@@ -80,9 +94,21 @@ int LoadAvif(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     avifMessage(avifReason(result));
     return 0;
   }
-  int width = (int)rgb.width, height = (int)rgb.height;
+  // The clean aperture is cut out first, then turned and mirrored. A clap
+  // box that gives no valid rectangle inside the picture is passed over.
+  avifCropRect crop = {0, 0, rgb.width, rgb.height};
+  if (decoder->image->transformFlags & AVIF_TRANSFORM_CLAP) {
+    avifCropRect clap;
+    avifDiagnostics diag;
+    if (avifCropRectConvertCleanApertureBox(&clap, &decoder->image->clap, rgb.width, rgb.height,
+                                            decoder->image->yuvFormat, &diag) &&
+        clap.width > 0 && clap.height > 0 && clap.x < rgb.width && clap.y < rgb.height &&
+        clap.width <= rgb.width - clap.x && clap.height <= rgb.height - clap.y)
+      crop = clap;
+  }
+  int width = (int)crop.width, height = (int)crop.height;
   rgbaRows rows;
-  if (!rgbaRowsBegin(&rows, width, height, pa)) {
+  if (!rgbaRowsBegin(&rows, width, height, pa, avifOrientation(decoder->image))) {
     avifRGBImageFreePixels(&rgb);
     avifDecoderDestroy(decoder);
     avifMessage("there is not enough memory");
@@ -90,7 +116,7 @@ int LoadAvif(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
   }
   bool stopped = false;
   for (int y = 0; y < height && !stopped; y++) {
-    rgbaRowsPut(&rows, y, rgb.pixels + (size_t)y * rgb.rowBytes, 0, width);
+    rgbaRowsPut(&rows, y, rgb.pixels + (size_t)(crop.y + y) * rgb.rowBytes + (size_t)crop.x * 4, 0, width);
     stopped = !loadProgress(y + 1, height);
   }
   avifRGBImageFreePixels(&rgb);

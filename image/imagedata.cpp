@@ -2,6 +2,7 @@
 // the row push, scaled drawing and reading pixels back. Owns id.
 #include "image/imagedata.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -208,6 +209,7 @@ void imageDataDestroy(imageData *d) {
     std::free(d->dibhP);
   }
   std::free(d->pixelBlock);
+  std::free(d->turnBand);
   std::free(d->tileBits);
   std::free(d->hbmData);
   std::free(d->hbmP);
@@ -228,6 +230,82 @@ void imageDataPushRow(imageData *d, int y, const unsigned char *row) {
   // A row decoded in place is there already; a ready picture is not pushed into.
   if (!target || target == row) return;
   std::memcpy(target, row, (size_t)d->width * d->bytesPerPixel);
+}
+
+namespace {
+
+// Writes the waiting band of a picture turned a quarter into the tiles: each
+// stored column becomes a run of turnRows pixels in one shown row.
+void flushTurnBand(imageData *d, int orientation) {
+  const int n = d->turnRows;
+  d->turnRows = 0;
+  if (n <= 0) return;
+  const int storedWidth = d->height, storedHeight = d->width, k = d->bytesPerPixel;
+  const int first = d->turnFirst;
+  // Orientations 5 and 8 put stored row y in shown column y; 6 and 7 in
+  // column storedHeight - 1 - y, so the band is read backwards there.
+  const bool backwards = orientation == 6 || orientation == 7;
+  const int left = backwards ? storedHeight - first - n : first;
+  const size_t rowBytes = (size_t)storedWidth * k;
+  for (int x = 0; x < storedWidth; x++) {
+    // Orientations 5 and 6 put stored column x in shown row x; 7 and 8 in
+    // row storedWidth - 1 - x.
+    const int shownRow = orientation == 5 || orientation == 6 ? x : storedWidth - 1 - x;
+    unsigned char *out = d->pixelBlock + (size_t)shownRow * d->stride + (size_t)left * k;
+    const unsigned char *in = d->turnBand + (size_t)x * k;
+    for (int i = 0; i < n; i++, out += k) {
+      const unsigned char *p = in + (size_t)(backwards ? n - 1 - i : i) * rowBytes;
+      if (k == 3) out[0] = p[0], out[1] = p[1], out[2] = p[2];
+      else out[0] = p[0];
+    }
+  }
+}
+
+}  // namespace
+
+void imageDataPushOrientedRow(imageData *d, int orientation, int y, const unsigned char *row) {
+  if (orientation <= 1 || orientation > 8) {
+    imageDataPushRow(d, y, row);
+    return;
+  }
+  if (!d || !d->pixelBlock || !row) return;
+  const bool turned = orientation >= 5;
+  const int storedWidth = turned ? d->height : d->width, storedHeight = turned ? d->width : d->height;
+  if (y < 0 || y >= storedHeight) return;
+  const int k = d->bytesPerPixel;
+  const size_t rowBytes = (size_t)storedWidth * k;
+  if (turned) {
+    if (!d->turnBand) d->turnBand = (unsigned char *)std::malloc(rowBytes * imageTurnBand);
+    if (d->turnBand) {
+      if (d->turnRows > 0 && y != d->turnFirst + d->turnRows) flushTurnBand(d, orientation);
+      if (d->turnRows == 0) d->turnFirst = y;
+      std::memcpy(d->turnBand + (size_t)d->turnRows * rowBytes, row, rowBytes);
+      d->turnRows++;
+      if (d->turnRows == imageTurnBand || y == storedHeight - 1) flushTurnBand(d, orientation);
+      return;
+    }
+    // Without room for a band the row's pixels are placed one by one.
+  }
+  // Where the row's first pixel goes, and the step to the next one.
+  int x0 = 0, y0 = 0, dx = 0, dy = 0;
+  switch (orientation) {
+    case 2: x0 = storedWidth - 1, y0 = y, dx = -1; break;
+    case 3: x0 = storedWidth - 1, y0 = storedHeight - 1 - y, dx = -1; break;
+    case 4: x0 = 0, y0 = storedHeight - 1 - y, dx = 1; break;
+    case 5: x0 = y, y0 = 0, dy = 1; break;
+    case 6: x0 = storedHeight - 1 - y, y0 = 0, dy = 1; break;
+    case 7: x0 = storedHeight - 1 - y, y0 = storedWidth - 1, dy = -1; break;
+    default: x0 = y, y0 = storedWidth - 1, dy = -1; break;  // 8
+  }
+  const ptrdiff_t step = (ptrdiff_t)dx * k + (ptrdiff_t)dy * d->stride;
+  ptrdiff_t at = (ptrdiff_t)y0 * d->stride + (ptrdiff_t)x0 * k;
+  unsigned char *block = d->pixelBlock;
+  if (k == 3) {
+    for (int x = 0; x < storedWidth; x++, row += 3, at += step)
+      block[at] = row[0], block[at + 1] = row[1], block[at + 2] = row[2];
+  } else {
+    for (int x = 0; x < storedWidth; x++, row++, at += step) block[at] = *row;
+  }
 }
 
 void imageDataDraw(imageData *d, QPainter *destination, int dx, int dy, int dw, int dh,

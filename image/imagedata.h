@@ -58,7 +58,13 @@ struct imageData {
   unsigned char **tileBits;  // [rows * cols], row-major
   int stride;
   int bytesPerPixel;         // 1 in cube mode, else 3
+  // Stored rows of a picture turned a quarter (orientations 5-8) wait here,
+  // imageTurnBand at a time, to be written into the tiles a run of pixels at
+  // a time: turnRows rows from stored row turnFirst. Null until needed.
+  unsigned char *turnBand;
+  int turnFirst, turnRows;
 };
+enum { imageTurnBand = 64 };
 
 // The document's picture; null when there is none.
 extern imageData *id;
@@ -94,6 +100,17 @@ unsigned imageDataGetPixel(imageData *id, int x, int y);
 // Puts converted row y (counted from the top) into the tiles: for every tile
 // column c the bytes from k * colOffsets[c] (k = 1 for 8-bit tiles, 3 otherwise).
 void imageDataPushRow(imageData *id, int y, const unsigned char *row);
+
+// Puts converted row y of a picture stored turned by an Exif orientation (1-8,
+// see exifOrientation in image/loaders.h) where it shows: d holds the picture
+// as shown (its width and height swapped from the stored ones for 5-8), and y
+// and the row are counted as stored. Orientation 1 is imageDataPushRow; 2-4
+// place the row's pixels in one shown row; 5-8 gather imageTurnBand stored
+// rows (in turnBand) and write them as runs into the shown rows once the band
+// is full, at the last stored row, or before a row that does not follow, so
+// that turning a picture costs no memory beyond that band. Rows are pushed
+// top to bottom, and the last stored row is pushed last.
+void imageDataPushOrientedRow(imageData *id, int orientation, int y, const unsigned char *row);
 
 // Where row y of the tiles lies: width * k bytes in one piece, across all tile
 // columns (null for a ready picture or outside it). A loader may convert or

@@ -1,6 +1,7 @@
 // jpeg.cpp: the JPEG loader: a libjpeg data source over a stream, the error
-// callbacks, the APP4 placement and end marks, and the row loop that converts
-// every scan line for the display and pushes it into the tiles.
+// callbacks, the APP4 placement and end marks, the Exif orientation (APP1),
+// and the row loop that converts every scan line for the display and pushes
+// it into the tiles, turned as the orientation says.
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -175,6 +176,8 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   cinfo->progress = &st->progress;
   jpeg_wfile_src(cinfo, in);
   jpeg_save_markers(cinfo, JPEG_APP0 + 4, 0xFFFF);
+  // The Exif block is kept (at most the 64 KB a marker holds) for its orientation.
+  jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(cinfo, TRUE);
 
   int W = (int)cinfo->image_width, H = (int)cinfo->image_height;
@@ -182,8 +185,12 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
     platformMessageBox(nullptr, "Image Too Large", "JPEG Error", MB_OK | MB_ICONWARNING);
     std::longjmp(st->err.recovery, 1);
   }
-  int xoff = 0, yoff = 0;
+  int xoff = 0, yoff = 0, orientation = 0;
   for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next) {
+    // The first Exif block gives the orientation.
+    if (m->marker == JPEG_APP0 + 1 && !orientation && m->data_length >= 6 &&
+        std::memcmp(m->data, "Exif\0\0", 6) == 0)
+      orientation = exifOrientation(m->data, m->data_length);
     if (m->marker != JPEG_APP0 + 4) continue;
     if (m->data_length == 7 && std::memcmp(m->data, "VLOXEOF", 7) == 0)
       std::longjmp(st->err.recovery, 1);
@@ -221,7 +228,10 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   size_t rowBytes = (size_t)W * 3 + 4;
   if (direct) rowBytes += (size_t)shift * 3;
   st->row = (unsigned char *)std::calloc(rowBytes, 1);
-  st->header = imageHeaderCreate(W, H, pa);
+  if (!orientation) orientation = 1;
+  int shownW, shownH;
+  exifOrientedSize(orientation, W, H, &shownW, &shownH);
+  st->header = imageHeaderCreate(shownW, shownH, pa);
   if (!direct) st->scan = (unsigned char *)std::malloc((size_t)width * (components > 3 ? components : 3) + 4);
   if (!st->row || !st->header || (!direct && !st->scan)) {
     LowMemory();
@@ -235,9 +245,9 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   int k = pa->hpal ? 1 : 3;
   int kind = (components == 3 || cmyk) ? rowRGB : rowGray;
   for (int y = 0; y < H; y++) {
-    // Without a column offset the row is decoded (or converted) in place.
+    // Without a column offset or a turn the row is decoded (or converted) in place.
     unsigned char *canvas = st->row;
-    unsigned char *tileRow = imageDataRowPointer(st->made, y);
+    unsigned char *tileRow = orientation == 1 ? imageDataRowPointer(st->made, y) : nullptr;
     if (xoff == 0 && tileRow) canvas = tileRow;
     bool filled = false;
     if (yoff > 0) {
@@ -258,7 +268,7 @@ int LoadJpeg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
         std::memset(st->row, 0, rowBytes);
       }
     }
-    imageDataPushRow(st->made, y, filled ? canvas : st->row);
+    imageDataPushOrientedRow(st->made, orientation, y, filled ? canvas : st->row);
     if (!loadProgress(y + 1, H)) std::longjmp(st->err.recovery, 1);
   }
   // Rows left undecoded (a picture placed lower on its canvas) are dropped

@@ -140,7 +140,7 @@ int loadWholeStream(wfileStruct *in, std::vector<unsigned char> *data, size_t li
   }
 }
 
-int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa) {
+int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa, int orientation) {
   std::memset(r, 0, sizeof *r);
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384 ||
       (long long)width * height > imageDataPixelLimit)
@@ -148,7 +148,10 @@ int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa) {
   r->pa = pa;
   r->width = width;
   r->height = height;
-  r->header = imageHeaderCreate(width, height, pa);
+  r->orientation = orientation >= 1 && orientation <= 8 ? orientation : 1;
+  int shownWidth, shownHeight;
+  exifOrientedSize(r->orientation, width, height, &shownWidth, &shownHeight);
+  r->header = imageHeaderCreate(shownWidth, shownHeight, pa);
   r->rgb = (unsigned char *)std::malloc((size_t)width * 3 + 4);
   r->scratch = (unsigned char *)std::malloc((size_t)width * 3 + 4);
   if (r->header && r->rgb && r->scratch) r->made = imageDataCreateFromHeader(r->header, imageHeaderSize);
@@ -176,9 +179,10 @@ TILVANE_PIXEL_LOOP void rgbaRowsPut(rgbaRows *r, int y, const unsigned char *rgb
       out[2] = (unsigned char)((rgba[2] * a + back) / 255);
     }
   }
-  unsigned char *target = imageDataRowPointer(r->made, y);
+  // Rows kept as they come are converted straight into the tiles.
+  unsigned char *target = r->orientation == 1 ? imageDataRowPointer(r->made, y) : nullptr;
   ditherRow(r->pa, rowRGB, target ? target : r->scratch, r->rgb, r->width, nullptr);
-  imageDataPushRow(r->made, y, target ? target : r->scratch);
+  imageDataPushOrientedRow(r->made, r->orientation, y, target ? target : r->scratch);
 }
 
 imageData *rgbaRowsEnd(rgbaRows *r, int keep) {

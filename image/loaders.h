@@ -38,7 +38,8 @@ int LoadBmp(const char *filename, imageData **idP);
 int LoadWebp(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
 int LoadAvif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
 // An SVG is rendered at displayWidth x displayHeight when the page gives them
-// (not -1), else at its own width and height, else at its view box, against
+// (not -1), else at its own width and height, else at its view box (scaled
+// down to fit 4096 pixels on its longer side when it is larger), against
 // white. It never reads anything but the stream: no outside files or addresses.
 // The drawing runs in a child process held to svgTimeLimit seconds and to a
 // bound on its memory, which the load's Cancel stops at once; with
@@ -46,6 +47,19 @@ int LoadAvif(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
 // it runs in this process instead, without those limits.
 int LoadSvg(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP);
 extern int svgDrawInProcess;
+
+// Exif orientation, which browsers apply to JPEG, PNG and WebP pictures: 1
+// shows the rows as stored; 2 mirrors them left to right, 3 turns them by 180
+// degrees, 4 mirrors them top to bottom, 5 transposes them (the first row
+// becomes the left column), 6 turns them a quarter clockwise, 7 transposes
+// them across the other diagonal, 8 turns them a quarter anticlockwise.
+// exifOrientation reads the tag from Exif data (a TIFF header, optionally
+// after "Exif\0\0"): the value 1-8 of the orientation in the first directory,
+// 1 for anything else (no tag, a damaged or hostile block, a value out of
+// range). It reads nothing outside data[0 .. size - 1].
+int exifOrientation(const unsigned char *data, size_t size);
+// The size a width x height picture is shown at after orientation.
+void exifOrientedSize(int orientation, int width, int height, int *shownWidth, int *shownHeight);
 
 // What the WebP, AVIF and SVG loaders share.
 // Reads the whole of `in` into *data; 0 (data partial) when the stream fails
@@ -61,11 +75,13 @@ struct rgbaRows {
   unsigned char *rgb;      // one composited row
   unsigned char *scratch;  // one converted row when the tiles give no pointer
   paletteInfo *pa;
-  int width, height;
+  int width, height;  // as the rows come, before orientation
+  int orientation;    // Exif orientation the rows are turned by on their way in
 };
-// Sets up a width x height picture. 0 when it is too large or memory fails
+// Sets up a width x height picture whose rows are turned by orientation (see
+// exifOrientation) as they are put. 0 when it is too large or memory fails
 // (r then holds nothing to release).
-int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa);
+int rgbaRowsBegin(rgbaRows *r, int width, int height, paletteInfo *pa, int orientation = 1);
 // Row y: pixels x0 .. x0 + n - 1 from rgba (4 bytes each), white elsewhere
 // (all white for a null rgba).
 void rgbaRowsPut(rgbaRows *r, int y, const unsigned char *rgba, int x0, int n);

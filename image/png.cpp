@@ -1,7 +1,9 @@
 // png.cpp: the PNG loader: a libpng read callback over a stream, the message
 // callbacks, the transformations (expansion, background, gamma, 16-bit
-// stripping, unpacking, interlacing), and the row loop that converts the rows
-// of the last pass for the display and pushes them into the tiles.
+// stripping, unpacking, interlacing), the Exif orientation of an eXIf chunk
+// before the pixels, and the row loop that converts the rows of the last pass
+// for the display and pushes them into the tiles, turned as the orientation
+// says.
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +42,9 @@ static void png_error_fn(png_structp png_ptr, png_const_charp text) {
 }
 
 static void png_warning_fn(png_structp png_ptr, png_const_charp text) {
+  // A damaged eXIf chunk costs only the orientation (the picture is shown as
+  // stored), which is no reason to stop the user with a box.
+  if (text && std::strncmp(text, "eXIf", 4) == 0) return;
   platformMessageBox(png_get_error_ptr(png_ptr), text, "PNG Decoding Warning -- Bad PNG Image File?",
                      MB_OK | MB_ICONWARNING);
 }
@@ -87,8 +92,9 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   // libpng allocates a text, profile or palette-suggestion chunk whole, at
   // the length it declares, before reading it, so a few damaged bytes could
   // ask for gigabytes. None of them changes what is shown here: they are
-  // skipped as they stream past, and the rest are held to a sane size.
-  static const png_byte skipped[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0pCAL\0sCAL";
+  // skipped as they stream past, and the rest (eXIf, for its orientation,
+  // among them) are held to a sane size.
+  static const png_byte skipped[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0pCAL\0sCAL";
   png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, skipped, (int)(sizeof skipped / 5));
   png_set_chunk_malloc_max(png, 16u << 20);
   png_read_info(png, info);
@@ -101,6 +107,12 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
     pngMessage("Image Too Large");
     png_longjmp(png, 2);
   }
+  // An eXIf chunk ahead of the pixels gives the orientation; one after them
+  // comes too late to turn the picture, as in browsers.
+  int orientation = 1;
+  png_uint_32 exifSize = 0;
+  png_bytep exif = nullptr;
+  if (png_get_eXIf_1(png, info, &exifSize, &exif) && exif) orientation = exifOrientation(exif, exifSize);
 
   st->rows = (png_bytep *)std::calloc(interlaced ? height : 1, sizeof(png_bytep));
   if (!st->rows) {
@@ -127,7 +139,8 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
   // RGB rows in true colour come as blue, green, red and go to the tiles as
   // they are; palette and gray rows (alpha composited away) are converted.
   bool trueColor = !pa->useSysp && !pa->hpal;
-  bool bgr = trueColor && (colorType & PNG_COLOR_MASK_COLOR) && colorType != PNG_COLOR_TYPE_PALETTE;
+  bool bgr = trueColor && (colorType & PNG_COLOR_MASK_COLOR) && colorType != PNG_COLOR_TYPE_PALETTE &&
+             orientation == 1;
   if (bgr) png_set_bgr(png);
   png_read_update_info(png, info);
   int outType = png_get_color_type(png, info);
@@ -161,7 +174,9 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
     }
   }
 
-  st->header = imageHeaderCreate((int)width, (int)height, pa);
+  int shownWidth, shownHeight;
+  exifOrientedSize(orientation, (int)width, (int)height, &shownWidth, &shownHeight);
+  st->header = imageHeaderCreate(shownWidth, shownHeight, pa);
   if (!st->header) {
     pngMessage("Out of Memory!");
     pngMessage("Not Enough Memory");
@@ -187,9 +202,9 @@ int LoadPng(wfileStruct *in, void *context, paletteInfo *pa, imageData **idP) {
         if (direct) {
           imageDataPushRow(st->made, (int)y, row);
         } else {
-          unsigned char *target = imageDataRowPointer(st->made, (int)y);
+          unsigned char *target = orientation == 1 ? imageDataRowPointer(st->made, (int)y) : nullptr;
           ditherRow(pa, kind, target ? target : st->out, row, (int)width, sourcep);
-          imageDataPushRow(st->made, (int)y, target ? target : st->out);
+          imageDataPushOrientedRow(st->made, orientation, (int)y, target ? target : st->out);
         }
       }
       if (!loadProgress(++done, total)) png_longjmp(png, 2);

@@ -42,6 +42,9 @@ const char *const svgTitle = "Unable to Load SVG";
 // The text of a picture, compressed or not, is held to this size.
 const size_t svgTextLimit = 64u << 20;
 const int svgSideLimit = 16384;
+// A picture that gives only a view box, shown where the page gives no size, is
+// drawn with its longer side at most this long.
+const double svgViewBoxSide = 4096;
 // The memory the drawing child may take beyond what it starts with: room for
 // the largest picture (4 bytes a pixel) and for the drawing library's work.
 const unsigned long long svgChildMemory = 3ULL << 30;
@@ -88,10 +91,13 @@ int inflateBounded(const std::vector<unsigned char> &in, std::vector<unsigned ch
 }
 
 // The size to render at: the page's, else the picture's own, else its view
-// box. 0 when there is none.
+// box, scaled down to fit svgViewBoxSide on its longer side. 0 when there is
+// none.
 int svgSize(RsvgHandle *handle, int *width, int *height) {
   gdouble w = 0, h = 0;
+  bool viewBoxOnly = false;
   if (!rsvg_handle_get_intrinsic_size_in_pixels(handle, &w, &h) || w <= 0 || h <= 0) {
+    viewBoxOnly = true;
     gboolean hasWidth = FALSE, hasHeight = FALSE, hasViewBox = FALSE;
     RsvgLength ow, oh;
     RsvgRectangle viewBox = {0, 0, 0, 0};
@@ -117,6 +123,15 @@ int svgSize(RsvgHandle *handle, int *width, int *height) {
     w = std::ceil(displayHeight * w / h);
     *width = w > 2.0 * svgSideLimit ? 2 * svgSideLimit : (int)w;
     return 1;
+  }
+  if (viewBoxOnly && (w > svgViewBoxSide || h > svgViewBoxSide)) {
+    if (w >= h) {
+      h = h * svgViewBoxSide / w;
+      w = svgViewBoxSide;
+    } else {
+      w = w * svgViewBoxSide / h;
+      h = svgViewBoxSide;
+    }
   }
   w = std::ceil(w);
   h = std::ceil(h);

@@ -1,6 +1,9 @@
 // webp.cpp: the WebP loader: the file read whole, split by the demultiplexer,
-// and its first frame decoded incrementally; rows are composited against white
-// and pushed into the tiles as the decoder finishes them.
+// and its first frame decoded incrementally. An opaque still picture shown in
+// true colour as stored is decoded straight into the tiles' pixels as blue,
+// green, red; otherwise rows are composited against white and pushed into the
+// tiles as the decoder finishes them, turned as the orientation of an EXIF
+// chunk says.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,6 +12,7 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include "image/dither.h"
 #include "image/imagedata.h"
 #include "image/loaders.h"
 #include "platform/platform.h"
@@ -60,8 +64,15 @@ int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     webpMessage("the file holds no picture");
     return 0;
   }
+  int orientation = 1;
+  WebPChunkIterator exif;
+  std::memset(&exif, 0, sizeof exif);
+  if (WebPDemuxGetChunk(demux, "EXIF", 1, &exif)) {
+    orientation = exifOrientation(exif.chunk.bytes, exif.chunk.size);
+    WebPDemuxReleaseChunkIterator(&exif);
+  }
   rgbaRows rows;
-  if (!rgbaRowsBegin(&rows, width, height, pa)) {
+  if (!rgbaRowsBegin(&rows, width, height, pa, orientation)) {
     WebPDemuxReleaseIterator(&frame);
     WebPDemuxDelete(demux);
     webpMessage((long long)width * height > imageDataPixelLimit || width > 16384 || height > 16384
@@ -72,10 +83,16 @@ int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
   // The first frame of an animation lies at its offset on a transparent canvas,
   // so white around it; a still picture fills the canvas.
   int x0 = frame.x_offset, y0 = frame.y_offset;
-  WebPDecoderConfig config;
-  WebPInitDecoderConfig(&config);
-  config.output.colorspace = MODE_RGBA;
-  WebPIDecoder *decoder = WebPIDecode(nullptr, 0, &config);
+  // Straight into the tiles: no second picture-sized buffer and no row pass.
+  // Otherwise the decoder keeps one RGBA frame of its own, which it frees
+  // with itself.
+  unsigned char *block = imageDataRowPointer(rows.made, 0);
+  const bool direct = block && !frame.has_alpha && orientation == 1 && x0 == 0 && y0 == 0 &&
+                      frame.width == width && frame.height == height && !pa->useSysp && !pa->hpal &&
+                      rows.made->bytesPerPixel == 3;
+  WebPIDecoder *decoder =
+      direct ? WebPINewRGB(MODE_BGR, block, (size_t)rows.made->stride * (size_t)height, rows.made->stride)
+             : WebPINewRGB(MODE_RGBA, nullptr, 0, 0);
   VP8StatusCode status = decoder ? VP8_STATUS_SUSPENDED : VP8_STATUS_OUT_OF_MEMORY;
   int pushed = 0;  // canvas rows already in the tiles
   for (; pushed < y0 && pushed < height; pushed++) rgbaRowsPut(&rows, pushed, nullptr, 0, 0);
@@ -90,7 +107,8 @@ int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
     int lastY = 0, w = 0, h = 0, stride = 0;
     const uint8_t *rgba = WebPIDecGetRGB(decoder, &lastY, &w, &h, &stride);
     if (rgba && (status == VP8_STATUS_OK || status == VP8_STATUS_SUSPENDED)) {
-      for (; (int)frameRows < lastY && y0 + (int)frameRows < height; frameRows++, pushed++)
+      if (direct) pushed = lastY;
+      for (; !direct && (int)frameRows < lastY && y0 + (int)frameRows < height; frameRows++, pushed++)
         rgbaRowsPut(&rows, y0 + (int)frameRows, rgba + frameRows * (size_t)stride, x0, w);
       stopped = !loadProgress(pushed, height);
     }
@@ -98,8 +116,6 @@ int LoadWebp(wfileStruct *in, void *, paletteInfo *pa, imageData **idP) {
   if (status == VP8_STATUS_OK)
     for (; pushed < height; pushed++) rgbaRowsPut(&rows, pushed, nullptr, 0, 0);
   if (decoder) WebPIDelete(decoder);
-  // The decoded frame lives in the configuration's output, which is ours to free.
-  WebPFreeDecBuffer(&config.output);
   WebPDemuxReleaseIterator(&frame);
   WebPDemuxDelete(demux);
   if (stopped || status != VP8_STATUS_OK) {

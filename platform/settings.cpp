@@ -25,6 +25,8 @@ int urlDialogX = 200, urlDialogY = 0;
 int magicWandTolerance = 32;
 int magicWandFeatherSteps = 2;
 int magicWandPoints = 30;
+int magicWandSimplify = 1;
+int magicWandOuterOnly = 0;
 int updateFrequency = 1;
 int lastUpdateCheck = 0;
 
@@ -62,6 +64,8 @@ void settingsDefaults(void) {
   magicWandTolerance = 32;
   magicWandFeatherSteps = 2;
   magicWandPoints = 30;
+  magicWandSimplify = 1;
+  magicWandOuterOnly = 0;
   updateFrequency = 1;
   lastUpdateCheck = 0;
 }

@@ -24,6 +24,9 @@ extern int urlDialogX, urlDialogY;  // 200, 0: screen position of the properties
 extern int magicWandTolerance;      // 32: largest colour difference still similar (0-765)
 extern int magicWandFeatherSteps;   // 2: feathering radius (0-3)
 extern int magicWandPoints;         // 30: rays of the magic wand (3-256)
+extern int magicWandSimplify;       // 1: how far, in picture pixels, the wand's outline
+                                    // may leave out a traced corner (0-100)
+extern int magicWandOuterOnly;      // 0: 1 traces the outer edge of the region only
 extern int updateFrequency;         // 1 (weekly): index into updateFrequencies
 extern int lastUpdateCheck;         // 0: day number of the last update check
 extern int exactPage;               // 0: 1 writes the page outside its map with the bytes it

@@ -1,7 +1,9 @@
 // cmd_wand.cpp: `tilvane-map wand PICTURE X Y [--points N] [--tolerance T]
-// [--feather F]` traces the region under pixel (X, Y) with the magic wand and
-// prints the polygon as a coords value (x,y,x,y,...); exit status 1 when the
-// picture does not load or no polygon was made.
+// [--feather F] [--simplify S] [--outer]` traces the region under pixel
+// (X, Y) with the magic wand (--outer: its outer edge only, holes and islands
+// filled; --simplify: the outline's simplification in pixels, 1 unless given)
+// and prints the polygon as a coords value (x,y,x,y,...); exit status 1 when
+// the picture does not load or no polygon was made.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +26,10 @@ int runWand(int argc, char **argv) {
       magicWandTolerance = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--feather") == 0 && i + 1 < argc) {
       magicWandFeatherSteps = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--simplify") == 0 && i + 1 < argc) {
+      magicWandSimplify = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--outer") == 0) {
+      magicWandOuterOnly = 1;
     } else if (count < 3) {
       positional[count++] = argv[i];
     } else {
@@ -33,7 +39,8 @@ int runWand(int argc, char **argv) {
   }
   if (count != 3) {
     std::fprintf(stderr,
-                 "usage: tilvane-map wand PICTURE X Y [--points N] [--tolerance T] [--feather F]\n");
+                 "usage: tilvane-map wand PICTURE X Y [--points N] [--tolerance T] [--feather F] [--simplify S] "
+                 "[--outer]\n");
     return 2;
   }
   magicWandClampSettings();
@@ -52,4 +59,5 @@ int runWand(int argc, char **argv) {
 }
 }  // namespace
 
-TOOL_COMMAND(wand, "wand", "PICTURE X Y [--points N] [--tolerance T] [--feather F]", runWand);
+TOOL_COMMAND(wand, "wand", "PICTURE X Y [--points N] [--tolerance T] [--feather F] [--simplify S] [--outer]",
+             runWand);

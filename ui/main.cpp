@@ -24,7 +24,7 @@ const char helpText[] =
     "The words may come in any order:\n"
     "  PAGE       the HTML page to open; a page that does not exist yet is made\n"
     "  PICTURE    a GIF, JPEG, PNG, BMP, WebP, AVIF or SVG picture: the picture of\n"
-    "             PAGE to map, or\n"
+    "             PAGE to map (named as its src, or by its path), or\n"
     "             alone, the picture of a new page\n"
     "  MAPNAME    a word without a dot: the name of the map to edit\n"
     "  /new       start a new page from a picture\n"

@@ -285,10 +285,17 @@ int magicWandSettingsBox(QWidget *parent) {
   tolerance->setObjectName(QStringLiteral("1001"));
   QLineEdit *feather = new QLineEdit(QString::number((unsigned)magicWandFeatherSteps), &dlg);
   feather->setObjectName(QStringLiteral("1002"));
-  for (QLineEdit *e : {points, tolerance, feather}) e->setMaxLength(12);
+  QLineEdit *simplify = new QLineEdit(QString::number((unsigned)magicWandSimplify), &dlg);
+  simplify->setObjectName(QStringLiteral("1003"));
+  QCheckBox *outer = new QCheckBox(QStringLiteral("Trace Outer Edge Only"), &dlg);
+  outer->setObjectName(QStringLiteral("1004"));
+  outer->setChecked(magicWandOuterOnly != 0);
+  for (QLineEdit *e : {points, tolerance, feather, simplify}) e->setMaxLength(12);
   form->addRow(QStringLiteral("Polygon Points"), points);
   form->addRow(QStringLiteral("Maximum Color Difference"), tolerance);
   form->addRow(QStringLiteral("Feathering (0-3)"), feather);
+  form->addRow(QStringLiteral("Simplify Outline (pixels)"), simplify);
+  form->addRow(outer);
   QDialogButtonBox *buttons =
       new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
   QVBoxLayout *top = new QVBoxLayout(&dlg);
@@ -302,7 +309,8 @@ int magicWandSettingsBox(QWidget *parent) {
   if (r != QDialog::Accepted) return 0;
   magicWandSettingsAccept(points->text().toUtf8().constData(),
                           tolerance->text().toUtf8().constData(),
-                          feather->text().toUtf8().constData());
+                          feather->text().toUtf8().constData(), simplify->text().toUtf8().constData(),
+                          outer->isChecked() ? 1 : 0);
   return 1;
 }
 

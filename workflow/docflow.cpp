@@ -338,6 +338,37 @@ bool imageSetsBorder(htmlTagPtr img) {
 
 }  // namespace
 
+namespace {
+
+// Whether two paths name the same existing file.
+bool sameFile(const std::string &a, const std::string &b) {
+  struct stat x, y;
+  return stat(a.c_str(), &x) == 0 && stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+// The listed image whose src, taken from the folder of page, is the file that
+// name gives as a path (from the current folder, else from the page's). Null
+// when none is.
+htmlTagPtr imageByPath(const char *name, const char *page) {
+  if (!name || !*name) return nullptr;
+  const std::string pagePath = page ? page : "";
+  const size_t cut = pagePath.rfind('/');
+  const std::string folder = cut == std::string::npos ? std::string() : pagePath.substr(0, cut + 1);
+  std::string given = name;
+  struct stat st;
+  if (given[0] != '/' && stat(given.c_str(), &st) != 0) given = folder + given;
+  if (stat(given.c_str(), &st) != 0) return nullptr;
+  for (htmlTagPtr t = hdoc ? hdoc->first : nullptr; t; t = t->n) {
+    if (!listedImage(t)) continue;
+    const char *src = htmlTagAttr(t, "src");
+    if (!*src) continue;
+    if (sameFile(src[0] == '/' ? std::string(src) : folder + src, given)) return t;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 int ImageListOKBody(const char *name, int position) {
   htmlTagPtr chosen = nullptr;
   int at = 0;
@@ -349,6 +380,8 @@ int ImageListOKBody(const char *name, int position) {
     }
     at++;
   }
+  // A name that is no src as written may still be the path of one's file.
+  if (!chosen && position < 0) chosen = imageByPath(name, mapfilename);
   if (!chosen) {
     warn("No image by that name was found in the HTML document.", "Bad image name");
     Close(1);

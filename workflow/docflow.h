@@ -57,8 +57,11 @@ int imageListRun(int (*dialog)(const std::vector<std::string> &list, void *data)
 int ImageListOK(const char *text, int position);
 
 // Binds the chosen img entry (the one at list position, or for position -1 the
-// first whose src equals name exactly): map name, border option, display size,
-// image file. 1 on success; 0 after its message (the document is closed).
+// first whose src equals name exactly, else the first whose src, taken from
+// the page's folder, is the file name gives as a path: from the current
+// folder, or from the page's when nothing is there): map name, border option,
+// display size, image file. 1 on success; 0 after its message (the document is
+// closed).
 int ImageListOKBody(const char *name, int position);
 
 // A map name made from a file name: cut at the last '.', then after the last

@@ -170,7 +170,11 @@ TEST_F(Settings, MagicWandSettingsClampedWhenRead) {
                {"magicwandfeathersteps=-1\n", &magicWandFeatherSteps, 0},
                {"magicwandtolerance=765\n", &magicWandTolerance, 765},
                {"magicwandtolerance=99999999\n", &magicWandTolerance, 765},
-               {"magicwandtolerance=-3\n", &magicWandTolerance, 0}};
+               {"magicwandtolerance=-3\n", &magicWandTolerance, 0},
+               {"magicwandsimplify=0\n", &magicWandSimplify, 0},
+               {"magicwandsimplify=101\n", &magicWandSimplify, 100},
+               {"magicwandsimplify=-2\n", &magicWandSimplify, 0},
+               {"magicwandouteronly=7\n", &magicWandOuterOnly, 1}};
   for (const auto &c : cases) {
     readText(c.line);
     EXPECT_EQ(*c.setting, c.expected) << c.line;
@@ -220,6 +224,8 @@ TEST_F(Settings, WrittenInOrderAndReadBack) {
   magicWandTolerance = 13;
   magicWandFeatherSteps = 1;
   magicWandPoints = 14;
+  magicWandSimplify = 4;
+  magicWandOuterOnly = 1;
   updateFrequency = 5;
   lastUpdateCheck = 15;
   ASSERT_EQ(saveConfig(), 1);
@@ -228,10 +234,12 @@ TEST_F(Settings, WrittenInOrderAndReadBack) {
             "first11=1\ndefeatblueborder=0\nstrictxhtml=0\ndefeaturldialog=1\ntitleasalt=0\n"
             "upgradenoticedisplayed35=1\nclickasmouseout=1\nurlx=11\nurly=12\n"
             "magicwandtolerance=13\nmagicwandfeathersteps=1\nmagicwandpoints=14\n"
-            "updatefrequency=5\nlastupdatecheck=15\n");
+            "magicwandsimplify=4\nmagicwandouteronly=1\nupdatefrequency=5\nlastupdatecheck=15\n");
 
   settingsDefaults();
   readConfig();
+  EXPECT_EQ(magicWandSimplify, 4);
+  EXPECT_EQ(magicWandOuterOnly, 1);
   EXPECT_EQ(serverMapType, mapCERN);
   EXPECT_EQ(customColors[3], 1u + 256 * 2 + 65536 * 3);
   EXPECT_EQ(customColors[15], 0u);

@@ -126,6 +126,27 @@ TEST(CommandLine, RelativePathsAreTakenFromTheStartFolder) {
   EXPECT_EQ(s.document, "/p.html");
 }
 
+TEST(CommandLine, APictureNamedAsThePageNamesItIsFoundBesideThePage) {
+  char folder[] = "/tmp/tilvane-startup-XXXXXX";
+  ASSERT_TRUE(mkdtemp(folder));
+  const std::string root = folder;
+  ASSERT_EQ(std::system(("mkdir -p " + root + "/site/img && touch " + root + "/site/page.html " + root +
+                         "/site/img/q.png " + root + "/both.png " + root + "/site/both.png")
+                            .c_str()),
+            0);
+  struct {
+    const char *line;
+    std::string image;
+  } rows[] = {
+      {"site/page.html img/q.png", root + "/site/img/q.png"},  // only beside the page
+      {"site/page.html both.png", root + "/both.png"},         // the start folder first
+      {"site/page.html none.png", root + "/none.png"},         // nowhere: as given
+      {"img/q.png", root + "/img/q.png"},                      // no page to look beside
+  };
+  for (const auto &r : rows) EXPECT_EQ(sortLine(r.line, root.c_str()).image, r.image) << r.line;
+  std::system(("rm -rf " + root).c_str());
+}
+
 TEST(CommandLine, WhatStartUpOpens) {
   commandLineSlots s = {};
   EXPECT_EQ(commandLineAction(&s, 0), startChoose);

@@ -190,6 +190,7 @@ bytes makePng(const pngSpec &s) {
     png_set_bKGD(png, info, &bg);
   }
   if (s.gamma > 0) png_set_gAMA(png, info, s.gamma);
+  if (!s.exif.empty()) png_set_eXIf_1(png, info, (png_uint_32)s.exif.size(), (png_bytep)s.exif.data());
   png_write_info(png, info);
   std::vector<png_bytep> rows;
   for (auto &r : s.rows) rows.push_back((png_bytep)r.data());
@@ -200,7 +201,7 @@ bytes makePng(const pngSpec &s) {
 }
 
 bytes makeJpeg(int width, int height, int components, const bytes &pixels,
-               const std::vector<bytes> &app4, int quality) {
+               const std::vector<bytes> &app4, int quality, const bytes &app1) {
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   c.err = jpeg_std_error(&err);
@@ -219,6 +220,7 @@ bytes makeJpeg(int width, int height, int components, const bytes &pixels,
     for (int i = 0; i < 3; i++) c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
   }
   jpeg_start_compress(&c, TRUE);
+  if (!app1.empty()) jpeg_write_marker(&c, JPEG_APP0 + 1, app1.data(), (unsigned)app1.size());
   for (const bytes &m : app4) jpeg_write_marker(&c, JPEG_APP0 + 4, m.data(), (unsigned)m.size());
   while (c.next_scanline < c.image_height) {
     JSAMPROW row = (JSAMPROW)&pixels[(size_t)c.next_scanline * width * components];
@@ -229,6 +231,28 @@ bytes makeJpeg(int width, int height, int components, const bytes &pixels,
   jpeg_destroy_compress(&c);
   std::free(mem);
   return out;
+}
+
+bytes exifBlock(int orientation, bool bigEndian, bool named) {
+  bytes b;
+  if (named) b = {'E', 'x', 'i', 'f', 0, 0};
+  auto u16 = [&](unsigned v) {
+    if (bigEndian) b.insert(b.end(), {(uint8_t)(v >> 8), (uint8_t)v});
+    else b.insert(b.end(), {(uint8_t)v, (uint8_t)(v >> 8)});
+  };
+  auto u32 = [&](uint32_t v) {
+    if (bigEndian) u16(v >> 16), u16(v & 0xffff);
+    else u16(v & 0xffff), u16(v >> 16);
+  };
+  b.push_back(bigEndian ? 'M' : 'I');
+  b.push_back(bigEndian ? 'M' : 'I');
+  u16(42);
+  u32(8);                      // the first directory follows the header
+  u16(1);                      // one entry
+  u16(0x0112), u16(3), u32(1);  // orientation, SHORT, one value
+  u16((unsigned)orientation), u16(0);
+  u32(0);  // no next directory
+  return b;
 }
 
 bytes makeBmp(int width, int height, const bytes &rgb) {

@@ -50,13 +50,19 @@ struct pngSpec {
   uint8_t backgroundIndex = 0;
   double gamma = 0;  // 0: no gAMA chunk
   std::vector<uint8_t> paletteAlpha;
+  bytes exif;  // an eXIf chunk ahead of the pixels when not empty
 };
 bytes makePng(const pngSpec &picture);
 
 // A JPEG (quality 100) from RGB rows (components 3) or gray rows (1), with
-// extra APP4 markers written after the frame header.
+// extra APP4 markers written after the frame header, and an APP1 marker
+// holding app1 when it is not empty.
 bytes makeJpeg(int width, int height, int components, const bytes &pixels,
-               const std::vector<bytes> &app4 = {}, int quality = 100);
+               const std::vector<bytes> &app4 = {}, int quality = 100, const bytes &app1 = {});
+
+// Exif data (a TIFF header in the byte order asked for, after "Exif\0\0" when
+// `named`) whose first directory holds one entry: the orientation.
+bytes exifBlock(int orientation, bool bigEndian = true, bool named = true);
 
 // A 24-bit BMP of RGB pixels.
 bytes makeBmp(int width, int height, const bytes &rgb);

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <QImage>
@@ -168,6 +170,52 @@ TEST(ImageData, DrawScalesEveryTile) {
   EXPECT_EQ(target.pixel(760, 1), qRgb(0, 0, 255));
   EXPECT_EQ(target.pixel(10, 0), qRgb(0, 0, 255));
   imageDataDestroy(d);
+}
+
+// Rows pushed as stored land where each orientation shows them, in bands
+// across tile edges (1003 stored rows: full bands and a partial last one) and
+// in cube mode; a row out of turn still lands in its place.
+TEST(ImageData, OrientedRowsLandWhereTheyShow) {
+  const int w = 37, h = 1003;
+  // The stored pixel (x, y) shown at (X, Y) of the shown picture.
+  auto stored = [&](int o, int X, int Y, int *x, int *y) {
+    switch (o) {
+      case 2: *x = w - 1 - X, *y = Y; break;
+      case 3: *x = w - 1 - X, *y = h - 1 - Y; break;
+      case 4: *x = X, *y = h - 1 - Y; break;
+      case 5: *x = Y, *y = X; break;
+      case 6: *x = Y, *y = h - 1 - X; break;
+      case 7: *x = w - 1 - Y, *y = h - 1 - X; break;
+      default: *x = w - 1 - Y, *y = X; break;  // 8
+    }
+  };
+  for (int depth : {24, 8}) {
+    setDisplayDepth(depth);
+    const int k = depth == 8 ? 1 : 3;
+    auto value = [&](int x, int y, int c) { return (unsigned char)(depth == 8 ? (x * 7 + y) % 216 : x * 5 + y * (c + 1)); };
+    for (int o = 2; o <= 8; o++) {
+      SCOPED_TRACE("depth " + std::to_string(depth) + " orientation " + std::to_string(o));
+      imageData *d = o >= 5 ? makeEmpty(h, w) : makeEmpty(w, h);
+      ASSERT_TRUE(d);
+      std::vector<unsigned char> row((size_t)w * k + 4);
+      std::vector<int> order;
+      for (int y = 0; y < h; y++) order.push_back(y);
+      std::swap(order[20], order[40]);  // two rows out of turn
+      for (int y : order) {
+        for (int x = 0; x < w; x++)
+          for (int c = 0; c < k; c++) row[(size_t)x * k + c] = value(x, y, c);
+        imageDataPushOrientedRow(d, o, y, row.data());
+      }
+      for (int Y = 0; Y < d->height; Y++)
+        for (int X = 0; X < d->width; X++) {
+          int x, y;
+          stored(o, X, Y, &x, &y);
+          const unsigned char *p = imageDataRowPointer(d, Y) + (size_t)X * k;
+          for (int c = 0; c < k; c++) ASSERT_EQ(p[c], value(x, y, c)) << X << "," << Y;
+        }
+      imageDataDestroy(d);
+    }
+  }
 }
 
 TEST(ImageData, CreationFailures) {

@@ -514,6 +514,106 @@ TEST_F(Loaders, JpegCmykIsConvertedToRgb) {
   imageDataDestroy(d);
 }
 
+// Where a 5 x 3 picture's pixels show after each Exif orientation: the shown
+// size, and the stored pixel at the shown top-left, top-right and bottom-left
+// corners.
+struct turnCase {
+  int orientation, w, h;
+  int tl[2], tr[2], bl[2];
+};
+const turnCase turnCases[] = {
+    {1, 5, 3, {0, 0}, {4, 0}, {0, 2}}, {2, 5, 3, {4, 0}, {0, 0}, {4, 2}},
+    {3, 5, 3, {4, 2}, {0, 2}, {4, 0}}, {4, 5, 3, {0, 2}, {4, 2}, {0, 0}},
+    {5, 3, 5, {0, 0}, {0, 2}, {4, 0}}, {6, 3, 5, {0, 2}, {0, 0}, {4, 2}},
+    {7, 3, 5, {4, 2}, {4, 0}, {0, 2}}, {8, 3, 5, {4, 0}, {4, 2}, {0, 0}},
+};
+
+// Every shown pixel of `shown` equals the pixel of `stored` that c puts there.
+void expectTurned(imageData *shown, imageData *stored, const turnCase &c, const std::string &what) {
+  ASSERT_TRUE(shown) << what;
+  ASSERT_TRUE(stored) << what;
+  ASSERT_EQ(shown->width, c.w) << what;
+  ASSERT_EQ(shown->height, c.h) << what;
+  for (int Y = 0; Y < c.h; Y++)
+    for (int X = 0; X < c.w; X++) {
+      int x = c.tl[0] + X * (c.tr[0] - c.tl[0]) / (c.w - 1) + Y * (c.bl[0] - c.tl[0]) / (c.h - 1);
+      int y = c.tl[1] + X * (c.tr[1] - c.tl[1]) / (c.w - 1) + Y * (c.bl[1] - c.tl[1]) / (c.h - 1);
+      ASSERT_EQ(pixelAt(shown, X, Y), pixelAt(stored, x, y)) << what << " at " << X << "," << Y;
+    }
+}
+
+// A 5 x 3 picture whose pixels all differ.
+bytes turnPixels() {
+  bytes px;
+  for (int y = 0; y < 3; y++)
+    for (int x = 0; x < 5; x++) px.insert(px.end(), {(uint8_t)(x * 60), (uint8_t)(y * 120), (uint8_t)(250 - x * 20 - y * 70)});
+  return px;
+}
+
+TEST_F(Loaders, JpegExifOrientationTurnsThePictureInEveryMode) {
+  bytes px = turnPixels();
+  for (int depth : {24, 8, 4}) {
+    setDisplayDepth(depth);
+    imageData *stored = decodeMemory(makeJpeg(5, 3, 3, px), decoderJpeg);
+    for (const turnCase &c : turnCases)
+      for (bool big : {true, false}) {
+        imageData *shown = decodeMemory(makeJpeg(5, 3, 3, px, {}, 100, exifBlock(c.orientation, big)), decoderJpeg);
+        expectTurned(shown, stored, c, "depth " + std::to_string(depth) + " orientation " + std::to_string(c.orientation));
+        imageDataDestroy(shown);
+      }
+    // Damaged Exif data shows the picture as stored.
+    bytes broken = exifBlock(6);
+    broken[6 + 4] = 0x7f;  // the directory lies far past the end
+    imageData *shown = decodeMemory(makeJpeg(5, 3, 3, px, {}, 100, broken), decoderJpeg);
+    expectTurned(shown, stored, turnCases[0], "broken");
+    imageDataDestroy(shown);
+    imageDataDestroy(stored);
+  }
+  // The size the editor takes is the shown one.
+  setDisplayDepth(24);
+  std::string path = tempFile(makeJpeg(5, 3, 3, px, {}, 100, exifBlock(6)), ".jpg");
+  ASSERT_EQ(LoadMyImage(path.c_str()), 1);
+  EXPECT_EQ(sx, 3);
+  EXPECT_EQ(sy, 5);
+}
+
+TEST_F(Loaders, ExifOrientationReaderFailsSafe) {
+  auto with = [](bytes b, size_t at, std::initializer_list<uint8_t> put) {
+    for (uint8_t v : put) b[at++] = v;
+    return b;
+  };
+  // Offsets into exifBlock (big-endian, named): the header at 6, the
+  // directory's count at 14, its entry at 16 (type at 18, count at 20, value
+  // at 24), the next directory's offset at 28.
+  const bytes good = exifBlock(6);
+  struct {
+    bytes data;
+    int want;
+    const char *what;
+  } cases[] = {
+      {good, 6, "big-endian"},
+      {exifBlock(3, false), 3, "little-endian"},
+      {exifBlock(8, true, false), 8, "without the Exif name"},
+      {{}, 1, "empty"},
+      {bytes(good.begin(), good.begin() + 6), 1, "only the name"},
+      {bytes(good.begin(), good.begin() + 27), 1, "entry cut short"},
+      {with(good, 6, {'X', 'X'}), 1, "unknown byte order"},
+      {with(good, 8, {0, 43}), 1, "not a TIFF header"},
+      {with(good, 10, {0xff, 0xff, 0xff, 0xf0}), 1, "directory past the end"},
+      {with(good, 10, {0, 0, 0, 0}), 1, "directory inside the header"},
+      {with(good, 14, {0xff, 0xff}), 6, "count past the end, tag first"},
+      {with(with(good, 14, {0xff, 0xff}), 16, {0x01, 0x10}), 1, "count past the end, no tag"},
+      {with(with(good, 16, {0x01, 0x10}), 28, {0, 0, 0, 8}), 1, "next directory loops to itself"},
+      {with(good, 18, {0, 4}), 1, "LONG instead of SHORT"},
+      {with(good, 20, {0, 0, 0, 2}), 1, "two values"},
+      {exifBlock(0), 1, "value 0"},
+      {exifBlock(9), 1, "value 9"},
+      {exifBlock(0xffff), 1, "value 65535"},
+  };
+  for (auto &c : cases) EXPECT_EQ(exifOrientation(c.data.data(), c.data.size()), c.want) << c.what;
+  EXPECT_EQ(exifOrientation(nullptr, 100), 1);
+}
+
 TEST_F(Loaders, BmpIsOneTile) {
   const int w = 3000, h = 2000;
   bytes px((size_t)w * h * 3);
@@ -774,12 +874,69 @@ TEST_F(Loaders, WebpFailures) {
   imageDataPixelLimit = old;
 }
 
+// PNG's eXIf chunk and WebP's EXIF chunk turn the picture as JPEG's Exif does.
+TEST_F(Loaders, PngAndWebpTurnByTheirExif) {
+  bytes px = turnPixels();
+  pngSpec png;
+  png.width = 5;
+  png.height = 3;
+  for (int y = 0; y < 3; y++) png.rows.emplace_back(px.begin() + y * 15, px.begin() + (y + 1) * 15);
+  bytes rgba;
+  for (size_t i = 0; i < px.size(); i += 3) rgba.insert(rgba.end(), {px[i], px[i + 1], px[i + 2], 255});
+  bytes webp = webpLossless(rgba, 5, 3);
+  auto withExif = [](const bytes &file, const bytes &exif) {
+    WebPData image = {file.data(), file.size()}, chunk = {exif.data(), exif.size()};
+    WebPMux *mux = WebPMuxCreate(&image, 1);
+    WebPData out;
+    WebPDataInit(&out);
+    bytes b;
+    if (mux && WebPMuxSetChunk(mux, "EXIF", &chunk, 1) == WEBP_MUX_OK && WebPMuxAssemble(mux, &out) == WEBP_MUX_OK)
+      b.assign(out.bytes, out.bytes + out.size);
+    WebPDataClear(&out);
+    WebPMuxDelete(mux);
+    return b;
+  };
+  pngSpec turnedPng = png;
+  turnedPng.exif = exifBlock(6, true, false);
+  turnedPng.interlace = true;
+  pngSpec damagedPng = png;
+  damagedPng.exif = {'X', 'X', 0, 42, 0, 0, 0, 8, 0, 0};
+  struct {
+    const char *what;
+    int decoder;
+    bytes plain, turned;
+    int orientation;
+  } cases[] = {
+      {"PNG", decoderPng, makePng(png), makePng(turnedPng), 6},
+      {"WebP", decoderWebp, webp, withExif(webp, exifBlock(8, false, false)), 8},
+      // Shown as stored, without a box: only the orientation is lost.
+      {"PNG with a damaged eXIf", decoderPng, makePng(png), makePng(damagedPng), 1},
+  };
+  for (auto &c : cases) {
+    ASSERT_FALSE(c.turned.empty()) << c.what;
+    scripted.shown.clear();
+    imageData *stored = decodeMemory(c.plain, c.decoder);
+    imageData *shown = decodeMemory(c.turned, c.decoder);
+    expectTurned(shown, stored, turnCases[c.orientation - 1], c.what);
+    EXPECT_TRUE(scripted.shown.empty()) << c.what;
+    imageDataDestroy(shown);
+    imageDataDestroy(stored);
+  }
+}
+
 // A lossless AVIF of straight RGBA pixels, or empty when no encoder is built in.
-bytes avifLossless(const bytes &px, int w, int h) {
+// transforms, when given, supplies the clap, irot and imir properties.
+bytes avifLossless(const bytes &px, int w, int h, const avifImage *transforms = nullptr) {
   if (!avifCodecName(AVIF_CODEC_CHOICE_AUTO, AVIF_CODEC_FLAG_CAN_ENCODE)) return {};
   avifImage *image = avifImageCreate((uint32_t)w, (uint32_t)h, 8, AVIF_PIXEL_FORMAT_YUV444);
   image->matrixCoefficients = AVIF_MATRIX_COEFFICIENTS_IDENTITY;
   image->yuvRange = AVIF_RANGE_FULL;
+  if (transforms) {
+    image->transformFlags = transforms->transformFlags;
+    image->clap = transforms->clap;
+    image->irot = transforms->irot;
+    image->imir = transforms->imir;
+  }
   avifRGBImage rgb;
   avifRGBImageSetDefaults(&rgb, image);
   rgb.format = AVIF_RGB_FORMAT_RGBA;
@@ -833,6 +990,75 @@ TEST_F(Loaders, AvifDecodesExactlyAndFailsCleanly) {
   imageDataPixelLimit = old;
 }
 
+// The cut, the rotation and the mirror of AVIF, done on the pixels: the clean
+// aperture first, then irot, then imir, as the format orders them.
+TEST_F(Loaders, AvifCropRotationAndMirrorAreApplied) {
+  const int w = 6, h = 4;
+  bytes px = rampRgba(w, h);
+  for (size_t i = 3; i < px.size(); i += 4) px[i] = 255;
+  struct {
+    uint32_t flags;
+    int angle, mode;
+    avifCropRect crop;
+    const char *what;
+  } cases[] = {
+      {AVIF_TRANSFORM_IROT, 1, 0, {}, "quarter anticlockwise"},
+      {AVIF_TRANSFORM_IROT, 2, 0, {}, "half turn"},
+      {AVIF_TRANSFORM_IROT, 3, 0, {}, "three quarters anticlockwise"},
+      {AVIF_TRANSFORM_IMIR, 0, 0, {}, "top and bottom exchanged"},
+      {AVIF_TRANSFORM_IMIR, 0, 1, {}, "left and right exchanged"},
+      {AVIF_TRANSFORM_IROT | AVIF_TRANSFORM_IMIR, 1, 0, {}, "turned, then top and bottom exchanged"},
+      {AVIF_TRANSFORM_IROT | AVIF_TRANSFORM_IMIR, 1, 1, {}, "turned, then left and right exchanged"},
+      {AVIF_TRANSFORM_IROT | AVIF_TRANSFORM_IMIR, 3, 1, {}, "turned back, then left and right exchanged"},
+      {AVIF_TRANSFORM_CLAP, 0, 0, {1, 1, 4, 2}, "cropped"},
+      {AVIF_TRANSFORM_CLAP | AVIF_TRANSFORM_IROT, 1, 0, {2, 0, 3, 3}, "cropped, then turned"},
+  };
+  for (auto &c : cases) {
+    avifImage t;
+    std::memset(&t, 0, sizeof t);
+    t.transformFlags = c.flags;
+    t.irot.angle = (uint8_t)c.angle;
+    t.imir.mode = (uint8_t)c.mode;
+    int ew = w, eh = h;
+    bytes want = px;
+    if (c.flags & AVIF_TRANSFORM_CLAP) {
+      avifDiagnostics diag;
+      ASSERT_TRUE(avifCleanApertureBoxConvertCropRect(&t.clap, &c.crop, w, h, AVIF_PIXEL_FORMAT_YUV444, &diag)) << c.what;
+      bytes cut;
+      for (uint32_t y = c.crop.y; y < c.crop.y + c.crop.height; y++)
+        cut.insert(cut.end(), px.begin() + 4 * (y * w + c.crop.x), px.begin() + 4 * (y * w + c.crop.x + c.crop.width));
+      want = cut;
+      ew = (int)c.crop.width;
+      eh = (int)c.crop.height;
+    }
+    // Each quarter turn anticlockwise: the right column becomes the top row.
+    for (int turn = 0; turn < ((c.flags & AVIF_TRANSFORM_IROT) ? c.angle : 0); turn++) {
+      bytes out;
+      for (int y = 0; y < ew; y++)
+        for (int x = 0; x < eh; x++) {
+          const uint8_t *p = &want[4 * (x * ew + (ew - 1 - y))];
+          out.insert(out.end(), p, p + 4);
+        }
+      want = out;
+      std::swap(ew, eh);
+    }
+    if (c.flags & AVIF_TRANSFORM_IMIR) {
+      bytes out;
+      for (int y = 0; y < eh; y++)
+        for (int x = 0; x < ew; x++) {
+          const uint8_t *p = c.mode == 0 ? &want[4 * ((eh - 1 - y) * ew + x)] : &want[4 * (y * ew + ew - 1 - x)];
+          out.insert(out.end(), p, p + 4);
+        }
+      want = out;
+    }
+    bytes file = avifLossless(px, w, h, &t);
+    if (file.empty()) GTEST_SKIP() << "no AVIF encoder in this libavif";
+    imageData *d = decodeMemory(file, decoderAvif);
+    expectPicture(d, want, ew, eh, c.what);
+    imageDataDestroy(d);
+  }
+}
+
 bytes text(const std::string &s) { return bytes(s.begin(), s.end()); }
 
 TEST_F(Loaders, SvgSizesAndColours) {
@@ -847,6 +1073,9 @@ TEST_F(Loaders, SvgSizesAndColours) {
       {"<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 6'>", -1, -1, 10, 6},
       {"<svg xmlns='http://www.w3.org/2000/svg' width='8' height='4' viewBox='0 0 8 4'>", 16, 8, 16, 8},
       {"<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 5'>", 20, -1, 20, 10},
+      // A large view box alone: the page's size, else 4096 on the longer side.
+      {"<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100000 100000'>", 800, 800, 800, 800},
+      {"<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 50000 100000'>", -1, -1, 2048, 4096},
   };
   for (auto &c : cases) {
     displayWidth = c.displayW;

@@ -299,7 +299,7 @@ TEST_F(MapTool, BashCompletionOffersWhatTheUsageLinesName) {
       {"export p --format ''", "cern ncsa "},
       {"export p --click-as-mouseout ''", "0 1 "},
       {"decode a b --depth ''", "24 4 8 "},
-      {"wand a 1 2 --", "--feather --points --tolerance "},
+      {"wand a 1 2 --", "--feather --outer --points --simplify --tolerance "},
   };
   for (const auto &c : cases) {
     const std::string out = path("offered");

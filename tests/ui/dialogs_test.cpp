@@ -261,26 +261,34 @@ class ShellDialogs : public QObject {
 
   void magicWandSettingsFieldsAndLimits() {
     struct {
-      const char *points, *tolerance, *feather;
-      int p, t, f;
-    } cases[] = {{"2", "765", "7", 3, 765, 3},
-                 {"300", "-5", "abc", 256, 0, 0},
-                 {"40x", "7x", "99999999999", 3, 0, 0},  // not numbers: 0
-                 {"40", "10", "1", 40, 10, 1}};
+      const char *points, *tolerance, *feather, *simplify;
+      bool outer;
+      int p, t, f, s;
+    } cases[] = {{"2", "765", "7", "0", true, 3, 765, 3, 0},
+                 {"300", "-5", "abc", "500", false, 256, 0, 0, 100},
+                 {"40x", "7x", "99999999999", "2x", true, 3, 0, 0, 0},  // not numbers: 0
+                 {"40", "10", "1", "3", false, 40, 10, 1, 3}};
     for (const auto &c : cases) {
       magicWandPoints = 30;
       magicWandTolerance = 32;
       magicWandFeatherSteps = 2;
+      magicWandSimplify = 1;
+      magicWandOuterOnly = 0;
       whenModal([&](QWidget *w) {
         QCOMPARE(magicWandSettings, 1);
         QCOMPARE(child<QLineEdit>(w, "1000")->text(), QStringLiteral("30"));
         QCOMPARE(child<QLineEdit>(w, "1001")->text(), QStringLiteral("32"));
         QCOMPARE(child<QLineEdit>(w, "1002")->text(), QStringLiteral("2"));
+        QCOMPARE(child<QLineEdit>(w, "1003")->text(), QStringLiteral("1"));
+        QVERIFY(!child<QCheckBox>(w, "1004")->isChecked());
         QVERIFY(allLabels(w).contains(QStringLiteral("Feathering (0-3)")));
-        for (const char *name : {"1000", "1001", "1002"}) child<QLineEdit>(w, name)->clear();
+        QVERIFY(allLabels(w).contains(QStringLiteral("Simplify Outline (pixels)")));
+        for (const char *name : {"1000", "1001", "1002", "1003"}) child<QLineEdit>(w, name)->clear();
         QTest::keyClicks(child<QLineEdit>(w, "1000"), QString::fromLatin1(c.points));
         QTest::keyClicks(child<QLineEdit>(w, "1001"), QString::fromLatin1(c.tolerance));
         QTest::keyClicks(child<QLineEdit>(w, "1002"), QString::fromLatin1(c.feather));
+        QTest::keyClicks(child<QLineEdit>(w, "1003"), QString::fromLatin1(c.simplify));
+        if (c.outer) QTest::mouseClick(child<QCheckBox>(w, "1004"), Qt::LeftButton);
         QTest::mouseClick(buttonNamed(w, QStringLiteral("OK")), Qt::LeftButton);
       });
       MagicWandSettings();
@@ -288,6 +296,8 @@ class ShellDialogs : public QObject {
       QCOMPARE(magicWandPoints, c.p);
       QCOMPARE(magicWandTolerance, c.t);
       QCOMPARE(magicWandFeatherSteps, c.f);
+      QCOMPARE(magicWandSimplify, c.s);
+      QCOMPARE(magicWandOuterOnly, c.outer ? 1 : 0);
     }
     whenModal([&](QWidget *w) {
       child<QLineEdit>(w, "1000")->setText(QStringLiteral("99"));

@@ -525,12 +525,27 @@ TEST_F(DocflowTest, PipesAndDevicesNeverBlockOpening) {
 }
 
 TEST_F(DocflowTest, BindingByNameAsTheCommandLineDoes) {
-  std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#a\"><img src=\"P.png\" usemap=\"#b\">");
+  std::string path = page("site/page.html", "<img src=\"p.png\" usemap=\"#a\"><img src=\"P.png\" usemap=\"#b\">"
+                                            "<img src=\"img/q.png\" usemap=\"#c\">");
   s.picture("site/P.png");
-  ASSERT_EQ(OpenHtmlDocument(path.c_str(), "P.png"), 1);
-  EXPECT_STREQ(maplocalname, "b");
-  EXPECT_TRUE(imageListShown.empty());
-  Close(1);
+  s.picture("site/img/q.png");
+  // The src as written, or the path of its file (as the command line gives it).
+  struct {
+    std::string name;
+    const char *map;
+  } found[] = {
+      {"P.png", "b"},
+      {s.root + "/site/P.png", "b"},
+      {s.root + "/site/./img/../P.png", "b"},
+      {s.root + "/site/img/q.png", "c"},
+      {"img/q.png", "c"},
+  };
+  for (auto &f : found) {
+    ASSERT_EQ(OpenHtmlDocument(path.c_str(), f.name.c_str()), 1) << f.name;
+    EXPECT_STREQ(maplocalname, f.map) << f.name;
+    EXPECT_TRUE(imageListShown.empty());
+    Close(1);
+  }
   // Names are compared exactly.
   EXPECT_EQ(OpenHtmlDocument(path.c_str(), "p.PNG"), 0);
   EXPECT_EQ(scriptedLastMessage().title, "Bad image name");
