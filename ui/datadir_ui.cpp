@@ -37,10 +37,14 @@ int dirBoxRun(QWidget *parent) {
   QPushButton *browse = new QPushButton(QStringLiteral("Browse..."), &dlg);
   browse->setObjectName(QStringLiteral("24003"));
   browse->setAutoDefault(false);
-  grid->addWidget(new QLabel(QStringLiteral("Parent Folder"), &dlg), 0, 0);
+  QLabel *parentLabel = new QLabel(QStringLiteral("Parent Folder"), &dlg);
+  parentLabel->setBuddy(parentEdit);  // names the field to assistive tools
+  grid->addWidget(parentLabel, 0, 0);
   grid->addWidget(parentEdit, 0, 1);
   grid->addWidget(browse, 0, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Folder Name"), &dlg), 1, 0);
+  QLabel *nameLabel = new QLabel(QStringLiteral("Folder Name"), &dlg);
+  nameLabel->setBuddy(nameEdit);
+  grid->addWidget(nameLabel, 1, 0);
   grid->addWidget(nameEdit, 1, 1);
   top->addLayout(grid);
 

@@ -78,6 +78,13 @@ QPushButton *button(const char *text, const char *name, QWidget *parent) {
 // at that width (a small screen, or a large scale factor).
 int fieldWidth = 320;
 
+// A field's label, which also names the field to assistive tools.
+QLabel *labelFor(const QString &text, QWidget *field, QWidget *parent) {
+  QLabel *l = new QLabel(text, parent);
+  l->setBuddy(field);
+  return l;
+}
+
 QLineEdit *field(const char *name, int limit, QWidget *parent) {
   QLineEdit *e = new QLineEdit(parent);
   e->setObjectName(QString::fromLatin1(name));
@@ -164,7 +171,7 @@ void createUrlDialog(void) {
   int row = 0;
 
   uw.url = field("1011", 255, d);
-  grid->addWidget(new QLabel(QStringLiteral("URL for clicks on this object:"), d), row, 0);
+  grid->addWidget(labelFor(QStringLiteral("URL for clicks on this object:"), uw.url, d), row, 0);
   grid->addWidget(uw.url, row, 1);
   grid->addWidget(helpButton("help_urls", "helpUrl", d), row, 3);
   row++;
@@ -178,7 +185,7 @@ void createUrlDialog(void) {
   row++;
 
   uw.alt = field("1000", 4096, d);
-  grid->addWidget(new QLabel(QStringLiteral("Alternate (ALT) Text"), d), row, 0);
+  grid->addWidget(labelFor(QStringLiteral("Alternate (ALT) Text"), uw.alt, d), row, 0);
   grid->addWidget(uw.alt, row, 1);
   grid->addWidget(helpButton("help_altandtitle", "helpAlt", d), row, 3);
   row++;
@@ -186,14 +193,14 @@ void createUrlDialog(void) {
   uw.title = field("1066", 256, d);
   uw.sameAsAlt = new QCheckBox(QStringLiteral("Same As ALT"), d);
   uw.sameAsAlt->setObjectName(QStringLiteral("1068"));
-  grid->addWidget(new QLabel(QStringLiteral("Mouse-Over (TITLE) Text"), d), row, 0);
+  grid->addWidget(labelFor(QStringLiteral("Mouse-Over (TITLE) Text"), uw.title, d), row, 0);
   grid->addWidget(uw.title, row, 1);
   grid->addWidget(uw.sameAsAlt, row, 2);
   grid->addWidget(helpButton("help_altandtitle", "helpTitle", d), row, 3);
   row++;
 
   uw.target = field("1001", 255, d);
-  grid->addWidget(new QLabel(QStringLiteral("TARGET (For frames; usually left blank!)"), d), row, 0);
+  grid->addWidget(labelFor(QStringLiteral("TARGET (For frames; usually left blank!)"), uw.target, d), row, 0);
   grid->addWidget(uw.target, row, 1);
   grid->addWidget(helpButton("help_target", "helpTarget", d), row, 3);
   row++;
@@ -217,13 +224,13 @@ void createUrlDialog(void) {
   uw.onClick = field("1076", 0, scripts);
   uw.sameAsMouseOut = new QCheckBox(QStringLiteral("Same As OnMouseOut"), scripts);
   uw.sameAsMouseOut->setObjectName(QStringLiteral("1077"));
-  sg->addWidget(new QLabel(QStringLiteral("OnMouseOver"), scripts), 0, 0);
+  sg->addWidget(labelFor(QStringLiteral("OnMouseOver"), uw.onMouseOver, scripts), 0, 0);
   sg->addWidget(uw.onMouseOver, 0, 1);
   sg->addWidget(helpButton("help_javascript", "helpOnMouseOver", scripts), 0, 3);
-  sg->addWidget(new QLabel(QStringLiteral("OnMouseOut"), scripts), 1, 0);
+  sg->addWidget(labelFor(QStringLiteral("OnMouseOut"), uw.onMouseOut, scripts), 1, 0);
   sg->addWidget(uw.onMouseOut, 1, 1);
   sg->addWidget(helpButton("help_javascript", "helpOnMouseOut", scripts), 1, 3);
-  sg->addWidget(new QLabel(QStringLiteral("OnClick"), scripts), 2, 0);
+  sg->addWidget(labelFor(QStringLiteral("OnClick"), uw.onClick, scripts), 2, 0);
   sg->addWidget(uw.onClick, 2, 1);
   sg->addWidget(uw.sameAsMouseOut, 2, 2);
   sg->addWidget(helpButton("help_javascript", "helpOnClick", scripts), 2, 3);
@@ -500,8 +507,8 @@ void urlDefaultDialogShow(void) {
   d->setModal(false);
   d->setAttribute(Qt::WA_DeleteOnClose, false);
   QVBoxLayout *top = new QVBoxLayout(d);
-  top->addWidget(new QLabel(QStringLiteral("Default URL for outside clicks:"), d));
   QLineEdit *text = field("1010", 255, d);
+  top->addWidget(labelFor(QStringLiteral("Default URL for outside clicks:"), text, d));
   text->setText(fromText(defaultUrl));
   top->addWidget(text);
   QHBoxLayout *buttons = new QHBoxLayout;
