@@ -85,9 +85,14 @@ char *otherAttributesOf(htmlTagPtr tag, const char *const *modelled) {
   return mystrdupImpl("object", out.c_str());
 }
 
+bool blocksClose(const char *s);
+std::string valueText(const char *s, bool spaces);
+
 // The tag rebuilt from its attributes as the reader took them: each name and
 // value up to a zero byte (the reader's strings end there), so that the markup
-// reads back the same.
+// reads back the same. A value cut inside a server-side block ("<?= $a" of
+// "<?= $a ?>") is written as the map writer writes such a value, its "<?" as
+// "&#60;?", so that the block does not swallow the rest of the page.
 std::string tagFromAttributes(htmlTagPtr tag) {
   std::string out = "<";
   out += tag->name ? tag->name : "";
@@ -99,7 +104,11 @@ std::string tagFromAttributes(htmlTagPtr tag) {
     const std::string value = a->value;
     const char quote = value.find('"') == std::string::npos ? '"' : value.find('\'') == std::string::npos ? '\'' : 0;
     out += '=';
-    if (quote) {
+    if (!blocksClose(a->value)) {
+      out += '"';
+      out += valueText(a->value, false);
+      out += '"';
+    } else if (quote) {
       out += quote;
       out += value;
       out += quote;
@@ -189,8 +198,9 @@ bool blocksClose(const char *s) {
 // closing quotation mark: there every '"' is encoded, and a '<' that would open
 // a block is written as "&#60;". With `spaces`, every white-space byte is
 // written as a space.
-void writeValue(FILE *out, const char *s, bool spaces) {
-  if (!s) return;
+std::string valueText(const char *s, bool spaces) {
+  std::string out;
+  if (!s) return out;
   bool keepBlocks = blocksClose(s);
   int nesting = 0;
   for (const char *p = s; *p; p++) {
@@ -200,15 +210,21 @@ void writeValue(FILE *out, const char *s, bool spaces) {
     else if (c == '>' && nesting > 0 && p > s && (p[-1] == '%' || p[-1] == '?'))
       nesting--;
     if (c == '"' && (nesting == 0 || !keepBlocks)) {
-      std::fputs("&#34;", out);
+      out += "&#34;";
     } else if (c == '<' && !keepBlocks && (p[1] == '%' || p[1] == '?')) {
-      std::fputs("&#60;", out);
+      out += "&#60;";
     } else if (spaces && (c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r')) {
-      std::fputc(' ', out);
+      out += ' ';
     } else {
-      std::fputc(c, out);
+      out += c;
     }
   }
+  return out;
+}
+
+void writeValue(FILE *out, const char *s, bool spaces) {
+  const std::string text = valueText(s, spaces);
+  std::fwrite(text.data(), 1, text.size(), out);
 }
 
 void writeAttribute(FILE *out, const char *name, const char *value) {

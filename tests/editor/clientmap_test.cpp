@@ -172,6 +172,17 @@ TEST_F(ClientMap, BrokenAreasAndTheMapsIdStayAsTheyWereRead) {
   ASSERT_EQ(loadPage(saved, "m"), 1);
   EXPECT_EQ(objectsTotal, 0) << saved;
   EXPECT_EQ(keptAreas.size(), 1u);
+  // Cut inside a server-side block, the value keeps its "<?" from opening a
+  // block in the saved page that would swallow the rest of the map.
+  ASSERT_EQ(loadPage(page("<area shape=rect coords=\"<?= $a.\",\".$b" + std::string(1, '\0') +
+                          "c ?>\" href=\"<?= $s ?>\">\n<area shape=rect coords=\"1,2,3,4\">\n"),
+                     "m"),
+            1);
+  ASSERT_EQ(objectsTotal, 1);
+  const std::string cut = capture([](FILE *f) { clientMapWritePage(f, hdoc, "m"); });
+  ASSERT_EQ(loadPage(cut, "m"), 1) << cut;
+  EXPECT_EQ(objectsTotal, 1) << cut;
+  EXPECT_EQ(keptAreas.size(), 1u) << cut;
   // A line break inside a kept tag is written as the map's own, LF, whatever
   // the page's line ends, so that each save writes the same bytes.
   ASSERT_EQ(loadPage(page("<area shape=poly\r\ncoords=\"1,2,3\">\n"), "m"), 1);
