@@ -90,9 +90,11 @@ std::string valueText(const char *s, bool spaces);
 
 // The tag rebuilt from its attributes as the reader took them: each name and
 // value up to a zero byte (the reader's strings end there), so that the markup
-// reads back the same. A value cut inside a server-side block ("<?= $a" of
-// "<?= $a ?>") is written as the map writer writes such a value, its "<?" as
-// "&#60;?", so that the block does not swallow the rest of the page.
+// reads back the same. An unquoted value goes back unquoted, the word the
+// reader took (a '"' in it stays a plain byte). Any other value is written
+// double-quoted as the map writer writes it, the only quotation mark the reader
+// knows: a value cut inside a server-side block ("<?= $a" of "<?= $a ?>") has
+// its "<?" as "&#60;?", so that the block does not swallow the rest of the page.
 std::string tagFromAttributes(htmlTagPtr tag) {
   std::string out = "<";
   out += tag->name ? tag->name : "";
@@ -101,20 +103,12 @@ std::string tagFromAttributes(htmlTagPtr tag) {
     out += ' ';
     out += a->name;
     if (!a->value) continue;
-    const std::string value = a->value;
-    const char quote = value.find('"') == std::string::npos ? '"' : value.find('\'') == std::string::npos ? '\'' : 0;
     out += '=';
-    if (!blocksClose(a->value)) {
-      out += '"';
-      out += valueText(a->value, false);
-      out += '"';
-    } else if (quote) {
-      out += quote;
-      out += value;
-      out += quote;
+    if (!a->quoted && *a->value && blocksClose(a->value)) {
+      out += a->value;
     } else {
       out += '"';
-      for (char c : value) out += c == '"' ? std::string("&#34;") : std::string(1, c);
+      out += valueText(a->value, false);
       out += '"';
     }
   }
