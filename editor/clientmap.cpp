@@ -85,16 +85,38 @@ char *otherAttributesOf(htmlTagPtr tag, const char *const *modelled) {
   return mystrdupImpl("object", out.c_str());
 }
 
+int blockNesting(const char *s);
 bool blocksClose(const char *s);
 std::string valueText(const char *s, bool spaces);
 
+// Whether an unquoted value reads back as itself when written bare: the reader
+// takes a bare word up to white space or '>', except inside angle brackets
+// ('<' opens one, '>' closes it), so the brackets must close within the word.
+bool bareWordReadsBack(const char *s) {
+  if (!*s) return false;
+  int nesting = 0;
+  for (const char *p = s; *p; p++) {
+    if (*p == '<') {
+      nesting++;
+    } else if (*p == '>') {
+      if (nesting == 0) return false;
+      nesting--;
+    } else if (nesting == 0 && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r')) {
+      return false;
+    }
+  }
+  return nesting == 0;
+}
+
 // The tag rebuilt from its attributes as the reader took them: each name and
 // value up to a zero byte (the reader's strings end there), so that the markup
-// reads back the same. An unquoted value goes back unquoted, the word the
-// reader took (a '"' in it stays a plain byte). Any other value is written
-// double-quoted as the map writer writes it, the only quotation mark the reader
-// knows: a value cut inside a server-side block ("<?= $a" of "<?= $a ?>") has
-// its "<?" as "&#60;?", so that the block does not swallow the rest of the page.
+// reads back the same. An unquoted value goes back unquoted when the reader
+// takes it back as the same word (a '"' in it stays a plain byte). Any other
+// value is written double-quoted as the map writer writes it, the only
+// quotation mark the reader knows: a value cut inside a server-side block
+// ("<?= $a" of "<?= $a ?>") has its "<?" as "&#60;?", so that the block does
+// not swallow the rest of the page. A server-side block among the attributes
+// that the zero byte cut is closed where it was cut, for the same reason.
 std::string tagFromAttributes(htmlTagPtr tag) {
   std::string out = "<";
   out += tag->name ? tag->name : "";
@@ -102,9 +124,12 @@ std::string tagFromAttributes(htmlTagPtr tag) {
     if (!a->name || !*a->name) continue;
     out += ' ';
     out += a->name;
+    if (a->name[0] == '<' && (a->name[1] == '%' || a->name[1] == '?')) {
+      for (int open = blockNesting(a->name); open > 0; open--) out += a->name[1] == '%' ? " %>" : " ?>";
+    }
     if (!a->value) continue;
     out += '=';
-    if (!a->quoted && *a->value && blocksClose(a->value)) {
+    if (!a->quoted && bareWordReadsBack(a->value)) {
       out += a->value;
     } else {
       out += '"';
@@ -170,9 +195,9 @@ const char *const areaModelled[] = {"shape", "coords", "href", "nohref", "alt", 
                                     "target", "onmouseover", "onmouseout", "onclick", nullptr};
 const char *const mapModelled[] = {"id", "name", nullptr};
 
-// Whether the server-side blocks of a value close, as the reader counts them:
-// "<%" or "<?" opens one, "%>" or "?>" closes it.
-bool blocksClose(const char *s) {
+// How many server-side blocks of a value are left open, as the reader counts
+// them: "<%" or "<?" opens one, "%>" or "?>" closes it.
+int blockNesting(const char *s) {
   int nesting = 0;
   for (const char *p = s; *p; p++) {
     if ((*p == '%' || *p == '?') && p > s && p[-1] == '<')
@@ -180,8 +205,10 @@ bool blocksClose(const char *s) {
     else if (*p == '>' && nesting > 0 && p > s && (p[-1] == '%' || p[-1] == '?'))
       nesting--;
   }
-  return nesting == 0;
+  return nesting;
 }
+
+bool blocksClose(const char *s) { return blockNesting(s) == 0; }
 
 // Writes an attribute value for double quotation marks (links included, which
 // otherwise go out as they are: a '"' in one, read from an unquoted value,

@@ -177,6 +177,8 @@ TEST_F(ClientMap, BrokenAreasAndTheMapsIdStayAsTheyWereRead) {
       // An unquoted value with a '"' stays unquoted: in single quotation marks
       // (which the reader does not know) it read back as a rectangle.
       {"<area href=\"\" c" + zero + "APE=\"poly\" COORDS=:\"720, 440, 755, 441\">\n", 0},
+      // So is a server-side block among the attributes: cut, it is closed.
+      {"<area coords=\"1\" <% a=\"b\"" + zero + "c %>>\n<area shape=rect coords=\"1,2,3,4\">\n", 1},
   };
   for (const auto &c : cut) {
     ASSERT_EQ(loadPage(page(c.areas), "m"), 1);
