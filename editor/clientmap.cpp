@@ -141,25 +141,39 @@ std::string tagFromAttributes(htmlTagPtr tag) {
   return out;
 }
 
+// The markup with LF line ends, the map's own, which the page's then replace:
+// a CR before LF goes, and so does a run of them ("\r\r\n"), so that the next
+// save finds no CR LF pair left to drop and writes the same bytes.
+std::string withLineFeeds(const std::string &markup) {
+  std::string out;
+  out.reserve(markup.size());
+  for (size_t i = 0; i < markup.size(); i++) {
+    if (markup[i] == '\r') {
+      size_t j = i + 1;
+      while (j < markup.size() && markup[j] == '\r') j++;
+      if (j < markup.size() && markup[j] == '\n') {
+        i = j - 1;
+        continue;
+      }
+    }
+    out += markup[i];
+  }
+  return out;
+}
+
 // The markup of an entry's tag, '<' to '>', as it stands in the page's source
-// (its CR LF pairs as LF), or as the
-// writer writes it when the source is not kept. A tag with a zero byte is
-// rebuilt from its attributes (tagFromAttributes).
+// (its line ends as LF), or as the writer writes it when the source is not
+// kept. A tag with a zero byte is rebuilt from its attributes
+// (tagFromAttributes).
 std::string tagMarkup(htmlTagPtr tag) {
   std::string out;
   htmlPtr d = tag->parent;
   if (d && htmlSourceComplete(d) && tag->sourceStart >= 0 && tag->sourceTagEnd > tag->sourceStart &&
       tag->sourceTagEnd <= d->sourceLength) {
-    if (std::memchr(d->source + tag->sourceStart, 0, static_cast<size_t>(tag->sourceTagEnd - tag->sourceStart)))
-      return tagFromAttributes(tag);
-    for (long long i = tag->sourceStart; i < tag->sourceTagEnd; i++) {
-      char c = d->source[i];
-      if (!c) continue;
-      // The map is written with LF line ends, which the page's own replace.
-      if (c == '\r' && i + 1 < tag->sourceTagEnd && d->source[i + 1] == '\n') continue;
-      out += c;
-    }
-    return out;
+    const char *from = d->source + tag->sourceStart;
+    const size_t length = static_cast<size_t>(tag->sourceTagEnd - tag->sourceStart);
+    if (std::memchr(from, 0, length)) return withLineFeeds(tagFromAttributes(tag));
+    return withLineFeeds(std::string(from, length));
   }
   char *data = nullptr;
   size_t size = 0;
