@@ -207,25 +207,23 @@ int magicWandPolygon(int x, int y) {
   int *lastY = (int *)std::calloc((size_t)n, sizeof(int));
   double *cosines = (double *)std::malloc(sizeof(double) * (size_t)n);
   double *sines = (double *)std::malloc(sizeof(double) * (size_t)n);
-  if (!magicWandMask || !stop || !lastX || !lastY || !cosines || !sines) {
+  auto release = [&] {
     std::free(magicWandMask);
     std::free(stop);
     std::free(lastX);
     std::free(lastY);
     std::free(cosines);
     std::free(sines);
+  };
+  if (!magicWandMask || !stop || !lastX || !lastY || !cosines || !sines) {
+    release();
     LowMemory();
     return 0;
   }
   unsigned c0 = imageDataGetPixel(id, x, y);
   const bool outerOnly = magicWandOuterOnly != 0;
   if (outerOnly && !markOutside(magicWandMask, x, y, c0)) {
-    std::free(magicWandMask);
-    std::free(stop);
-    std::free(lastX);
-    std::free(lastY);
-    std::free(cosines);
-    std::free(sines);
+    release();
     LowMemory();
     return 0;
   }
@@ -273,12 +271,7 @@ int magicWandPolygon(int x, int y) {
     o->points[o->pointsTotal] = p;
     o->pointsTotal++;
   }
-  std::free(magicWandMask);
-  std::free(stop);
-  std::free(lastX);
-  std::free(lastY);
-  std::free(cosines);
-  std::free(sines);
+  release();
   if (o->pointsTotal <= 2) return 0;
   o->complete = 1;
   return 1;

@@ -169,12 +169,16 @@ void createUrlDialog(void) {
   QGridLayout *grid = new QGridLayout;
   grid->setColumnStretch(1, 1);
   int row = 0;
+  // One row of a grid: the field's label, the field, and its Help! button.
+  auto fieldRow = [](QGridLayout *g, int r, const char *label, QLineEdit *f, const char *topic, const char *name,
+                     QWidget *parent) {
+    g->addWidget(labelFor(QString::fromUtf8(label), f, parent), r, 0);
+    g->addWidget(f, r, 1);
+    g->addWidget(helpButton(topic, name, parent), r, 3);
+  };
 
   uw.url = field("1011", 255, d);
-  grid->addWidget(labelFor(QStringLiteral("URL for clicks on this object:"), uw.url, d), row, 0);
-  grid->addWidget(uw.url, row, 1);
-  grid->addWidget(helpButton("help_urls", "helpUrl", d), row, 3);
-  row++;
+  fieldRow(grid, row++, "URL for clicks on this object:", uw.url, "help_urls", "helpUrl", d);
   QHBoxLayout *browse = new QHBoxLayout;
   uw.browseFiles = button("Browse Files...", "2003", d);
   uw.browseWeb = button("Browse Web...", "2004", d);
@@ -185,25 +189,16 @@ void createUrlDialog(void) {
   row++;
 
   uw.alt = field("1000", 4096, d);
-  grid->addWidget(labelFor(QStringLiteral("Alternate (ALT) Text"), uw.alt, d), row, 0);
-  grid->addWidget(uw.alt, row, 1);
-  grid->addWidget(helpButton("help_altandtitle", "helpAlt", d), row, 3);
-  row++;
+  fieldRow(grid, row++, "Alternate (ALT) Text", uw.alt, "help_altandtitle", "helpAlt", d);
 
   uw.title = field("1066", 256, d);
   uw.sameAsAlt = new QCheckBox(QStringLiteral("Same As ALT"), d);
   uw.sameAsAlt->setObjectName(QStringLiteral("1068"));
-  grid->addWidget(labelFor(QStringLiteral("Mouse-Over (TITLE) Text"), uw.title, d), row, 0);
-  grid->addWidget(uw.title, row, 1);
   grid->addWidget(uw.sameAsAlt, row, 2);
-  grid->addWidget(helpButton("help_altandtitle", "helpTitle", d), row, 3);
-  row++;
+  fieldRow(grid, row++, "Mouse-Over (TITLE) Text", uw.title, "help_altandtitle", "helpTitle", d);
 
   uw.target = field("1001", 255, d);
-  grid->addWidget(labelFor(QStringLiteral("TARGET (For frames; usually left blank!)"), uw.target, d), row, 0);
-  grid->addWidget(uw.target, row, 1);
-  grid->addWidget(helpButton("help_target", "helpTarget", d), row, 3);
-  row++;
+  fieldRow(grid, row++, "TARGET (For frames; usually left blank!)", uw.target, "help_target", "helpTarget", d);
 
   // The label names the form of the shape's coordinates; it starts with the
   // longest so that the label column is wide enough for every shape.
@@ -224,16 +219,10 @@ void createUrlDialog(void) {
   uw.onClick = field("1076", 0, scripts);
   uw.sameAsMouseOut = new QCheckBox(QStringLiteral("Same As OnMouseOut"), scripts);
   uw.sameAsMouseOut->setObjectName(QStringLiteral("1077"));
-  sg->addWidget(labelFor(QStringLiteral("OnMouseOver"), uw.onMouseOver, scripts), 0, 0);
-  sg->addWidget(uw.onMouseOver, 0, 1);
-  sg->addWidget(helpButton("help_javascript", "helpOnMouseOver", scripts), 0, 3);
-  sg->addWidget(labelFor(QStringLiteral("OnMouseOut"), uw.onMouseOut, scripts), 1, 0);
-  sg->addWidget(uw.onMouseOut, 1, 1);
-  sg->addWidget(helpButton("help_javascript", "helpOnMouseOut", scripts), 1, 3);
-  sg->addWidget(labelFor(QStringLiteral("OnClick"), uw.onClick, scripts), 2, 0);
-  sg->addWidget(uw.onClick, 2, 1);
+  fieldRow(sg, 0, "OnMouseOver", uw.onMouseOver, "help_javascript", "helpOnMouseOver", scripts);
+  fieldRow(sg, 1, "OnMouseOut", uw.onMouseOut, "help_javascript", "helpOnMouseOut", scripts);
+  fieldRow(sg, 2, "OnClick", uw.onClick, "help_javascript", "helpOnClick", scripts);
   sg->addWidget(uw.sameAsMouseOut, 2, 2);
-  sg->addWidget(helpButton("help_javascript", "helpOnClick", scripts), 2, 3);
   top->addWidget(scripts);
 
   // The two grids share their columns: the same widths for the labels, the
