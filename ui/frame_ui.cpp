@@ -479,10 +479,12 @@ void frameSizeWindows(void) {
   if (hotspotListDock && !hotspotListDock->isHidden() && !hotspotListDock->isFloating()) {
     const Qt::DockWidgetArea area = baseWin->dockWidgetArea(hotspotListDock);
     const QSize dock = hotspotListDock->isVisible() ? hotspotListDock->size() : hotspotListDock->sizeHint();
+    // The separator between the dock and the client area is the frame's too.
+    const int separator = baseWin->style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, baseWin);
     if (area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea)
-      f.frameH += dock.height();
+      f.frameH += dock.height() + separator;
     else
-      f.frameW += dock.width();
+      f.frameW += dock.width() + separator;
   }
   f.barH = f.barV = baseWin->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   QScreen *screen = baseWin->screen() ? baseWin->screen() : QGuiApplication::primaryScreen();
