@@ -864,6 +864,15 @@ void FrameTest::hotspotListFollowsTheMapAndSelectsBothWays() {
   QVERIFY(hotspotListDock->isVisible());
   QCOMPARE(hotspotListShown, 1);
   QVERIFY(menusChecked(cmdHotspotList));
+  // Sized with the list beside it (narrow, so that both fit on the desktop),
+  // the frame leaves the whole strip in view.
+  hotspotListDock->setFixedWidth(100);
+  settle();
+  frameSizeWindows();
+  settle();
+  QCOMPARE(baseWin->centralWidget()->width(), toolbarWidth(tb));
+  hotspotListDock->setMinimumWidth(0);
+  hotspotListDock->setMaximumWidth(QWIDGETSIZE_MAX);
   QTableView *list = hotspotListView();
   QAbstractItemModel *rows = list->model();
   auto link = [rows](int r) { return rows->data(rows->index(r, 2)).toString(); };
