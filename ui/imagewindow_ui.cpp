@@ -4,6 +4,7 @@
 #include "ui/imagewindow_ui.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -295,10 +296,22 @@ void hookSetPositions(int h, int v) {
   window->bar(1)->setValue(v);
 }
 
+// Assistive tools see the picture view as a canvas: a surface drawn into that
+// takes the pointer and the keys, where a plain widget would be an empty filler.
+QAccessibleInterface *imageViewAccessible(const QString &, QObject *object) {
+  ImageView *view = dynamic_cast<ImageView *>(object);
+  return view ? new QAccessibleWidget(view, QAccessible::Canvas) : nullptr;
+}
+
 }  // namespace
 
 QWidget *imageWindowCreate(QWidget *parent) {
   if (window) return window;
+  static bool accessibleInstalled = false;
+  if (!accessibleInstalled) {
+    QAccessible::installFactory(imageViewAccessible);
+    accessibleInstalled = true;
+  }
   window = new ImageWindow(parent);
   const QColor base = window->palette().color(QPalette::Base);
   bgColor = static_cast<unsigned>(base.red()) | (static_cast<unsigned>(base.green()) << 8) |

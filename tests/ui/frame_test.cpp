@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -159,6 +160,11 @@ void FrameTest::layoutOfTheFrame() {
   QCOMPARE(client->height(), 320 + 22);
   QCOMPARE(imageWin->geometry(), QRect(0, 22, client->width(), client->height() - 22));
   QCOMPARE(toolbarWidth(tb), 666);
+  // Assistive tools get the picture view as a named canvas.
+  QAccessibleInterface *view = QAccessible::queryAccessibleInterface(imageView);
+  QVERIFY(view);
+  QCOMPARE(view->role(), QAccessible::Canvas);
+  QCOMPARE(view->text(QAccessible::Name), QStringLiteral("Picture and hotspots"));
   // A picture larger than the desktop: the frame stops at the desktop and the
   // image window gets scroll bars.
   loadPicture(3000, 2500);
