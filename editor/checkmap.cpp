@@ -62,6 +62,13 @@ void rowRuns(const object *o, int y, int lo, int hi, std::vector<run> &runs) {
       long long g = truncToInt(y - cy);
       if (sq(g) > r2) return;
       long long m = isqrt(r2 - sq(g));
+      // The rule takes each column's distance as an int, at most INT_MAX either
+      // way: a circle that wide holds the whole row (and the search below would
+      // never find its ends).
+      if (m >= INT_MAX) {
+        addRun(lo, hi, lo, hi, runs);
+        return;
+      }
       // Column x is inside when -m <= trunc(x - cx) <= m.
       auto h = [&](long long x) -> long long { return truncToInt(static_cast<double>(x) - cx); };
       double base = std::floor(cx);

@@ -140,6 +140,11 @@ TEST_F(CheckTest, Overlap) {
   // A circle inside a rectangle.
   EXPECT_EQ(lines(run(picture({rect(0, 0, 100, 100), area(circle, {{50, 50}, {80, 50}}, "b.html")})), checkKindOverlap),
             "warning: hotspot 2 (circle, b.html): can never be clicked, hotspot 1 covers it\n");
+  // A circle wider than an int reaches covers every column (the search for the
+  // ends of its rows once ran on for ever).
+  EXPECT_EQ(lines(run(picture({area(circle, {{10, 10}, {2e9 + 10, 2e9 + 10}}), rect(0, 0, 100, 100, "b.html")})),
+                  checkKindOverlap),
+            "warning: hotspot 2 (rect, b.html): can never be clicked, hotspot 1 covers it\n");
   // Columns 0..100 of which 0..79 are covered: 21 of 101 stay clickable.
   EXPECT_EQ(lines(run(picture({rect(0, 0, 79, 100), rect(0, 0, 100, 100, "b.html")})), checkKindOverlap),
             "notice: hotspot 2 (rect, b.html): only 20% of it can be clicked, hotspot 1 covers the rest\n");
